@@ -1,0 +1,30 @@
+# Small helpers shared by every folder.
+
+# coravl_test(<name> SOURCES <files...> LIBS <targets...>)
+# One GoogleTest binary per folder, registered with CTest as one test.
+function(coravl_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "CORAVL_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+
+# coravl_module(<name> SOURCES <files...> LIBS <targets...>)
+# A COM in-process module: a shared library exporting the four module entry points.
+function(coravl_module name)
+  cmake_parse_arguments(M "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${M_SOURCES})
+  target_link_libraries(${name} PRIVATE ${M_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# coravl_bench(<name> SOURCES <files...> LIBS <targets...>)
+function(coravl_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+endfunction()
