@@ -1,0 +1,404 @@
+#include "comlite/registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace comlite::registry {
+
+namespace {
+
+constexpr const char* kHeader = "; coravl class registry 1";
+constexpr const char* kTrailer = "; end";
+
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+//! Removes leading, trailing and doubled backslashes so that paths compare reliably.
+std::string normaliseKey(const std::string& key) {
+  std::string out;
+  out.reserve(key.size());
+  for (char c : key) {
+    if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
+    out.push_back(c);
+  }
+  while (!out.empty() && out.back() == '\\') out.pop_back();
+  return out;
+}
+
+bool startsWithNoCase(const std::string& s, const std::string& prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (lower(s[i]) != lower(prefix[i])) return false;
+  return true;
+}
+
+std::string quote(const std::string& v) {
+  std::string out = "\"";
+  for (char c : v) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  out.push_back('"');
+  return out;
+}
+
+bool unquote(const std::string& text, std::string& out) {
+  if (text.size() < 2 || text.front() != '"' || text.back() != '"') return false;
+  out.clear();
+  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+    char c = text[i];
+    if (c == '"') return false;
+    if (c != '\\') {
+      out.push_back(c);
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    switch (text[++i]) {
+      case '\\':
+        out.push_back('\\');
+        break;
+      case '"':
+        out.push_back('"');
+        break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 'r':
+        out.push_back('\r');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+std::string nameToken(const std::string& name) {
+  return name.empty() ? "@" : quote(name);
+}
+
+}  // namespace
+
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    char x = lower(a[i]), y = lower(b[i]);
+    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  }
+  return a.size() < b.size();
+}
+
+bool Data::hasKey(const std::string& key) const {
+  const std::string k = normaliseKey(key);
+  if (k.empty()) return true;
+  auto it = m_keys.lower_bound(k);
+  if (it == m_keys.end()) return false;
+  if (!NoCaseLess{}(k, it->first) && !NoCaseLess{}(it->first, k)) return true;
+  // A child "k\..." sorts after k; '\\' sorts after most characters, so scan the range.
+  for (; it != m_keys.end() && startsWithNoCase(it->first, k); ++it)
+    if (it->first.size() > k.size() && it->first[k.size()] == '\\') return true;
+  return false;
+}
+
+std::optional<std::string> Data::value(const std::string& key, const std::string& name) const {
+  auto it = m_keys.find(normaliseKey(key));
+  if (it == m_keys.end()) return std::nullopt;
+  auto v = it->second.find(name);
+  if (v == it->second.end()) return std::nullopt;
+  return v->second;
+}
+
+Data::Values Data::values(const std::string& key) const {
+  auto it = m_keys.find(normaliseKey(key));
+  return it == m_keys.end() ? Values{} : it->second;
+}
+
+std::vector<std::string> Data::subkeys(const std::string& key) const {
+  const std::string k = normaliseKey(key);
+  const std::string prefix = k.empty() ? "" : k + "\\";
+  std::vector<std::string> out;
+  for (auto& [path, values] : m_keys) {
+    if (!startsWithNoCase(path, prefix) || path.size() == prefix.size()) continue;
+    std::string rest = path.substr(prefix.size());
+    std::string child = rest.substr(0, rest.find('\\'));
+    bool seen = false;
+    for (auto& c : out)
+      if (!NoCaseLess{}(c, child) && !NoCaseLess{}(child, c)) seen = true;
+    if (!seen) out.push_back(child);
+  }
+  return out;
+}
+
+void Data::createKey(const std::string& key) {
+  const std::string k = normaliseKey(key);
+  if (!k.empty()) m_keys[k];
+}
+
+void Data::setValue(const std::string& key, const std::string& name, const std::string& value) {
+  const std::string k = normaliseKey(key);
+  if (k.empty()) return;
+  m_keys[k][name] = value;
+}
+
+bool Data::deleteValue(const std::string& key, const std::string& name) {
+  auto it = m_keys.find(normaliseKey(key));
+  return it != m_keys.end() && it->second.erase(name) > 0;
+}
+
+bool Data::deleteTree(const std::string& key) {
+  const std::string k = normaliseKey(key);
+  if (k.empty()) return false;
+  bool removed = false;
+  for (auto it = m_keys.begin(); it != m_keys.end();) {
+    const bool self = !NoCaseLess{}(it->first, k) && !NoCaseLess{}(k, it->first);
+    const bool child = startsWithNoCase(it->first, k) && it->first.size() > k.size() &&
+                       it->first[k.size()] == '\\';
+    if (self || child) {
+      it = m_keys.erase(it);
+      removed = true;
+    } else {
+      ++it;
+    }
+  }
+  return removed;
+}
+
+std::string Data::serialize() const {
+  std::string out = std::string(kHeader) + "\n";
+  for (auto& [key, values] : m_keys) {
+    out += "[" + key + "]\n";
+    for (auto& [name, value] : values) out += nameToken(name) + "=" + quote(value) + "\n";
+  }
+  out += std::string(kTrailer) + "\n";
+  return out;
+}
+
+bool Data::parse(const std::string& text, const std::string& fileName, std::string& error) {
+  std::map<std::string, Values, NoCaseLess> keys;
+  std::istringstream in(text);
+  std::string line;
+  int lineNo = 0;
+  bool ended = false;
+  std::string current;
+  auto fail = [&](const std::string& why) {
+    error = "class registry " + fileName + " line " + std::to_string(lineNo) + ": " + why;
+    return false;
+  };
+  while (std::getline(in, line)) {
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (lineNo == 1) {
+      if (line != kHeader) return fail("not a class registry file (missing header)");
+      continue;
+    }
+    if (ended) {
+      if (line.empty()) continue;
+      return fail("text after the end marker");
+    }
+    if (line == kTrailer) {
+      ended = true;
+      continue;
+    }
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      if (line.back() != ']' || line.size() < 3) return fail("malformed key line");
+      current = normaliseKey(line.substr(1, line.size() - 2));
+      if (current.empty()) return fail("empty key path");
+      keys[current];
+      continue;
+    }
+    if (current.empty()) return fail("value outside any key");
+    std::string name;
+    std::size_t eq;
+    if (line[0] == '@') {
+      eq = 1;
+    } else {
+      // The name is a quoted string; find its closing quote.
+      std::size_t close = 1;
+      for (; close < line.size(); ++close) {
+        if (line[close] == '\\') {
+          ++close;
+          continue;
+        }
+        if (line[close] == '"') break;
+      }
+      if (close >= line.size() || !unquote(line.substr(0, close + 1), name))
+        return fail("malformed value name");
+      eq = close + 1;
+    }
+    if (eq >= line.size() || line[eq] != '=') return fail("missing '=' after the value name");
+    std::string value;
+    if (!unquote(line.substr(eq + 1), value)) return fail("malformed value");
+    keys[current][name] = value;
+  }
+  if (lineNo == 0) return fail("empty file");
+  if (!ended) return fail("file is cut short (no end marker)");
+  m_keys = std::move(keys);
+  return true;
+}
+
+std::string filePath() {
+  if (const char* p = std::getenv("CORAVL_REGISTRY"); p && *p) return p;
+  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
+    return std::string(x) + "/coravl/registry";
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : "/tmp") + "/.config/coravl/registry";
+}
+
+namespace {
+
+bool readFile(const std::string& path, std::string& text, bool& missing) {
+  missing = false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    missing = (errno == ENOENT);
+    return false;
+  }
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  text = ss.str();
+  return true;
+}
+
+bool isDefaultLocation() {
+  const char* p = std::getenv("CORAVL_REGISTRY");
+  return !(p && *p);
+}
+
+//! Creates the folders of `dir` one by one.
+bool makeDirs(const std::string& dir) {
+  std::string partial;
+  std::size_t pos = 0;
+  while (pos != std::string::npos) {
+    pos = dir.find('/', pos + 1);
+    partial = dir.substr(0, pos);
+    if (partial.empty()) continue;
+    if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+HRESULT load(Data& data, std::string* error) {
+  const std::string path = filePath();
+  std::string text;
+  bool missing;
+  if (!readFile(path, text, missing)) {
+    if (missing) {
+      data = Data{};
+      return S_OK;
+    }
+    if (error) *error = "class registry " + path + " cannot be read: " + std::strerror(errno);
+    return REGDB_E_READREGDB;
+  }
+  std::string why;
+  Data parsed;
+  if (!parsed.parse(text, path, why)) {
+    if (error) *error = why;
+    return REGDB_E_READREGDB;
+  }
+  data = std::move(parsed);
+  return S_OK;
+}
+
+HRESULT update(const std::function<bool(Data&)>& change, std::string* error) {
+  const std::string path = filePath();
+  const std::string dir =
+      path.substr(0, path.rfind('/') == std::string::npos ? 0 : path.rfind('/'));
+  auto fail = [&](HRESULT hr, const std::string& why) {
+    if (error) *error = why;
+    return hr;
+  };
+  struct stat st {};
+  if (!dir.empty() && ::stat(dir.c_str(), &st) != 0) {
+    // Only the default per-user location is created on demand; an explicit location must exist.
+    if (!isDefaultLocation() || !makeDirs(dir))
+      return fail(REGDB_E_WRITEREGDB, "class registry folder " + dir + " does not exist");
+  }
+  const std::string lockPath = path + ".lock";
+  int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lockFd < 0)
+    return fail(REGDB_E_WRITEREGDB,
+                "class registry " + path + " cannot be locked: " + std::strerror(errno));
+  while (::flock(lockFd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(lockFd);
+      return fail(REGDB_E_WRITEREGDB, "class registry " + path + " cannot be locked");
+    }
+  }
+  struct Unlock {
+    int fd;
+    ~Unlock() {
+      ::flock(fd, LOCK_UN);
+      ::close(fd);
+    }
+  } unlock{lockFd};
+
+  Data data;
+  std::string why;
+  HRESULT hr = load(data, &why);
+  if (FAILED(hr)) return fail(hr, why + " (left untouched)");
+  if (!change(data)) return S_FALSE;
+
+  const std::string text = data.serialize();
+  const std::string tmp = path + ".tmp." + std::to_string(::getpid());
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0)
+    return fail(REGDB_E_WRITEREGDB,
+                "class registry " + path + " cannot be written: " + std::strerror(errno));
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      return fail(REGDB_E_WRITEREGDB, "class registry " + path + " cannot be written");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(tmp.c_str(), path.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    return fail(REGDB_E_WRITEREGDB, "class registry " + path + " cannot be replaced");
+  }
+  return S_OK;
+}
+
+std::optional<std::string> readValue(const std::string& key, const std::string& name) {
+  Data data;
+  if (FAILED(load(data))) return std::nullopt;
+  return data.value(key, name);
+}
+
+}  // namespace comlite::registry
