@@ -106,6 +106,11 @@ std::u16string utf8ToUtf16(std::string_view s) {
     char32_t min = 0;
     if (c < 0x80) {
       cp = c;
+    } else if (c == 0xC0 || c == 0xC1 || c >= 0xF5) {
+      // Never valid as a lead byte: each such byte is replaced on its own.
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
     } else if ((c & 0xE0) == 0xC0) {
       cp = c & 0x1F, extra = 1, min = 0x80;
     } else if ((c & 0xF0) == 0xE0) {

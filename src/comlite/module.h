@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "comlite/object.h"
+#include "comlite/platform.h"
 #include "comlite/registry.h"
 
 namespace comlite {

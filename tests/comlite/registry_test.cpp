@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "comlite/registry.h"
+#include "support/temp_env.h"
+
+using comlite::registry::Data;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void writeAll(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace
+
+TEST(Registry, keys_and_values_round_trip_case_insensitively) {
+  Data d;
+  d.setValue("CLSID\\{A}\\InprocServer32", "", "/lib/x.so");
+  d.setValue("CLSID\\{A}\\InprocServer32", "ThreadingModel", "Apartment");
+  d.setValue("Prog.Id", "", "quote \" back\\slash\nnew line");
+  d.createKey("CLSID\\{A}\\Implemented Categories\\{C}");
+  Data back;
+  std::string error;
+  ASSERT_TRUE(back.parse(d.serialize(), "mem", error)) << error;
+  EXPECT_EQ(back.value("clsid\\{a}\\inprocserver32", "threadingmodel"), "Apartment");
+  EXPECT_EQ(back.value("Prog.Id"), "quote \" back\\slash\nnew line");
+  EXPECT_TRUE(back.hasKey("CLSID\\{A}"));  // implicit parent
+  EXPECT_TRUE(back.hasKey("CLSID\\{A}\\Implemented Categories\\{C}"));
+  EXPECT_FALSE(back.hasKey("CLSID\\{B}"));
+  EXPECT_EQ(back.subkeys("CLSID\\{A}"),
+            (std::vector<std::string>{"Implemented Categories", "InprocServer32"}));
+  EXPECT_TRUE(back.deleteTree("clsid\\{A}"));
+  EXPECT_FALSE(back.hasKey("CLSID\\{A}\\InprocServer32"));
+  EXPECT_TRUE(back.hasKey("Prog.Id"));
+}
+
+TEST(Registry, cut_short_or_garbled_file_is_rejected_and_left_untouched) {
+  testsupport::TempDir dir;
+  testsupport::ScopedEnv env("CORAVL_REGISTRY", dir.file("registry"));
+  ASSERT_EQ(comlite::registry::update([](Data& d) {
+              d.setValue("A", "", "1");
+              d.setValue("B", "", "2");
+              return true;
+            }),
+            S_OK);
+  const std::string good = readAll(dir.file("registry"));
+  const std::string cut = good.substr(0, good.size() - 6);
+  const std::string garbled = good.substr(0, good.find("[B]")) + "garbage line\n" + "; end\n";
+  for (const std::string& bad : {cut, garbled, std::string("hello\n")}) {
+    writeAll(dir.file("registry"), bad);
+    Data d;
+    std::string error;
+    EXPECT_EQ(comlite::registry::load(d, &error), REGDB_E_READREGDB);
+    EXPECT_NE(error.find("line"), std::string::npos) << error;
+    EXPECT_EQ(comlite::registry::update([](Data& d) {
+                d.setValue("C", "", "3");
+                return true;
+              }),
+              REGDB_E_READREGDB);
+    EXPECT_EQ(readAll(dir.file("registry")), bad);
+  }
+}
+
+TEST(Registry, explicit_location_in_missing_or_read_only_folder_fails_cleanly) {
+  testsupport::TempDir dir;
+  {
+    testsupport::ScopedEnv env("CORAVL_REGISTRY", dir.file("missing/registry"));
+    std::string error;
+    EXPECT_EQ(
+        comlite::registry::update([](Data& d) { return d.setValue("A", "", "1"), true; }, &error),
+        REGDB_E_WRITEREGDB);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+  }
+  if (::geteuid() !=
+      0) {  // root writes anywhere; the permission check only means something otherwise
+    ::mkdir(dir.file("ro").c_str(), 0555);
+    testsupport::ScopedEnv env("CORAVL_REGISTRY", dir.file("ro/registry"));
+    EXPECT_EQ(comlite::registry::update([](Data& d) { return d.setValue("A", "", "1"), true; }),
+              REGDB_E_WRITEREGDB);
+  }
+  // A missing file reads as an empty registry.
+  testsupport::ScopedEnv env("CORAVL_REGISTRY", dir.file("none"));
+  Data d;
+  EXPECT_EQ(comlite::registry::load(d), S_OK);
+  EXPECT_FALSE(d.hasKey("A"));
+}
+
+TEST(Registry, concurrent_writers_in_two_processes_lose_no_entry) {
+  testsupport::TempDir dir;
+  testsupport::ScopedEnv env("CORAVL_REGISTRY", dir.file("registry"));
+  constexpr int kWriters = 2, kEach = 40;
+  pid_t pids[kWriters];
+  for (int w = 0; w < kWriters; ++w) {
+    pids[w] = ::fork();
+    ASSERT_GE(pids[w], 0);
+    if (pids[w] == 0) {
+      for (int i = 0; i < kEach; ++i) {
+        HRESULT hr = comlite::registry::update([&](Data& d) {
+          d.setValue("CLSID\\{" + std::to_string(w) + "-" + std::to_string(i) + "}", "", "x");
+          return true;
+        });
+        if (FAILED(hr)) ::_exit(1);
+      }
+      ::_exit(0);
+    }
+  }
+  for (pid_t p : pids) {
+    int status = 0;
+    ::waitpid(p, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  Data d;
+  ASSERT_EQ(comlite::registry::load(d), S_OK);
+  EXPECT_EQ(d.subkeys("CLSID").size(), std::size_t(kWriters * kEach));
+}
