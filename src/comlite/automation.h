@@ -1,0 +1,123 @@
+#pragma once
+//! Late binding from a static type description: the tables a dual interface's type library
+//! would hold, and the GetIDsOfNames / Invoke / ITypeInfo services built on them.
+//!
+//! A module describes each interface once (methods with DISPID, vtable slot, parameters and an
+//! invoker that calls the C++ method with typed arguments) and uses the description for
+//! IDispatch, for registration and in tests that compare slots with the C++ declaration.
+
+#include <cstddef>
+#include <vector>
+
+#include "comlite/type_info.h"
+
+namespace comlite::automation {
+
+enum class Dir : std::uint8_t { In, InOut, Out, OutRetval };
+
+struct ParamDesc {
+  const char* name;
+  VARTYPE
+      vt;  //!< VT_I4, VT_I2, VT_UI1, VT_R8, VT_BOOL, VT_BSTR, VT_VARIANT, VT_DISPATCH, VT_UNKNOWN
+  Dir dir;
+  const char* typeName = nullptr;  //!< set for an enumeration passed as VT_I4
+};
+
+class Args;
+//! Calls the C++ method on `self` (the interface pointer the description belongs to).
+using Invoker = HRESULT (*)(void* self, Args& args);
+
+struct MethodDesc {
+  const char* name;
+  DISPID dispid;
+  int slot;  //!< vtable slot (0-2 IUnknown, 3-6 IDispatch, own methods from 7)
+  INVOKEKIND kind;
+  const char* help;
+  std::vector<ParamDesc> params;
+  Invoker invoke;
+};
+
+struct InterfaceDesc {
+  const char* name;
+  IID iid;
+  const char* help;
+  WORD typeFlags;  //!< e.g. TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE
+  std::vector<MethodDesc> methods;
+};
+
+struct EnumDesc {
+  const char* name;
+  const char* help;
+  std::vector<std::pair<const char*, LONG>> values;
+};
+
+struct CoClassDesc {
+  const char* name;
+  CLSID clsid;
+  const char* help;
+  std::vector<std::pair<const InterfaceDesc*, bool>> interfaces;  //!< (interface, is default)
+};
+
+struct LibraryDesc {
+  const char* name;
+  GUID libid;
+  const char* help;
+  WORD majorVersion;
+  WORD minorVersion;
+  LCID lcid;
+  std::vector<const InterfaceDesc*> interfaces;
+  std::vector<EnumDesc> enums;
+  std::vector<CoClassDesc> classes;
+};
+
+//! Typed access to the converted arguments of one call, in declaration order. Values of
+//! in-out and out parameters are written through the returned pointers, which point into the
+//! caller's storage when the caller passed the argument by reference.
+class Args {
+ public:
+  LONG i4(std::size_t i) const;
+  LONG* i4Ref(std::size_t i);
+  SHORT i2(std::size_t i) const;
+  BYTE ui1(std::size_t i) const;
+  double r8(std::size_t i) const;
+  double* r8Ref(std::size_t i);
+  VARIANT_BOOL boolean(std::size_t i) const;
+  VARIANT_BOOL* boolRef(std::size_t i);
+  //! An [in] string: owned by the call, not to be freed by the method.
+  BSTR bstr(std::size_t i) const;
+  BSTR* bstrRef(std::size_t i);
+  //! An [in] VARIANT passed by value as COM does (a shallow view the method must not clear).
+  VARIANT var(std::size_t i) const;
+  VARIANT* varRef(std::size_t i);
+  IDispatch* disp(std::size_t i) const;
+  IDispatch** dispRef(std::size_t i);
+  IUnknown* unk(std::size_t i) const;
+
+  struct Slot {
+    VARIANT value;        //!< converted [in] value, or local storage
+    void* ref = nullptr;  //!< where the method reads/writes by reference
+  };
+  std::vector<Slot> slots;
+};
+
+//! Names to DISPIDs, ignoring case. The first name is a method; further names are parameters
+//! of it (DISPID = parameter position). Unknown names give DISPID_UNKNOWN and
+//! DISP_E_UNKNOWNNAME.
+HRESULT getIDsOfNames(const InterfaceDesc& desc, LPOLESTR* names, UINT cNames, DISPID* ids);
+
+//! IDispatch::Invoke over the description: picks the member by DISPID and call kind, converts
+//! the arguments (by value or by reference) to the declared types, calls the invoker and
+//! writes results back. RETURNS: DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT,
+//! DISP_E_TYPEMISMATCH (with *puArgErr = the argument's index in rgvarg), DISP_E_NONAMEDARGS;
+//! a failure of the method itself is returned as is, or as DISP_E_EXCEPTION with the status and
+//! pending error text in *pExcepInfo when the caller supplied one.
+HRESULT invoke(const InterfaceDesc& desc, void* self, DISPID dispid, WORD flags, DISPPARAMS* params,
+               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr);
+
+//! A new ITypeInfo (one reference, owned by the caller) describing `desc`.
+HRESULT createTypeInfo(const InterfaceDesc& desc, const LibraryDesc& library, ITypeInfo** out);
+
+//! The method of `desc` at vtable `slot`, or nullptr.
+const MethodDesc* methodAtSlot(const InterfaceDesc& desc, int slot);
+
+}  // namespace comlite::automation

@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/object.h"
+#include "comlite/safearray.h"
+#include "comlite/vtable_slot.h"
+#include "frame/host_interfaces.h"
+#include "frame/type_library.h"
+
+using comlite::vtableSlot;
+namespace automation = comlite::automation;
+
+TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
+  using P = IExtendedPropPackage;
+  const std::map<std::string, int> propSlots = {
+      {"GetPackageName", vtableSlot(&P::GetPackageName)},
+      {"PkgFileNeeded", vtableSlot(&P::PkgFileNeeded)},
+      {"SetupPkg", vtableSlot(&P::SetupPkg)},
+      {"IsPkgSetup", vtableSlot(&P::IsPkgSetup)},
+      {"InitializePropertyID", vtableSlot(&P::InitializePropertyID)},
+      {"CanCalculate", vtableSlot(&P::CanCalculate)},
+      {"CalculateProperty", vtableSlot(&P::CalculateProperty)},
+      {"CalculateTwoPhaseProperty", vtableSlot(&P::CalculateTwoPhaseProperty)},
+      {"GetEnthalpyBase", vtableSlot(&P::GetEnthalpyBase)},
+      {"GetGibbsBase", vtableSlot(&P::GetGibbsBase)},
+      {"CanNumbCompChange", vtableSlot(&P::CanNumbCompChange)},
+      {"GetSupportedComps", vtableSlot(&P::GetSupportedComps)},
+      {"GetNumbCompounds", vtableSlot(&P::GetNumbCompounds)},
+      {"GetCompoundInfo", vtableSlot(&P::GetCompoundInfo)},
+      {"AddLastCompound", vtableSlot(&P::AddLastCompound)},
+      {"RemoveCompoundi", vtableSlot(&P::RemoveCompoundi)},
+      {"ExchangeCompounds", vtableSlot(&P::ExchangeCompounds)},
+      {"PhaseOrder", vtableSlot(&P::PhaseOrder)},
+      {"OnView", vtableSlot(&P::OnView)},
+      {"PkgSave", vtableSlot(&P::PkgSave)},
+      {"PkgRecall", vtableSlot(&P::PkgRecall)},
+      {"GetThermoPropertyRoutine", vtableSlot(&P::GetThermoPropertyRoutine)},
+  };
+  const auto& pd = coravl::frame::extendedPropPackageDesc();
+  ASSERT_EQ(pd.methods.size(), 22u);
+  for (std::size_t i = 0; i < pd.methods.size(); ++i) {
+    const auto& m = pd.methods[i];
+    EXPECT_EQ(m.slot, propSlots.at(m.name)) << m.name;
+    EXPECT_EQ(m.dispid, static_cast<DISPID>(i + 1)) << m.name;  // DISPIDs count from 1
+    EXPECT_EQ(m.slot, static_cast<int>(i + 7)) << m.name;
+  }
+
+  using F = IExtendedFlash;
+  const std::map<std::string, int> flashSlots = {
+      {"GetFlashName", vtableSlot(&F::GetFlashName)},
+      {"FlashFileNeeded", vtableSlot(&F::FlashFileNeeded)},
+      {"SetupFlash", vtableSlot(&F::SetupFlash)},
+      {"IsFlashSetup", vtableSlot(&F::IsFlashSetup)},
+      {"SupportedFlashTypes", vtableSlot(&F::SupportedFlashTypes)},
+      {"CanHandleFlashType", vtableSlot(&F::CanHandleFlashType)},
+      {"InitializePropertyID", vtableSlot(&F::InitializePropertyID)},
+      {"IsFlashControlUsed", vtableSlot(&F::IsFlashControlUsed)},
+      {"Execute", vtableSlot(&F::Execute)},
+      {"FlashSave", vtableSlot(&F::FlashSave)},
+      {"FlashRecall", vtableSlot(&F::FlashRecall)},
+  };
+  const auto& fd = coravl::frame::extendedFlashDesc();
+  ASSERT_EQ(fd.methods.size(), 11u);
+  for (const auto& m : fd.methods) EXPECT_EQ(m.slot, flashSlots.at(m.name)) << m.name;
+
+  const auto& sd = coravl::frame::simulationContextDesc();
+  EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
+  EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
+  EXPECT_EQ(vtableSlot(&IDispatch::Invoke), 6);
+}
+
+TEST(TypeLibrary, library_facts) {
+  const auto& lib = coravl::frame::coravl11Library();
+  EXPECT_STREQ(lib.name, "CORavl11Lib");
+  EXPECT_STREQ(lib.help, "CORavl11Lib 1.0 Type Library");
+  EXPECT_EQ(lib.lcid, 0x409u);
+  ASSERT_EQ(lib.enums.size(), 1u);
+  EXPECT_EQ(lib.enums[0].values.back().second, 13);
+  ASSERT_EQ(lib.classes.size(), 3u);
+  EXPECT_STREQ(lib.classes[0].help, "PropPkg Class");
+  EXPECT_TRUE(lib.classes[0].interfaces[0].second);
+  EXPECT_STREQ(coravl::frame::extendedPropPackageDesc().methods[21].help,
+               "method Get Cape-Open ThermoPropertyRoutine Pointer");
+}
+
+namespace {
+
+//! A package that records what late-bound calls hand it.
+class RecordingPackage : public comlite::ComObject<RecordingPackage, IExtendedPropPackage> {
+ public:
+  std::string last;
+  LONG lastInt = 0;
+  std::string lastText;
+  VARTYPE lastVariantType = 0;
+  HRESULT GetPackageName(BSTR* name, BSTR* desc) override {
+    last = "GetPackageName";
+    SysFreeString(*name);
+    *name = SysAllocString(u"Peng-Robinson");
+    SysFreeString(*desc);
+    *desc = nullptr;
+    return S_OK;
+  }
+  HRESULT PkgFileNeeded(INT* n, BSTR*) override { return last = "PkgFileNeeded", *n = 0, S_OK; }
+  HRESULT SetupPkg(INT nfiles, VARIANT files, BSTR info, INT* status) override {
+    last = "SetupPkg";
+    lastInt = nfiles;
+    lastText = comlite::bstrToUtf8(info);
+    lastVariantType = files.vt;
+    *status = nfiles == 0 ? 0 : 1;
+    return nfiles == 0 ? S_OK : S_FALSE;
+  }
+  HRESULT IsPkgSetup(INT* s) override { return last = "IsPkgSetup", *s = 1, S_OK; }
+  HRESULT InitializePropertyID(IDispatch*) override { return last = "InitializePropertyID", S_OK; }
+  HRESULT CanCalculate(INT id, INT* s) override {
+    last = "CanCalculate";
+    lastInt = id;
+    *s = 1;
+    return S_OK;
+  }
+  HRESULT CalculateProperty(INT, IDispatch*, IDispatch**, IDispatch*, IDispatch*,
+                            IDispatch*) override {
+    last = "CalculateProperty";
+    return E_INVALIDARG;
+  }
+  HRESULT CalculateTwoPhaseProperty(INT, IDispatch*, INT, INT, IDispatch**, IDispatch*, IDispatch*,
+                                    IDispatch*) override {
+    return last = "CalculateTwoPhaseProperty", S_OK;
+  }
+  HRESULT GetEnthalpyBase(INT* b) override { return last = "GetEnthalpyBase", *b = 0, S_OK; }
+  HRESULT GetGibbsBase(INT* b) override { return last = "GetGibbsBase", *b = 0, S_OK; }
+  HRESULT CanNumbCompChange(INT* s) override { return last = "CanNumbCompChange", *s = 0, S_OK; }
+  HRESULT GetSupportedComps(INT* n, VARIANT* ids, VARIANT*, BSTR*, VARIANT*) override {
+    last = "GetSupportedComps";
+    *n = 2;
+    VariantClear(ids);
+    ids->vt = VT_ARRAY | VT_I4;
+    ids->parray = SafeArrayCreateVector(VT_I4, 0, 2);
+    return S_OK;
+  }
+  HRESULT GetNumbCompounds(INT* n) override { return last = "GetNumbCompounds", *n = 3, S_OK; }
+  HRESULT GetCompoundInfo(INT, IDispatch*, INT*, VARIANT*) override {
+    return last = "GetCompoundInfo", S_OK;
+  }
+  HRESULT AddLastCompound(IDispatch*) override { return last = "AddLastCompound", S_OK; }
+  HRESULT RemoveCompoundi(INT) override { return last = "RemoveCompoundi", S_OK; }
+  HRESULT ExchangeCompounds(INT, INT) override { return last = "ExchangeCompounds", S_OK; }
+  HRESULT PhaseOrder(IDispatch*, IDispatch*) override { return last = "PhaseOrder", S_OK; }
+  HRESULT OnView(BSTR*, VARIANT_BOOL* open) override {
+    return last = "OnView", *open = VARIANT_TRUE, S_OK;
+  }
+  HRESULT PkgSave(BSTR*) override { return last = "PkgSave", S_OK; }
+  HRESULT PkgRecall(BSTR, VARIANT_BOOL*) override { return last = "PkgRecall", S_OK; }
+  HRESULT GetThermoPropertyRoutine(IDispatch** out) override {
+    last = "GetThermoPropertyRoutine";
+    *out = nullptr;
+    return E_FAIL;
+  }
+};
+
+DISPID idOf(const char16_t* name) {
+  DISPID id = 0;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  EXPECT_EQ(automation::getIDsOfNames(coravl::frame::extendedPropPackageDesc(), names, 1, &id),
+            S_OK);
+  return id;
+}
+
+}  // namespace
+
+TEST(Invoke, names_ignore_case_and_unknown_names_fail) {
+  EXPECT_EQ(idOf(u"setuppkg"), 3);
+  EXPECT_EQ(idOf(u"GETTHERMOPROPERTYROUTINE"), 22);
+  DISPID ids[2];
+  LPOLESTR names[] = {const_cast<LPOLESTR>(u"SetupPkg"), const_cast<LPOLESTR>(u"STATUS")};
+  EXPECT_EQ(automation::getIDsOfNames(coravl::frame::extendedPropPackageDesc(), names, 2, ids),
+            S_OK);
+  EXPECT_EQ(ids[1], 3);
+  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"NoSuchMethod")};
+  EXPECT_EQ(automation::getIDsOfNames(coravl::frame::extendedPropPackageDesc(), unknown, 1, ids),
+            DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+}
+
+TEST(Invoke, converts_by_value_arguments_and_writes_in_out_arguments_back) {
+  auto* pkg = comlite::makeObject<RecordingPackage>();
+  const auto& desc = coravl::frame::extendedPropPackageDesc();
+  // SetupPkg(nfiles as a short, filenames as an empty variant, setupinfo as text, status by ref).
+  INT status = -5;
+  VARIANT args[4];
+  for (auto& a : args) VariantInit(&a);
+  args[3].vt = VT_I2;  // rgvarg is in reverse order: args[3] is the first parameter
+  args[3].iVal = 2;
+  args[1] = comlite::Variant::fromString("info").detach();
+  args[0].vt = VT_I4 | VT_BYREF;
+  args[0].plVal = &status;
+  DISPPARAMS dp{args, nullptr, 4, 0};
+  comlite::Variant result;
+  EXPECT_EQ(automation::invoke(desc, static_cast<IExtendedPropPackage*>(pkg), 3, DISPATCH_METHOD,
+                               &dp, &result, nullptr, nullptr),
+            S_FALSE);
+  EXPECT_EQ(pkg->last, "SetupPkg");
+  EXPECT_EQ(pkg->lastInt, 2);
+  EXPECT_EQ(pkg->lastText, "info");
+  EXPECT_EQ(pkg->lastVariantType, VT_EMPTY);
+  EXPECT_EQ(status, 1);  // written back through the reference
+  VariantClear(&args[1]);
+
+  // In-out BSTR: the callee replaces the caller's string.
+  BSTR name = SysAllocString(u"old");
+  BSTR description = SysAllocString(u"old description");
+  VARIANT nameArgs[2];
+  nameArgs[1].vt = VT_BSTR | VT_BYREF;
+  nameArgs[1].pbstrVal = &name;
+  nameArgs[0].vt = VT_BSTR | VT_BYREF;
+  nameArgs[0].pbstrVal = &description;
+  DISPPARAMS np{nameArgs, nullptr, 2, 0};
+  EXPECT_EQ(automation::invoke(desc, static_cast<IExtendedPropPackage*>(pkg), 1, DISPATCH_METHOD,
+                               &np, nullptr, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(comlite::bstrToUtf8(name), "Peng-Robinson");
+  EXPECT_EQ(description, nullptr);
+  SysFreeString(name);
+
+  // In-out VARIANT by reference receives an array.
+  INT n = 0;
+  comlite::Variant ids, names, identifiers;
+  BSTR idName = nullptr;
+  VARIANT compArgs[5];
+  compArgs[4].vt = VT_I4 | VT_BYREF, compArgs[4].plVal = &n;
+  compArgs[3].vt = VT_VARIANT | VT_BYREF, compArgs[3].pvarVal = &ids;
+  compArgs[2].vt = VT_VARIANT | VT_BYREF, compArgs[2].pvarVal = &names;
+  compArgs[1].vt = VT_BSTR | VT_BYREF, compArgs[1].pbstrVal = &idName;
+  compArgs[0].vt = VT_VARIANT | VT_BYREF, compArgs[0].pvarVal = &identifiers;
+  DISPPARAMS cp{compArgs, nullptr, 5, 0};
+  EXPECT_EQ(automation::invoke(desc, static_cast<IExtendedPropPackage*>(pkg), 12, DISPATCH_METHOD,
+                               &cp, nullptr, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(ids.vt, VT_ARRAY | VT_I4);
+  pkg->Release();
+}
+
+TEST(Invoke, wrong_counts_types_and_members_are_refused) {
+  auto* pkg = comlite::makeObject<RecordingPackage>();
+  void* self = static_cast<IExtendedPropPackage*>(pkg);
+  const auto& desc = coravl::frame::extendedPropPackageDesc();
+  INT status = 0;
+  VARIANT args[2];
+  args[1] = comlite::Variant::fromString("not a number").detach();
+  args[0].vt = VT_I4 | VT_BYREF;
+  args[0].plVal = &status;
+  DISPPARAMS dp{args, nullptr, 2, 0};
+  UINT argErr = 99;
+  EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &dp, nullptr, nullptr, &argErr),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 1u);  // position in rgvarg of the first parameter
+  EXPECT_EQ(pkg->last, "");
+
+  DISPPARAMS one{&args[0], nullptr, 1, 0};
+  EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+
+  // A by-reference argument of the wrong type for an in-out parameter.
+  SHORT small = 0;
+  VARIANT wrongRef[2];
+  wrongRef[1] = comlite::Variant::fromLong(5).detach();
+  wrongRef[0].vt = VT_I2 | VT_BYREF;
+  wrongRef[0].piVal = &small;
+  DISPPARAMS wp{wrongRef, nullptr, 2, 0};
+  EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &wp, nullptr, nullptr, &argErr),
+            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argErr, 0u);
+
+  EXPECT_EQ(automation::invoke(desc, self, 99, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+  DISPID named = 0;
+  DISPPARAMS withNames{args, &named, 2, 1};
+  EXPECT_EQ(
+      automation::invoke(desc, self, 6, DISPATCH_METHOD, &withNames, nullptr, nullptr, nullptr),
+      DISP_E_NONAMEDARGS);
+  VariantClear(&args[1]);
+
+  // A failing method's status reaches the caller through the exception information.
+  EXCEPINFO excep{};
+  VARIANT calcArgs[6];
+  for (auto& a : calcArgs) VariantInit(&a);
+  calcArgs[5] = comlite::Variant::fromLong(1).detach();
+  for (int i = 0; i < 5; ++i) calcArgs[i].vt = VT_DISPATCH, calcArgs[i].pdispVal = nullptr;
+  IDispatch* context = nullptr;
+  calcArgs[3].vt = VT_DISPATCH | VT_BYREF;
+  calcArgs[3].ppdispVal = &context;
+  DISPPARAMS calc{calcArgs, nullptr, 6, 0};
+  EXPECT_EQ(automation::invoke(desc, self, 7, DISPATCH_METHOD, &calc, nullptr, &excep, nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(excep.scode, E_INVALIDARG);
+
+  // The trailing [out] parameter may come back as the result.
+  comlite::Variant result;
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(automation::invoke(desc, self, 22, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+            E_FAIL);
+  EXPECT_EQ(pkg->last, "GetThermoPropertyRoutine");
+  pkg->Release();
+}
+
+TEST(TypeInfo, describes_methods_with_their_offsets_and_names) {
+  const auto& desc = coravl::frame::extendedPropPackageDesc();
+  comlite::ComPtr<ITypeInfo> ti;
+  ASSERT_EQ(automation::createTypeInfo(desc, coravl::frame::coravl11Library(), ti.put()), S_OK);
+  TYPEATTR* attr = nullptr;
+  ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
+  EXPECT_EQ(attr->guid, IExtendedPropPackage::kIID);
+  EXPECT_EQ(attr->cFuncs, 22);
+  EXPECT_EQ(attr->wTypeFlags & TYPEFLAG_FDUAL, TYPEFLAG_FDUAL);
+  ti->ReleaseTypeAttr(attr);
+  FUNCDESC* f = nullptr;
+  ASSERT_EQ(ti->GetFuncDesc(2, &f), S_OK);  // SetupPkg
+  EXPECT_EQ(f->memid, 3);
+  EXPECT_EQ(f->oVft, static_cast<SHORT>(9 * sizeof(void*)));
+  EXPECT_EQ(f->cParams, 4);
+  EXPECT_EQ(f->lprgelemdescParam[3].tdesc.vt, VT_PTR);
+  EXPECT_EQ(f->lprgelemdescParam[3].tdesc.lptdesc->vt, VT_I4);
+  EXPECT_EQ(f->lprgelemdescParam[3].paramdesc.wParamFlags, PARAMFLAG_FIN | PARAMFLAG_FOUT);
+  ti->ReleaseFuncDesc(f);
+  EXPECT_EQ(ti->GetFuncDesc(22, &f), TYPE_E_ELEMENTNOTFOUND);
+  BSTR names[5] = {};
+  UINT count = 0;
+  ASSERT_EQ(ti->GetNames(3, names, 5, &count), S_OK);
+  EXPECT_EQ(count, 5u);
+  EXPECT_EQ(comlite::bstrToUtf8(names[0]), "SetupPkg");
+  EXPECT_EQ(comlite::bstrToUtf8(names[4]), "status");
+  for (UINT i = 0; i < count; ++i) SysFreeString(names[i]);
+  comlite::Bstr doc, name;
+  ASSERT_EQ(ti->GetDocumentation(DISPID_UNKNOWN, name.out(), doc.out(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(doc.utf8(), "IExtendedPropPackage Interface");
+}
