@@ -60,6 +60,8 @@ void Module::writeClassKeys(registry::Data& data, const ClassInfo& c,
                             const std::string& modulePath) {
   const std::string clsid = guidToString(c.clsid);
   const std::string key = "CLSID\\" + clsid;
+  // The root class key is a real key that outlives every class, as on Windows.
+  data.createKey("CLSID");
   data.setValue(key, "", c.description);
   data.setValue(key + "\\InprocServer32", "", modulePath);
   data.setValue(key + "\\InprocServer32", "ThreadingModel", c.threadingModel);

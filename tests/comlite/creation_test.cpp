@@ -80,6 +80,7 @@ TEST_F(Creation, module_registers_and_is_created_by_class_id_and_prog_id) {
   ASSERT_EQ(comlite::registry::load(d), S_OK);
   EXPECT_FALSE(d.hasKey(key));
   EXPECT_FALSE(d.hasKey("Comlite.TestCounter.1"));
+  EXPECT_TRUE(d.hasKey("CLSID"));
   EXPECT_TRUE(d.hasKey("Component Categories\\" + comlite::guidToString(CATID_TestCategory)));
 }
 
