@@ -1,0 +1,255 @@
+#include "capeside/support/variant_lists.h"
+
+#include <new>
+
+#include "comlite/bstr.h"
+#include "comlite/safearray.h"
+
+namespace capeside {
+
+namespace {
+
+//! The VARIANT a BYREF variant points at (or the value itself).
+const VARIANT& deref(const VARIANT& v) {
+  if (v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal) return deref(*v.pvarVal);
+  return v;
+}
+
+//! Visits each element of an array in storage order as a VARIANT; false when the type is not
+//! one the visitor can read.
+template <class F>
+bool forEachElement(SAFEARRAY* psa, VARTYPE elementType, F&& visit) {
+  if (!psa) return true;
+  const ULONG n = comlite::safeArrayCount(psa);
+  void* data = nullptr;
+  if (FAILED(SafeArrayAccessData(psa, &data))) return false;
+  bool ok = true;
+  for (ULONG i = 0; i < n && ok; ++i) {
+    VARIANT item;
+    VariantInit(&item);
+    switch (elementType) {
+      case VT_BSTR:
+        item.vt = VT_BSTR;
+        item.bstrVal = static_cast<BSTR*>(data)[i];
+        break;
+      case VT_R8:
+        item.vt = VT_R8;
+        item.dblVal = static_cast<double*>(data)[i];
+        break;
+      case VT_R4:
+        item.vt = VT_R4;
+        item.fltVal = static_cast<float*>(data)[i];
+        break;
+      case VT_I4:
+        item.vt = VT_I4;
+        item.lVal = static_cast<LONG*>(data)[i];
+        break;
+      case VT_I2:
+        item.vt = VT_I2;
+        item.iVal = static_cast<SHORT*>(data)[i];
+        break;
+      case VT_BOOL:
+        item.vt = VT_BOOL;
+        item.boolVal = static_cast<VARIANT_BOOL*>(data)[i];
+        break;
+      case VT_VARIANT:
+        item = static_cast<VARIANT*>(data)[i];  // borrowed, never cleared here
+        break;
+      default:
+        ok = false;
+        continue;
+    }
+    ok = visit(deref(item));
+  }
+  SafeArrayUnaccessData(psa);
+  return ok;
+}
+
+template <class T, class Scalar>
+std::optional<std::vector<T>> readList(const VARIANT& in, Scalar&& scalar) {
+  const VARIANT& v = deref(in);
+  std::vector<T> out;
+  if (v.vt == VT_EMPTY) return out;
+  if (vtIsArray(v.vt)) {
+    SAFEARRAY* psa = vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray;
+    bool ok = forEachElement(psa, vtBase(v.vt), [&](const VARIANT& item) {
+      T value{};
+      if (!scalar(item, value)) return false;
+      out.push_back(std::move(value));
+      return true;
+    });
+    if (!ok) return std::nullopt;
+    return out;
+  }
+  T value{};
+  if (!scalar(v, value)) return std::nullopt;
+  out.push_back(std::move(value));
+  return out;
+}
+
+bool scalarString(const VARIANT& v, std::string& out) {
+  if (v.vt == VT_BSTR) {
+    out = comlite::bstrToUtf8(v.bstrVal);
+    return true;
+  }
+  if (v.vt == (VT_BSTR | VT_BYREF) && v.pbstrVal) {
+    out = comlite::bstrToUtf8(*v.pbstrVal);
+    return true;
+  }
+  if (v.vt == VT_EMPTY) {
+    out.clear();
+    return true;
+  }
+  return false;
+}
+
+bool scalarDouble(const VARIANT& v, double& out) {
+  switch (v.vt) {
+    case VT_R8:
+      out = v.dblVal;
+      return true;
+    case VT_R4:
+      out = v.fltVal;
+      return true;
+    case VT_I4:
+      out = v.lVal;
+      return true;
+    case VT_I2:
+      out = v.iVal;
+      return true;
+    case VT_R8 | VT_BYREF:
+      if (!v.pdblVal) return false;
+      out = *v.pdblVal;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool scalarLong(const VARIANT& v, LONG& out) {
+  switch (v.vt) {
+    case VT_I4:
+      out = v.lVal;
+      return true;
+    case VT_I2:
+      out = v.iVal;
+      return true;
+    case VT_BOOL:
+      out = v.boolVal ? 1 : 0;
+      return true;
+    case VT_I4 | VT_BYREF:
+      if (!v.plVal) return false;
+      out = *v.plVal;
+      return true;
+    default:
+      return false;
+  }
+}
+
+comlite::Variant wrapArray(SAFEARRAY* psa, VARTYPE vt) {
+  if (!psa) throw std::bad_alloc();
+  comlite::Variant v;
+  v.vt = static_cast<VARTYPE>(VT_ARRAY | vt);
+  v.parray = psa;
+  return v;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> stringList(const VARIANT& v) {
+  return readList<std::string>(v, scalarString);
+}
+
+std::optional<std::vector<double>> doubleList(const VARIANT& v) {
+  return readList<double>(v, scalarDouble);
+}
+
+std::optional<std::vector<LONG>> longList(const VARIANT& v) {
+  return readList<LONG>(v, scalarLong);
+}
+
+comlite::Variant makeStringArray(const std::vector<std::string>& items) {
+  comlite::Variant v =
+      wrapArray(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size())), VT_BSTR);
+  BSTR* data = nullptr;
+  SafeArrayAccessData(v.parray, reinterpret_cast<void**>(&data));
+  bool ok = true;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    data[i] = comlite::bstrFromUtf8(items[i]);
+    ok = ok && data[i] != nullptr;
+  }
+  SafeArrayUnaccessData(v.parray);
+  if (!ok) throw std::bad_alloc();
+  return v;
+}
+
+comlite::Variant makeDoubleArray(const std::vector<double>& items) {
+  comlite::Variant v =
+      wrapArray(SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(items.size())), VT_R8);
+  double* data = nullptr;
+  SafeArrayAccessData(v.parray, reinterpret_cast<void**>(&data));
+  for (std::size_t i = 0; i < items.size(); ++i) data[i] = items[i];
+  SafeArrayUnaccessData(v.parray);
+  return v;
+}
+
+comlite::Variant makeLongArray(const std::vector<LONG>& items) {
+  comlite::Variant v =
+      wrapArray(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(items.size())), VT_I4);
+  LONG* data = nullptr;
+  SafeArrayAccessData(v.parray, reinterpret_cast<void**>(&data));
+  for (std::size_t i = 0; i < items.size(); ++i) data[i] = items[i];
+  SafeArrayUnaccessData(v.parray);
+  return v;
+}
+
+comlite::Variant makeVariantArray(const std::vector<comlite::Variant>& items) {
+  comlite::Variant v =
+      wrapArray(SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items.size())), VT_VARIANT);
+  VARIANT* data = nullptr;
+  SafeArrayAccessData(v.parray, reinterpret_cast<void**>(&data));
+  HRESULT hr = S_OK;
+  for (std::size_t i = 0; i < items.size() && SUCCEEDED(hr); ++i)
+    hr = VariantCopy(&data[i], &items[i]);
+  SafeArrayUnaccessData(v.parray);
+  if (FAILED(hr)) throw std::bad_alloc();
+  return v;
+}
+
+comlite::Variant makeString(std::string_view utf8) {
+  comlite::Variant v;
+  v.bstrVal = comlite::bstrFromUtf8(utf8);
+  if (!v.bstrVal) throw std::bad_alloc();
+  v.vt = VT_BSTR;
+  return v;
+}
+
+HRESULT putVariant(VARIANT* out, comlite::Variant value) {
+  if (!out) return E_POINTER;
+  VariantClear(out);
+  *out = value.detach();
+  return S_OK;
+}
+
+std::string text(BSTR s) {
+  return comlite::bstrToUtf8(s);
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+long findName(const std::vector<std::string>& list, std::string_view name) {
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (sameName(list[i], name)) return static_cast<long>(i);
+  return -1;
+}
+
+}  // namespace capeside

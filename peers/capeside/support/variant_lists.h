@@ -1,0 +1,40 @@
+#pragma once
+//! Lists in automation values, as CAPE-OPEN passes them, and name comparison.
+//!
+//! Readers accept a 1-D (or flattened multi-dimensional) SAFEARRAY of the element type or of
+//! VARIANTs holding it, a single scalar (a one-element list) and VT_EMPTY (an empty list);
+//! BYREF values are followed. They return nullopt for anything else. Makers return owning
+//! comlite::Variant values and throw std::bad_alloc when the array cannot be made.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "comlite/variant.h"
+
+namespace capeside {
+
+std::optional<std::vector<std::string>> stringList(const VARIANT& v);
+std::optional<std::vector<double>> doubleList(const VARIANT& v);
+std::optional<std::vector<LONG>> longList(const VARIANT& v);
+
+comlite::Variant makeStringArray(const std::vector<std::string>& items);
+comlite::Variant makeDoubleArray(const std::vector<double>& items);
+comlite::Variant makeLongArray(const std::vector<LONG>& items);
+//! An array of VARIANTs (copies of `items`).
+comlite::Variant makeVariantArray(const std::vector<comlite::Variant>& items);
+comlite::Variant makeString(std::string_view utf8);
+
+//! Moves `value` into an [out] / [in, out] VARIANT, clearing what it held; E_POINTER for null.
+HRESULT putVariant(VARIANT* out, comlite::Variant value);
+
+//! UTF-8 text of a BSTR (nullptr reads as "").
+std::string text(BSTR s);
+
+//! Name equality: both empty, or the same length and equal ignoring ASCII letter case.
+bool sameName(std::string_view a, std::string_view b);
+//! Index of the first element equal to `name` by sameName, or -1.
+long findName(const std::vector<std::string>& list, std::string_view name);
+
+}  // namespace capeside
