@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comlite/hresult.h"
 #include "comlite/variant.h"
 
 namespace capeside {
