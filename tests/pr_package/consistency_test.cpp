@@ -1,0 +1,211 @@
+// Thermodynamic identities and analytical derivatives against central differences, over a
+// table of phases: one fixture, each test named after the identity it checks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "pr_package/model/constants.h"
+#include "pr_package/model/property_package.h"
+#include "test_data.h"
+
+namespace pr {
+namespace {
+
+struct Case {
+  const char* name;
+  std::vector<std::string> compounds;
+  std::vector<double> x;
+  double T_K, P_Pa;
+  Phase phase;
+};
+
+const Case kCases[] = {
+    {"gas_vapour", test::kNaturalGas, test::kNaturalGasZ, 300.0, 5e6, Phase::Vapour},
+    {"gas_liquid_root", test::kNaturalGas, test::kNaturalGasZ, 230.0, 4e6, Phase::Liquid},
+    {"co2_decane_liquid", {"carbon dioxide", "n-decane"}, {0.3, 0.7}, 350.0, 8e6, Phase::Liquid},
+    {"water_methanol_liquid", {"water", "methanol"}, {0.6, 0.4}, 330.0, 2e5, Phase::Liquid},
+    {"hydrogen_methane_vapour", {"hydrogen", "methane"}, {0.4, 0.6}, 150.0, 2e6, Phase::Vapour},
+    {"ethanol_dense_supercritical", {"ethanol", "nitrogen"}, {0.9, 0.1}, 560.0, 3e7, Phase::Vapour},
+};
+
+class Consistency : public ::testing::TestWithParam<Case> {
+ protected:
+  void SetUp() override {
+    const Case& c = GetParam();
+    pkg = std::make_unique<PropertyPackage>(test::database(), c.compounds);
+    set(c.T_K, c.P_Pa, c.x);
+  }
+  void set(double T, double P, const std::vector<double>& x) {
+    pkg->set_state(GetParam().phase, T, P, x);
+  }
+  std::vector<double> get(const std::string& id, Basis basis = Basis::Mole) {
+    return pkg->single_phase_property(id, GetParam().phase, basis);
+  }
+  double one(const std::string& id, Basis basis = Basis::Mole) { return get(id, basis).at(0); }
+  PhaseState state() {
+    PhaseState st;
+    const Case& c = GetParam();
+    pkg->mixture().evaluate(c.T_K, c.P_Pa, c.x,
+                            c.phase == Phase::Vapour ? RootChoice::Vapour : RootChoice::Liquid,
+                            Level::Full, st);
+    return st;
+  }
+  std::unique_ptr<PropertyPackage> pkg;
+};
+
+TEST_P(Consistency, h_eq_u_plus_Pv) {
+  const double P = GetParam().P_Pa;
+  EXPECT_NEAR(one("enthalpy"), one("internalEnergy") + P * one("volume"), 1e-9 * 1e5);
+}
+
+TEST_P(Consistency, g_eq_h_minus_Ts_and_a_eq_u_minus_Ts) {
+  const double T = GetParam().T_K;
+  EXPECT_NEAR(one("gibbsEnergy"), one("enthalpy") - T * one("entropy"), 1e-6);
+  EXPECT_NEAR(one("helmholtzEnergy"), one("internalEnergy") - T * one("entropy"), 1e-6);
+}
+
+TEST_P(Consistency, cp_minus_cv_eq_T_dPdT2_over_dPdV) {
+  // Cp - Cv = -T (dP/dT)_V^2 / (dP/dV)_T, with (dP/dT)_V = -V_T / V_P and (dP/dV)_T = 1 / V_P.
+  const double T = GetParam().T_K;
+  const double VT = one("volume.Dtemperature"), VP = one("volume.Dpressure");
+  const double dPdT = -VT / VP, dPdV = 1.0 / VP;
+  const double lhs = one("heatCapacityCp") - one("heatCapacityCv");
+  EXPECT_NEAR(lhs, -T * dPdT * dPdT / dPdV, 1e-9 * std::abs(lhs));
+  EXPECT_GT(lhs, 0.0);
+}
+
+TEST_P(Consistency, cp_eq_dhdT) {
+  const Case& c = GetParam();
+  const double h = 1e-3;
+  set(c.T_K + h, c.P_Pa, c.x);
+  const double hp = one("enthalpy");
+  set(c.T_K - h, c.P_Pa, c.x);
+  const double hm = one("enthalpy");
+  set(c.T_K, c.P_Pa, c.x);
+  EXPECT_NEAR(one("heatCapacityCp"), (hp - hm) / (2 * h), 1e-5 * one("heatCapacityCp"));
+}
+
+TEST_P(Consistency, sum_x_lnphi_eq_gres_RT) {
+  const PhaseState st = state();
+  double s = 0.0;
+  for (std::size_t i = 0; i < st.size(); ++i) s += st.x[i] * st.res.lnphi[i];
+  EXPECT_NEAR(s, st.res.g_res / (R_JmolK * st.T_K), 1e-12 + 1e-11 * std::abs(s));
+}
+
+TEST_P(Consistency, gibbs_duhem_sum_x_dlnphi_dn_eq_0) {
+  const std::size_t n = GetParam().x.size();
+  const auto d = get("logFugacityCoefficient.Dmoles");
+  for (std::size_t j = 0; j < n; ++j) {
+    double s = 0.0, scale = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+      s += GetParam().x[i] * d[i * n + j];
+      scale = std::max(scale, std::abs(d[i * n + j]));
+    }
+    EXPECT_NEAR(s, 0.0, 1e-11 * (1.0 + scale));
+    for (std::size_t i = 0; i < n; ++i) EXPECT_NEAR(d[i * n + j], d[j * n + i], 1e-10 * scale);
+  }
+}
+
+TEST_P(Consistency, partial_molar_volumes_sum_to_volume_and_hres_eq_minus_RT2_dlnphi_dT) {
+  const PhaseState st = state();
+  double V = 0.0, h = 0.0;
+  for (std::size_t i = 0; i < st.size(); ++i) {
+    V += st.x[i] * st.res.V_partial[i];
+    h += st.x[i] * -R_JmolK * st.T_K * st.T_K * st.res.dlnphi_dT[i];
+  }
+  EXPECT_NEAR(V, st.res.V_m3mol, 1e-12 * st.res.V_m3mol);
+  EXPECT_NEAR(h, st.res.h_res, 1e-9 * (1.0 + std::abs(st.res.h_res)));
+}
+
+TEST_P(Consistency, excess_gibbs_eq_RT_sum_x_ln_gamma) {
+  const double T = GetParam().T_K;
+  const auto gamma = get("activityCoefficient");
+  double s = 0.0;
+  for (std::size_t i = 0; i < gamma.size(); ++i) s += GetParam().x[i] * std::log(gamma[i]);
+  EXPECT_NEAR(one("excessGibbsEnergy"), R_JmolK * T * s, 1e-8 * (1.0 + std::abs(R_JmolK * T * s)));
+  // Excess energies follow the same definitions as the totals.
+  EXPECT_NEAR(one("excessGibbsEnergy"), one("excessEnthalpy") - T * one("excessEntropy"), 1e-7);
+}
+
+TEST_P(Consistency, every_analytical_derivative_eq_central_difference) {
+  const Case& c = GetParam();
+  const std::size_t n = c.x.size();
+  for (const std::string& id : PropertyPackage::single_phase_property_list()) {
+    const auto dot = id.find(".D");
+    if (dot == std::string::npos) continue;
+    const std::string base = id.substr(0, dot), suffix = id.substr(dot);
+    for (Basis basis : {Basis::Mole, Basis::Mass}) {
+      const auto ana = get(id, basis);
+      std::vector<double> fd(ana.size(), 0.0);
+      const bool comp = suffix == ".Dmoles" || suffix == ".DmolFraction";
+      if (!comp) {
+        const double h = suffix == ".Dtemperature" ? 1e-4 * c.T_K : 1e-5 * c.P_Pa;
+        const bool dT = suffix == ".Dtemperature";
+        set(c.T_K + (dT ? h : 0), c.P_Pa + (dT ? 0 : h), c.x);
+        const auto up = get(base, basis);
+        set(c.T_K - (dT ? h : 0), c.P_Pa - (dT ? 0 : h), c.x);
+        const auto dn = get(base, basis);
+        for (std::size_t k = 0; k < fd.size(); ++k) fd[k] = (up[k] - dn[k]) / (2 * h);
+      } else {
+        const double h = 1e-5;
+        const std::size_t m = ana.size() / n;  // values of the base property
+        for (std::size_t j = 0; j < n; ++j) {
+          std::vector<double> xp(c.x), xm(c.x);
+          for (std::size_t i = 0; i < n; ++i) {
+            xp[i] = (c.x[i] + (i == j ? h : 0.0)) / (1.0 + h);
+            xm[i] = (c.x[i] - (i == j ? h : 0.0)) / (1.0 - h);
+          }
+          set(c.T_K, c.P_Pa, xp);
+          const auto up = get(base, basis);
+          set(c.T_K, c.P_Pa, xm);
+          const auto dn = get(base, basis);
+          for (std::size_t i = 0; i < m; ++i) {
+            // Scalars: entry j; vectors: row-major entry i*n + j.
+            fd[m == 1 ? j : i * n + j] = (up[i] - dn[i]) / (2 * h);
+          }
+        }
+      }
+      set(c.T_K, c.P_Pa, c.x);
+      double scale = 0.0;
+      for (double v : fd) scale = std::max(scale, std::abs(v));
+      const double base_scale = std::abs(get(base, basis)[0]);
+      for (std::size_t k = 0; k < ana.size(); ++k) {
+        EXPECT_NEAR(ana[k], fd[k], 2e-5 * scale + 1e-9 * base_scale)
+            << id << (basis == Basis::Mass ? " (mass)" : "") << " entry " << k;
+      }
+    }
+  }
+}
+
+TEST_P(Consistency, composition_derivatives_of_intensive_scalars_obey_euler) {
+  // sum_j x_j dM/dn_j = 0 for a property of degree zero in the mole numbers.
+  for (const char* id : {"enthalpy.Dmoles", "entropy.Dmoles", "volume.Dmoles", "density.Dmoles",
+                         "compressibilityFactor.Dmoles", "gibbsEnergy.DmolFraction"}) {
+    const auto d = get(id);
+    double s = 0.0, scale = 0.0;
+    for (std::size_t j = 0; j < d.size(); ++j) {
+      s += GetParam().x[j] * d[j];
+      scale = std::max(scale, std::abs(d[j]));
+    }
+    EXPECT_NEAR(s, 0.0, 1e-9 * (1.0 + scale)) << id;
+  }
+}
+
+TEST_P(Consistency, mass_basis_divides_by_molar_mass) {
+  const double M = one("molecularWeight") * 1e-3;
+  EXPECT_NEAR(one("enthalpy", Basis::Mass), one("enthalpy") / M,
+              1e-9 * std::abs(one("enthalpy") / M));
+  EXPECT_NEAR(one("density", Basis::Mass), one("density") * M, 1e-12 * one("density") * M);
+  EXPECT_NEAR(one("heatCapacityCp", Basis::Mass), one("heatCapacityCp") / M,
+              1e-9 * one("heatCapacityCp") / M);
+  EXPECT_DOUBLE_EQ(one("compressibilityFactor", Basis::Mass), one("compressibilityFactor"));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, Consistency, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pr

@@ -1,0 +1,268 @@
+#include "pr_package/model/flash.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "pr_package/model/error.h"
+#include "pr_package/model/rachford_rice.h"
+#include "pr_package/model/saturation.h"
+#include "test_data.h"
+
+namespace pr {
+namespace {
+
+// Vapour pressure from Antoine constants (log10 of mmHg, temperature in Celsius) of Lange's
+// Handbook of Chemistry, fitted to API Project 44 measurements; each reproduces the normal
+// boiling point to 0.1 %.
+struct Antoine {
+  double A, B, C;
+  double P_Pa(double T_K) const { return 133.322368 * std::pow(10.0, A - B / (T_K - 273.15 + C)); }
+};
+const Antoine kBenzene{6.90565, 1211.033, 220.790};
+const Antoine kToluene{6.95464, 1344.8, 219.482};
+const Antoine kHexane{6.87601, 1171.17, 224.408};
+const Antoine kHeptane{6.89677, 1264.90, 216.544};
+const Antoine kOctane{6.91868, 1351.99, 209.155};
+
+// Raoult's-law flash from measured vapour pressures: the reference for nearly ideal liquid
+// mixtures of similar hydrocarbons at atmospheric pressure.
+FlashResult raoult(double T, double P, const std::vector<Antoine>& a, std::vector<double> z) {
+  std::vector<double> K;
+  for (const auto& c : a) K.push_back(c.P_Pa(T) / P);
+  FlashResult r;
+  r.beta = solve_rachford_rice(z, K).beta;
+  for (std::size_t i = 0; i < z.size(); ++i) {
+    r.x.push_back(z[i] / (1 + r.beta * (K[i] - 1)));
+    r.y.push_back(K[i] * r.x.back());
+  }
+  return r;
+}
+
+void expect_equilibrium(const Mixture& mix, const FlashResult& r, double tol = 1e-8) {
+  ASSERT_TRUE(r.has_vapour && r.has_liquid);
+  PhaseState v, l;
+  mix.evaluate(r.T_K, r.P_Pa, r.y, RootChoice::MinGibbs, Level::LnPhi, v);
+  mix.evaluate(r.T_K, r.P_Pa, r.x, RootChoice::MinGibbs, Level::LnPhi, l);
+  for (std::size_t i = 0; i < mix.size(); ++i) {
+    if (r.x[i] <= 0.0) continue;
+    EXPECT_NEAR(std::log(r.y[i]) + v.res.lnphi[i], std::log(r.x[i]) + l.res.lnphi[i], tol) << i;
+  }
+}
+
+struct IdealCase {
+  const char* name;
+  std::vector<std::string> compounds;
+  std::vector<Antoine> antoine;
+  std::vector<double> z;
+  double T_K;
+};
+
+class RaoultFlash : public ::testing::TestWithParam<IdealCase> {};
+
+TEST_P(RaoultFlash, tp_flash_matches_ideal_solution_from_measured_vapour_pressures) {
+  const IdealCase& c = GetParam();
+  const Mixture mix = Mixture::from_database(test::database(), c.compounds);
+  FlashSolver solver(mix);
+  const double P = 101325.0;
+  const FlashResult r = solver.tp(c.T_K, P, c.z);
+  const FlashResult ref = raoult(c.T_K, P, c.antoine, c.z);
+  ASSERT_GT(ref.beta, 0.1);
+  ASSERT_LT(ref.beta, 0.9);
+  expect_equilibrium(mix, r);
+  EXPECT_NEAR(r.beta, ref.beta, 0.06);
+  for (std::size_t i = 0; i < c.z.size(); ++i) {
+    EXPECT_NEAR(r.x[i], ref.x[i], 0.02) << c.compounds[i];
+    EXPECT_NEAR(r.y[i], ref.y[i], 0.02) << c.compounds[i];
+    EXPECT_NEAR(r.beta * r.y[i] + (1 - r.beta) * r.x[i], c.z[i], 1e-12);  // material balance
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtmosphericHydrocarbons, RaoultFlash,
+    ::testing::Values(
+        IdealCase{
+            "benzene_toluene", {"benzene", "toluene"}, {kBenzene, kToluene}, {0.5, 0.5}, 368.0},
+        IdealCase{
+            "hexane_heptane", {"n-hexane", "n-heptane"}, {kHexane, kHeptane}, {0.5, 0.5}, 357.0},
+        IdealCase{"hexane_heptane_octane",
+                  {"n-hexane", "n-heptane", "n-octane"},
+                  {kHexane, kHeptane, kOctane},
+                  {0.3, 0.3, 0.4},
+                  375.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Flash, bubble_point_of_benzene_toluene_near_measured) {
+  // Bubble temperature of 50/50 benzene/toluene at 1 atm from the Antoine equations: 92.1 C.
+  const Mixture mix = Mixture::from_database(test::database(), {"benzene", "toluene"});
+  FlashSolver solver(mix);
+  const std::vector<double> z = {0.5, 0.5};
+  const FlashResult r = solver.pvf(101325.0, 0.0, z);
+  double lo = 350, hi = 380;
+  for (int k = 0; k < 60; ++k) {
+    const double T = 0.5 * (lo + hi);
+    (0.5 * kBenzene.P_Pa(T) + 0.5 * kToluene.P_Pa(T) > 101325.0 ? hi : lo) = T;
+  }
+  EXPECT_NEAR(r.T_K, lo, 1.5);
+  EXPECT_TRUE(r.has_vapour && r.has_liquid);
+  EXPECT_EQ(r.beta, 0.0);
+  EXPECT_NEAR(r.x[0], 0.5, 1e-12);  // the liquid is the feed at a bubble point
+  EXPECT_NEAR(r.y[0] + r.y[1], 1.0, 1e-12);
+  expect_equilibrium(mix, r);
+}
+
+// Carbon dioxide and ethane form a maximum-pressure azeotrope near 70 % CO2 (Fredenslund and
+// Mollerup, J. Chem. Soc. Faraday Trans. 1, 70 (1974) 1653); PR with kij = 0.13 reproduces it.
+TEST(Flash, co2_ethane_azeotrope_near_seventy_percent_co2) {
+  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "ethane"});
+  FlashSolver solver(mix);
+  const double T = 250.0;
+  double best_x = 0.0, best_P = 0.0;
+  for (double x = 0.05; x < 0.96; x += 0.05) {
+    const FlashResult r = solver.tvf(T, 0.0, std::vector<double>{x, 1.0 - x});
+    if (r.P_Pa > best_P) best_P = r.P_Pa, best_x = x;
+  }
+  EXPECT_GT(best_x, 0.55);
+  EXPECT_LT(best_x, 0.85);
+  EXPECT_GT(best_P, saturation_at_T(mix, 0, T).P_Pa);
+  EXPECT_GT(best_P, saturation_at_T(mix, 1, T).P_Pa);
+}
+
+class NaturalGasFlash : public ::testing::Test {
+ protected:
+  NaturalGasFlash()
+      : mix(Mixture::from_database(test::database(), test::kNaturalGas)), solver(mix) {}
+  const std::vector<double>& z = test::kNaturalGasZ;
+  Mixture mix;
+  FlashSolver solver;
+};
+
+TEST_F(NaturalGasFlash, tp_two_phase_has_equal_fugacities_and_closes_balances) {
+  const FlashResult r = solver.tp(250.0, 3e6, z);
+  ASSERT_TRUE(r.has_vapour && r.has_liquid);
+  EXPECT_GT(r.beta, 0.0);
+  EXPECT_LT(r.beta, 1.0);
+  expect_equilibrium(mix, r, 1e-9);
+  double sx = 0, sy = 0;
+  for (std::size_t i = 0; i < z.size(); ++i) {
+    sx += r.x[i], sy += r.y[i];
+    EXPECT_NEAR(r.beta * r.y[i] + (1 - r.beta) * r.x[i], z[i], 1e-12);
+  }
+  EXPECT_NEAR(sx, 1.0, 1e-12);
+  EXPECT_NEAR(sy, 1.0, 1e-12);
+  EXPECT_GT(r.y[0], r.x[0]);  // methane goes to the vapour, hexane to the liquid
+  EXPECT_LT(r.y[6], r.x[6]);
+}
+
+TEST_F(NaturalGasFlash, stability_test_separates_one_and_two_phase_feeds) {
+  EXPECT_FALSE(solver.stability(250.0, 3e6, z).stable);
+  EXPECT_LT(solver.stability(250.0, 3e6, z).tm_min, 0.0);
+  EXPECT_TRUE(solver.stability(400.0, 1e6, z).stable);
+  const FlashResult r = solver.tp(400.0, 1e6, z);
+  EXPECT_TRUE(r.has_vapour);
+  EXPECT_FALSE(r.has_liquid);
+  EXPECT_EQ(r.beta, 1.0);
+  EXPECT_TRUE(r.x.empty());
+}
+
+// Every specification type, fed with the state a TP flash produced, must return that state.
+TEST_F(NaturalGasFlash, every_spec_type_returns_to_the_tp_state) {
+  for (auto [T, P] : {std::pair{250.0, 3e6}, std::pair{400.0, 1e6}, std::pair{200.0, 8e6}}) {
+    const FlashResult ref = solver.tp(T, P, z);
+    auto same = [&](const FlashResult& r, const char* what) {
+      EXPECT_NEAR(r.T_K, T, 1e-6 * T) << what;
+      EXPECT_NEAR(r.P_Pa, P, 1e-6 * P) << what;
+      EXPECT_NEAR(r.beta, ref.beta, 1e-6) << what;
+      EXPECT_EQ(r.has_vapour, ref.has_vapour) << what;
+      EXPECT_EQ(r.has_liquid, ref.has_liquid) << what;
+      for (std::size_t i = 0; i < z.size() && ref.has_liquid && ref.has_vapour; ++i) {
+        EXPECT_NEAR(r.x[i], ref.x[i], 1e-6) << what;
+        EXPECT_NEAR(r.y[i], ref.y[i], 1e-6) << what;
+      }
+    };
+    same(solver.ph(P, ref.h_Jmol, z), "PH");
+    same(solver.ps(P, ref.s_JmolK, z), "PS");
+    same(solver.ts(T, ref.s_JmolK, z), "TS");
+    if (ref.has_vapour && ref.has_liquid) {
+      same(solver.th(T, ref.h_Jmol, z), "TH");
+      same(solver.tvf(T, ref.beta, z), "TVF");
+      same(solver.pvf(P, ref.beta, z), "PVF");
+      same(solver.hvf(ref.h_Jmol, ref.beta, z), "HVF");
+    }
+  }
+}
+
+TEST_F(NaturalGasFlash, bubble_and_dew_points_bound_the_two_phase_region) {
+  const double P = 3e6;
+  const FlashResult bub = solver.pvf(P, 0.0, z);
+  const FlashResult dew = solver.pvf(P, 1.0, z);
+  ASSERT_LT(bub.T_K, dew.T_K);
+  EXPECT_TRUE(bub.has_vapour && bub.has_liquid);  // incipient phase present with zero amount
+  EXPECT_EQ(dew.beta, 1.0);
+  EXPECT_NEAR(dew.y[0], z[0], 1e-12);
+  EXPECT_FALSE(solver.tp(bub.T_K - 0.5, P, z).has_vapour);
+  const FlashResult above = solver.tp(bub.T_K + 0.5, P, z);
+  EXPECT_GT(above.beta, 0.0);
+  EXPECT_LT(above.beta, 0.05);
+  EXPECT_FALSE(solver.tp(dew.T_K + 0.5, P, z).has_liquid);
+  // The same points with T given.
+  EXPECT_NEAR(solver.tvf(bub.T_K, 0.0, z).P_Pa, P, 1e-6 * P);
+}
+
+TEST_F(NaturalGasFlash, vapour_fraction_outside_two_phase_region_is_a_solving_error) {
+  try {
+    solver.tvf(600.0, 0.5, z);  // far above the cricondentherm
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::SolvingError);
+  }
+  EXPECT_THROW(solver.pvf(3e6, 1.5, z), Error);
+}
+
+TEST_F(NaturalGasFlash, enthalpy_beyond_model_range_is_reported) {
+  try {
+    solver.ph(1e6, 1e9, z);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_TRUE(e.kind() == ErrorKind::OutOfBounds || e.kind() == ErrorKind::SolvingError);
+  }
+}
+
+TEST(Flash, pure_compound_ph_inside_dome_uses_lever_rule) {
+  const Mixture mix = Mixture::from_database(test::database(), {"propane", "n-butane"});
+  FlashSolver solver(mix);
+  const std::vector<double> z = {1.0, 0.0};
+  const SaturationPoint s = saturation_at_P(mix, 0, 1e6);
+  const FlashResult bub = solver.pvf(1e6, 0.0, z);
+  const FlashResult dew = solver.pvf(1e6, 1.0, z);
+  EXPECT_NEAR(bub.T_K, s.T_K, 1e-9);
+  EXPECT_NEAR(dew.h_Jmol - bub.h_Jmol, s.h_vap_Jmol, 1e-6 * s.h_vap_Jmol);
+  const double h = 0.3 * dew.h_Jmol + 0.7 * bub.h_Jmol;
+  const FlashResult r = solver.ph(1e6, h, z);
+  EXPECT_NEAR(r.T_K, s.T_K, 1e-6);
+  EXPECT_NEAR(r.beta, 0.3, 1e-6);
+  EXPECT_NEAR(r.h_Jmol, h, 1e-6 * std::abs(h));
+  const FlashResult t = solver.th(s.T_K, h, z);
+  EXPECT_NEAR(t.P_Pa, 1e6, 1e-3);
+  EXPECT_NEAR(t.beta, 0.3, 1e-6);
+}
+
+TEST(RachfordRice, negative_flash_and_one_sided_k_values) {
+  const std::vector<double> z = {0.5, 0.5};
+  EXPECT_NEAR(solve_rachford_rice(z, std::vector<double>{2.0, 0.5}).beta, 0.5, 1e-14);
+  EXPECT_EQ(solve_rachford_rice(z, std::vector<double>{0.9, 0.5}).one_sided, -1);
+  EXPECT_EQ(solve_rachford_rice(z, std::vector<double>{1.5, 2.0}).one_sided, +1);
+  // A feed outside the two-phase region gives a root outside [0, 1].
+  const std::vector<double> K = {1.2, 0.1};
+  const double beta = solve_rachford_rice(z, K).beta;
+  EXPECT_GT(beta, 1.0);
+  EXPECT_NEAR(rachford_rice_residual(z, K, beta), 0.0, 1e-14);
+  // Extreme K-values near the poles.
+  const std::vector<double> z3 = {1e-6, 0.5, 0.499999};
+  const std::vector<double> K3 = {1e6, 1.0001, 1e-8};
+  const double b3 = solve_rachford_rice(z3, K3).beta;
+  EXPECT_NEAR(rachford_rice_residual(z3, K3, b3), 0.0, 1e-12);
+}
+
+}  // namespace
+}  // namespace pr

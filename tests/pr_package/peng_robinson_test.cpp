@@ -1,0 +1,170 @@
+#include "pr_package/model/peng_robinson.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "pr_package/model/constants.h"
+#include "pr_package/model/error.h"
+#include "pr_package/model/mixture.h"
+#include "pr_package/model/saturation.h"
+#include "test_data.h"
+
+namespace pr {
+namespace {
+
+const std::vector<double> kPure = {1.0};
+
+TEST(PengRobinson, kappa_switches_to_1978_form_above_049) {
+  EXPECT_DOUBLE_EQ(peng_robinson_kappa(0.2), 0.37464 + 1.54226 * 0.2 - 0.26992 * 0.04);
+  const double w = 0.6;
+  EXPECT_DOUBLE_EQ(peng_robinson_kappa(w),
+                   0.379642 + 1.48503 * w - 0.164423 * w * w + 0.016666 * w * w * w);
+  // The two forms nearly meet at the switch.
+  EXPECT_NEAR(peng_robinson_kappa(0.49), peng_robinson_kappa(0.4900001), 5e-3);
+}
+
+// Smith, Van Ness and Abbott, Introduction to Chemical Engineering Thermodynamics, 7th ed.,
+// Example 3.9: n-butane at 350 K and 9.4573 bar (its vapour pressure), Tc = 425.1 K,
+// Pc = 37.96 bar, omega = 0.200. Peng-Robinson saturated-vapour volume 2486 cm3/mol.
+TEST(PengRobinson, n_butane_vapour_volume_matches_textbook_example) {
+  const GenericCubic pr = make_peng_robinson({425.1}, {37.96e5}, {0.200}, {0.0});
+  ResidualState v, l;
+  pr.residual(350.0, 9.4573e5, kPure, RootChoice::Vapour, Level::Full, v);
+  pr.residual(350.0, 9.4573e5, kPure, RootChoice::Liquid, Level::Full, l);
+  EXPECT_NEAR(v.V_m3mol * 1e6, 2486.0, 1.0);
+  EXPECT_EQ(v.root_count, 2);
+  EXPECT_LT(l.V_m3mol, v.V_m3mol / 10);
+  // At the measured vapour pressure the two roots have nearly equal fugacities.
+  EXPECT_NEAR(v.lnphi[0], l.lnphi[0], 0.01);
+}
+
+// Peng and Robinson (1976): the equation's critical compressibility factor is 0.3074; at
+// (Tc, Pc) the cubic has a triple root there for every compound.
+TEST(PengRobinson, critical_point_is_a_triple_root_at_zc_0307) {
+  const GenericCubic pr = make_peng_robinson({369.83}, {4.248e6}, {0.152}, {0.0});
+  const auto z = pr.z_roots(369.83, 4.248e6, kPure);
+  ASSERT_GE(z.size(), 1u);
+  for (double Z : z) EXPECT_NEAR(Z, 0.3074, 2e-3);
+}
+
+// Pressure three ways: the closed-form EOS, the chosen root, and the residual derivatives.
+TEST(PengRobinson, pressure_of_root_volume_returns_the_pressure) {
+  const Mixture mix = Mixture::from_database(test::database(), test::kNaturalGas);
+  PhaseState st;
+  for (double P : {1e4, 3e6, 2e7}) {
+    for (RootChoice root : {RootChoice::Vapour, RootChoice::Liquid}) {
+      mix.evaluate(260.0, P, test::kNaturalGasZ, root, Level::Full, st);
+      EXPECT_NEAR(mix.cubic().pressure(260.0, st.res.V_m3mol, st.x), P, 1e-8 * P);
+      EXPECT_NEAR(st.res.Z, P * st.res.V_m3mol / (R_JmolK * 260.0), 1e-14);
+    }
+  }
+}
+
+// Low-pressure limit: ln phi_i = (2 sum_j y_j B_ij - B) P / (R T) with the equation's second
+// virial coefficients B_ij = (b_i + b_j)/2 - a_ij/(R T), a closed form independent of the
+// residual Helmholtz derivatives.
+TEST(PengRobinson, lnphi_meets_second_virial_limit) {
+  const Mixture mix = Mixture::from_database(test::database(), test::kNaturalGas);
+  const auto& pr = mix.cubic();
+  const double T = 300.0, P = 10.0, RT = R_JmolK * T;
+  const auto& y = test::kNaturalGasZ;
+  const std::size_t n = y.size();
+  auto Bij = [&](std::size_t i, std::size_t j) {
+    const double aij = (1.0 - pr.kij(i, j)) * std::sqrt(pr.a(i, T) * pr.a(j, T));
+    return 0.5 * (pr.b(i) + pr.b(j)) - aij / RT;
+  };
+  double B = 0.0;
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < n; ++j) B += y[i] * y[j] * Bij(i, j);
+  PhaseState st;
+  mix.evaluate(T, P, y, RootChoice::Vapour, Level::Full, st);
+  for (std::size_t i = 0; i < n; ++i) {
+    double s = 0.0;
+    for (std::size_t j = 0; j < n; ++j) s += y[j] * Bij(i, j);
+    const double expected = (2.0 * s - B) * P / RT;
+    EXPECT_NEAR(st.res.lnphi[i], expected, 1e-4 * std::abs(expected)) << test::kNaturalGas[i];
+  }
+}
+
+// Vapour pressures against measured values. Sources: NIST Chemistry WebBook saturation
+// tables (propane 300 K: 0.99780 MPa; carbon dioxide 280 K: 4.1607 MPa; methane 150 K:
+// 1.0394 MPa), and the normal boiling points of the data file (101325 Pa at Tb, CRC/ChemSep).
+TEST(PengRobinson, saturation_pressure_matches_measured_data) {
+  const auto& db = test::database();
+  const std::vector<std::string> names = {"propane",  "carbon dioxide", "methane",  "n-butane",
+                                          "n-hexane", "benzene",        "nitrogen", "n-decane"};
+  const Mixture mix = Mixture::from_database(db, names);
+  EXPECT_NEAR(saturation_at_T(mix, 0, 300.0).P_Pa, 0.99780e6, 0.01 * 0.99780e6);
+  EXPECT_NEAR(saturation_at_T(mix, 1, 280.0).P_Pa, 4.1607e6, 0.01 * 4.1607e6);
+  EXPECT_NEAR(saturation_at_T(mix, 2, 150.0).P_Pa, 1.0394e6, 0.015 * 1.0394e6);
+  for (std::size_t i = 3; i < names.size(); ++i) {
+    const double Tb = *mix.compound(i).Tb_K;
+    EXPECT_NEAR(saturation_at_T(mix, i, Tb).P_Pa, 101325.0, 0.03 * 101325.0) << names[i];
+  }
+}
+
+TEST(PengRobinson, saturation_slope_obeys_clapeyron_and_inverts) {
+  const Mixture mix = Mixture::from_database(test::database(), {"n-pentane", "water"});
+  for (std::size_t i = 0; i < 2; ++i) {
+    const double T = 0.75 * mix.compound(i).Tc_K, h = 1e-3;
+    const SaturationPoint s = saturation_at_T(mix, i, T);
+    const double fd =
+        (saturation_at_T(mix, i, T + h).P_Pa - saturation_at_T(mix, i, T - h).P_Pa) / (2 * h);
+    EXPECT_NEAR(s.dP_dT_PaK, fd, 1e-6 * fd);
+    // Equal fugacities at the found pressure.
+    std::vector<double> x(2, 0.0);
+    x[i] = 1.0;
+    PhaseState l, v;
+    mix.evaluate(T, s.P_Pa, x, RootChoice::Liquid, Level::LnPhi, l);
+    mix.evaluate(T, s.P_Pa, x, RootChoice::Vapour, Level::LnPhi, v);
+    EXPECT_NEAR(l.res.lnphi[i], v.res.lnphi[i], 1e-11);
+    EXPECT_NEAR(saturation_at_P(mix, i, s.P_Pa).T_K, T, 1e-7 * T);
+  }
+}
+
+// Enthalpy of vaporization at the normal boiling point against CRC values of the data file.
+TEST(PengRobinson, heat_of_vaporization_near_measured_values) {
+  const std::vector<std::string> names = {"propane", "n-butane", "n-hexane", "benzene"};
+  const Mixture mix = Mixture::from_database(test::database(), names);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const auto& c = mix.compound(i);
+    EXPECT_NEAR(saturation_at_T(mix, i, *c.Tb_K).h_vap_Jmol, *c.hvap_nbp_Jmol,
+                0.04 * *c.hvap_nbp_Jmol)
+        << names[i];
+  }
+}
+
+TEST(PengRobinson, saturation_outside_range_is_out_of_bounds) {
+  const Mixture mix = Mixture::from_database(test::database(), {"methane"});
+  try {
+    saturation_at_T(mix, 0, 200.0);  // above Tc = 190.56 K
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::OutOfBounds);
+    EXPECT_NE(e.message().find("methane"), std::string::npos);
+  }
+  EXPECT_THROW(saturation_at_P(mix, 0, 5e6), Error);  // above Pc
+}
+
+TEST(GenericCubic, rejects_inconsistent_construction) {
+  EXPECT_THROW(make_peng_robinson({300.0, 400.0}, {4e6}, {0.1, 0.2}, {0, 0, 0, 0}), Error);
+  EXPECT_THROW(make_peng_robinson({300.0, 400.0}, {4e6, 3e6}, {0.1, 0.2}, {0, 0.1, 0.2, 0}),
+               Error);  // kij not symmetric
+  EXPECT_THROW(make_peng_robinson({-300.0}, {4e6}, {0.1}, {0}), Error);
+}
+
+TEST(GenericCubic, solve_cubic_finds_known_roots) {
+  double r[3];
+  // (z - 1)(z - 2)(z - 3)
+  ASSERT_EQ(solve_cubic(-6.0, 11.0, -6.0, r), 3);
+  EXPECT_NEAR(r[0], 1.0, 1e-13);
+  EXPECT_NEAR(r[1], 2.0, 1e-13);
+  EXPECT_NEAR(r[2], 3.0, 1e-13);
+  // (z - 0.5)(z^2 + 1)
+  ASSERT_EQ(solve_cubic(-0.5, 1.0, -0.5, r), 1);
+  EXPECT_NEAR(r[0], 0.5, 1e-13);
+}
+
+}  // namespace
+}  // namespace pr
