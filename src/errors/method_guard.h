@@ -1,0 +1,38 @@
+#pragma once
+//! MethodGuard: runs the body of an interface method under the component's failure convention.
+//!
+//!   return guard.run("calculating properties (main procedure)", [&] { ...; return S_OK; });
+//!
+//! Whatever the body throws becomes one kind-1 complaint, not in a calculation:
+//!   - CTHCOMError* (a failing host framework call): "Ravelin Exception" + context, E_FAIL;
+//!   - comlite::ComError: context + "(_com_error)", with the error's status;
+//!   - anything else: context + " exception", E_FAIL.
+//! The method then returns the reporter's answer, which is always a failure status. Nothing
+//! escapes run().
+
+#include "comlite/types.h"
+
+class CCOError;
+
+class MethodGuard {
+ public:
+  explicit MethodGuard(CCOError& reporter) : m_reporter(reporter) {}
+
+  //! Runs `body` (returning an HRESULT) and returns its result, or the complaint's status when
+  //! it throws.
+  template <class Body>
+  HRESULT run(const char* context, Body&& body) noexcept {
+    try {
+      return static_cast<HRESULT>(body());
+    } catch (...) {
+      return complainCurrentException(context);
+    }
+  }
+
+  //! Turns the exception being handled into the complaint above. Call only inside a catch
+  //! block.
+  HRESULT complainCurrentException(const char* context) noexcept;
+
+ private:
+  CCOError& m_reporter;
+};
