@@ -1,0 +1,54 @@
+#pragma once
+//! A private class registry with the host framework registered in it, and creation of its
+//! objects by class id, as a package or the simulator would create them.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "comlite/com_ptr.h"
+#include "comlite/creation.h"
+#include "support/temp_env.h"
+
+namespace ravelintest {
+
+//! Formats a status for failure messages.
+inline std::string hex(HRESULT hr) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(hr));
+  return buf;
+}
+
+class HostFramework : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_module = testsupport::libDir() + "/libravelin.so";
+    m_handle = comlite::loadModule(m_module);
+    ASSERT_NE(m_handle, nullptr) << m_module;
+    ASSERT_EQ(call("DllRegisterServer"), S_OK);
+  }
+
+  HRESULT call(const char* entry) {
+    auto fn = reinterpret_cast<HRESULT (*)()>(::dlsym(m_handle, entry));
+    return fn ? fn() : E_FAIL;
+  }
+
+  //! Creates an object of the host by class id and asks it for `I`.
+  template <class I>
+  comlite::ComPtr<I> create(const CLSID& clsid) {
+    comlite::ComPtr<I> out;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::kIID, out.putVoid());
+    EXPECT_EQ(hr, S_OK) << hex(hr);
+    return out;
+  }
+
+  testsupport::TempDir m_dir;
+  testsupport::ScopedEnv m_registry{"CORAVL_REGISTRY", m_dir.file("registry")};
+  testsupport::ScopedEnv m_temp{"TEMP", m_dir.path()};
+  testsupport::ScopedEnv m_data{"XDG_DATA_HOME", m_dir.path()};
+  std::string m_module;
+  void* m_handle = nullptr;
+};
+
+}  // namespace ravelintest
