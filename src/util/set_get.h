@@ -28,7 +28,7 @@ class SetGet {
   //! Makes `var` hold a new 1-D array of `len` elements of code `vt` (the array flag in `vt`
   //! is ignored) starting at `lbound`. When `var` already holds a 1-D array of the same code,
   //! length and lower bound, that array and its contents are kept. RETURNS: S_OK; a failing
-  //! status (reported, `var` left empty) for a negative length or a code arrays cannot hold.
+  //! status (reported, `var` unchanged) for a negative length or a code arrays cannot hold.
   static HRESULT Create(VARIANT& var, VARTYPE vt, LONG len, LONG lbound = 0);
   //! Same as Create.
   static HRESULT CreateReuse(VARIANT& var, VARTYPE vt, LONG len, LONG lbound);
