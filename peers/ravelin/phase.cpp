@@ -25,13 +25,17 @@ Phase::Phase(comlite::ComPtr<IBasicPhase> object) : m_object(std::move(object)) 
 Phase Phase::create(const CompoundList& compounds, LONG type) {
   auto object = PhaseObject::make();
   if (!object) throw std::bad_alloc();
+  Phase phase(std::move(object));
+  phase.setCompounds(compounds);
+  phase.setType(type);
+  phase.setNominalType(type);
+  return phase;
+}
+
+void Phase::setCompounds(const CompoundList& compounds) {
   auto list = detail::ownObject<detail::CompoundListObject>(compounds.dispatch());
   if (!list) throw std::invalid_argument("not a compound list of the host framework");
-  auto* phase = objectOf(object);
-  phase->setCompounds(std::move(list));
-  phase->setType(type);
-  phase->setNominalType(type);
-  return Phase(std::move(object));
+  objectOf(m_object)->setCompounds(std::move(list));
 }
 
 std::optional<Phase> Phase::from(IUnknown* object) {

@@ -34,6 +34,9 @@ class RAVELIN_API Phase {
   static Phase create(const CompoundList& compounds, LONG type);
   static std::optional<Phase> from(IUnknown* object);
 
+  //! Gives the phase a fluid package (for a phase created by class id); the composition
+  //! becomes one zero per compound and any sub-list goes.
+  void setCompounds(const CompoundList& compounds);
   void setTemperature(double T_K);
   void setPressure(double P_kPa);
   void setType(LONG type);
