@@ -168,13 +168,14 @@ std::optional<std::vector<LONG>> longList(const VARIANT& v) {
   return readList<LONG>(v, scalarLong);
 }
 
-comlite::Variant makeStringArray(const std::vector<std::string>& items) {
+comlite::Variant makeStringArray(const std::vector<std::string>& items, bool nullForEmpty) {
   comlite::Variant v =
       wrapArray(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size())), VT_BSTR);
   BSTR* data = nullptr;
   SafeArrayAccessData(v.parray, reinterpret_cast<void**>(&data));
   bool ok = true;
   for (std::size_t i = 0; i < items.size(); ++i) {
+    if (nullForEmpty && items[i].empty()) continue;
     data[i] = comlite::bstrFromUtf8(items[i]);
     ok = ok && data[i] != nullptr;
   }

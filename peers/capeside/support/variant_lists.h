@@ -20,7 +20,8 @@ std::optional<std::vector<std::string>> stringList(const VARIANT& v);
 std::optional<std::vector<double>> doubleList(const VARIANT& v);
 std::optional<std::vector<LONG>> longList(const VARIANT& v);
 
-comlite::Variant makeStringArray(const std::vector<std::string>& items);
+//! `nullForEmpty`: empty strings become null elements (CAPE-OPEN's UNDEFINED string).
+comlite::Variant makeStringArray(const std::vector<std::string>& items, bool nullForEmpty = false);
 comlite::Variant makeDoubleArray(const std::vector<double>& items);
 comlite::Variant makeLongArray(const std::vector<LONG>& items);
 //! An array of VARIANTs (copies of `items`).

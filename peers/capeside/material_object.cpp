@@ -1,0 +1,1008 @@
+#include "capeside/material_object.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "capeside/support/error_object.h"
+#include "capeside/support/property_ids.h"
+#include "capeside/support/variant_lists.h"
+#include "comlite/bstr.h"
+
+namespace capeside {
+
+namespace {
+
+constexpr const char* kMaterial = "ICapeThermoMaterial";
+constexpr const char* kCompounds = "ICapeThermoCompounds";
+constexpr const char* kMatObj = "IMatObj";
+
+std::string lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::vector<double> doubleArgument(const VARIANT& v, SHORT position, const char* scope) {
+  auto values = doubleList(v);
+  if (!values)
+    throw CapeError(ECapeBadArgumentHR, scope, "the values are not an array of numbers")
+        .at(position);
+  return *values;
+}
+
+std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const char* what,
+                                        const char* scope) {
+  auto list = stringList(v);
+  if (!list)
+    throw CapeError(ECapeBadArgumentHR, scope, cat(what, " is not an array of strings"))
+        .at(position);
+  return *list;
+}
+
+//! Properties whose mass-basis value is the mole-basis value divided by the molar mass.
+bool isPerAmount(int id) {
+  return (id >= 35 && id <= 40) || id == 42 || (id >= 57 && id <= 62) || id == 64 || id == 65;
+}
+
+}  // namespace
+
+void* MaterialObject::queryExtra(REFIID riid) {
+  return riid == kMaterialObjectSelfIID ? this : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Binding and lookups
+
+void MaterialObject::requirePackage(const char* scope) const {
+  if (!m_package)
+    throw CapeError(ECapeBadInvOrderHR, scope, "the material object is bound to no package")
+        .requested("SetPackage");
+}
+
+std::size_t MaterialObject::phaseOfLabel(const std::string& label, SHORT position,
+                                         const char* scope) const {
+  for (std::size_t i = 0; i < m_phases.size(); ++i)
+    if (sameName(m_phases[i].label, label) && !label.empty()) return i;
+  throw CapeError(ECapeInvalidArgumentHR, scope,
+                  cat("phase \"", label, "\" is not a phase of the package"))
+      .at(position);
+}
+
+std::size_t MaterialObject::phaseOfIndex(LONG phaseIndex, const char* scope) const {
+  auto it = m_idMap.find(phaseIndex);
+  if (it == m_idMap.end()) {
+    const char* name = phaseName(static_cast<int>(phaseIndex));
+    throw CapeError(ECapeInvalidArgumentHR, scope,
+                    cat("the package has no phase of index ", phaseIndex,
+                        name ? cat(" (", name, ")") : std::string()));
+  }
+  return it->second;
+}
+
+std::pair<std::size_t, std::size_t> MaterialObject::twoPhaseOf(
+    const std::vector<std::string>& labels, SHORT position, const char* scope) const {
+  if (labels.size() != 2)
+    throw CapeError(ECapeBadArgumentHR, scope,
+                    cat("phaseLabels has ", labels.size(), " labels instead of 2"))
+        .at(position);
+  return {phaseOfLabel(labels[0], position, scope), phaseOfLabel(labels[1], position, scope)};
+}
+
+std::pair<std::size_t, std::size_t> MaterialObject::twoPhaseOfIndex(LONG phaseIndex,
+                                                                    const char* scope) const {
+  if (phaseIndex == kPhaseVaporLiquid)
+    return {phaseOfIndex(kPhaseVapor, scope), phaseOfIndex(kPhaseLiquid, scope)};
+  return {phaseOfIndex(kPhaseLiquid, scope), phaseOfIndex(kPhaseLiquid2, scope)};
+}
+
+MaterialObject::Values& MaterialObject::tableOf(LONG phaseIndex, const char* scope) {
+  requirePackage(scope);
+  if (phaseIndex == kPhaseOverall) return m_overall;
+  if (phaseIndex == kPhaseVaporLiquid || phaseIndex == kPhaseLiquidLiquid) {
+    auto pair = twoPhaseOfIndex(phaseIndex, scope);
+    return twoPhaseTable(pair.first, pair.second);
+  }
+  return m_phases[phaseOfIndex(phaseIndex, scope)].values;
+}
+
+MaterialObject::Values& MaterialObject::twoPhaseTable(std::size_t a, std::size_t b) {
+  return m_twoPhase[{a, b}];
+}
+
+std::string MaterialObject::keyOf(const std::string& name, const std::string& basis,
+                                  SHORT namePosition, SHORT basisPosition,
+                                  const char* scope) const {
+  if (name.empty())
+    throw CapeError(ECapeInvalidArgumentHR, scope, "the property identifier is undefined")
+        .at(namePosition);
+  std::string b;
+  if (isBasisDependentName(name)) {
+    if (basis.empty() || sameName(basis, "mole")) b = "mole";
+    else if (sameName(basis, "mass")) b = "mass";
+    else
+      throw CapeError(ECapeInvalidArgumentHR, scope,
+                      cat("basis \"", basis, "\" is neither \"mole\" nor \"mass\""))
+          .at(basisPosition);
+  }
+  return lower(name) + "|" + b;
+}
+
+std::size_t MaterialObject::expectedCount(const std::string& name) const {
+  const std::size_t n = compoundCount();
+  auto root = rootPropertyId(name);
+  if (!root) return 0;
+  const std::string lowerName = lower(name);
+  const bool byComposition = lowerName.size() > 13 &&
+                             (lowerName.ends_with(".dmolfraction") || lowerName.ends_with(".dmoles"));
+  const bool perCompound = isPerCompound(*root);
+  if (perCompound && byComposition) return n * n;
+  if (perCompound || byComposition) return n;
+  return 1;
+}
+
+void MaterialObject::store(Values& table, const std::string& name, const std::string& basis,
+                           std::vector<double> values, SHORT valuesPosition, const char* scope,
+                           const Values* compositionSource) {
+  const std::string key = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope);
+  const std::size_t expected = expectedCount(name);
+  if (values.empty() || (expected != 0 && values.size() != expected))
+    throw CapeError(ECapeBadArgumentHR, scope,
+                    cat("\"", name, "\" takes ", expected, " values, ", values.size(), " given"))
+        .at(valuesPosition);
+  table[key] = std::move(values);
+  (void)compositionSource;
+}
+
+std::vector<double> MaterialObject::moleFractions(const Values& table) const {
+  auto it = table.find("fraction|mole");
+  if (it != table.end()) return it->second;
+  return {};
+}
+
+std::vector<double> MaterialObject::convertBasis(const std::string& name,
+                                                 const std::vector<double>& values, bool toMass,
+                                                 const Values& table) const {
+  auto root = rootPropertyId(name);
+  if (!root || m_molWeights.size() != compoundCount()) return {};
+  const std::size_t n = compoundCount();
+  if (*root == kPropFraction && lower(name).find(".d") == std::string::npos && values.size() == n) {
+    std::vector<double> out(n);
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i)
+      sum += toMass ? values[i] * m_molWeights[i] : values[i] / m_molWeights[i];
+    if (!(sum > 0)) return {};
+    for (std::size_t i = 0; i < n; ++i)
+      out[i] = (toMass ? values[i] * m_molWeights[i] : values[i] / m_molWeights[i]) / sum;
+    return out;
+  }
+  // Per-amount quantities need the molar mass of the phase [kg/mol].
+  std::vector<double> x = moleFractions(table);
+  if (x.size() != n) return {};
+  double mw = 0;
+  for (std::size_t i = 0; i < n; ++i) mw += x[i] * m_molWeights[i];
+  mw *= 1e-3;
+  if (!(mw > 0)) return {};
+  std::vector<double> out = values;
+  if (isPerAmount(*root) && *root != 40) {
+    for (double& v : out) v = toMass ? v / mw : v * mw;
+    return out;
+  }
+  if (*root == 40) {  // density: mol/m3 <-> kg/m3
+    for (double& v : out) v = toMass ? v * mw : v / mw;
+    return out;
+  }
+  if (*root == 44) {  // totalFlow: mol/s <-> kg/s
+    for (double& v : out) v = toMass ? v * mw : v / mw;
+    return out;
+  }
+  if (*root == 41 && values.size() == n) {  // flow per compound
+    for (std::size_t i = 0; i < n; ++i)
+      out[i] = toMass ? values[i] * m_molWeights[i] * 1e-3 : values[i] / (m_molWeights[i] * 1e-3);
+    return out;
+  }
+  return {};  // phaseFraction and the like need the other phases
+}
+
+std::vector<double> MaterialObject::fetch(const Values& table, const std::string& name,
+                                          const std::string& basis, const char* scope) const {
+  const std::string key = keyOf(name, basis, 1, 0, scope);
+  auto it = table.find(key);
+  if (it != table.end()) return it->second;
+  if (key.ends_with("|mole") || key.ends_with("|mass")) {
+    const bool wantMass = key.ends_with("|mass");
+    const std::string other = key.substr(0, key.size() - 4) + (wantMass ? "mole" : "mass");
+    auto o = table.find(other);
+    if (o != table.end()) {
+      std::vector<double> converted = convertBasis(name, o->second, wantMass, table);
+      if (!converted.empty()) return converted;
+    }
+  }
+  throw CapeError(ECapeThrmPropertyNotAvailableHR, scope,
+                  cat("no value of \"", name, "\"", basis.empty() ? "" : cat(" (", basis, ")"),
+                      " is set"));
+}
+
+void MaterialObject::clearValues() {
+  m_overall.clear();
+  m_twoPhase.clear();
+  for (Phase& p : m_phases) p.values.clear();
+}
+
+void MaterialObject::bindToPackage(const char* scope) {
+  requirePackage(scope);
+  if (!m_materialContext) return;
+  IDispatch* self = static_cast<ICapeThermoMaterial*>(this);
+  const HRESULT hr = m_materialContext->SetMaterial(self);
+  if (FAILED(hr))
+    passOn(hr, m_materialContext.get(), "ICapeThermoMaterialContext", "SetMaterial",
+           "handing the material to the package");
+}
+
+void MaterialObject::passOn(HRESULT hr, IUnknown* callee, const char* interfaceName,
+                            const char* operation, const char* doing) {
+  ErrorRecord record = recordOfFailure(callee, hr, interfaceName, operation);
+  if (m_proxy) {
+    comlite::Bstr op(cat(doing, " (", record.operation, ")")), description(record.text()),
+        iface(record.interfaceName);
+    m_proxy->ReportCapeError(op.get(), record.code, description.get(), VARIANT_TRUE, iface.get());
+  }
+  throw CapeError(std::move(record), true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoMaterial
+
+HRESULT MaterialObject::ClearAllProps() {
+  clearValues();
+  return S_OK;
+}
+
+HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
+  return guard(kMaterial, "CopyFromMaterial", [&] {
+    static constexpr const char* kScope = "MaterialObject::CopyFromMaterial";
+    if (!source || !*source)
+      throw CapeError(ECapeInvalidArgumentHR, kScope, "the source material is undefined").at(1);
+    comlite::ComPtr<IDispatch> src(*source);
+    void* self = nullptr;
+    if (SUCCEEDED(src->QueryInterface(kMaterialObjectSelfIID, &self)) && self) {
+      MaterialObject* other = static_cast<MaterialObject*>(self);
+      if (other != this) {
+        requirePackage(kScope);
+        if (other->m_compIds != m_compIds)
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          "the source material holds other compounds")
+              .at(1);
+        m_overall = other->m_overall;
+        m_twoPhase = other->m_twoPhase;
+        m_phases = other->m_phases;
+        m_idMap = other->m_idMap;
+        m_presentOrder = other->m_presentOrder;
+      }
+      other->Release();
+      return S_OK;
+    }
+    // Another implementation: copy the state the published interface shows.
+    auto mo = src.as<ICapeThermoMaterial>();
+    if (!mo)
+      throw CapeError(ECapeInvalidArgumentHR, kScope, "the source has no ICapeThermoMaterial")
+          .at(1);
+    requirePackage(kScope);
+    clearValues();
+    double T = 0, P = 0;
+    comlite::Variant x;
+    if (SUCCEEDED(mo->GetOverallTPFraction(&T, &P, &x))) {
+      store(m_overall, "temperature", "", {T}, 3, kScope, nullptr);
+      store(m_overall, "pressure", "", {P}, 3, kScope, nullptr);
+      store(m_overall, "fraction", "mole", doubleList(x).value_or(std::vector<double>{}), 3,
+            kScope, nullptr);
+    }
+    comlite::Variant labels, status;
+    check(mo->GetPresentPhases(&labels, &status), mo.get(), kMaterial, "GetPresentPhases");
+    check(SetPresentPhases(labels, status), unknown(), kMaterial, "SetPresentPhases");
+    for (const std::string& label : stringList(labels).value_or(std::vector<std::string>{})) {
+      comlite::Bstr l(label);
+      comlite::Variant comp;
+      if (SUCCEEDED(mo->GetTPFraction(l.get(), &T, &P, &comp))) {
+        Values& v = m_phases[phaseOfLabel(label, 1, kScope)].values;
+        store(v, "temperature", "", {T}, 4, kScope, nullptr);
+        store(v, "pressure", "", {P}, 4, kScope, nullptr);
+        store(v, "fraction", "mole", doubleList(comp).value_or(std::vector<double>{}), 4, kScope,
+              nullptr);
+      }
+      comlite::Variant beta;
+      comlite::Bstr pf("phaseFraction"), mole("mole");
+      if (SUCCEEDED(mo->GetSinglePhaseProp(pf.get(), l.get(), mole.get(), &beta)))
+        store(m_phases[phaseOfLabel(label, 1, kScope)].values, "phaseFraction", "mole",
+              doubleList(beta).value_or(std::vector<double>{}), 4, kScope, nullptr);
+    }
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::CreateMaterial(IDispatch** materialObject) {
+  return guard(kMaterial, "CreateMaterial", [&] {
+    if (!materialObject) return E_POINTER;
+    *materialObject = nullptr;
+    MaterialObject* m = comlite::makeObject<MaterialObject>();
+    if (!m) throw std::bad_alloc();
+    comlite::ComPtr<IMatObj> holder = comlite::ComPtr<IMatObj>::attach(m);
+    if (m_package) check(m->SetPackage(m_package.get()), m->unknown(), kMatObj, "SetPackage");
+    m->m_proxy = m_proxy;
+    return m->QueryInterface(IDispatch::kIID, reinterpret_cast<void**>(materialObject));
+  });
+}
+
+HRESULT MaterialObject::GetOverallProp(BSTR property, BSTR basis, VARIANT* results) {
+  return guard(kMaterial, "GetOverallProp", [&] {
+    if (!results) return E_POINTER;
+    requirePackage("MaterialObject::GetOverallProp");
+    return putVariant(results, makeDoubleArray(fetch(m_overall, text(property), text(basis),
+                                                     "MaterialObject::GetOverallProp")));
+  });
+}
+
+HRESULT MaterialObject::GetOverallTPFraction(double* temperature, double* pressure,
+                                             VARIANT* composition) {
+  return guard(kMaterial, "GetOverallTPFraction", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetOverallTPFraction";
+    if (!temperature || !pressure || !composition) return E_POINTER;
+    requirePackage(kScope);
+    const double T = fetch(m_overall, "temperature", "", kScope).at(0);
+    const double P = fetch(m_overall, "pressure", "", kScope).at(0);
+    comlite::Variant x = makeDoubleArray(fetch(m_overall, "fraction", "mole", kScope));
+    *temperature = T;
+    *pressure = P;
+    return putVariant(composition, std::move(x));
+  });
+}
+
+HRESULT MaterialObject::GetPresentPhases(VARIANT* phaseLabels, VARIANT* phaseStatus) {
+  return guard(kMaterial, "GetPresentPhases", [&] {
+    if (!phaseLabels || !phaseStatus) return E_POINTER;
+    if (m_presentOrder.empty()) {
+      putVariant(phaseLabels, comlite::Variant());
+      return putVariant(phaseStatus, comlite::Variant());
+    }
+    std::vector<std::string> labels;
+    std::vector<LONG> status;
+    for (std::size_t i : m_presentOrder) {
+      labels.push_back(m_phases[i].label);
+      status.push_back(m_phases[i].status);
+    }
+    putVariant(phaseLabels, makeStringArray(labels));
+    return putVariant(phaseStatus, makeLongArray(status));
+  });
+}
+
+HRESULT MaterialObject::GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR basis,
+                                           VARIANT* results) {
+  return guard(kMaterial, "GetSinglePhaseProp", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetSinglePhaseProp";
+    if (!results) return E_POINTER;
+    requirePackage(kScope);
+    const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
+    return putVariant(results,
+                      makeDoubleArray(fetch(m_phases[p].values, text(property), text(basis), kScope)));
+  });
+}
+
+HRESULT MaterialObject::GetTPFraction(BSTR phaseLabel, double* temperature, double* pressure,
+                                      VARIANT* composition) {
+  return guard(kMaterial, "GetTPFraction", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetTPFraction";
+    if (!temperature || !pressure || !composition) return E_POINTER;
+    requirePackage(kScope);
+    const Values& v = m_phases[phaseOfLabel(text(phaseLabel), 1, kScope)].values;
+    const double T = fetch(v, "temperature", "", kScope).at(0);
+    const double P = fetch(v, "pressure", "", kScope).at(0);
+    comlite::Variant x = makeDoubleArray(fetch(v, "fraction", "mole", kScope));
+    *temperature = T;
+    *pressure = P;
+    return putVariant(composition, std::move(x));
+  });
+}
+
+HRESULT MaterialObject::GetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR basis,
+                                        VARIANT* results) {
+  return guard(kMaterial, "GetTwoPhaseProp", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetTwoPhaseProp";
+    if (!results) return E_POINTER;
+    requirePackage(kScope);
+    auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
+    return putVariant(results, makeDoubleArray(fetch(twoPhaseTable(pair.first, pair.second),
+                                                     text(property), text(basis), kScope)));
+  });
+}
+
+HRESULT MaterialObject::SetOverallProp(BSTR property, BSTR basis, VARIANT values) {
+  return guard(kMaterial, "SetOverallProp", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetOverallProp";
+    requirePackage(kScope);
+    store(m_overall, text(property), text(basis), doubleArgument(values, 3, kScope), 3, kScope,
+          nullptr);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatus) {
+  return guard(kMaterial, "SetPresentPhases", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetPresentPhases";
+    requirePackage(kScope);
+    const std::vector<std::string> labels = stringArgument(phaseLabels, 1, "phaseLabels", kScope);
+    auto status = longList(phaseStatus);
+    if (!status || status->size() != labels.size())
+      throw CapeError(ECapeBadArgumentHR, kScope,
+                      cat("phaseStatus has ", status ? status->size() : 0, " entries for ",
+                          labels.size(), " phase labels"))
+          .at(2);
+    std::vector<std::size_t> order;
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+      const std::size_t p = phaseOfLabel(labels[k], 1, kScope);
+      if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
+        throw CapeError(ECapeInvalidArgumentHR, kScope,
+                        cat("phase status ", (*status)[k], " of \"", labels[k],
+                            "\" is not a phase status"))
+            .at(2);
+      if (std::find(order.begin(), order.end(), p) != order.end())
+        throw CapeError(ECapeInvalidArgumentHR, kScope,
+                        cat("phase \"", labels[k], "\" is listed twice"))
+            .at(1);
+      order.push_back(p);
+    }
+    // Phases no longer present lose their values.
+    for (std::size_t i = 0; i < m_phases.size(); ++i) {
+      const auto at = std::find(order.begin(), order.end(), i);
+      if (at == order.end()) {
+        m_phases[i].present = false;
+        m_phases[i].status = CAPE_UNKNOWNPHASESTATUS;
+        m_phases[i].values.clear();
+        std::erase_if(m_twoPhase, [i](const auto& e) { return e.first.first == i || e.first.second == i; });
+      } else {
+        m_phases[i].present = true;
+        m_phases[i].status = (*status)[static_cast<std::size_t>(at - order.begin())];
+      }
+    }
+    m_presentOrder = std::move(order);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::SetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR basis,
+                                           VARIANT values) {
+  return guard(kMaterial, "SetSinglePhaseProp", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetSinglePhaseProp";
+    requirePackage(kScope);
+    const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
+    store(m_phases[p].values, text(property), text(basis), doubleArgument(values, 4, kScope), 4,
+          kScope, nullptr);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::SetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR basis,
+                                        VARIANT values) {
+  return guard(kMaterial, "SetTwoPhaseProp", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetTwoPhaseProp";
+    requirePackage(kScope);
+    auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
+    store(twoPhaseTable(pair.first, pair.second), text(property), text(basis),
+          doubleArgument(values, 4, kScope), 4, kScope, nullptr);
+    return S_OK;
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoCompounds: the package's own answers
+
+HRESULT MaterialObject::GetCompoundConstant(VARIANT props, VARIANT compIds, VARIANT* propVals) {
+  return guard(kCompounds, "GetCompoundConstant", [&] {
+    requirePackage("MaterialObject::GetCompoundConstant");
+    const HRESULT hr = m_packageCompounds->GetCompoundConstant(props, compIds, propVals);
+    if (FAILED(hr))
+      check(hr, m_packageCompounds.get(), kCompounds, "GetCompoundConstant");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::GetCompoundList(VARIANT* compIds, VARIANT* formulae, VARIANT* names,
+                                        VARIANT* boilTemps, VARIANT* molwts, VARIANT* casnos) {
+  return guard(kCompounds, "GetCompoundList", [&] {
+    if (!compIds || !formulae || !names || !boilTemps || !molwts || !casnos) return E_POINTER;
+    requirePackage("MaterialObject::GetCompoundList");
+    putVariant(compIds, makeStringArray(m_compIds));
+    putVariant(formulae, makeStringArray(m_formulae));
+    putVariant(names, makeStringArray(m_names));
+    putVariant(boilTemps, makeDoubleArray(m_boilTemps));
+    putVariant(molwts, makeDoubleArray(m_molWeights));
+    return putVariant(casnos, makeStringArray(m_casNos));
+  });
+}
+
+HRESULT MaterialObject::GetConstPropList(VARIANT* props) {
+  return guard(kCompounds, "GetConstPropList", [&] {
+    requirePackage("MaterialObject::GetConstPropList");
+    const HRESULT hr = m_packageCompounds->GetConstPropList(props);
+    check(hr, m_packageCompounds.get(), kCompounds, "GetConstPropList");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::GetNumCompounds(LONG* num) {
+  return guard(kCompounds, "GetNumCompounds", [&] {
+    if (!num) return E_POINTER;
+    requirePackage("MaterialObject::GetNumCompounds");
+    *num = static_cast<LONG>(compoundCount());
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetPDependentProperty(VARIANT props, double pressure, VARIANT compIds,
+                                              VARIANT* propVals) {
+  return guard(kCompounds, "GetPDependentProperty", [&] {
+    requirePackage("MaterialObject::GetPDependentProperty");
+    const HRESULT hr = m_packageCompounds->GetPDependentProperty(props, pressure, compIds, propVals);
+    check(hr, m_packageCompounds.get(), kCompounds, "GetPDependentProperty");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::GetPDependentPropList(VARIANT* props) {
+  return guard(kCompounds, "GetPDependentPropList", [&] {
+    requirePackage("MaterialObject::GetPDependentPropList");
+    const HRESULT hr = m_packageCompounds->GetPDependentPropList(props);
+    check(hr, m_packageCompounds.get(), kCompounds, "GetPDependentPropList");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::GetTDependentProperty(VARIANT props, double temperature, VARIANT compIds,
+                                              VARIANT* propVals) {
+  return guard(kCompounds, "GetTDependentProperty", [&] {
+    requirePackage("MaterialObject::GetTDependentProperty");
+    const HRESULT hr =
+        m_packageCompounds->GetTDependentProperty(props, temperature, compIds, propVals);
+    check(hr, m_packageCompounds.get(), kCompounds, "GetTDependentProperty");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::GetTDependentPropList(VARIANT* props) {
+  return guard(kCompounds, "GetTDependentPropList", [&] {
+    requirePackage("MaterialObject::GetTDependentPropList");
+    const HRESULT hr = m_packageCompounds->GetTDependentPropList(props);
+    check(hr, m_packageCompounds.get(), kCompounds, "GetTDependentPropList");
+    return hr;
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// IMatObj
+
+HRESULT MaterialObject::PutproxyPtr(ICapeDiagnostics* proxy) {
+  m_proxy = comlite::ComPtr<ICapeDiagnostics>(proxy);
+  return S_OK;
+}
+
+HRESULT MaterialObject::GetProxyPtr(ICapeDiagnostics** proxy) {
+  if (!proxy) return E_POINTER;
+  *proxy = comlite::ComPtr<ICapeDiagnostics>(m_proxy).detach();
+  return S_OK;
+}
+
+HRESULT MaterialObject::SetPackage(IDispatch* package) {
+  return guard(kMatObj, "SetPackage", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetPackage";
+    if (!package) {  // unbinds (breaks the package's reference back to the material)
+      m_package.reset();
+      m_packageCompounds.reset();
+      m_propertyRoutine.reset();
+      m_equilibriumRoutine.reset();
+      m_materialContext.reset();
+      m_compIds.clear();
+      m_formulae.clear();
+      m_names.clear();
+      m_casNos.clear();
+      m_boilTemps.clear();
+      m_molWeights.clear();
+      m_phases.clear();
+      m_idMap.clear();
+      m_presentOrder.clear();
+      m_overall.clear();
+      m_twoPhase.clear();
+      return S_OK;
+    }
+    comlite::ComPtr<IDispatch> pkg(package);
+    auto compounds = pkg.as<ICapeThermoCompounds>();
+    auto phases = pkg.as<ICapeThermoPhases>();
+    if (!compounds || !phases)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      "the package lacks ICapeThermoCompounds or ICapeThermoPhases")
+          .at(1);
+    comlite::Variant ids, formulae, names, boil, mw, cas;
+    check(compounds->GetCompoundList(&ids, &formulae, &names, &boil, &mw, &cas), compounds.get(),
+          kCompounds, "GetCompoundList");
+    comlite::Variant labels, states, keys;
+    check(phases->GetPhaseList(&labels, &states, &keys), phases.get(), "ICapeThermoPhases",
+          "GetPhaseList");
+    std::vector<std::string> idList = stringList(ids).value_or(std::vector<std::string>{});
+    const std::size_t n = idList.size();
+    auto sized = [n](std::vector<std::string> v) {
+      v.resize(n);
+      return v;
+    };
+    std::vector<double> mwList = doubleList(mw).value_or(std::vector<double>{});
+    std::vector<double> tbList = doubleList(boil).value_or(std::vector<double>{});
+    mwList.resize(n, std::nan(""));
+    tbList.resize(n, std::nan(""));
+    const std::vector<std::string> labelList = stringList(labels).value_or(std::vector<std::string>{});
+    std::vector<std::string> stateList = sized(stringList(states).value_or(std::vector<std::string>{}));
+    std::vector<std::string> keyList = stringList(keys).value_or(std::vector<std::string>{});
+    stateList.resize(labelList.size());
+    keyList.resize(labelList.size());
+
+    // Phase index of each package phase, as the socket numbers them.
+    std::vector<Phase> newPhases;
+    std::map<LONG, std::size_t> idMap;
+    bool aqueousSeen = false;
+    int liquids = 0;
+    for (std::size_t i = 0; i < labelList.size(); ++i) {
+      Phase p;
+      p.label = labelList[i];
+      p.state = stateList[i];
+      LONG id = kPhaseUnknown;
+      if (sameName(p.state, "Vapor")) {
+        id = kPhaseVapor;
+      } else if (sameName(p.state, "Liquid")) {
+        ++liquids;
+        id = kPhaseLiquid;
+        if (sameName(keyList[i], "Aqueous")) {
+          id = kPhaseAqueous;
+          aqueousSeen = true;
+        } else if (liquids >= 2 && !aqueousSeen) {
+          id = kPhaseLiquid2;
+        }
+      } else if (sameName(p.state, "Solid")) {
+        id = kPhaseSolid;
+      }
+      idMap[id] = i;
+      newPhases.push_back(std::move(p));
+    }
+    m_package = std::move(pkg);
+    m_packageCompounds = std::move(compounds);
+    m_propertyRoutine = m_package.as<ICapeThermoPropertyRoutine>();
+    m_equilibriumRoutine = m_package.as<ICapeThermoEquilibriumRoutine>();
+    m_materialContext = m_package.as<ICapeThermoMaterialContext>();
+    m_compIds = std::move(idList);
+    m_formulae = sized(stringList(formulae).value_or(std::vector<std::string>{}));
+    m_names = sized(stringList(names).value_or(std::vector<std::string>{}));
+    m_casNos = sized(stringList(cas).value_or(std::vector<std::string>{}));
+    m_boilTemps = std::move(tbList);
+    m_molWeights = std::move(mwList);
+    m_phases = std::move(newPhases);
+    m_idMap = std::move(idMap);
+    m_presentOrder.clear();
+    m_overall.clear();
+    m_twoPhase.clear();
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetPackage(IDispatch** package) {
+  if (!package) return E_POINTER;
+  *package = comlite::ComPtr<IDispatch>(m_package).detach();
+  return S_OK;
+}
+
+HRESULT MaterialObject::GetPhaseLabel(LONG phaseIndex, BSTR* label) {
+  return guard(kMatObj, "GetPhaseLabel", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetPhaseLabel";
+    if (!label) return E_POINTER;
+    requirePackage(kScope);
+    if (phaseIndex == kPhaseOverall) return putString(label, "Overall");
+    if (phaseIndex == kPhaseVaporLiquid || phaseIndex == kPhaseLiquidLiquid) {
+      auto pair = twoPhaseOfIndex(phaseIndex, kScope);
+      return putString(label, m_phases[pair.first].label + "," + m_phases[pair.second].label);
+    }
+    return putString(label, m_phases[phaseOfIndex(phaseIndex, kScope)].label);
+  });
+}
+
+HRESULT MaterialObject::GetPhaseIndex(BSTR label, LONG* phaseIndex) {
+  return guard(kMatObj, "GetPhaseIndex", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetPhaseIndex";
+    if (!phaseIndex) return E_POINTER;
+    requirePackage(kScope);
+    const std::string l = text(label);
+    if (sameName(l, "Overall")) {
+      *phaseIndex = kPhaseOverall;
+      return S_OK;
+    }
+    const std::size_t p = phaseOfLabel(l, 1, kScope);
+    for (const auto& [id, index] : m_idMap)
+      if (index == p) {
+        *phaseIndex = id;
+        return S_OK;
+      }
+    throw CapeError(ECapeInvalidArgumentHR, kScope,
+                    cat("phase \"", l, "\" has no phase index of its own"))
+        .at(1);
+  });
+}
+
+HRESULT MaterialObject::GetNumValues(LONG valueCode, LONG* count) {
+  return guard(kMatObj, "GetNumValues", [&] {
+    if (!count) return E_POINTER;
+    auto code = decodeValueCode(valueCode);
+    if (!code)
+      throw CapeError(ECapeInvalidArgumentHR, "MaterialObject::GetNumValues",
+                      cat("value code ", valueCode, " names no property"))
+          .at(1);
+    *count = code->perCompound() ? static_cast<LONG>(compoundCount()) : 1;
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::ClearState() {
+  clearValues();
+  m_presentOrder.clear();
+  for (Phase& p : m_phases) {
+    p.present = false;
+    p.status = CAPE_UNKNOWNPHASESTATUS;
+  }
+  return S_OK;
+}
+
+HRESULT MaterialObject::GetPropertyName(LONG valueCode, BSTR* name) {
+  return guard(kMatObj, "GetPropertyName", [&] {
+    auto code = decodeValueCode(valueCode);
+    if (!code)
+      throw CapeError(ECapeInvalidArgumentHR, "MaterialObject::GetPropertyName",
+                      cat("value code ", valueCode, " names no property"))
+          .at(1);
+    return putString(name, code->name);
+  });
+}
+
+HRESULT MaterialObject::SetState(double temperature, double pressure, const double* composition,
+                                 LONG phaseIndex) {
+  return guard(kMatObj, "SetState", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetState";
+    requirePackage(kScope);
+    if (!composition && compoundCount() > 0) return E_POINTER;
+    if (phaseIndex == kPhaseVaporLiquid || phaseIndex == kPhaseLiquidLiquid)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("phase index ", phaseIndex, " names two phases; a state is of one"))
+          .at(4);
+    Values& table = tableOf(phaseIndex, kScope);
+    table["temperature|"] = {temperature};
+    table["pressure|"] = {pressure};
+    table["fraction|mole"] = std::vector<double>(composition, composition + compoundCount());
+    table.erase("fraction|mass");
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetState(double* temperature, double* pressure, double* composition,
+                                 LONG phaseIndex) {
+  return guard(kMatObj, "GetState", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetState";
+    if (!temperature || !pressure || (!composition && compoundCount() > 0)) return E_POINTER;
+    const Values& table = tableOf(phaseIndex, kScope);
+    const double T = fetch(table, "temperature", "", kScope).at(0);
+    const double P = fetch(table, "pressure", "", kScope).at(0);
+    const std::vector<double> x = fetch(table, "fraction", "mole", kScope);
+    if (x.size() != compoundCount())
+      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
+                      cat("the composition has ", x.size(), " values for ", compoundCount(),
+                          " compounds"));
+    *temperature = T;
+    *pressure = P;
+    std::copy(x.begin(), x.end(), composition);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetValue(LONG phaseIndex, LONG valueCode, double* values) {
+  return guard(kMatObj, "GetValue", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetValue";
+    if (!values) return E_POINTER;
+    auto code = decodeValueCode(valueCode);
+    if (!code)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("value code ", valueCode, " names no property"))
+          .at(2);
+    const Values& table = tableOf(phaseIndex, kScope);
+    const std::vector<double> v = fetch(table, code->name, "mole", kScope);
+    const std::size_t n = compoundCount();
+    const std::size_t expected = code->matrix() ? n * n : code->perCompound() ? n : 1;
+    if (v.size() != expected)
+      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
+                      cat("\"", code->name, "\" holds ", v.size(), " values, ", expected,
+                          " expected"));
+    if (code->matrix())
+      for (std::size_t i = 0; i < n; ++i) values[i] = v[i * n + i];
+    else
+      std::copy(v.begin(), v.end(), values);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetValues(LONG phaseIndex, LONG valueCode, VARIANT* values) {
+  return guard(kMatObj, "GetValues", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetValues";
+    if (!values) return E_POINTER;
+    auto code = decodeValueCode(valueCode);
+    if (!code)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("value code ", valueCode, " names no property"))
+          .at(2);
+    return putVariant(values, makeDoubleArray(fetch(tableOf(phaseIndex, kScope), code->name,
+                                                    "mole", kScope)));
+  });
+}
+
+HRESULT MaterialObject::SetValues(LONG phaseIndex, LONG valueCode, VARIANT values) {
+  return guard(kMatObj, "SetValues", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetValues";
+    auto code = decodeValueCode(valueCode);
+    if (!code)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("value code ", valueCode, " names no property"))
+          .at(2);
+    store(tableOf(phaseIndex, kScope), code->name, "mole", doubleArgument(values, 3, kScope), 3,
+          kScope, nullptr);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::SetValue(LONG valueCode, LONG phaseIndex, const double* values) {
+  return guard(kMatObj, "SetValue", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetValue";
+    if (!values) return E_POINTER;
+    auto code = decodeValueCode(valueCode);
+    if (!code)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("value code ", valueCode, " names no property"))
+          .at(1);
+    if (code->matrix())
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("\"", code->name, "\" has n x n values; set it with SetValues"))
+          .at(1);
+    const std::size_t count = code->perCompound() ? compoundCount() : 1;
+    store(tableOf(phaseIndex, kScope), code->name, "mole",
+          std::vector<double>(values, values + count), 3, kScope, nullptr);
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetPhaseStatus(LONG phaseIndex, LONG* status) {
+  return guard(kMatObj, "GetPhaseStatus", [&] {
+    if (!status) return E_POINTER;
+    requirePackage("MaterialObject::GetPhaseStatus");
+    const Phase& p = m_phases[phaseOfIndex(phaseIndex, "MaterialObject::GetPhaseStatus")];
+    *status = p.present ? p.status : -1;
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::SetPhaseStatus(LONG phaseIndex, LONG status) {
+  return guard(kMatObj, "SetPhaseStatus", [&] {
+    static constexpr const char* kScope = "MaterialObject::SetPhaseStatus";
+    requirePackage(kScope);
+    if (status < CAPE_UNKNOWNPHASESTATUS || status > CAPE_ESTIMATES)
+      throw CapeError(ECapeInvalidArgumentHR, kScope, cat(status, " is not a phase status")).at(2);
+    const std::size_t p = phaseOfIndex(phaseIndex, kScope);
+    if (!m_phases[p].present) m_presentOrder.push_back(p);
+    m_phases[p].present = true;
+    m_phases[p].status = status;
+    return S_OK;
+  });
+}
+
+HRESULT MaterialObject::GetCompoundCount(LONG* count) {
+  if (!count) return E_POINTER;
+  *count = static_cast<LONG>(compoundCount());
+  return S_OK;
+}
+
+HRESULT MaterialObject::CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BSTR calcType) {
+  return guard(kMatObj, "CalcSinglePhaseProps", [&] {
+    static constexpr const char* kScope = "MaterialObject::CalcSinglePhaseProps";
+    requirePackage(kScope);
+    const std::string type = text(calcType);
+    if (!type.empty() && !sameName(type, "Mixture"))
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("calculation type \"", type, "\" is not \"Mixture\""))
+          .at(3);
+    stringArgument(props, 1, "props", kScope);
+    phaseOfLabel(text(phaseLabel), 2, kScope);
+    if (!m_propertyRoutine)
+      throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
+    bindToPackage(kScope);
+    const HRESULT hr = m_propertyRoutine->CalcSinglePhaseProp(props, phaseLabel);
+    if (FAILED(hr))
+      passOn(hr, m_propertyRoutine.get(), "ICapeThermoPropertyRoutine", "CalcSinglePhaseProp",
+             "calculating single-phase properties");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::CalcTwoPhaseProps(VARIANT props, VARIANT phaseLabels) {
+  return guard(kMatObj, "CalcTwoPhaseProps", [&] {
+    static constexpr const char* kScope = "MaterialObject::CalcTwoPhaseProps";
+    requirePackage(kScope);
+    stringArgument(props, 1, "props", kScope);
+    twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
+    if (!m_propertyRoutine)
+      throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
+    bindToPackage(kScope);
+    const HRESULT hr = m_propertyRoutine->CalcTwoPhaseProp(props, phaseLabels);
+    if (FAILED(hr))
+      passOn(hr, m_propertyRoutine.get(), "ICapeThermoPropertyRoutine", "CalcTwoPhaseProp",
+             "calculating two-phase properties");
+    return hr;
+  });
+}
+
+HRESULT MaterialObject::GetFlashSpecification(LONG flashId, VARIANT* specification1,
+                                              VARIANT* specification2, BSTR* solutionType) {
+  return guard(kMatObj, "GetFlashSpecification", [&] {
+    static constexpr const char* kScope = "MaterialObject::GetFlashSpecification";
+    if (!specification1 || !specification2 || !solutionType) return E_POINTER;
+    const char* name = flashName(static_cast<int>(flashId));
+    if (!name)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("flash id ", flashId, " is not one of 15 (TP) to 22 (TS)"))
+          .at(1);
+    // First and second specification property from the flash name: T, P, H, VF, S.
+    const std::string flash = name;
+    auto propertyOf = [](const std::string& letters) -> const char* {
+      if (letters == "T") return "temperature";
+      if (letters == "P") return "pressure";
+      if (letters == "H") return "enthalpy";
+      if (letters == "S") return "entropy";
+      return "phaseFraction";
+    };
+    const std::string first = flash.substr(0, 1), second = flash.substr(1);
+    auto spec = [&](const std::string& letters) {
+      std::vector<std::string> s = {propertyOf(letters), "", "Overall", ""};
+      if (letters == "VF") {
+        requirePackage(kScope);
+        auto it = m_idMap.find(kPhaseVapor);
+        if (it == m_idMap.end())
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          cat("flash ", flash, " needs a vapour phase; the package has none"))
+              .at(1);
+        s[1] = "mole";
+        s[2] = m_phases[it->second].label;
+      }
+      return makeStringArray(s, true);
+    };
+    comlite::Variant s1 = spec(first), s2 = spec(second);
+    const bool vf = second == "VF";
+    putVariant(specification1, std::move(s1));
+    putVariant(specification2, std::move(s2));
+    return putString(solutionType, vf ? "Normal" : "Unspecified");
+  });
+}
+
+HRESULT MaterialObject::Flash(LONG flashId) {
+  return guard(kMatObj, "Flash", [&] {
+    static constexpr const char* kScope = "MaterialObject::Flash";
+    requirePackage(kScope);
+    if (!m_equilibriumRoutine)
+      throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoEquilibriumRoutine");
+    comlite::Variant s1, s2;
+    comlite::Bstr type;
+    check(GetFlashSpecification(flashId, &s1, &s2, type.out()), unknown(), kMatObj,
+          "GetFlashSpecification");
+    bindToPackage(kScope);
+    const HRESULT hr = m_equilibriumRoutine->CalcEquilibrium(s1, s2, type.get());
+    if (FAILED(hr))
+      passOn(hr, m_equilibriumRoutine.get(), "ICapeThermoEquilibriumRoutine", "CalcEquilibrium",
+             "calculating an equilibrium");
+    return hr;
+  });
+}
+
+}  // namespace capeside

@@ -1,0 +1,158 @@
+#pragma once
+//! The material object: holds temperature, pressure, composition, present phases with their
+//! status, and per-phase, overall and two-phase property values (with their derivatives), for
+//! the compounds and phases of the CAPE-OPEN 1.1 package it is bound to; lets that package
+//! calculate properties and equilibria on it.
+//!
+//! Values are kept per (property name, basis); a basis-dependent property given without a
+//! basis is on a mole basis, and mole and mass values are converted into each other where the
+//! molecular weights allow. Errors of the package pass through unchanged (same status, same
+//! description) and are also reported to the ICapeDiagnostics proxy.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "capeside/support/cape_object.h"
+#include "comlite/com_ptr.h"
+#include "outside/adapter_diagnostics.h"
+#include "outside/capeopen_thermo.h"
+#include "outside/mat_obj.h"
+
+namespace capeside {
+
+class MaterialObject
+    : public CapeObject<MaterialObject, ICapeThermoMaterial, ICapeThermoCompounds, IMatObj> {
+ public:
+  //! Answers kSelfIID with the object itself, so that copies between our materials are direct.
+  void* queryExtra(REFIID riid);
+
+  // ICapeThermoMaterial
+  HRESULT ClearAllProps() override;
+  HRESULT CopyFromMaterial(IDispatch** source) override;
+  HRESULT CreateMaterial(IDispatch** materialObject) override;
+  HRESULT GetOverallProp(BSTR property, BSTR basis, VARIANT* results) override;
+  HRESULT GetOverallTPFraction(double* temperature, double* pressure,
+                               VARIANT* composition) override;
+  HRESULT GetPresentPhases(VARIANT* phaseLabels, VARIANT* phaseStatus) override;
+  HRESULT GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR basis,
+                             VARIANT* results) override;
+  HRESULT GetTPFraction(BSTR phaseLabel, double* temperature, double* pressure,
+                        VARIANT* composition) override;
+  HRESULT GetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR basis,
+                          VARIANT* results) override;
+  HRESULT SetOverallProp(BSTR property, BSTR basis, VARIANT values) override;
+  HRESULT SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatus) override;
+  HRESULT SetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR basis, VARIANT values) override;
+  HRESULT SetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR basis, VARIANT values) override;
+  // ICapeThermoCompounds (the package's compounds)
+  HRESULT GetCompoundConstant(VARIANT props, VARIANT compIds, VARIANT* propVals) override;
+  HRESULT GetCompoundList(VARIANT* compIds, VARIANT* formulae, VARIANT* names, VARIANT* boilTemps,
+                          VARIANT* molwts, VARIANT* casnos) override;
+  HRESULT GetConstPropList(VARIANT* props) override;
+  HRESULT GetNumCompounds(LONG* num) override;
+  HRESULT GetPDependentProperty(VARIANT props, double pressure, VARIANT compIds,
+                                VARIANT* propVals) override;
+  HRESULT GetPDependentPropList(VARIANT* props) override;
+  HRESULT GetTDependentProperty(VARIANT props, double temperature, VARIANT compIds,
+                                VARIANT* propVals) override;
+  HRESULT GetTDependentPropList(VARIANT* props) override;
+  // IMatObj
+  HRESULT PutproxyPtr(ICapeDiagnostics* proxy) override;
+  HRESULT SetPackage(IDispatch* package) override;
+  HRESULT GetPackage(IDispatch** package) override;
+  HRESULT GetPhaseLabel(LONG phaseIndex, BSTR* label) override;
+  HRESULT GetPhaseIndex(BSTR label, LONG* phaseIndex) override;
+  HRESULT GetNumValues(LONG valueCode, LONG* count) override;
+  HRESULT ClearState() override;
+  HRESULT GetPropertyName(LONG valueCode, BSTR* name) override;
+  HRESULT GetProxyPtr(ICapeDiagnostics** proxy) override;
+  HRESULT SetState(double temperature, double pressure, const double* composition,
+                   LONG phaseIndex) override;
+  HRESULT GetValue(LONG phaseIndex, LONG valueCode, double* values) override;
+  HRESULT GetValues(LONG phaseIndex, LONG valueCode, VARIANT* values) override;
+  HRESULT SetValues(LONG phaseIndex, LONG valueCode, VARIANT values) override;
+  HRESULT CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BSTR calcType) override;
+  HRESULT GetState(double* temperature, double* pressure, double* composition,
+                   LONG phaseIndex) override;
+  HRESULT GetPhaseStatus(LONG phaseIndex, LONG* status) override;
+  HRESULT SetPhaseStatus(LONG phaseIndex, LONG status) override;
+  HRESULT SetValue(LONG valueCode, LONG phaseIndex, const double* values) override;
+  HRESULT GetCompoundCount(LONG* count) override;
+  HRESULT Flash(LONG flashId) override;
+  HRESULT CalcTwoPhaseProps(VARIANT props, VARIANT phaseLabels) override;
+  HRESULT GetFlashSpecification(LONG flashId, VARIANT* specification1, VARIANT* specification2,
+                                BSTR* solutionType) override;
+
+ private:
+  using Values = std::map<std::string, std::vector<double>>;  //!< key: lower name | basis
+  struct Phase {
+    std::string label;
+    std::string state;  //!< state of aggregation
+    bool present = false;
+    LONG status = CAPE_UNKNOWNPHASESTATUS;
+    Values values;
+  };
+
+  // Package binding.
+  void requirePackage(const char* scope) const;
+  std::size_t compoundCount() const { return m_compIds.size(); }
+  //! Index into m_phases of a package phase label; ECapeInvalidArgument at `position` if none.
+  std::size_t phaseOfLabel(const std::string& label, SHORT position, const char* scope) const;
+  //! Index into m_phases of a phase index (3, 4, 5, 6, 7, 10); nullopt for 1 and 2.
+  std::size_t phaseOfIndex(LONG phaseIndex, const char* scope) const;
+  //! The two labels of a two-phase argument (index pair in m_phases).
+  std::pair<std::size_t, std::size_t> twoPhaseOf(const std::vector<std::string>& labels,
+                                                 SHORT position, const char* scope) const;
+  std::pair<std::size_t, std::size_t> twoPhaseOfIndex(LONG phaseIndex, const char* scope) const;
+
+  // Values.
+  //! The value table of a phase index: 1 overall, 2/8 a phase pair, others a package phase.
+  Values& tableOf(LONG phaseIndex, const char* scope);
+  Values& twoPhaseTable(std::size_t a, std::size_t b);
+  //! The key of (name, basis); the basis is "mole" or "mass" for basis-dependent properties,
+  //! "" for the others. ECapeInvalidArgument for an empty name or an unknown basis.
+  std::string keyOf(const std::string& name, const std::string& basis, SHORT namePosition,
+                    SHORT basisPosition, const char* scope) const;
+  //! Expected number of values of a property name (0: any).
+  std::size_t expectedCount(const std::string& name) const;
+  void store(Values& table, const std::string& name, const std::string& basis,
+             std::vector<double> values, SHORT valuesPosition, const char* scope,
+             const Values* compositionSource);
+  //! The values of (name, basis), converted from the other basis when needed;
+  //! ECapeThrmPropertyNotAvailable when there are none.
+  std::vector<double> fetch(const Values& table, const std::string& name, const std::string& basis,
+                            const char* scope) const;
+  //! Mole fractions of a table ("fraction", mole); empty when unknown.
+  std::vector<double> moleFractions(const Values& table) const;
+  //! Converts between mole and mass basis; empty when not possible.
+  std::vector<double> convertBasis(const std::string& name, const std::vector<double>& values,
+                                   bool toMass, const Values& table) const;
+
+  //! Hands the package this material (ICapeThermoMaterialContext::SetMaterial).
+  void bindToPackage(const char* scope);
+  //! Reports a package failure to the proxy and throws it on unchanged.
+  [[noreturn]] void passOn(HRESULT hr, IUnknown* callee, const char* interfaceName,
+                           const char* operation, const char* doing);
+  void clearValues();
+
+  comlite::ComPtr<IDispatch> m_package;
+  comlite::ComPtr<ICapeThermoCompounds> m_packageCompounds;
+  comlite::ComPtr<ICapeThermoPropertyRoutine> m_propertyRoutine;
+  comlite::ComPtr<ICapeThermoEquilibriumRoutine> m_equilibriumRoutine;
+  comlite::ComPtr<ICapeThermoMaterialContext> m_materialContext;
+  comlite::ComPtr<ICapeDiagnostics> m_proxy;
+  std::vector<std::string> m_compIds, m_formulae, m_names, m_casNos;
+  std::vector<double> m_boilTemps, m_molWeights;
+  std::vector<Phase> m_phases;         //!< package phases in package order
+  std::map<LONG, std::size_t> m_idMap;  //!< phase id -> index into m_phases
+  std::vector<std::size_t> m_presentOrder;
+  Values m_overall;
+  std::map<std::pair<std::size_t, std::size_t>, Values> m_twoPhase;
+};
+
+//! Private interface id answered by MaterialObject with the object itself.
+inline constexpr IID kMaterialObjectSelfIID =
+    comlite::makeGuid("A8E0A9D0-4D6C-4B1B-9B34-2C4E5D7F8A11");
+
+}  // namespace capeside
