@@ -50,8 +50,9 @@ TEST(AlyLeeCp, held_constant_and_continuous_outside_fitted_range) {
   EXPECT_DOUBLE_EQ(c.cp(100.0), c.cp(200.0));
   EXPECT_DOUBLE_EQ(c.cp(3000.0), c.cp(1500.0));
   for (double Tb : {c.Tmin_K, c.Tmax_K}) {
-    EXPECT_NEAR(c.delta_h(Tb * (1 - 1e-9)), c.delta_h(Tb * (1 + 1e-9)), 1e-4);
-    EXPECT_NEAR(c.delta_s(Tb * (1 - 1e-9)), c.delta_s(Tb * (1 + 1e-9)), 1e-7);
+    const double dT = 2e-9 * Tb;  // h and s change by Cp dT and Cp dT / T across the bound
+    EXPECT_NEAR(c.delta_h(Tb * (1 + 1e-9)) - c.delta_h(Tb * (1 - 1e-9)), c.cp(Tb) * dT, 1e-7);
+    EXPECT_NEAR(c.delta_s(Tb * (1 + 1e-9)) - c.delta_s(Tb * (1 - 1e-9)), c.cp(Tb) * dT / Tb, 1e-10);
   }
   // Below the range h and s follow the constant Cp exactly.
   EXPECT_NEAR(c.delta_h(150.0) - c.delta_h(100.0), 50.0 * c.cp(200.0), 1e-8);

@@ -166,9 +166,9 @@ TEST_F(Package, absent_compounds_give_finite_values) {
 }
 
 TEST_F(Package, missing_phase_root_is_reported_and_the_real_root_used) {
-  pkg.set_state(Phase::Liquid, 400.0, 1e5, test::kNaturalGasZ);  // only a gas root exists
+  pkg.set_state(Phase::Liquid, 600.0, 1e5, test::kNaturalGasZ);  // only a gas root exists
   EXPECT_FALSE(pkg.phase_root_exists(Phase::Liquid));
-  pkg.set_state(Phase::Vapour, 400.0, 1e5, test::kNaturalGasZ);
+  pkg.set_state(Phase::Vapour, 600.0, 1e5, test::kNaturalGasZ);
   EXPECT_TRUE(pkg.phase_root_exists(Phase::Vapour));
   EXPECT_DOUBLE_EQ(pkg.single_phase_property("volume", Phase::Liquid)[0],
                    pkg.single_phase_property("volume", Phase::Vapour)[0]);

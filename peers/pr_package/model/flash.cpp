@@ -17,6 +17,7 @@ constexpr int kMaxSuccessiveSubstitution = 400;
 constexpr int kMaxNewton = 40;
 constexpr double kNewtonSwitch = 1e-5;  // max |d ln K| at which SS hands over to Newton
 constexpr double kFugacityTolerance = 1e-10;
+constexpr double kRoundOffTolerance = 1e-7;
 
 // Dominant-eigenvalue extrapolation of a linearly converging fixed-point sequence
 // (Crowe and Nishio 1975, in the form Michelsen (1982) uses for ln K).
@@ -183,6 +184,7 @@ void FlashSolver::build_hessian(double beta, std::span<double> H) {
 bool FlashSolver::newton_tp(double T, double P, std::span<const double> z, FlashResult& r) {
   const std::size_t na = m_active.size();
   double beta = r.beta;
+  double last_gmax = HUGE_VAL;
   for (int it = 0; it < kMaxNewton; ++it) {
     m_mix.evaluate(T, P, r.x, RootChoice::MinGibbs, Level::Full, m_l);
     m_mix.evaluate(T, P, r.y, RootChoice::MinGibbs, Level::Full, m_v);
@@ -193,10 +195,12 @@ bool FlashSolver::newton_tp(double T, double P, std::span<const double> z, Flash
       m_b[a] = -g;
       gmax = std::max(gmax, std::abs(g));
     }
-    if (gmax < kFugacityTolerance) {
+    // Converged, or stalled at round-off (logs of trace amounts limit the attainable residual).
+    if (gmax < kFugacityTolerance || (gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax)) {
       r.beta = beta;
       return true;
     }
+    last_gmax = gmax;
     build_hessian(beta, m_A);
     if (!lu_solve(std::span<double>(m_A.data(), na * na), std::span<double>(m_b.data(), na), na)) {
       return false;
@@ -287,8 +291,8 @@ void FlashSolver::finish_two_phase(FlashResult& r, RootChoice vap_root, RootChoi
 void FlashSolver::finish_single(FlashResult& r, std::span<const double> z) {
   m_mix.evaluate(r.T_K, r.P_Pa, z, RootChoice::MinGibbs, Level::Full, m_f);
   // With two roots the stable one tells the state; with one, the phase identification
-  // parameter of Venkatarathnam and Oellrich (gas-like above 1).
-  const bool vapour = m_f.res.root_count == 2 ? m_f.res.is_largest_root : m_f.res.phase_id > 1.0;
+  // parameter of Venkatarathnam and Oellrich (liquid-like above 1).
+  const bool vapour = m_f.res.root_count == 2 ? m_f.res.is_largest_root : m_f.res.phase_id <= 1.0;
   r.has_vapour = vapour;
   r.has_liquid = !vapour;
   r.beta = vapour ? 1.0 : 0.0;
@@ -404,10 +408,33 @@ FlashResult FlashSolver::outer_T(double P, double target, Target what, std::span
       T = std::clamp(next, 50.0, 3000.0);
     }
   }
+  // Start no colder than half the pseudo-critical temperature: the flash of a dense mixture
+  // far below its components' triple points has no physical meaning.
+  double Tpc = 0.0;
+  for (std::size_t i = 0; i < m_n; ++i) Tpc += z[i] * m_mix.compound(i).Tc_K;
+  T = std::clamp(T, 0.5 * Tpc, 3000.0);
   double lo = T_min_K, hi = T_max_K;
   bool has_lo = false, has_hi = false;
+  double last_good = -1.0;
+  int failures = 0;
   for (int it = 0; it < 200; ++it) {
-    FlashResult r = tp_internal(T, P, z, true);
+    FlashResult r;
+    try {
+      r = tp_internal(T, P, z, true);
+    } catch (const Error& e) {
+      // Step back towards the last temperature that flashed (or into the bracket).
+      if (e.kind() != ErrorKind::SolvingError || ++failures > 20) throw;
+      m_warm_valid = false;
+      if (has_lo && has_hi) {
+        T = 0.5 * (T + (T < 0.5 * (lo + hi) ? hi : lo));
+      } else if (last_good > 0.0) {
+        T = 0.5 * (T + last_good);
+      } else {
+        throw;
+      }
+      continue;
+    }
+    last_good = T;
     const double F = value(r, what) - target;
     const double dF = what == Target::Enthalpy ? m_dh_dT : m_ds_dT;
     if (std::abs(F) <= scale) return r;
@@ -556,6 +583,7 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
   }
   double lnX = std::log(unknown_T ? T : P);
   const std::size_t m = na + 1;
+  double last_gmax = HUGE_VAL;
   for (int it = 0; it < 100; ++it) {
     (unknown_T ? T : P) = std::exp(lnX);
     double sx = 0.0, sy = 0.0;
@@ -591,7 +619,9 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
                       ": the phases became identical (outside the two-phase region or too "
                       "close to a critical point)"));
     }
-    if (gmax < kFugacityTolerance) {
+    const bool stalled = gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax;
+    last_gmax = gmax;
+    if (gmax < kFugacityTolerance || stalled) {
       r.T_K = T;
       r.P_Pa = P;
       r.x = m_prev;

@@ -276,7 +276,8 @@ void GenericCubic::residual(double T, double P, std::span<const double> x, RootC
   out.dP_dT_V = P_T;
   out.dV_dP_T = 1.0 / P_V;
   out.dV_dT_P = -P_T / P_V;
-  // Venkatarathnam and Oellrich, Fluid Phase Equilib. 301 (2011) 225.
+  // Venkatarathnam and Oellrich, Fluid Phase Equilib. 301 (2011) 225: liquid-like above 1,
+  // gas-like below (the ideal gas gives exactly 1).
   out.phase_id = V * (P_TV / P_T - P_VV / P_V);
 
   for (std::size_t i = 0; i < n; ++i) {

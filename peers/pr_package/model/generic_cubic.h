@@ -45,7 +45,7 @@ struct ResidualState {
   double g_res = 0.0;     //!< Residual Gibbs energy at T, P [J/mol].
   double cv_res = 0.0;    //!< Residual isochoric heat capacity [J/(mol K)].
   double cp_res = 0.0;    //!< Residual isobaric heat capacity [J/(mol K)].
-  double phase_id = 0.0;  //!< Phase identification parameter Pi; above 1 gas-like [-].
+  double phase_id = 0.0;  //!< Phase identification parameter Pi; below 1 gas-like [-].
 
   std::vector<double> lnphi;      //!< ln fugacity coefficients [-], n values.
   std::vector<double> dlnphi_dT;  //!< At constant P and n [1/K], n values.

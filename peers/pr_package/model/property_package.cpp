@@ -126,7 +126,13 @@ template <std::size_t N>
 Request parse(std::string_view id, const PropInfo (&table)[N], const char* where) {
   Deriv deriv = Deriv::None;
   std::string_view base = id;
-  const auto dot = id.find(".D");
+  std::size_t dot = std::string_view::npos;
+  for (std::size_t k = 0; k + 1 < id.size(); ++k) {
+    if (id[k] == '.' && (id[k + 1] == 'D' || id[k + 1] == 'd')) {
+      dot = k;
+      break;
+    }
+  }
   if (dot != std::string_view::npos) {
     const std::string_view suffix = id.substr(dot);
     base = id.substr(0, dot);
@@ -452,7 +458,7 @@ PhaseState& PropertyPackage::evaluated(Phase phase) {
 bool PropertyPackage::phase_root_exists(Phase phase) {
   const PhaseState& st = evaluated(phase);
   if (st.res.root_count == 2) return true;
-  return (st.res.phase_id > 1.0) == (phase == Phase::Vapour);
+  return (st.res.phase_id <= 1.0) == (phase == Phase::Vapour);
 }
 
 void PropertyPackage::ensure_pure(Phase phase) {

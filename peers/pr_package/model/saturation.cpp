@@ -13,7 +13,7 @@ namespace pr {
 SaturationPoint saturation_at_T(const Mixture& mix, std::size_t i, double T) {
   const CompoundRecord& c = mix.compound(i);
   if (!(T > 0.0) || !(T < c.Tc_K * (1.0 - 1e-7))) {
-    throw Error(ErrorKind::OutOfBounds, "saturation_at_T",
+    throw Error(ErrorKind::OutOfBounds, "pr::saturation_at_T",
                 cat("T = ", T, " K is not below the critical temperature ", c.Tc_K, " K of '",
                     c.name, "'"));
   }
@@ -61,14 +61,14 @@ SaturationPoint saturation_at_T(const Mixture& mix, std::size_t i, double T) {
     if (!std::isfinite(lo) && next >= hi) next = hi - 1.0;
     lnP = next;
   }
-  throw Error(ErrorKind::SolvingError, "saturation_at_T",
+  throw Error(ErrorKind::SolvingError, "pr::saturation_at_T",
               cat("no convergence for '", c.name, "' at T = ", T, " K"));
 }
 
 SaturationPoint saturation_at_P(const Mixture& mix, std::size_t i, double P) {
   const CompoundRecord& c = mix.compound(i);
   if (!(P > 0.0) || !(P < c.Pc_Pa * (1.0 - 1e-7))) {
-    throw Error(ErrorKind::OutOfBounds, "saturation_at_P",
+    throw Error(ErrorKind::OutOfBounds, "pr::saturation_at_P",
                 cat("P = ", P, " Pa is not below the critical pressure ", c.Pc_Pa, " Pa of '",
                     c.name, "'"));
   }
@@ -95,7 +95,7 @@ SaturationPoint saturation_at_P(const Mixture& mix, std::size_t i, double P) {
     }
     T = next;
   }
-  throw Error(ErrorKind::SolvingError, "saturation_at_P",
+  throw Error(ErrorKind::SolvingError, "pr::saturation_at_P",
               cat("no convergence for '", c.name, "' at P = ", P, " Pa"));
 }
 
