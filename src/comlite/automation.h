@@ -18,7 +18,7 @@ enum class Dir : std::uint8_t { In, InOut, Out, OutRetval };
 struct ParamDesc {
   const char* name;
   VARTYPE
-      vt;  //!< VT_I4, VT_I2, VT_UI1, VT_R8, VT_BOOL, VT_BSTR, VT_VARIANT, VT_DISPATCH, VT_UNKNOWN
+  vt;  //!< VT_I4, VT_I2, VT_UI1, VT_R8, VT_BOOL, VT_BSTR, VT_VARIANT, VT_DISPATCH, VT_UNKNOWN
   Dir dir;
   const char* typeName = nullptr;  //!< set for an enumeration passed as VT_I4
 };
@@ -119,5 +119,48 @@ HRESULT createTypeInfo(const InterfaceDesc& desc, const LibraryDesc& library, IT
 
 //! The method of `desc` at vtable `slot`, or nullptr.
 const MethodDesc* methodAtSlot(const InterfaceDesc& desc, int slot);
+
+}  // namespace comlite::automation
+
+namespace comlite::automation {
+
+//! The IDispatch half of one dual interface `I` of an object that implements several: each
+//! base gets its own overriders, bound to its own description, so that late binding on any
+//! interface of the object dispatches to that interface's methods. `Desc` and `Lib` return
+//! nullptr for an interface without a description (then only the vtable is served).
+template <class I, const InterfaceDesc* (*Desc)(), const LibraryDesc* (*Lib)()>
+class DualImpl : public I {
+ public:
+  HRESULT GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = Desc() ? 1 : 0;
+    return S_OK;
+  }
+  HRESULT GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!Desc() || !Lib() || index != 0) return DISP_E_BADINDEX;
+    return createTypeInfo(*Desc(), *Lib(), out);
+  }
+  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    if (riid != GUID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!Desc()) return DISP_E_UNKNOWNNAME;
+    return getIDsOfNames(*Desc(), names, count, ids);
+  }
+  HRESULT Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* excep, UINT* argErr) override {
+    if (riid != GUID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!Desc()) return DISP_E_MEMBERNOTFOUND;
+    return invoke(*Desc(), static_cast<I*>(this), id, flags, params, result, excep, argErr);
+  }
+};
+
+//! For DualImpl: an interface served by vtable only.
+inline const InterfaceDesc* noInterfaceDesc() {
+  return nullptr;
+}
+inline const LibraryDesc* noLibraryDesc() {
+  return nullptr;
+}
 
 }  // namespace comlite::automation

@@ -47,10 +47,20 @@ std::string modulePathOf(const CLSID& clsid) {
 
 CLSID classIdOf(const std::string& progId) {
   if (progId.empty()) return GUID_NULL;
-  auto v = registry::readValue(progId + "\\CLSID");
-  if (!v) return GUID_NULL;
-  auto g = parseGuid(*v);
-  return g ? *g : GUID_NULL;
+  registry::Data data;
+  if (FAILED(registry::load(data))) return GUID_NULL;
+  // A version-independent ProgID may name its class only through its current version.
+  std::string name = progId;
+  for (int hop = 0; hop < 2; ++hop) {
+    if (auto v = data.value(name + "\\CLSID")) {
+      auto g = parseGuid(*v);
+      return g ? *g : GUID_NULL;
+    }
+    auto cur = data.value(name + "\\CurVer");
+    if (!cur || cur->empty()) break;
+    name = *cur;
+  }
+  return GUID_NULL;
 }
 
 }  // namespace comlite

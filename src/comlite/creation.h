@@ -23,7 +23,8 @@ void CoUninitialize();
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID riid, void** ppv);
 //! CoGetClassObject then IClassFactory::CreateInstance.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** ppv);
-//! "<ProgID>\CLSID" default value. RETURNS: CO_E_CLASSSTRING when absent or malformed.
+//! "<ProgID>\CLSID" default value, through "<ProgID>\CurVer" when needed.
+//! RETURNS: CO_E_CLASSSTRING when absent or malformed.
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);
 //! Parses "{...}" text. RETURNS: CO_E_CLASSSTRING when malformed.
 HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
@@ -35,7 +36,8 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, BSTR* progId);
 
 namespace comlite {
 
-//! The class id of a ProgID; GUID_NULL when unknown.
+//! The class id of a ProgID (following "<ProgID>\\CurVer" when the ProgID names no class
+//! itself); GUID_NULL when unknown.
 CLSID classIdOf(const std::string& progId);
 //! Shared-library path registered for a class, empty when unknown.
 std::string modulePathOf(const CLSID& clsid);

@@ -1,0 +1,428 @@
+#include "frame/coravl_pp.h"
+
+#include <new>
+
+#include "comlite/creation.h"
+#include "comlite/object.h"
+#include "comlite/registry.h"
+#include "comlite/safearray.h"
+#include "errors/message_output.h"
+#include "outside/capeopen_thermo.h"
+#include "outside/mat_obj.h"
+#include "outside/ravelin_ids.h"
+
+namespace coravl::frame {
+
+const comlite::automation::InterfaceDesc* propPackageDescPtr() {
+  return &extendedPropPackageDesc();
+}
+const comlite::automation::InterfaceDesc* flashDescPtr() {
+  return &extendedFlashDesc();
+}
+const comlite::automation::LibraryDesc* libraryDescPtr() {
+  return &coravl11Library();
+}
+
+namespace {
+
+constexpr const char* kUnexpected = "Unexpected error ";
+
+//! A VARIANT holding an array of `n` empty strings.
+void makeStringList(comlite::Variant& v, ULONG n) {
+  VariantClear(&v);
+  v.vt = VT_ARRAY | VT_BSTR;
+  v.parray = SafeArrayCreateVector(VT_BSTR, 0, n);
+}
+
+void putString(comlite::Variant& v, LONG index, const char* text) {
+  comlite::Bstr s(text);
+  SafeArrayPutElement(v.parray, &index, s.get());
+}
+
+//! Replaces an in-out string argument with a copy of `value` (a null BSTR when empty).
+void replaceString(BSTR* target, const comlite::Bstr& value) {
+  SysFreeString(*target);
+  *target = value.get() ? value.copy() : nullptr;
+}
+
+}  // namespace
+
+CORavlPP::CORavlPP(IUnknown* outer)
+    : m_outer(outer),
+      m_holdMatObj(IMatObj::kIID),
+      m_holdPropertyRoutine(ICapeThermoPropertyRoutine::kIID),
+      m_holdEquilibriumRoutine(ICapeThermoEquilibriumRoutine::kIID),
+      m_holdPackageDispatch(IID_IDispatch),
+      m_holdMaterial(ICapeThermoMaterial::kIID) {
+  m_inner.self = this;
+  if (!m_outer) m_outer = &m_inner;
+  m_hostPropertyIds.fill(kNotRegistered);
+  ++comlite::liveObjectCount();
+  Utils::setTitle("Selvar Quorel CAPE-OPEN 1.1 Thermo Socket");
+}
+
+CORavlPP::~CORavlPP() {
+  --comlite::liveObjectCount();
+}
+
+HRESULT CORavlPP::create(IUnknown* outer, REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
+  auto* obj = new (std::nothrow) CORavlPP(outer);
+  if (!obj) return E_OUTOFMEMORY;
+  // Hold the object through its inner unknown while it finishes construction.
+  obj->m_inner.AddRef();
+  HRESULT hr = obj->finalConstruct();
+  if (SUCCEEDED(hr)) hr = obj->internalQueryInterface(riid, ppv);
+  obj->m_inner.Release();
+  return hr;
+}
+
+HRESULT CORavlPP::finalConstruct() {
+  m_integerArray.reset();
+  m_realArray1.reset();
+  m_realArray2.reset();
+  HRESULT hr = CoCreateInstance(ravelin::kClsidIntegerArray, nullptr, CLSCTX_INPROC_SERVER,
+                                IIntegerArrayDisp::kIID, m_integerArray.putVoid());
+  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  m_hostPropertyIds.fill(kNotRegistered);
+  makeStringList(m_enthalpyEntropyNames, 2);
+  putString(m_enthalpyEntropyNames, 0, "enthalpy");
+  putString(m_enthalpyEntropyNames, 1, "entropy");
+  makeStringList(m_overallLabel, 1);
+  putString(m_overallLabel, 0, "Overall");
+  makeStringList(m_tenStrings, 10);
+  makeStringList(m_fourStringsA, 4);
+  makeStringList(m_fourStringsB, 4);
+  m_packageSetUp = 0;
+  m_packageInitialised = 0;
+  m_registeredCount = 0;
+  m_compoundListValid = 1;
+  hr = CoCreateInstance(ravelin::kClsidRealArray, nullptr, CLSCTX_INPROC_SERVER,
+                        IRealArrayDisp::kIID, m_realArray1.putVoid());
+  if (FAILED(hr)) return hr;
+  hr = CoCreateInstance(ravelin::kClsidRealArray, nullptr, CLSCTX_INPROC_SERVER,
+                        IRealArrayDisp::kIID, m_realArray2.putVoid());
+  if (FAILED(hr)) return hr;
+  // The host publishes its derivative-request interface in the registry when it serves them.
+  auto name = comlite::registry::readValue("Interface\\" +
+                                           comlite::guidToString(IRvlDerivativeRequests::kIID));
+  m_derivativesEnabled = name && !name->empty();
+  return S_OK;
+}
+
+HRESULT CORavlPP::finalRelease() {
+  m_integerArray.reset();
+  if (m_capeOpenVersion == 110) {
+    for (GlobalInterfaceHolder* h :
+         {&m_holdPackageDispatch, &m_holdEquilibriumRoutine, &m_holdMaterial}) {
+      HRESULT hr = h->revoke();
+      if (FAILED(hr)) return hr == E_FAIL ? hr : Utils::popUpStatus(hr, kUnexpected);
+    }
+  }
+  HRESULT hr = m_holdMatObj.revoke();
+  if (FAILED(hr)) return hr == E_FAIL ? hr : Utils::popUpStatus(hr, kUnexpected);
+  // The setup view came with the package from the adapter and was also kept by us: both
+  // references go here.
+  m_setupView.reset();
+  if (m_adapter) {
+    // FIXME: the adapter's release step joins with package initialisation.
+    m_adapter.reset();
+  }
+  for (auto& c : m_compositions) c.clear();
+  m_phaseCollection.reset();
+  m_basicPhase.reset();
+  m_realArray1.reset();
+  m_realArray2.reset();
+  m_realArray3.reset();
+  return S_OK;
+}
+
+HRESULT CORavlPP::internalQueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  void* p = nullptr;
+  if (riid == IExtendedPropPackage::kIID)
+    p = static_cast<IExtendedPropPackage*>(this);
+  else if (riid == IExtendedFlash::kIID)
+    p = static_cast<IExtendedFlash*>(this);
+  else if (riid == IID_IDispatch)
+    p = static_cast<IExtendedPropPackage*>(this);
+  else if (riid == ICapeDiagnostics::kIID)
+    p = static_cast<ICapeDiagnostics*>(this);
+  else if (riid == ICapeSimulationContext::kIID)
+    p = static_cast<ICapeSimulationContext*>(this);
+  else if (riid == ICapeDiagnostic::kIID)
+    p = static_cast<ICapeDiagnostic*>(this);
+  else if (riid == IDerivativeCalculation::kIID)
+    p = static_cast<IDerivativeCalculation*>(this);
+  else if (riid == IID_IUnknown)
+    // The identity: the inner unknown when aggregated, else the primary sub-object.
+    p = (m_outer == &m_inner) ? static_cast<void*>(static_cast<IExtendedPropPackage*>(this))
+                              : static_cast<void*>(&m_inner);
+  if (!p) return E_NOINTERFACE;
+  static_cast<IUnknown*>(p)->AddRef();
+  *ppv = p;
+  return S_OK;
+}
+
+HRESULT CORavlPP::QueryInterface(REFIID riid, void** ppv) {
+  if (m_outer == &m_inner) return internalQueryInterface(riid, ppv);
+  return m_outer->QueryInterface(riid, ppv);
+}
+
+ULONG CORavlPP::AddRef() {
+  if (m_outer == &m_inner) return ++m_refs;
+  return m_outer->AddRef();
+}
+
+ULONG CORavlPP::Release() {
+  if (m_outer == &m_inner) return m_inner.Release();
+  return m_outer->Release();
+}
+
+ULONG CORavlPP::InnerUnknown::Release() {
+  const ULONG n = --self->m_refs;
+  if (n == 0) {
+    // Keep the count away from zero while final release calls out.
+    self->m_refs = 1;
+    self->finalRelease();
+    delete self;
+  }
+  return n;
+}
+
+HRESULT CORavlPP::entryCheck(BSTR /*saveInfo*/) {
+  // FIXME: package initialisation through the adapter is not built yet; until it is, the
+  // entry check has nothing to set up.
+  return S_OK;
+}
+
+const RegisteredProperty* CORavlPP::findRegistered(LONG hostId) const {
+  for (LONG i = 0; i < m_registeredCount; ++i)
+    if (m_registered[i].hostId == hostId) return &m_registered[i];
+  return nullptr;
+}
+
+// ---- IExtendedPropPackage: the simple contract methods -------------------------------
+
+HRESULT CORavlPP::GetPackageName(BSTR* pkgname, BSTR* description) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  if (!pkgname || !description) return E_POINTER;
+  replaceString(pkgname, m_packageName);
+  replaceString(description, m_packageDescription);
+  return S_OK;
+}
+
+HRESULT CORavlPP::PkgFileNeeded(INT* nfiles, BSTR* description) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  if (!nfiles || !description) return E_POINTER;
+  *nfiles = 0;
+  replaceString(
+      description,
+      comlite::Bstr(m_packageSetUp ? "Click on 'On View' to browse the Package description or on "
+                                     "Setup to refresh the compounds information"
+                                   : "Click on 'Finish Setup' to complete the configuration "
+                                     "process"));
+  return S_OK;
+}
+
+HRESULT CORavlPP::SetupPkg(INT nfiles, VARIANT /*filenames*/, BSTR /*setupinfo*/, INT* status) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  if (!status) return E_POINTER;
+  *status = 0;
+  // FIXME: the setup view (entered with no view name) joins with its own work.
+  if (nfiles != 0) {
+    *status = 1;
+    return S_FALSE;
+  }
+  m_packageSetUp = 1;
+  return S_OK;
+}
+
+HRESULT CORavlPP::IsPkgSetup(INT* status) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  if (!status) return E_POINTER;
+  *status = m_packageSetUp ? 0 : 1;
+  return S_OK;
+}
+
+HRESULT CORavlPP::CanCalculate(INT propertyID, INT* status) {
+  if (!status) return E_POINTER;
+  const RegisteredProperty* r = findRegistered(propertyID);
+  *status = (r && r->supported) ? 0 : 1;
+  return S_OK;
+}
+
+HRESULT CORavlPP::GetEnthalpyBase(INT* EnthBase) {
+  if (!EnthBase) return E_POINTER;
+  *EnthBase = 1;
+  return S_OK;
+}
+
+HRESULT CORavlPP::GetGibbsBase(INT* GibbsBase) {
+  if (!GibbsBase) return E_POINTER;
+  *GibbsBase = 0;
+  return S_OK;
+}
+
+HRESULT CORavlPP::CanNumbCompChange(INT* status) {
+  if (!status) return E_POINTER;
+  *status = (m_optFreeCompounds || m_optAllowSubsets) ? 1 : 0;
+  return S_OK;
+}
+
+HRESULT CORavlPP::GetThermoPropertyRoutine(IDispatch** pThermoPropertyRoutine) {
+  if (!pThermoPropertyRoutine) return E_POINTER;
+  // Handed out without an extra reference, as the host expects.
+  *pThermoPropertyRoutine = m_holdPropertyRoutine.as<IDispatch>();
+  return *pThermoPropertyRoutine ? S_OK : E_FAIL;
+}
+
+// ---- Methods whose behaviour is still to be built ------------------------------------
+// FIXME: each of these joins with its own part of the component (registration, calculation,
+// compound list, persistence, setup view, flash); until then they say so.
+
+HRESULT CORavlPP::InitializePropertyID(IDispatch*) {
+  return S_OK;
+}
+HRESULT CORavlPP::CalculateProperty(INT, IDispatch*, IDispatch**, IDispatch*, IDispatch*,
+                                    IDispatch*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::CalculateTwoPhaseProperty(INT, IDispatch*, INT, INT, IDispatch**, IDispatch*,
+                                            IDispatch*, IDispatch*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::GetSupportedComps(INT* nComp, VARIANT*, VARIANT*, BSTR*, VARIANT*) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  if (nComp) *nComp = 0;
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::GetNumbCompounds(INT* nComp) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  if (!nComp) return E_POINTER;
+  *nComp = static_cast<INT>(m_compounds.size());
+  return S_OK;
+}
+HRESULT CORavlPP::GetCompoundInfo(INT, IDispatch*, INT*, VARIANT*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::AddLastCompound(IDispatch*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::RemoveCompoundi(INT) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::ExchangeCompounds(INT, INT) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::PhaseOrder(IDispatch*, IDispatch*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::OnView(BSTR*, VARIANT_BOOL*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::PkgSave(BSTR*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::PkgRecall(BSTR saveinfo, VARIANT_BOOL*) {
+  HRESULT hr = entryCheck(saveinfo);
+  if (FAILED(hr)) return hr;
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::GetFlashName(BSTR*, BSTR*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::FlashFileNeeded(INT*, BSTR*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::SetupFlash(INT, VARIANT, INT*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::IsFlashSetup(INT*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::SupportedFlashTypes(INT*, VARIANT*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::CanHandleFlashType(tagFlashTypeEnum, INT*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::IsFlashControlUsed(VARIANT_BOOL*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::Execute(tagFlashTypeEnum, IDispatch*, IDispatch*, IDispatch*, IDispatch*,
+                          IDispatch*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::FlashSave(BSTR*) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::FlashRecall(BSTR) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::ReportError(LONG, BSTR) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::PopUpError(LONG, BSTR) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::ReportCapeError(BSTR, LONG, BSTR, VARIANT_BOOL, BSTR) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::PopUpMessage(BSTR) {
+  return E_NOTIMPL;
+}
+HRESULT CORavlPP::LogMessage(BSTR) {
+  return E_NOTIMPL;
+}
+
+// ---- IDerivativeCalculation -------------------------------------------------------
+
+HRESULT CORavlPP::EnableDerivatives(BYTE enable) {
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  m_derivativesEnabled = (enable == 1);
+  return S_OK;
+}
+
+HRESULT CORavlPP::CanCalculateDerivative(LONG, INT propertyID, INT variableID, BYTE* canCalculate) {
+  if (!canCalculate) return E_POINTER;
+  *canCalculate = 0;
+  HRESULT hr = entryCheck();
+  if (FAILED(hr)) return hr;
+  const RegisteredProperty* property = findRegistered(propertyID);
+  if (!property) return S_OK;
+  // The variable is named by the host id of its own property (temperature, pressure, ...).
+  int slot = 0;
+  if (const RegisteredProperty* variable = findRegistered(variableID)) {
+    switch (variable->coId) {
+      case 27:  // temperature
+        slot = 1;
+        break;
+      case 28:  // pressure
+        slot = 2;
+        break;
+      case 25:  // mole fraction
+        slot = 3;
+        break;
+      case 26:  // moles
+        slot = 4;
+        break;
+      default:
+        return S_OK;
+    }
+  }
+  *canCalculate = property->names[slot].empty() ? 0 : 1;
+  return S_OK;
+}
+
+}  // namespace coravl::frame

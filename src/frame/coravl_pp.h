@@ -1,0 +1,216 @@
+#pragma once
+//! CORavlPP: the component object the simulator creates as its extended property package and
+//! extended flash. It owns every piece of per-package state and serves the CAPE-OPEN side as
+//! its diagnostic sink and simulation context.
+//!
+//! Reference counting is plain (the object lives in one apartment). The object can be
+//! aggregated: its inner IUnknown keeps the count, its interfaces delegate to the outer object.
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "comlite/automation.h"
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/variant.h"
+#include "frame/global_interface_holder.h"
+#include "frame/host_interfaces.h"
+#include "frame/registered_property.h"
+#include "frame/type_library.h"
+#include "outside/adapter_diagnostics.h"
+#include "outside/capeopen_common.h"
+#include "outside/ravelin_arrays.h"
+#include "outside/ravelin_derivatives.h"
+#include "outside/ravelin_phase.h"
+#include "outside/ravelin_phase_collection.h"
+
+namespace coravl::frame {
+
+const comlite::automation::InterfaceDesc* propPackageDescPtr();
+const comlite::automation::InterfaceDesc* flashDescPtr();
+const comlite::automation::LibraryDesc* libraryDescPtr();
+
+using comlite::automation::DualImpl;
+using comlite::automation::noInterfaceDesc;
+using comlite::automation::noLibraryDesc;
+
+class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr, &libraryDescPtr>,
+                       public DualImpl<IExtendedFlash, &flashDescPtr, &libraryDescPtr>,
+                       public DualImpl<ICapeDiagnostics, &noInterfaceDesc, &noLibraryDesc>,
+                       public DualImpl<ICapeSimulationContext, &noInterfaceDesc, &noLibraryDesc>,
+                       public DualImpl<ICapeDiagnostic, &noInterfaceDesc, &noLibraryDesc>,
+                       public DualImpl<IDerivativeCalculation, &noInterfaceDesc, &noLibraryDesc> {
+ public:
+  //! The class object's instance creator: a plain object, or an aggregated one inside `outer`
+  //! (then `riid` must be IID_IUnknown and the inner unknown is returned).
+  static HRESULT create(IUnknown* outer, REFIID riid, void** ppv);
+
+  // IUnknown: delegates to the outer object when aggregated.
+  HRESULT QueryInterface(REFIID riid, void** ppv) override;
+  ULONG AddRef() override;
+  ULONG Release() override;
+
+  // IExtendedPropPackage
+  HRESULT GetPackageName(BSTR* pkgname, BSTR* description) override;
+  HRESULT PkgFileNeeded(INT* nfiles, BSTR* description) override;
+  HRESULT SetupPkg(INT nfiles, VARIANT filenames, BSTR setupinfo, INT* status) override;
+  HRESULT IsPkgSetup(INT* status) override;
+  HRESULT InitializePropertyID(IDispatch* lpPropertyRegistry) override;
+  HRESULT CanCalculate(INT propertyID, INT* status) override;
+  HRESULT CalculateProperty(INT propertyID, IDispatch* pPhase, IDispatch** ppcontext,
+                            IDispatch* pPropertyCallback, IDispatch* errorLog,
+                            IDispatch* progressMonitor) override;
+  HRESULT CalculateTwoPhaseProperty(INT propertyID, IDispatch* pPhaseCollection, INT iphase,
+                                    INT jphase, IDispatch** ppcontext, IDispatch* pPropertyCallback,
+                                    IDispatch* errorLog, IDispatch* progressMonitor) override;
+  HRESULT GetEnthalpyBase(INT* EnthBase) override;
+  HRESULT GetGibbsBase(INT* GibbsBase) override;
+  HRESULT CanNumbCompChange(INT* status) override;
+  HRESULT GetSupportedComps(INT* nComp, VARIANT* DaltrixIDs, VARIANT* names, BSTR* identifiername,
+                            VARIANT* identifiers) override;
+  HRESULT GetNumbCompounds(INT* nComp) override;
+  HRESULT GetCompoundInfo(INT iComp, IDispatch* pCompoundi, INT* nProps,
+                          VARIANT* propnames) override;
+  HRESULT AddLastCompound(IDispatch* pCompoundi) override;
+  HRESULT RemoveCompoundi(INT iComp) override;
+  HRESULT ExchangeCompounds(INT iComp, INT jComp) override;
+  HRESULT PhaseOrder(IDispatch* pPhaseCollection, IDispatch* pThermoProperty) override;
+  HRESULT OnView(BSTR* ViewName, VARIANT_BOOL* OpenView) override;
+  HRESULT PkgSave(BSTR* saveinfo) override;
+  HRESULT PkgRecall(BSTR saveinfo, VARIANT_BOOL* BaseChanged) override;
+  HRESULT GetThermoPropertyRoutine(IDispatch** pThermoPropertyRoutine) override;
+
+  // IExtendedFlash (InitializePropertyID is shared with the package interface)
+  HRESULT GetFlashName(BSTR* flashname, BSTR* description) override;
+  HRESULT FlashFileNeeded(INT* nfiles, BSTR* description) override;
+  HRESULT SetupFlash(INT nfiles, VARIANT filenames, INT* status) override;
+  HRESULT IsFlashSetup(INT* status) override;
+  HRESULT SupportedFlashTypes(INT* nFlashes, VARIANT* types) override;
+  HRESULT CanHandleFlashType(tagFlashTypeEnum type, INT* status) override;
+  HRESULT IsFlashControlUsed(VARIANT_BOOL* IsUsed) override;
+  HRESULT Execute(tagFlashTypeEnum type, IDispatch* pFlashControl, IDispatch* pPhaseCollection,
+                  IDispatch* pThermoProperty, IDispatch* errorLog,
+                  IDispatch* progressMonitor) override;
+  HRESULT FlashSave(BSTR* saveinfo) override;
+  HRESULT FlashRecall(BSTR saveinfo) override;
+
+  // ICapeDiagnostics (the material object's route into the simulator's channels)
+  HRESULT ReportError(LONG code, BSTR message) override;
+  HRESULT PopUpError(LONG code, BSTR message) override;
+  HRESULT ReportCapeError(BSTR operation, LONG code, BSTR description, VARIANT_BOOL inCalculation,
+                          BSTR interfaceName) override;
+
+  // ICapeDiagnostic
+  HRESULT PopUpMessage(BSTR message) override;
+  HRESULT LogMessage(BSTR message) override;
+
+  // IDerivativeCalculation (CanCalculate is shared with the package interface)
+  HRESULT EnableDerivatives(BYTE enable) override;
+  HRESULT CanCalculateDerivative(LONG reserved, INT propertyID, INT variableID,
+                                 BYTE* canCalculate) override;
+
+  //! The record of a host property id (first match), or nullptr.
+  const RegisteredProperty* findRegistered(LONG hostId) const;
+  bool derivativesEnabled() const { return m_derivativesEnabled; }
+  bool packageSetUp() const { return m_packageSetUp != 0; }
+
+ private:
+  explicit CORavlPP(IUnknown* outer);
+  ~CORavlPP();
+  HRESULT finalConstruct();
+  //! Runs before destruction; reports failures and never throws.
+  HRESULT finalRelease();
+  HRESULT internalQueryInterface(REFIID riid, void** ppv);
+  //! The package initialisation check that most host calls run first.
+  HRESULT entryCheck(BSTR saveInfo = nullptr);
+
+  //! The non-delegating IUnknown of an aggregated object.
+  struct InnerUnknown : IUnknown {
+    CORavlPP* self = nullptr;
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+      return self->internalQueryInterface(riid, ppv);
+    }
+    ULONG AddRef() override { return ++self->m_refs; }
+    ULONG Release() override;
+  };
+
+  InnerUnknown m_inner;
+  IUnknown* m_outer;  //!< the controlling unknown: the outer object, or m_inner
+  ULONG m_refs = 0;
+
+  // 1. Host ids of the derivative variables "dT", "dP", "dN", "dX".
+  std::array<LONG, 4> m_derivativeVariableIds{};
+  // 2. Host ids of the registered host properties; the fugacity fallback search result.
+  std::array<LONG, 24> m_hostPropertyIds{};
+  LONG m_fugacityFallback = 0;
+  // 3. Registered-property table.
+  std::array<RegisteredProperty, kMaxRegisteredProperties> m_registered{};
+  LONG m_registeredCount = 0;
+  // 4. Host framework service objects.
+  comlite::ComPtr<IIntegerArrayDisp> m_integerArray;
+  comlite::ComPtr<IRealArrayDisp> m_realArray1;
+  comlite::ComPtr<IRealArrayDisp> m_realArray2;
+  comlite::ComPtr<IRealArrayDisp> m_realArray3;
+  comlite::ComPtr<IPhaseCollection> m_phaseCollection;
+  comlite::ComPtr<IBasicPhase> m_basicPhase;
+  // 7. CAPE-OPEN references kept across calls, and the plain references of the CAPE-OPEN side.
+  GlobalInterfaceHolder m_holdMatObj;
+  GlobalInterfaceHolder m_holdPropertyRoutine;
+  GlobalInterfaceHolder m_holdEquilibriumRoutine;
+  GlobalInterfaceHolder m_holdPackageDispatch;
+  GlobalInterfaceHolder m_holdMaterial;
+  std::array<GlobalInterfaceHolder, 3> m_holdSpare{GlobalInterfaceHolder(IID_IUnknown),
+                                                   GlobalInterfaceHolder(IID_IUnknown),
+                                                   GlobalInterfaceHolder(IID_IUnknown)};
+  comlite::ComPtr<IUnknown> m_adapter;
+  comlite::ComPtr<IDispatch> m_setupView;
+  comlite::ComPtr<IUnknown> m_simulationContext;
+  LONG m_capeOpenVersion = 0;
+  // 8. Per-calculation state.
+  const RegisteredProperty* m_current = nullptr;
+  LONG m_phaseLabelIndex = 0;
+  double m_temperature = 0.0;
+  double m_pressure = 0.0;
+  LONG m_hostPhaseType = 0;
+  comlite::Variant m_propertyNames;  //!< five strings
+  comlite::Variant m_phaseLabels;    //!< two strings
+  comlite::Variant m_integerList;    //!< four longs
+  std::array<LONG, 5> m_derivativeSlots{-1, -1, -1, -1, -1};
+  LONG m_derivativeCount = 0;
+  std::array<std::vector<double>, 13> m_compositions;
+  LONG m_compoundCount = 0;
+  // 9. Package description and configuration lists.
+  comlite::Bstr m_packageName;
+  comlite::Bstr m_packageDescription;
+  std::string m_packageAlias;
+  std::vector<std::string> m_compounds;
+  comlite::Variant m_selectedCompIds, m_selectedCompFormulas, m_selectedCompCASNos,
+      m_selectedCompQoNames, m_selectedIDNumbers, m_selectedProperties, m_selectedPhases,
+      m_selectedStateOfAggregation, m_selectedKeyCompoundID;
+  bool m_vaporAndLiquidStates = false;
+  // 10. Options.
+  bool m_optHypothetical = false;
+  bool m_optFreeCompounds = false;
+  bool m_optAllowSubsets = false;
+  bool m_optOrderPhases = false;
+  bool m_optSecondLiquidFlash = false;
+  // 11. Flags.
+  SHORT m_packageSetUp = 0;
+  BYTE m_packageInitialised = 0;
+  BYTE m_recallPending = 0;
+  bool m_derivativesEnabled = false;
+  BYTE m_compoundListValid = 0;
+  BYTE m_compoundsChanged = 0;
+  std::string m_pendingWarning;
+  // 12. Flash state.
+  std::recursive_mutex m_flashLock;
+  comlite::Variant m_enthalpyEntropyNames;  //!< two strings
+  comlite::Variant m_overallLabel;          //!< one string
+  comlite::Variant m_tenStrings;
+  comlite::Variant m_fourStringsA;
+  comlite::Variant m_fourStringsB;
+};
+
+}  // namespace coravl::frame

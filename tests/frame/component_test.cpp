@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "comlite/bstr.h"
+#include "comlite/categories.h"
+#include "comlite/com_ptr.h"
+#include "comlite/object.h"
+#include "comlite/registry.h"
+#include "comlite/type_info.h"
+#include "frame/global_interface_holder.h"
+#include "frame/host_interfaces.h"
+#include "outside/adapter_diagnostics.h"
+#include "outside/capeopen_common.h"
+#include "outside/ravelin_derivatives.h"
+#include "outside/ravelin_ids.h"
+#include "support/module_fixture.h"
+
+using comlite::ComPtr;
+
+namespace {
+
+class Component : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(env.registerModule("ravelin"), S_OK);
+    ASSERT_EQ(env.registerModule("CORavl11"), S_OK);
+  }
+  ComPtr<IExtendedPropPackage> create() {
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(u"CORavl11.PropPkg", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_PropPkg);
+    ComPtr<IExtendedPropPackage> pkg;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IExtendedPropPackage::kIID,
+                               pkg.putVoid()),
+              S_OK);
+    return pkg;
+  }
+  HRESULT canUnloadNow() { return env.call("CORavl11", "DllCanUnloadNow"); }
+  testsupport::ModuleEnvironment env;
+};
+
+//! An outer object that aggregates the component and forwards everything to its inner unknown.
+class Outer : public IUnknown {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IID_IUnknown) {
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    ++delegatedQueries;
+    return inner ? inner->QueryInterface(riid, ppv) : E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs; }
+  ULONG Release() override { return --refs; }
+  IUnknown* inner = nullptr;
+  ULONG refs = 1;
+  int delegatedQueries = 0;
+};
+
+}  // namespace
+
+TEST_F(Component, registration_writes_exactly_the_class_keys_and_unregistration_removes_them) {
+  comlite::registry::Data d;
+  ASSERT_EQ(comlite::registry::load(d), S_OK);
+  const std::string key = "CLSID\\" + comlite::guidToString(CLSID_PropPkg);
+  EXPECT_EQ(d.value("CORavl11.PropPkg.1"), "CAPE-OPEN 1.1 Class");
+  EXPECT_EQ(d.value("CORavl11.PropPkg.1\\CLSID"), comlite::guidToString(CLSID_PropPkg));
+  EXPECT_EQ(d.value("CORavl11.PropPkg\\CurVer"), "CORavl11.PropPkg.1");
+  EXPECT_EQ(d.value(key), "CAPE-OPEN 1.1 Class");
+  EXPECT_EQ(d.value(key + "\\ProgID"), "CORavl11.PropPkg.1");
+  EXPECT_EQ(d.value(key + "\\VersionIndependentProgID"), "CORavl11.PropPkg");
+  EXPECT_TRUE(d.hasKey(key + "\\Programmable"));
+  EXPECT_EQ(d.value(key + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_NE(d.value(key + "\\InprocServer32")->find("libCORavl11.so"), std::string::npos);
+  EXPECT_EQ(comlite::classesImplementing(d, ravelin::kCatThermoMethods),
+            std::vector<CLSID>{CLSID_PropPkg});
+  EXPECT_EQ(comlite::categoryDescription(d, ravelin::kCatThermoMethods, 1033),
+            "Thermodynamic Property Calculation Methods");
+  EXPECT_EQ(d.value("Interface\\" + comlite::guidToString(IExtendedFlash::kIID)), "IExtendedFlash");
+
+  // A second registration leaves one class key.
+  ASSERT_EQ(env.registerModule("CORavl11"), S_OK);
+  ASSERT_EQ(comlite::registry::load(d), S_OK);
+  EXPECT_EQ(d.subkeys(key).size(), 5u);  // Implemented Categories, InprocServer32, ProgID, ...
+
+  ASSERT_EQ(env.unregisterModule("CORavl11"), S_OK);
+  ASSERT_EQ(comlite::registry::load(d), S_OK);
+  EXPECT_FALSE(d.hasKey(key));
+  EXPECT_FALSE(d.hasKey("CORavl11.PropPkg"));
+  EXPECT_FALSE(d.hasKey("CORavl11.PropPkg.1"));
+  EXPECT_FALSE(d.hasKey("Interface\\" + comlite::guidToString(IExtendedFlash::kIID)));
+  EXPECT_TRUE(d.hasKey("CLSID"));
+  EXPECT_TRUE(
+      d.hasKey("Component Categories\\" + comlite::guidToString(ravelin::kCatThermoMethods)));
+}
+
+TEST_F(Component, answers_its_interfaces_in_order_with_one_identity) {
+  auto pkg = create();
+  ASSERT_TRUE(pkg);
+  auto flash = pkg.as<IExtendedFlash>();
+  auto diagnostics = pkg.as<ICapeDiagnostics>();
+  auto context = pkg.as<ICapeSimulationContext>();
+  auto diagnostic = pkg.as<ICapeDiagnostic>();
+  auto derivatives = pkg.as<IDerivativeCalculation>();
+  auto dispatch = pkg.as<IDispatch>();
+  EXPECT_TRUE(flash && diagnostics && context && diagnostic && derivatives);
+  EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(pkg.get()));
+  EXPECT_TRUE(comlite::sameObject(flash.get(), derivatives.get()));
+  HRESULT hr = S_OK;
+  auto none = pkg.as<IClassFactory>(&hr);
+  EXPECT_EQ(hr, E_NOINTERFACE);
+  EXPECT_FALSE(none);
+  void* p = reinterpret_cast<void*>(1);
+  EXPECT_EQ(pkg->QueryInterface(IID_IClassFactory, &p), E_NOINTERFACE);
+  EXPECT_EQ(p, nullptr);
+  EXPECT_EQ(pkg->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+
+  // The host's derivative-request interface is registered, so derivatives start enabled.
+  BYTE can = 9;
+  EXPECT_EQ(derivatives->CanCalculateDerivative(0, 1, 2, &can), S_OK);
+  EXPECT_EQ(can, 0);  // nothing registered yet
+
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  pkg.reset(), flash.reset(), diagnostics.reset(), context.reset(), diagnostic.reset();
+  derivatives.reset(), dispatch.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(Component, simple_contract_methods_answer_from_the_object_state) {
+  auto pkg = create();
+  ASSERT_TRUE(pkg);
+  INT n = -1;
+  comlite::Bstr text("old");
+  ASSERT_EQ(pkg->PkgFileNeeded(&n, text.out()), S_OK);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(text.utf8(), "Click on 'Finish Setup' to complete the configuration process");
+
+  INT status = -1;
+  comlite::Variant noFiles;
+  EXPECT_EQ(pkg->SetupPkg(2, noFiles, nullptr, &status), S_FALSE);
+  EXPECT_EQ(status, 1);
+  ASSERT_EQ(pkg->IsPkgSetup(&status), S_OK);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(pkg->SetupPkg(0, noFiles, nullptr, &status), S_OK);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(pkg->IsPkgSetup(&status), S_OK);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(pkg->PkgFileNeeded(&n, text.out()), S_OK);
+  EXPECT_EQ(text.utf8(),
+            "Click on 'On View' to browse the Package description or on Setup to refresh the "
+            "compounds information");
+
+  comlite::Bstr name("x"), description("y");
+  ASSERT_EQ(pkg->GetPackageName(name.out(), description.out()), S_OK);
+  EXPECT_EQ(name.get(), nullptr);  // no package set up yet: null strings
+
+  IDispatch* routine = reinterpret_cast<IDispatch*>(1);
+  EXPECT_EQ(pkg->GetThermoPropertyRoutine(&routine), E_FAIL);
+  EXPECT_EQ(routine, nullptr);
+  EXPECT_EQ(pkg->CanCalculate(12345, &status), S_OK);
+  EXPECT_EQ(status, 1);
+  INT base = -1;
+  EXPECT_EQ(pkg->GetEnthalpyBase(&base), S_OK);
+  EXPECT_EQ(base, 1);
+  EXPECT_EQ(pkg->GetGibbsBase(&base), S_OK);
+  EXPECT_EQ(base, 0);
+  EXPECT_EQ(pkg->CanNumbCompChange(&status), S_OK);
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(Component, late_binding_dispatches_per_interface) {
+  auto pkg = create();
+  ASSERT_TRUE(pkg);
+  auto flash = pkg.as<IExtendedFlash>();
+  // The same name exists on both interfaces with different DISPIDs.
+  DISPID id = 0;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(u"initializepropertyid")};
+  ASSERT_EQ(pkg->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
+  EXPECT_EQ(id, 5);
+  ASSERT_EQ(flash->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
+  EXPECT_EQ(id, 7);
+
+  INT status = -1;
+  VARIANT arg;
+  arg.vt = VT_I4 | VT_BYREF;
+  arg.plVal = &status;
+  DISPPARAMS dp{&arg, nullptr, 1, 0};
+  ASSERT_EQ(pkg->Invoke(4, GUID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(status, 1);  // IsPkgSetup through Invoke
+
+  UINT count = 0;
+  ASSERT_EQ(flash->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 1u);
+  ComPtr<ITypeInfo> ti;
+  ASSERT_EQ(flash->GetTypeInfo(0, 0, ti.put()), S_OK);
+  TYPEATTR* attr = nullptr;
+  ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
+  EXPECT_EQ(attr->guid, IExtendedFlash::kIID);
+  ti->ReleaseTypeAttr(attr);
+  EXPECT_EQ(pkg->Invoke(4, IID_IUnknown, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+}
+
+TEST_F(Component, aggregates_inside_an_outer_object) {
+  Outer outer;
+  ComPtr<IUnknown> inner;
+  ASSERT_EQ(
+      CoCreateInstance(CLSID_PropPkg, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown, inner.putVoid()),
+      S_OK);
+  outer.inner = inner.get();
+  void* p = nullptr;
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_PropPkg, &outer, CLSCTX_INPROC_SERVER, IExtendedPropPackage::kIID, &p),
+      CLASS_E_NOAGGREGATION);
+
+  IExtendedPropPackage* pkg = nullptr;
+  ASSERT_EQ(inner->QueryInterface(IExtendedPropPackage::kIID, reinterpret_cast<void**>(&pkg)),
+            S_OK);
+  const ULONG before = outer.refs;
+  EXPECT_EQ(outer.refs, 2u);  // the interface's AddRef went to the outer object
+  // Queries on the interface reach the outer object, whose identity wins.
+  IUnknown* identity = nullptr;
+  ASSERT_EQ(pkg->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+  EXPECT_EQ(identity, &outer);
+  identity->Release();
+  pkg->Release();
+  EXPECT_EQ(outer.refs, before - 1);
+  inner.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST(GlobalInterfaceHolder, revokes_on_its_own_thread_only) {
+  testsupport::ModuleEnvironment env;
+  struct Counted : comlite::ComObject<Counted, IDispatch> {
+    ~Counted() override { *destroyed = true; }
+    bool* destroyed = nullptr;
+  };
+  bool destroyed = false;
+  auto* obj = comlite::makeObject<Counted>();
+  obj->destroyed = &destroyed;
+  {
+    coravl::frame::GlobalInterfaceHolder holder(IID_IDispatch);
+    EXPECT_EQ(holder.registerInterface(obj), S_OK);  // the reference passes to the table
+    EXPECT_NE(holder.cookie(), 0u);
+    EXPECT_EQ(holder.get(), obj);
+    EXPECT_FALSE(destroyed);
+    HRESULT other = S_OK;
+    std::thread([&] { other = holder.revoke(); }).join();
+    EXPECT_EQ(other, E_FAIL);
+    ASSERT_FALSE(env.notices.empty());
+    EXPECT_NE(env.notices.back().text.find("Unglobalizing pointer in different thread"),
+              std::string::npos);
+    EXPECT_FALSE(destroyed);
+    EXPECT_EQ(holder.revoke(), S_OK);
+    EXPECT_TRUE(destroyed);
+    EXPECT_EQ(holder.revoke(), S_OK);  // nothing registered: nothing to do
+    EXPECT_EQ(holder.registerInterface(nullptr), S_OK);
+    EXPECT_TRUE(holder.empty());
+  }
+}
