@@ -117,8 +117,10 @@ std::string MaterialObject::keyOf(const std::string& name, const std::string& ba
         .at(namePosition);
   std::string b;
   if (isBasisDependentName(name)) {
-    if (basis.empty() || sameName(basis, "mole")) b = "mole";
-    else if (sameName(basis, "mass")) b = "mass";
+    if (basis.empty() || sameName(basis, "mole"))
+      b = "mole";
+    else if (sameName(basis, "mass"))
+      b = "mass";
     else
       throw CapeError(ECapeInvalidArgumentHR, scope,
                       cat("basis \"", basis, "\" is neither \"mole\" nor \"mass\""))
@@ -132,8 +134,8 @@ std::size_t MaterialObject::expectedCount(const std::string& name) const {
   auto root = rootPropertyId(name);
   if (!root) return 0;
   const std::string lowerName = lower(name);
-  const bool byComposition = lowerName.size() > 13 &&
-                             (lowerName.ends_with(".dmolfraction") || lowerName.ends_with(".dmoles"));
+  const bool byComposition = lowerName.size() > 13 && (lowerName.ends_with(".dmolfraction") ||
+                                                       lowerName.ends_with(".dmoles"));
   const bool perCompound = isPerCompound(*root);
   if (perCompound && byComposition) return n * n;
   if (perCompound || byComposition) return n;
@@ -217,9 +219,9 @@ std::vector<double> MaterialObject::fetch(const Values& table, const std::string
       if (!converted.empty()) return converted;
     }
   }
-  throw CapeError(ECapeThrmPropertyNotAvailableHR, scope,
-                  cat("no value of \"", name, "\"", basis.empty() ? "" : cat(" (", basis, ")"),
-                      " is set"));
+  throw CapeError(
+      ECapeThrmPropertyNotAvailableHR, scope,
+      cat("no value of \"", name, "\"", basis.empty() ? "" : cat(" (", basis, ")"), " is set"));
 }
 
 void MaterialObject::clearValues() {
@@ -293,8 +295,8 @@ HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
     if (SUCCEEDED(mo->GetOverallTPFraction(&T, &P, &x))) {
       store(m_overall, "temperature", "", {T}, 3, kScope, nullptr);
       store(m_overall, "pressure", "", {P}, 3, kScope, nullptr);
-      store(m_overall, "fraction", "mole", doubleList(x).value_or(std::vector<double>{}), 3,
-            kScope, nullptr);
+      store(m_overall, "fraction", "mole", doubleList(x).value_or(std::vector<double>{}), 3, kScope,
+            nullptr);
     }
     comlite::Variant labels, status;
     check(mo->GetPresentPhases(&labels, &status), mo.get(), kMaterial, "GetPresentPhases");
@@ -381,8 +383,8 @@ HRESULT MaterialObject::GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     if (!results) return E_POINTER;
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
-    return putVariant(results,
-                      makeDoubleArray(fetch(m_phases[p].values, text(property), text(basis), kScope)));
+    return putVariant(
+        results, makeDoubleArray(fetch(m_phases[p].values, text(property), text(basis), kScope)));
   });
 }
 
@@ -439,9 +441,9 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
     for (std::size_t k = 0; k < labels.size(); ++k) {
       const std::size_t p = phaseOfLabel(labels[k], 1, kScope);
       if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
-        throw CapeError(ECapeInvalidArgumentHR, kScope,
-                        cat("phase status ", (*status)[k], " of \"", labels[k],
-                            "\" is not a phase status"))
+        throw CapeError(
+            ECapeInvalidArgumentHR, kScope,
+            cat("phase status ", (*status)[k], " of \"", labels[k], "\" is not a phase status"))
             .at(2);
       if (std::find(order.begin(), order.end(), p) != order.end())
         throw CapeError(ECapeInvalidArgumentHR, kScope,
@@ -456,7 +458,8 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
         m_phases[i].present = false;
         m_phases[i].status = CAPE_UNKNOWNPHASESTATUS;
         m_phases[i].values.clear();
-        std::erase_if(m_twoPhase, [i](const auto& e) { return e.first.first == i || e.first.second == i; });
+        std::erase_if(m_twoPhase,
+                      [i](const auto& e) { return e.first.first == i || e.first.second == i; });
       } else {
         m_phases[i].present = true;
         m_phases[i].status = (*status)[static_cast<std::size_t>(at - order.begin())];
@@ -498,8 +501,7 @@ HRESULT MaterialObject::GetCompoundConstant(VARIANT props, VARIANT compIds, VARI
   return guard(kCompounds, "GetCompoundConstant", [&] {
     requirePackage("MaterialObject::GetCompoundConstant");
     const HRESULT hr = m_packageCompounds->GetCompoundConstant(props, compIds, propVals);
-    if (FAILED(hr))
-      check(hr, m_packageCompounds.get(), kCompounds, "GetCompoundConstant");
+    if (FAILED(hr)) check(hr, m_packageCompounds.get(), kCompounds, "GetCompoundConstant");
     return hr;
   });
 }
@@ -540,7 +542,8 @@ HRESULT MaterialObject::GetPDependentProperty(VARIANT props, double pressure, VA
                                               VARIANT* propVals) {
   return guard(kCompounds, "GetPDependentProperty", [&] {
     requirePackage("MaterialObject::GetPDependentProperty");
-    const HRESULT hr = m_packageCompounds->GetPDependentProperty(props, pressure, compIds, propVals);
+    const HRESULT hr =
+        m_packageCompounds->GetPDependentProperty(props, pressure, compIds, propVals);
     check(hr, m_packageCompounds.get(), kCompounds, "GetPDependentProperty");
     return hr;
   });
@@ -634,8 +637,10 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     std::vector<double> tbList = doubleList(boil).value_or(std::vector<double>{});
     mwList.resize(n, std::nan(""));
     tbList.resize(n, std::nan(""));
-    const std::vector<std::string> labelList = stringList(labels).value_or(std::vector<std::string>{});
-    std::vector<std::string> stateList = sized(stringList(states).value_or(std::vector<std::string>{}));
+    const std::vector<std::string> labelList =
+        stringList(labels).value_or(std::vector<std::string>{});
+    std::vector<std::string> stateList =
+        sized(stringList(states).value_or(std::vector<std::string>{}));
     std::vector<std::string> keyList = stringList(keys).value_or(std::vector<std::string>{});
     stateList.resize(labelList.size());
     keyList.resize(labelList.size());
@@ -792,9 +797,9 @@ HRESULT MaterialObject::GetState(double* temperature, double* pressure, double* 
     const double P = fetch(table, "pressure", "", kScope).at(0);
     const std::vector<double> x = fetch(table, "fraction", "mole", kScope);
     if (x.size() != compoundCount())
-      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
-                      cat("the composition has ", x.size(), " values for ", compoundCount(),
-                          " compounds"));
+      throw CapeError(
+          ECapeThrmPropertyNotAvailableHR, kScope,
+          cat("the composition has ", x.size(), " values for ", compoundCount(), " compounds"));
     *temperature = T;
     *pressure = P;
     std::copy(x.begin(), x.end(), composition);
@@ -816,9 +821,9 @@ HRESULT MaterialObject::GetValue(LONG phaseIndex, LONG valueCode, double* values
     const std::size_t n = compoundCount();
     const std::size_t expected = code->matrix() ? n * n : code->perCompound() ? n : 1;
     if (v.size() != expected)
-      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
-                      cat("\"", code->name, "\" holds ", v.size(), " values, ", expected,
-                          " expected"));
+      throw CapeError(
+          ECapeThrmPropertyNotAvailableHR, kScope,
+          cat("\"", code->name, "\" holds ", v.size(), " values, ", expected, " expected"));
     if (code->matrix())
       for (std::size_t i = 0; i < n; ++i) values[i] = v[i * n + i];
     else
@@ -836,8 +841,8 @@ HRESULT MaterialObject::GetValues(LONG phaseIndex, LONG valueCode, VARIANT* valu
       throw CapeError(ECapeInvalidArgumentHR, kScope,
                       cat("value code ", valueCode, " names no property"))
           .at(2);
-    return putVariant(values, makeDoubleArray(fetch(tableOf(phaseIndex, kScope), code->name,
-                                                    "mole", kScope)));
+    return putVariant(
+        values, makeDoubleArray(fetch(tableOf(phaseIndex, kScope), code->name, "mole", kScope)));
   });
 }
 

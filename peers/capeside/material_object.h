@@ -35,8 +35,7 @@ class MaterialObject
   HRESULT GetOverallTPFraction(double* temperature, double* pressure,
                                VARIANT* composition) override;
   HRESULT GetPresentPhases(VARIANT* phaseLabels, VARIANT* phaseStatus) override;
-  HRESULT GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR basis,
-                             VARIANT* results) override;
+  HRESULT GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR basis, VARIANT* results) override;
   HRESULT GetTPFraction(BSTR phaseLabel, double* temperature, double* pressure,
                         VARIANT* composition) override;
   HRESULT GetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR basis,
@@ -144,7 +143,7 @@ class MaterialObject
   comlite::ComPtr<ICapeDiagnostics> m_proxy;
   std::vector<std::string> m_compIds, m_formulae, m_names, m_casNos;
   std::vector<double> m_boilTemps, m_molWeights;
-  std::vector<Phase> m_phases;         //!< package phases in package order
+  std::vector<Phase> m_phases;          //!< package phases in package order
   std::map<LONG, std::size_t> m_idMap;  //!< phase id -> index into m_phases
   std::vector<std::size_t> m_presentOrder;
   Values m_overall;
