@@ -177,6 +177,10 @@ bool traceLine(std::string message, const char* context, bool raw, const char* s
   return result;
 }
 
+bool traceLine(const char* message, const char* context, bool raw, const char* suffix) {
+  return traceLine(std::string(message ? message : ""), context, raw, suffix);
+}
+
 bool traceNumber(double value, const char* context, const char* suffix) {
   return traceLine(SetGet::valueToStr(value, kTraceDigits), context, false, suffix);
 }

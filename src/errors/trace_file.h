@@ -27,6 +27,9 @@ constexpr std::size_t kTraceLineBufferSize = 2400;
 //! notices ("problem writing trace file", "Could not open trace file") and give false.
 bool traceLine(std::string message, const char* context = nullptr, bool raw = false,
                const char* suffix = nullptr);
+//! The same for a C string; a null message traces as empty.
+bool traceLine(const char* message, const char* context = nullptr, bool raw = false,
+               const char* suffix = nullptr);
 
 //! Traces `value` with 10 significant digits.
 bool traceNumber(double value, const char* context = nullptr, const char* suffix = nullptr);

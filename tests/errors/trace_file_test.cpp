@@ -33,6 +33,7 @@ TEST_F(TraceFile, lines_carry_date_time_module_and_context) {
   EXPECT_TRUE(Utils::traceLine("raw text", nullptr, true, "\n"));
   EXPECT_TRUE(Utils::traceLine("no context", nullptr, false, "\n"));
   EXPECT_TRUE(Utils::traceLine("no suffix", nullptr, true));
+  EXPECT_TRUE(Utils::traceLine(static_cast<const char*>(nullptr), nullptr, true, "\n"));
   const auto lines = linesOf(readFile(traceFile()));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_TRUE(std::regex_match(
@@ -40,7 +41,7 @@ TEST_F(TraceFile, lines_carry_date_time_module_and_context) {
       << lines[0];
   EXPECT_EQ(lines[1], "raw text");
   EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.{17}: CORavl11: : no context)")));
-  EXPECT_EQ(lines[3], "no suffix");
+  EXPECT_EQ(lines[3], "no suffix");  // the null message added only its suffix
   EXPECT_EQ(Utils::traceFilePath(), traceFile().string());
   EXPECT_EQ(Utils::traceDirectory(), traceFolder().string());
   EXPECT_TRUE(m_notices.empty());
