@@ -1,0 +1,337 @@
+//! The package adapter through the built modules and a private registry: selection, creation,
+//! every list, save and recall into a fresh adapter, and bad input.
+
+#include "capeside_fixture.h"
+#include "outside/capeopen_common.h"
+
+using namespace capetest;
+
+namespace {
+
+const char* kLight =
+    "# the user's choice in the adapter dialog\n"
+    "manager = CORavlIdeal.PackageManager.1\n"
+    "package = Light hydrocarbons\n"
+    "alias   = Ideal C1-C4\n"
+    "compound = propane, Propane, 4\n"
+    "compound = 74-82-8, Methane\n";
+
+class Adapter : public CapeSide {};
+
+}  // namespace
+
+TEST_F(Adapter, package_list_names_manager_packages_and_stand_alone_packages) {
+  auto a = newAdapter();
+  Variant list;
+  ASSERT_EQ(a->GetPackageList(&list), S_OK);
+  auto names = capeside::stringList(list).value();
+  EXPECT_NE(capeside::findName(names, "CORavlIdeal.PackageManager.1::Light hydrocarbons"), -1);
+  EXPECT_NE(capeside::findName(names, "CORavlIdeal.PackageManager.1::All compounds"), -1);
+  EXPECT_NE(capeside::findName(names, "CORavlIdeal.PropertyPackage.1"), -1);
+}
+
+TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
+  select(kLight);
+  auto a = newAdapter();
+  ComPtr<IDispatch> package;
+  ComPtr<ICCAPEGUI> gui;
+  create(a.get(), package, gui);
+
+  Variant alias;
+  Bstr name("PropPackAlias");
+  ASSERT_EQ(a->GetValue(name.get(), &alias), S_OK);
+  ASSERT_EQ(alias.vt, VT_BSTR);
+  EXPECT_EQ(comlite::bstrToUtf8(alias.bstrVal), "Ideal C1-C4");
+
+  using V = std::vector<std::string>;
+  EXPECT_EQ(strings(a.get(), "SelectedCompIds"), (V{"methane", "ethane", "propane", "n-butane"}));
+  EXPECT_EQ(strings(a.get(), "SelectedCompFormulas"), (V{"CH4", "C2H6", "C3H8", "C4H10"}));
+  EXPECT_EQ(strings(a.get(), "SelectedCompCASNos"),
+            (V{"74-82-8", "74-84-0", "74-98-6", "106-97-8"}));
+  // The selection names two compounds (one by CAS number); the others keep the package's names.
+  EXPECT_EQ(strings(a.get(), "SelectedCompQoNames"),
+            (V{"Methane", "ethane", "Propane", "n-butane"}));
+  EXPECT_EQ(strings(a.get(), "UserSelectedCompQoNames"), (V{"Propane", "Methane"}));
+  EXPECT_EQ(doubles(a.get(), "SelectedIDNumbers"), (std::vector<double>{0, 0, 4, 0}));
+  EXPECT_EQ(strings(a.get(), "SelectedPhases"), (V{"Vapor", "Liquid"}));
+  EXPECT_EQ(strings(a.get(), "SelectedStateOfAggregation"), (V{"Vapor", "Liquid"}));
+  EXPECT_EQ(strings(a.get(), "SelectedKeyCompoundID"), (V{"", ""}));
+  const V props = strings(a.get(), "SelectedProperties");
+  EXPECT_NE(capeside::findName(props, "fugacityCoefficient"), -1);
+  EXPECT_NE(capeside::findName(props, "enthalpy.Dtemperature"), -1);
+  EXPECT_NE(capeside::findName(props, "kvalue"), -1);  // two-phase list joined on
+  EXPECT_EQ(capeside::findName(props, "heatCapacityCp"), -1);
+  EXPECT_EQ(capeside::findName(props, "volume"), -1);
+
+  // The GUI component carries the package's texts and version.
+  Bstr text;
+  ASSERT_EQ(gui->get_PackageName(text.out()), S_OK);
+  EXPECT_EQ(text.utf8(), "Light hydrocarbons");
+  ASSERT_EQ(gui->get_PackageAlias(text.out()), S_OK);
+  EXPECT_EQ(text.utf8(), "Ideal C1-C4");
+  ASSERT_EQ(gui->get_PackageProgID(text.out()), S_OK);
+  EXPECT_EQ(text.utf8(), "CORavlIdeal.PackageManager.1");
+  LONG version = 0;
+  ASSERT_EQ(gui->get_CapeVersion(&version), S_OK);
+  EXPECT_EQ(version, 110);
+  ASSERT_EQ(gui->get_About(text.out()), S_OK);
+  EXPECT_EQ(text.utf8(), "Ideal gas and ideal solution property package");
+
+  // The package handed out is the one whose compounds the lists describe.
+  auto compounds = package.as<ICapeThermoCompounds>();
+  LONG n = 0;
+  ASSERT_EQ(compounds->GetNumCompounds(&n), S_OK);
+  EXPECT_EQ(n, 4);
+  EXPECT_EQ(a->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, stand_alone_package_by_prog_id_and_compound_constants_by_fluid_index) {
+  select("package = CORavlIdeal.PropertyPackage.1\n");
+  auto a = newAdapter();
+  ComPtr<IDispatch> package;
+  ComPtr<ICCAPEGUI> gui;
+  create(a.get(), package, gui);
+  EXPECT_EQ(strings(a.get(), "SelectedCompIds").size(), 24u);
+  Bstr mw("molecularWeight"), tc("criticalTemperature"), cas("casRegistryNumber");
+  double v = 0;
+  // Without fluid-package compounds the index is the package's.
+  ASSERT_EQ(a->GetCompoundConstant(tc.get(), 18, &v), S_OK);  // water
+  EXPECT_NEAR(v, 647.1, 0.2);
+  // With them, the index counts the fluid package (matched by simulator name, '*' allowed).
+  ASSERT_EQ(a->SetFluidPackageCompounds(capeside::makeStringArray({"toluene*", "water"})), S_OK);
+  ASSERT_EQ(a->GetCompoundConstant(mw.get(), 0, &v), S_OK);
+  EXPECT_NEAR(v, 92.14, 0.01);
+  ASSERT_EQ(a->GetCompoundConstant(mw.get(), 1, &v), S_OK);
+  EXPECT_NEAR(v, 18.015, 0.01);
+  EXPECT_EQ(a->GetCompoundConstant(mw.get(), 2, &v), ECapeInvalidArgumentHR);
+  EXPECT_EQ(a->GetCompoundConstant(mw.get(), -1, &v), ECapeInvalidArgumentHR);
+  EXPECT_EQ(a->GetCompoundConstant(cas.get(), 0, &v), ECapeInvalidArgumentHR);  // not a number
+  Bstr unknown("noSuchConstant");
+  EXPECT_EQ(a->GetCompoundConstant(unknown.get(), 0, &v), ECapeInvalidArgumentHR);
+  // Still usable after the failures.
+  ASSERT_EQ(a->GetCompoundConstant(mw.get(), 0, &v), S_OK);
+  EXPECT_EQ(a->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
+  select(kLight);
+  static const char* kLists[] = {
+      "SelectedCompIds",     "SelectedCompFormulas",       "SelectedCompCASNos",
+      "SelectedCompQoNames", "UserSelectedCompQoNames",    "SelectedProperties",
+      "SelectedPhases",      "SelectedStateOfAggregation", "SelectedKeyCompoundID"};
+  std::vector<std::vector<std::string>> before;
+  std::vector<double> idsBefore;
+  Bstr saved;
+  {
+    auto a = newAdapter();
+    ComPtr<IDispatch> package;
+    ComPtr<ICCAPEGUI> gui;
+    create(a.get(), package, gui);
+    // The simulator renames and numbers compounds, and appends its own records after ours.
+    ASSERT_EQ(
+        a->SetValue(Bstr("SelectedCompQoNames").get(),
+                    capeside::makeStringArray({"methane*", "ethane*", "propane*", "butane*"})),
+        S_OK);
+    ASSERT_EQ(
+        a->SetValue(Bstr("SelectedIDNumbers").get(), capeside::makeDoubleArray({-2, 2, 3, 1.5})),
+        S_OK);
+    for (const char* l : kLists) before.push_back(strings(a.get(), l));
+    idsBefore = doubles(a.get(), "SelectedIDNumbers");
+    ASSERT_EQ(a->Save(saved.out()), S_OK);
+    EXPECT_EQ(a->ReleaseResources(), S_OK);
+  }
+  std::u16string withSocket(saved.view());
+  withSocket += u"treatAsHypos : 2 : -1 , ";
+  const int count = std::stoi(comlite::utf16ToUtf8(withSocket.substr(0, 3)));
+  const std::string head = std::to_string(count + 1);
+  for (std::size_t i = 0; i < 3; ++i)
+    withSocket[i] = i < 3 - head.size() ? u' ' : static_cast<char16_t>(head[i - (3 - head.size())]);
+
+  ::unsetenv(adapter::kSelectionFileVariable);  // a recall needs no selection
+  auto fresh = newAdapter();
+  VARIANT_BOOL changed = VARIANT_TRUE;
+  ASSERT_EQ(fresh->Recall(Bstr(withSocket).get(), &changed), S_OK);
+  EXPECT_EQ(changed, VARIANT_FALSE);
+  Variant alias;
+  ASSERT_EQ(fresh->GetValue(Bstr("PropPackAlias").get(), &alias), S_OK);
+  EXPECT_EQ(comlite::bstrToUtf8(alias.bstrVal), "Ideal C1-C4");
+  ComPtr<IDispatch> package, guiDisp;
+  ASSERT_EQ(fresh->CreatePropPackage(package.put(), guiDisp.put()), S_OK);
+  for (std::size_t i = 0; i < std::size(kLists); ++i)
+    EXPECT_EQ(strings(fresh.get(), kLists[i]), before[i]) << kLists[i];
+  EXPECT_EQ(doubles(fresh.get(), "SelectedIDNumbers"), idsBefore);
+  EXPECT_EQ(fresh->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, recall_reports_changed_compounds_and_keeps_saved_ids_until_creation) {
+  select(kLight);
+  Bstr saved;
+  {
+    auto a = newAdapter();
+    ComPtr<IDispatch> package;
+    ComPtr<ICCAPEGUI> gui;
+    create(a.get(), package, gui);
+    ASSERT_EQ(a->Save(saved.out()), S_OK);
+    a->ReleaseResources();
+  }
+  // The package definition changes between save and recall.
+  const std::string data = m_dir.file("data");
+  std::filesystem::create_directories(data);
+  std::filesystem::copy_file(testsupport::libDir() + "/ideal_package/compounds.csv",
+                             data + "/compounds.csv");
+  writeFile(data + "/packages.txt", "Light hydrocarbons = methane, propane\n");
+  testsupport::ScopedEnv folder("CORAVL_IDEAL_DATA", data);
+  auto fresh = newAdapter();
+  VARIANT_BOOL changed = VARIANT_FALSE;
+  ASSERT_EQ(fresh->Recall(saved.get(), &changed), S_OK);
+  EXPECT_EQ(changed, VARIANT_TRUE);
+  using V = std::vector<std::string>;
+  EXPECT_EQ(strings(fresh.get(), "SelectedCompIds"),
+            (V{"methane", "ethane", "propane", "n-butane"}));
+  ComPtr<IDispatch> package, gui;
+  ASSERT_EQ(fresh->CreatePropPackage(package.put(), gui.put()), S_OK);
+  EXPECT_EQ(strings(fresh.get(), "SelectedCompIds"), (V{"methane", "propane"}));
+  EXPECT_EQ(strings(fresh.get(), "SelectedCompQoNames"), (V{"Methane", "Propane"}));
+  EXPECT_EQ(fresh->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, bad_values_and_arrays_fail_with_cape_errors_and_leave_it_usable) {
+  select(kLight);
+  auto a = newAdapter();
+  ComPtr<IDispatch> package;
+  ComPtr<ICCAPEGUI> gui;
+  create(a.get(), package, gui);
+  Variant v;
+  EXPECT_EQ(a->GetValue(Bstr("SelectedNothing").get(), &v), ECapeInvalidArgumentHR);
+  CapeErrorSeen e = capeErrorOf(a.get());
+  EXPECT_EQ(e.name, "ECapeInvalidArgument");
+  EXPECT_EQ(e.position, 0);
+  EXPECT_NE(e.description.find("SelectedNothing"), std::string::npos);
+  EXPECT_EQ(e.interfaceName, "IPackageAdapter");
+  EXPECT_EQ(e.operation, "GetValue");
+  EXPECT_TRUE(e.hasSpecific);
+
+  // Wrong array lengths and types.
+  EXPECT_EQ(a->SetValue(Bstr("SelectedCompQoNames").get(), capeside::makeStringArray({"a"})),
+            ECapeBadArgumentHR);
+  e = capeErrorOf(a.get());
+  EXPECT_EQ(e.position, 2);
+  EXPECT_TRUE(e.hasSpecific);
+  EXPECT_EQ(a->SetValue(Bstr("SelectedIDNumbers").get(), capeside::makeDoubleArray({1, 2})),
+            ECapeBadArgumentHR);
+  EXPECT_EQ(a->SetValue(Bstr("SelectedCompIds").get(), capeside::makeStringArray({"a"})),
+            ECapeInvalidArgumentHR);
+  EXPECT_EQ(a->SetFluidPackageCompounds(Variant::fromDouble(3)), ECapeBadArgumentHR);
+  // The thread's error information describes the last failure too.
+  std::string description, source;
+  ASSERT_TRUE(comlite::takeErrorInfo(description, source));
+  EXPECT_NE(description.find("list of strings"), std::string::npos);
+  EXPECT_EQ(source, "PackageAdapter::SetFluidPackageCompounds");
+
+  // Nothing was changed by the failures.
+  EXPECT_EQ(strings(a.get(), "SelectedCompQoNames"),
+            (std::vector<std::string>{"Methane", "ethane", "Propane", "n-butane"}));
+  EXPECT_EQ(a->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, missing_or_garbled_selection_fails_and_names_file_and_line) {
+  auto a = newAdapter();
+  ComPtr<IDispatch> selection;
+  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeFailedInitialisationHR);  // no file yet
+  EXPECT_NE(capeErrorOf(a.get()).description.find("cannot open"), std::string::npos);
+
+  select("manager = CORavlIdeal.PackageManager.1\npackage Light hydrocarbons\n");
+  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
+  CapeErrorSeen e = capeErrorOf(a.get());
+  EXPECT_NE(e.description.find(m_selectionFile + ", line 2"), std::string::npos) << e.description;
+
+  select("package = CORavlIdeal.PropertyPackage.1\ncolour = blue\n");
+  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(a.get()).description.find("line 2: unknown key \"colour\""),
+            std::string::npos);
+
+  select("alias = nothing chosen\n");
+  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
+  select("package = No.Such.Package\n");
+  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(a.get()).description.find("not registered"), std::string::npos);
+  select("compound = methane, Methane, four\npackage = CORavlIdeal.PropertyPackage.1\n");
+  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
+
+  {
+    testsupport::ScopedEnv none(adapter::kSelectionFileVariable, "");
+    EXPECT_EQ(a->SelectPackage(selection.put()), ECapeFailedInitialisationHR);
+    EXPECT_NE(capeErrorOf(a.get()).description.find(adapter::kSelectionFileVariable),
+              std::string::npos);
+  }
+  // Nothing selected: creation is out of order.
+  ComPtr<IDispatch> package, gui;
+  EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeBadInvOrderHR);
+  ComPtr<ECapeBadInvOrder> order;
+  ASSERT_EQ(a->QueryInterface(ECapeBadInvOrder::kIID, order.putVoid()), S_OK);
+  Bstr requested;
+  ASSERT_EQ(order->get_requestedOperation(requested.out()), S_OK);
+  EXPECT_EQ(requested.utf8(), "SelectPackage");
+
+  // And the adapter still works with a good selection.
+  select(kLight);
+  ComPtr<ICCAPEGUI> g;
+  create(a.get(), package, g);
+  EXPECT_EQ(a->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, failing_package_creation_and_foreign_compounds_keep_the_adapter_usable) {
+  auto a = newAdapter();
+  ComPtr<IDispatch> selection, package, gui;
+  // The manager does not offer the package.
+  select("manager = CORavlIdeal.PackageManager.1\npackage = Heavy oils\n");
+  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
+  EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(a.get()).description.find("offers no package \"Heavy oils\""),
+            std::string::npos);
+  // A compound the package does not have.
+  select("manager = CORavlIdeal.PackageManager.1\npackage = Aromatics\ncompound = water\n");
+  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
+  EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(a.get()).description.find("\"water\""), std::string::npos);
+  // The package cannot load its data: its own error reaches the caller.
+  {
+    const std::string data = m_dir.file("bad");
+    std::filesystem::create_directories(data);
+    writeFile(data + "/compounds.csv", "name,formula\nmethane,CH4\n");
+    testsupport::ScopedEnv folder("CORAVL_IDEAL_DATA", data);
+    select("package = CORavlIdeal.PropertyPackage.1\n");
+    ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
+    EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeFailedInitialisationHR);
+    const std::string d = capeErrorOf(a.get()).description;
+    EXPECT_NE(d.find(data + "/compounds.csv, line 1"), std::string::npos) << d;
+  }
+  EXPECT_FALSE(package);
+  // The material object needs a package.
+  ComPtr<IDispatch> material;
+  EXPECT_EQ(a->GetMaterialObject(material.put()), ECapeBadInvOrderHR);
+  select("manager = CORavlIdeal.PackageManager.1\npackage = Aromatics\n");
+  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
+  ASSERT_EQ(a->CreatePropPackage(package.put(), gui.put()), S_OK);
+  EXPECT_EQ(strings(a.get(), "SelectedCompIds"), (std::vector<std::string>{"benzene", "toluene"}));
+  EXPECT_EQ(a->ReleaseResources(), S_OK);
+}
+
+TEST_F(Adapter, recall_of_text_it_did_not_write_fails_with_persistence_errors) {
+  auto a = newAdapter();
+  VARIANT_BOOL changed = VARIANT_FALSE;
+  EXPECT_EQ(a->Recall(Bstr("  1 :treatAsHypos : 2 : -1 , ").get(), &changed),
+            ECapePersistenceNotFoundHR);
+  ComPtr<ECapePersistenceNotFound> missing;
+  ASSERT_EQ(a->QueryInterface(ECapePersistenceNotFound::kIID, missing.putVoid()), S_OK);
+  Bstr item;
+  missing->get_itemName(item.out());
+  EXPECT_EQ(item.utf8(), "coravlAdapter");
+  EXPECT_EQ(a->Recall(Bstr("garbage").get(), &changed), ECapePersistenceHR);
+  EXPECT_EQ(a->Recall(Bstr("  1 :coravlAdapter : 9 : 1 , ").get(), &changed), ECapePersistenceHR);
+  EXPECT_EQ(a->Recall(Bstr("  1 :coravlAdapter : 1 : 7 , ").get(), &changed), ECapePersistenceHR);
+  EXPECT_EQ(a->Recall(Bstr("  1 :coravlAdapter : 1 : 1 , ").get(), &changed),
+            ECapePersistenceNotFoundHR);
+  Bstr text;
+  EXPECT_EQ(a->Save(text.out()), ECapeBadInvOrderHR);  // nothing selected or recalled
+}
