@@ -3,6 +3,7 @@
 #include <new>
 
 #include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/object.h"
 #include "comlite/registry.h"
 #include "comlite/safearray.h"
@@ -10,6 +11,7 @@
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_ids.h"
+#include "vocabulary/co_ids.h"
 
 namespace coravl::frame {
 
@@ -369,20 +371,36 @@ HRESULT CORavlPP::FlashSave(BSTR*) {
 HRESULT CORavlPP::FlashRecall(BSTR) {
   return E_NOTIMPL;
 }
-HRESULT CORavlPP::ReportError(LONG, BSTR) {
-  return E_NOTIMPL;
+// ---- ICapeDiagnostics and ICapeDiagnostic: the CAPE-OPEN side's route to the simulator ----
+
+HRESULT CORavlPP::ReportError(LONG code, BSTR message) {
+  return m_reporter.reportAtLevel(code, message ? message : u"", 1);
 }
-HRESULT CORavlPP::PopUpError(LONG, BSTR) {
-  return E_NOTIMPL;
+
+HRESULT CORavlPP::PopUpError(LONG code, BSTR message) {
+  return m_reporter.popUpError(code, comlite::bstrToUtf8(message).c_str(), nullptr, 1);
 }
-HRESULT CORavlPP::ReportCapeError(BSTR, LONG, BSTR, VARIANT_BOOL, BSTR) {
-  return E_NOTIMPL;
+
+HRESULT CORavlPP::ReportCapeError(BSTR operation, LONG code, BSTR description,
+                                  VARIANT_BOOL inCalculation, BSTR interfaceName) {
+  // The caller hands the failing object's description as text: it travels as pending error
+  // information, which the composed message carries beside the status.
+  if (SysStringLen(description) > 0)
+    comlite::setErrorInfo(comlite::bstrToUtf8(description), comlite::bstrToUtf8(interfaceName));
+  const std::string op = comlite::bstrToUtf8(operation);
+  const std::string itf = comlite::bstrToUtf8(interfaceName);
+  return m_reporter.reportCapeError(op.c_str(), code, nullptr, inCalculation != VARIANT_FALSE,
+                                    itf.c_str());
 }
-HRESULT CORavlPP::PopUpMessage(BSTR) {
-  return E_NOTIMPL;
+
+HRESULT CORavlPP::PopUpMessage(BSTR message) {
+  m_reporter.popUpError(0, comlite::bstrToUtf8(message).c_str(), nullptr, 1);
+  return S_OK;
 }
-HRESULT CORavlPP::LogMessage(BSTR) {
-  return E_NOTIMPL;
+
+HRESULT CORavlPP::LogMessage(BSTR message) {
+  m_reporter.traceMessage(comlite::bstrToUtf8(message).c_str(), 1);
+  return S_OK;
 }
 
 // ---- IDerivativeCalculation -------------------------------------------------------
@@ -401,27 +419,14 @@ HRESULT CORavlPP::CanCalculateDerivative(LONG, INT propertyID, INT variableID, B
   if (FAILED(hr)) return hr;
   const RegisteredProperty* property = findRegistered(propertyID);
   if (!property) return S_OK;
-  // The variable is named by the host id of its own property (temperature, pressure, ...).
-  int slot = 0;
+  // The variable is named by the host id of its own property (temperature, pressure, ...); an
+  // unregistered variable means no derivative: slot 0, the property itself.
+  LONG slot = 0;
   if (const RegisteredProperty* variable = findRegistered(variableID)) {
-    switch (variable->coId) {
-      case 27:  // temperature
-        slot = 1;
-        break;
-      case 28:  // pressure
-        slot = 2;
-        break;
-      case 25:  // mole fraction
-        slot = 3;
-        break;
-      case 26:  // moles
-        slot = 4;
-        break;
-      default:
-        return S_OK;
-    }
+    slot = COIds::derivativeIndex(variable->coId);
+    if (slot <= 0) return S_OK;
   }
-  *canCalculate = property->names[slot].empty() ? 0 : 1;
+  *canCalculate = property->names[static_cast<std::size_t>(slot)].empty() ? 0 : 1;
   return S_OK;
 }
 

@@ -15,6 +15,8 @@
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/variant.h"
+#include "errors/method_guard.h"
+#include "errors/ravl_error.h"
 #include "frame/global_interface_holder.h"
 #include "frame/host_interfaces.h"
 #include "frame/registered_property.h"
@@ -115,6 +117,7 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   const RegisteredProperty* findRegistered(LONG hostId) const;
   bool derivativesEnabled() const { return m_derivativesEnabled; }
   bool packageSetUp() const { return m_packageSetUp != 0; }
+  CCORavlError& reporter() { return m_reporter; }
 
  private:
   explicit CORavlPP(IUnknown* outer);
@@ -155,6 +158,9 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   comlite::ComPtr<IRealArrayDisp> m_realArray3;
   comlite::ComPtr<IPhaseCollection> m_phaseCollection;
   comlite::ComPtr<IBasicPhase> m_basicPhase;
+  // 6. The error reporter and the failure convention of every method.
+  CCORavlError m_reporter{1e-30};
+  MethodGuard m_guard{m_reporter};
   // 7. CAPE-OPEN references kept across calls, and the plain references of the CAPE-OPEN side.
   GlobalInterfaceHolder m_holdMatObj;
   GlobalInterfaceHolder m_holdPropertyRoutine;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "comlite/bstr.h"
@@ -259,4 +262,33 @@ TEST(GlobalInterfaceHolder, revokes_on_its_own_thread_only) {
     EXPECT_EQ(holder.registerInterface(nullptr), S_OK);
     EXPECT_TRUE(holder.empty());
   }
+}
+
+TEST_F(Component, diagnostics_reach_the_notice_and_the_trace_file) {
+  auto pkg = create();
+  ASSERT_TRUE(pkg);
+  auto diagnostic = pkg.as<ICapeDiagnostic>();
+  comlite::Bstr shown("package says hello");
+  EXPECT_EQ(diagnostic->PopUpMessage(shown.get()), S_OK);
+  bool found = false;
+  for (auto& n : env.notices)
+    found = found || n.text.find("package says hello") != std::string::npos;
+  EXPECT_TRUE(found);
+  std::filesystem::create_directories(env.dir().file("SelvarTech"));
+  comlite::Bstr logged("package logged this");
+  EXPECT_EQ(diagnostic->LogMessage(logged.get()), S_OK);
+  std::ifstream trace(env.dir().file("SelvarTech/Selvar Quorel CAPE-OPEN/CORavl11.trc"));
+  std::string content((std::istreambuf_iterator<char>(trace)), std::istreambuf_iterator<char>());
+  EXPECT_NE(content.find("package logged this"), std::string::npos) << content;
+
+  auto diagnostics = pkg.as<ICapeDiagnostics>();
+  env.notices.clear();
+  comlite::Bstr op("calculating"), description("Temperature out of range"),
+      itf("ICapeThermoMaterial");
+  diagnostics->ReportCapeError(op.get(), ECapeOutOfBoundsHR, description.get(), VARIANT_FALSE,
+                               itf.get());
+  found = false;
+  for (auto& n : env.notices)
+    found = found || n.text.find("Temperature out of range") != std::string::npos;
+  EXPECT_TRUE(found);
 }

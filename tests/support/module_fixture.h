@@ -9,6 +9,7 @@
 
 #include "comlite/creation.h"
 #include "comlite/notice.h"
+#include "errors/trace_file.h"
 #include "support/temp_env.h"
 
 namespace testsupport {
@@ -19,6 +20,8 @@ class ModuleEnvironment {
       : m_registry("CORAVL_REGISTRY", m_dir.file("registry")),
         m_data("XDG_DATA_HOME", m_dir.path()),
         m_temp("TEMP", m_dir.path()) {
+    // The trace folder is cached per process: forget the one of an earlier test.
+    Utils::resetTraceStateForTests();
     m_oldSink = comlite::setNoticeSink(
         [this](const std::string& text, const std::string& title, UINT style) {
           notices.push_back({text, title, style});
