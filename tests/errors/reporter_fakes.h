@@ -3,11 +3,13 @@
 //! (only its text getters answer), the host's error log (it records what it is given and can
 //! refuse), a dispatch object without an error log, and one whose query fails outright.
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "comlite/bstr.h"
 #include "comlite/object.h"
+#include "errors/thcom_error.h"
 #include "outside/cape_gui.h"
 #include "outside/ravelin_error_log.h"
 
@@ -19,9 +21,13 @@ class FakeGui : public comlite::ComObject<FakeGui, ICCAPEGUI> {
   //! Slot whose getter fails (9, 10, 12 or 13); 0 for none.
   int failingSlot = 0;
   int nameCalls = 0;
+  //! Makes get_PackageName throw, as a broken component might: 1 a host error, 2 anything else.
+  int throwOnName = 0;
 
   HRESULT get_PackageName(BSTR* out) override {
     ++nameCalls;
+    if (throwOnName == 1) CTHCOMError::raise(E_FAIL);
+    if (throwOnName == 2) throw std::runtime_error("broken component");
     return give(9, name, out);
   }
   HRESULT get_PackageAlias(BSTR* out) override { return give(10, alias, out); }

@@ -135,6 +135,27 @@ TEST_F(Reporter, level_two_with_every_critical_channel_closed_keeps_only_the_pre
   EXPECT_EQ(m_notices.size(), 1u);
 }
 
+TEST_F(Reporter, a_failure_while_composing_is_an_internal_error_and_the_status_stands) {
+  auto r = makeRavl();
+  r->setPackageInfo(m_gui.get());
+  for (int how : {1, 2}) {
+    m_gui->throwOnName = how;
+    m_notices.clear();
+    std::string out = "untouched";
+    EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::PackageNonStandard, false, nullptr, &out),
+              ECapeUnknownHR);
+    EXPECT_EQ(r->complain(E_INVALIDARG, "x", K::PackageNonStandardTolerated, true), S_OK);
+    EXPECT_EQ(out, "untouched");
+    EXPECT_EQ(noticeTexts(),
+              std::vector<std::string>(2, "complainErrorCore:  ERROR: Internal error"));
+  }
+  EXPECT_TRUE(endsWith(trace(), "complainErrorCore:  ERROR: Internal error\n"));
+  // Kinds that do not name the package are unaffected.
+  m_notices.clear();
+  EXPECT_EQ(r->complain(E_FAIL, "x", K::InternalError, false), E_FAIL);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{" ERROR: INTERNAL ERROR x"});
+}
+
 TEST_F(Reporter, kind_five_in_a_calculation_reads_in_full) {
   auto r = makeRavl();
   r->setPackageInfo(m_gui.get());
