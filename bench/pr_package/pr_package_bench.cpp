@@ -87,11 +87,11 @@ BENCHMARK(BM_PHFlashTwoPhase);
 void BM_PHFlashThroughFacade(benchmark::State& state) {
   pr::PropertyPackage pkg(database(), kGas);
   const double h = pkg.flash_solver().tp(250.0, 3e6, kZ).h_Jmol;
-  const auto spec = *pr::PropertyPackage::classify_equilibrium(
+  const auto request = *pr::PropertyPackage::classify_equilibrium(
       {"pressure", "", "Overall", ""}, {"enthalpy", "mole", "Overall", ""}, "Unspecified");
   int k = 0;
   for (auto _ : state) {
-    const pr::FlashResult r = pkg.calc_equilibrium(spec, 3e6, h + (k++ % 1000), kZ);
+    const pr::FlashResult r = pkg.calc_equilibrium(request, 3e6, h + (k++ % 1000), kZ);
     benchmark::DoNotOptimize(r.T_K);
   }
 }

@@ -184,8 +184,8 @@ TEST_F(NaturalGasFlash, stability_test_separates_one_and_two_phase_feeds) {
   EXPECT_TRUE(r.x.empty());
 }
 
-// Every specification type, fed with the state a TP flash produced, must return that state.
-TEST_F(NaturalGasFlash, every_spec_type_returns_to_the_tp_state) {
+// Every kind of flash, fed with the state a TP flash produced, must return that state.
+TEST_F(NaturalGasFlash, every_flash_type_returns_to_the_tp_state) {
   for (auto [T, P] : {std::pair{250.0, 3e6}, std::pair{400.0, 1e6}, std::pair{200.0, 8e6}}) {
     const FlashResult ref = solver.tp(T, P, z);
     auto same = [&](const FlashResult& r, const char* what) {

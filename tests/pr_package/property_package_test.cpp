@@ -189,8 +189,8 @@ TEST_F(Package, kvalues_are_fugacity_coefficient_ratios_and_equal_y_over_x_at_eq
   EXPECT_LT(sigma, 0.02);
 }
 
-TEST_F(Package, equilibrium_specifications_are_classified) {
-  using S = SpecificationItem;
+TEST_F(Package, equilibrium_conditions_are_classified) {
+  using S = EquilibriumCondition;
   const S T{"temperature", "", "Overall", ""}, P{"pressure", "", "overall", ""};
   const S H{"enthalpy", "Mole", "Overall", ""}, Hm{"enthalpy", "mass", "Overall", ""};
   const S Sx{"entropy", "", "Overall", ""}, VF{"phaseFraction", "Mole", "Vapor", ""};
@@ -222,16 +222,16 @@ TEST_F(Package, equilibrium_specifications_are_classified) {
 TEST_F(Package, calc_equilibrium_converts_mass_basis_and_liquid_fraction) {
   const auto& z = test::kNaturalGasZ;
   const FlashResult ref = pkg.flash_solver().tp(250.0, 3e6, z);
-  const SpecificationItem P{"pressure", "", "Overall", ""};
+  const EquilibriumCondition P{"pressure", "", "Overall", ""};
   const auto ph = *PropertyPackage::classify_equilibrium(
-      P, SpecificationItem{"enthalpy", "mass", "Overall", ""}, "");
+      P, EquilibriumCondition{"enthalpy", "mass", "Overall", ""}, "");
   pkg.set_state(Phase::Vapour, 300.0, 1e5, z);
   const double M = 1e-3 * pkg.single_phase_property("molecularWeight", Phase::Vapour)[0];
   const FlashResult r = pkg.calc_equilibrium(ph, 3e6, ref.h_Jmol / M, z);
   EXPECT_NEAR(r.T_K, 250.0, 1e-6);
   const auto lf = *PropertyPackage::classify_equilibrium(
-      SpecificationItem{"phaseFraction", "mole", "Liquid", ""},
-      SpecificationItem{"temperature", "", "Overall", ""}, "");
+      EquilibriumCondition{"phaseFraction", "mole", "Liquid", ""},
+      EquilibriumCondition{"temperature", "", "Overall", ""}, "");
   const FlashResult t = pkg.calc_equilibrium(lf, 1.0 - ref.beta, 250.0, z);
   EXPECT_NEAR(t.P_Pa, 3e6, 1e-3);
   EXPECT_EQ(kind_of([&] { pkg.calc_equilibrium(lf, 1.5, 250.0, z); }), ErrorKind::OutOfBounds);

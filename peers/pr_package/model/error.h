@@ -9,7 +9,8 @@ namespace pr {
 
 //! What went wrong, in the terms a CAPE-OPEN wrapper maps to its error interfaces.
 enum class ErrorKind {
-  InvalidArgument,  //!< Unknown identifier (property, phase, basis, compound, specification).
+  InvalidArgument,  //!< Unknown identifier (property, phase, basis, compound, equilibrium
+                    //!< condition).
   BadArgument,      //!< Argument of the wrong size or a non-finite value.
   NotImplemented,   //!< A known identifier the package does not calculate.
   BadInvOrder,      //!< Called before the state it needs was set.

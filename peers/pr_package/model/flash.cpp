@@ -376,9 +376,8 @@ FlashResult FlashSolver::lever(double T, double P, double target, Target what,
   const double lv = what == Target::Enthalpy ? m_v.h : m_v.s;
   const double ll = what == Target::Enthalpy ? m_l.h : m_l.s;
   if (m_v.res.root_count != 2 || !(lv > ll) || target < ll || target > lv) {
-    throw Error(
-        ErrorKind::SolvingError, "FlashSolver::lever",
-        cat("no state matches the specification ", target, " at T = ", T, " K, P = ", P, " Pa"));
+    throw Error(ErrorKind::SolvingError, "FlashSolver::lever",
+                cat("no state matches the target ", target, " at T = ", T, " K, P = ", P, " Pa"));
   }
   FlashResult r;
   r.T_K = T;
@@ -454,14 +453,14 @@ FlashResult FlashSolver::outer_T(double P, double target, Target what, std::span
       next = std::min(next, 1.5 * T + 50.0);
       if (T >= T_max_K) {
         throw Error(ErrorKind::OutOfBounds, "FlashSolver::outer_T",
-                    cat("specification ", target, " not reached below ", T_max_K, " K"));
+                    cat("target ", target, " not reached below ", T_max_K, " K"));
       }
       next = std::min(std::max(next, T * (1.0 + 1e-12)), T_max_K);
     } else {
       next = std::max(next, 0.5 * T);
       if (T <= T_min_K * 1.0000001) {
         throw Error(ErrorKind::OutOfBounds, "FlashSolver::outer_T",
-                    cat("specification ", target, " not reached above ", T_min_K, " K"));
+                    cat("target ", target, " not reached above ", T_min_K, " K"));
       }
       next = std::max(std::min(next, T * (1.0 - 1e-12)), T_min_K);
     }
@@ -469,7 +468,7 @@ FlashResult FlashSolver::outer_T(double P, double target, Target what, std::span
     T = next;
   }
   throw Error(ErrorKind::SolvingError, "FlashSolver::outer_T",
-              cat("no convergence for specification ", target, " at P = ", P, " Pa"));
+              cat("no convergence for target ", target, " at P = ", P, " Pa"));
 }
 
 FlashResult FlashSolver::outer_P(double T, double target, Target what, std::span<const double> z) {
@@ -497,7 +496,7 @@ FlashResult FlashSolver::outer_P(double T, double target, Target what, std::span
   }
   if (!found) {
     throw Error(ErrorKind::SolvingError, "FlashSolver::outer_P",
-                cat("no pressure between 100 Pa and 120 MPa gives the specification ", target,
+                cat("no pressure between 100 Pa and 120 MPa gives the target ", target,
                     " at T = ", T, " K"));
   }
   // F(lo) has the sign Flo; keep that end as "lo".
@@ -519,7 +518,7 @@ FlashResult FlashSolver::outer_P(double T, double target, Target what, std::span
     u = next;
   }
   throw Error(ErrorKind::SolvingError, "FlashSolver::outer_P",
-              cat("no convergence for specification ", target, " at T = ", T, " K"));
+              cat("no convergence for target ", target, " at T = ", T, " K"));
 }
 
 FlashResult FlashSolver::ph(double P, double h, std::span<const double> z) {

@@ -860,38 +860,39 @@ void PropertyPackage::calc_ln_phi(Phase phase, double T, double P, std::span<con
 
 // --- equilibrium ---
 
-std::optional<EquilibriumSpecification> PropertyPackage::classify_equilibrium(
-    const SpecificationItem& s1, const SpecificationItem& s2, std::string_view solution_type) {
+std::optional<FlashRequest> PropertyPackage::classify_equilibrium(const EquilibriumCondition& s1,
+                                                                  const EquilibriumCondition& s2,
+                                                                  std::string_view solution_type) {
   if (!(solution_type.empty() || iequals(solution_type, "Unspecified") ||
         iequals(solution_type, "Normal"))) {
     return std::nullopt;
   }
-  EquilibriumSpecification spec;
-  const SpecificationItem* items[2] = {&s1, &s2};
+  FlashRequest request;
+  const EquilibriumCondition* items[2] = {&s1, &s2};
   for (int k = 0; k < 2; ++k) {
-    const SpecificationItem& s = *items[k];
+    const EquilibriumCondition& s = *items[k];
     if (!s.compound.empty()) return std::nullopt;
     const bool overall = s.phase.empty() || iequals(s.phase, "Overall");
     if (iequals(s.property, "temperature") && overall) {
-      spec.quantity[k] = SpecQuantity::Temperature;
+      request.quantity[k] = FixedQuantity::Temperature;
     } else if (iequals(s.property, "pressure") && overall) {
-      spec.quantity[k] = SpecQuantity::Pressure;
+      request.quantity[k] = FixedQuantity::Pressure;
     } else if ((iequals(s.property, "enthalpy") || iequals(s.property, "entropy")) && overall) {
-      spec.quantity[k] =
-          iequals(s.property, "enthalpy") ? SpecQuantity::Enthalpy : SpecQuantity::Entropy;
+      request.quantity[k] =
+          iequals(s.property, "enthalpy") ? FixedQuantity::Enthalpy : FixedQuantity::Entropy;
       if (s.basis.empty() || iequals(s.basis, "mole")) {
-        spec.basis[k] = Basis::Mole;
+        request.basis[k] = Basis::Mole;
       } else if (iequals(s.basis, "mass")) {
-        spec.basis[k] = Basis::Mass;
+        request.basis[k] = Basis::Mass;
       } else {
         return std::nullopt;
       }
     } else if (iequals(s.property, "phaseFraction") &&
                (s.basis.empty() || iequals(s.basis, "mole"))) {
       if (iequals(s.phase, "Vapor")) {
-        spec.quantity[k] = SpecQuantity::VapourFraction;
+        request.quantity[k] = FixedQuantity::VapourFraction;
       } else if (iequals(s.phase, "Liquid")) {
-        spec.quantity[k] = SpecQuantity::LiquidFraction;
+        request.quantity[k] = FixedQuantity::LiquidFraction;
       } else {
         return std::nullopt;
       }
@@ -899,40 +900,40 @@ std::optional<EquilibriumSpecification> PropertyPackage::classify_equilibrium(
       return std::nullopt;
     }
   }
-  auto has = [&](SpecQuantity q) {
-    auto is = [q](SpecQuantity a) {
-      if (q == SpecQuantity::VapourFraction) {
-        return a == SpecQuantity::VapourFraction || a == SpecQuantity::LiquidFraction;
+  auto has = [&](FixedQuantity q) {
+    auto is = [q](FixedQuantity a) {
+      if (q == FixedQuantity::VapourFraction) {
+        return a == FixedQuantity::VapourFraction || a == FixedQuantity::LiquidFraction;
       }
       return a == q;
     };
-    return is(spec.quantity[0]) || is(spec.quantity[1]);
+    return is(request.quantity[0]) || is(request.quantity[1]);
   };
-  const bool T = has(SpecQuantity::Temperature), P = has(SpecQuantity::Pressure);
-  const bool H = has(SpecQuantity::Enthalpy), S = has(SpecQuantity::Entropy);
-  const bool VF = has(SpecQuantity::VapourFraction);
+  const bool T = has(FixedQuantity::Temperature), P = has(FixedQuantity::Pressure);
+  const bool H = has(FixedQuantity::Enthalpy), S = has(FixedQuantity::Entropy);
+  const bool VF = has(FixedQuantity::VapourFraction);
   if (T && P)
-    spec.type = FlashType::TP;
+    request.type = FlashType::TP;
   else if (P && H)
-    spec.type = FlashType::PH;
+    request.type = FlashType::PH;
   else if (T && H)
-    spec.type = FlashType::TH;
+    request.type = FlashType::TH;
   else if (P && S)
-    spec.type = FlashType::PS;
+    request.type = FlashType::PS;
   else if (T && S)
-    spec.type = FlashType::TS;
+    request.type = FlashType::TS;
   else if (T && VF)
-    spec.type = FlashType::TVF;
+    request.type = FlashType::TVF;
   else if (P && VF)
-    spec.type = FlashType::PVF;
+    request.type = FlashType::PVF;
   else if (H && VF)
-    spec.type = FlashType::HVF;
+    request.type = FlashType::HVF;
   else
     return std::nullopt;
-  return spec;
+  return request;
 }
 
-FlashResult PropertyPackage::calc_equilibrium(const EquilibriumSpecification& spec, double value1,
+FlashResult PropertyPackage::calc_equilibrium(const FlashRequest& request, double value1,
                                               double value2, std::span<const double> z_in) {
   const char* where = "PropertyPackage::calc_equilibrium";
   std::vector<double> z;
@@ -943,26 +944,26 @@ FlashResult PropertyPackage::calc_equilibrium(const EquilibriumSpecification& sp
   for (int k = 0; k < 2; ++k) {
     const double v = values[k];
     if (!std::isfinite(v)) {
-      throw Error(ErrorKind::BadArgument, where, cat("specification value ", k + 1, " is ", v));
+      throw Error(ErrorKind::BadArgument, where, cat("condition value ", k + 1, " is ", v));
     }
-    const double per_mole = spec.basis[k] == Basis::Mass ? v * M : v;
-    switch (spec.quantity[k]) {
-      case SpecQuantity::Temperature:
+    const double per_mole = request.basis[k] == Basis::Mass ? v * M : v;
+    switch (request.quantity[k]) {
+      case FixedQuantity::Temperature:
         T = v;
         break;
-      case SpecQuantity::Pressure:
+      case FixedQuantity::Pressure:
         P = v;
         break;
-      case SpecQuantity::Enthalpy:
+      case FixedQuantity::Enthalpy:
         H = per_mole;
         break;
-      case SpecQuantity::Entropy:
+      case FixedQuantity::Entropy:
         S = per_mole;
         break;
-      case SpecQuantity::VapourFraction:
+      case FixedQuantity::VapourFraction:
         VF = v;
         break;
-      case SpecQuantity::LiquidFraction:
+      case FixedQuantity::LiquidFraction:
         VF = 1.0 - v;
         break;
     }
@@ -977,7 +978,7 @@ FlashResult PropertyPackage::calc_equilibrium(const EquilibriumSpecification& sp
     throw Error(ErrorKind::OutOfBounds, where, cat("vapour fraction ", VF, " outside [0, 1]"));
   }
   FlashSolver& f = *m_flash;
-  switch (spec.type) {
+  switch (request.type) {
     case FlashType::TP:
       return f.tp(T, P, z);
     case FlashType::PH:
@@ -995,7 +996,7 @@ FlashResult PropertyPackage::calc_equilibrium(const EquilibriumSpecification& sp
     case FlashType::HVF:
       return f.hvf(H, VF, z);
   }
-  throw Error(ErrorKind::InvalidArgument, where, "unknown specification type");
+  throw Error(ErrorKind::InvalidArgument, where, "unknown kind of flash");
 }
 
 }  // namespace pr

@@ -20,11 +20,11 @@ enum class Phase { Vapour, Liquid };
 //! Basis of a property value; CAPE-OPEN "mole" and "mass" (case-insensitive, empty = mole).
 enum class Basis { Mole, Mass };
 
-//! Specification kinds of the equilibrium routine.
+//! Kinds of flash of the equilibrium routine.
 enum class FlashType { TP, PH, TH, PS, TS, TVF, PVF, HVF };
 
-//! What one equilibrium specification fixes.
-enum class SpecQuantity {
+//! What one equilibrium condition fixes.
+enum class FixedQuantity {
   Temperature,
   Pressure,
   Enthalpy,
@@ -33,21 +33,22 @@ enum class SpecQuantity {
   LiquidFraction
 };
 
-//! One CAPE-OPEN equilibrium specification as the client sends it: property identifier, basis,
+//! One of the two equilibrium conditions a CAPE-OPEN client passes to CalcEquilibrium, as sent:
+//! property identifier, basis,
 //! phase label and an optional compound id.
-struct SpecificationItem {
+struct EquilibriumCondition {
   std::string property;
   std::string basis;
   std::string phase;
   std::string compound;
 };
 
-//! A supported pair of specifications, in the order given: the wrapper reads the value of each
+//! A supported pair of conditions, in the order given: the wrapper reads the value of each
 //! item from the material (temperature/pressure/enthalpy/entropy of "Overall", phaseFraction of
 //! the named phase) and passes them to PropertyPackage::calc_equilibrium in the same order.
-struct EquilibriumSpecification {
+struct FlashRequest {
   FlashType type = FlashType::TP;
-  SpecQuantity quantity[2] = {SpecQuantity::Temperature, SpecQuantity::Pressure};
+  FixedQuantity quantity[2] = {FixedQuantity::Temperature, FixedQuantity::Pressure};
   Basis basis[2] = {Basis::Mole, Basis::Mole};
 };
 
@@ -158,17 +159,17 @@ class PropertyPackage {
                    bool want_lnphi, bool want_dT, bool want_dP, bool want_dn, LnPhiResult& out);
 
   // Equilibrium.
-  //! Classifies a pair of specifications; empty when the pair or the solution type is not
-  //! supported (CheckEquilibriumSpec answers false). Supported: temperature and pressure (no
-  //! basis), enthalpy and entropy (mole or mass, phase "Overall"), phaseFraction (mole, of
-  //! "Vapor" or "Liquid"); pairs TP, PH, TH, PS, TS, TVF, PVF, HVF in either order; solution
-  //! type "", "Unspecified" or "Normal".
-  static std::optional<EquilibriumSpecification> classify_equilibrium(
-      const SpecificationItem& spec1, const SpecificationItem& spec2,
-      std::string_view solution_type);
+  //! Classifies a pair of conditions; empty when the pair or the solution type is not
+  //! supported (the wrapper's equilibrium check then answers false). Supported: temperature and
+  //! pressure (no basis), enthalpy and entropy (mole or mass, phase "Overall"), phaseFraction
+  //! (mole, of "Vapor" or "Liquid"); pairs TP, PH, TH, PS, TS, TVF, PVF, HVF in either order;
+  //! solution type "", "Unspecified" or "Normal".
+  static std::optional<FlashRequest> classify_equilibrium(const EquilibriumCondition& first,
+                                                          const EquilibriumCondition& second,
+                                                          std::string_view solution_type);
   //! Solves the equilibrium for overall mole fractions z, with value1 and value2 the values
-  //! of the two specifications in classify order (SI; mass basis per kg).
-  FlashResult calc_equilibrium(const EquilibriumSpecification& spec, double value1, double value2,
+  //! of the two conditions in classify order (SI; mass basis per kg).
+  FlashResult calc_equilibrium(const FlashRequest& request, double value1, double value2,
                                std::span<const double> z);
   FlashSolver& flash_solver() { return *m_flash; }
 
