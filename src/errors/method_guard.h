@@ -1,7 +1,11 @@
 #pragma once
 //! MethodGuard: runs the body of an interface method under the component's failure convention.
 //!
+//!   CallContextScope call(m_reporter, errorLog, progressMonitor);
 //!   return guard.run("calculating properties (main procedure)", [&] { ...; return S_OK; });
+//!
+//! (A host call's scope is opened before run(), so that the complaint still reaches the call's
+//! error log.)
 //!
 //! Whatever the body throws becomes one kind-1 complaint, not in a calculation:
 //!   - CTHCOMError* (a failing host framework call): "Ravelin Exception" + context, E_FAIL;
