@@ -364,6 +364,10 @@ double PropertyPackage::universal_constant(std::string_view id) {
 
 // --- phases, bases, states ---
 
+std::vector<std::string> PropertyPackage::phase_labels() {
+  return {"Vapor", "Liquid"};
+}
+
 Phase PropertyPackage::parse_phase(std::string_view label) {
   if (iequals(label, "Vapor")) return Phase::Vapour;
   if (iequals(label, "Liquid")) return Phase::Liquid;

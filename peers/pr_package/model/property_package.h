@@ -118,6 +118,9 @@ class PropertyPackage {
   static std::vector<std::string> universal_constant_list();
   static double universal_constant(std::string_view id);
 
+  //! Phase labels of the package, {"Vapor", "Liquid"}; each label is also its state of
+  //! aggregation, and neither has a key compound.
+  static std::vector<std::string> phase_labels();
   //! "Vapor" / "Liquid" (case-insensitive); InvalidArgument otherwise.
   static Phase parse_phase(std::string_view label);
   //! "mole" / "mass" / "" (case-insensitive); InvalidArgument otherwise.
