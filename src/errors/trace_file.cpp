@@ -57,7 +57,9 @@ bool exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-//! Finds (and creates, one level only) the trace folder. False when it cannot be had.
+//! Finds (and creates) the trace folder. False when it cannot be had.
+//! No installer lays out the vendor folder on Linux, so every missing level is created, not
+//! only the last one.
 bool ensureDirectory(TraceState& s) {
   if (s.directoryKnown) return true;
   const std::string base = comlite::localAppDataFolder();
@@ -66,7 +68,13 @@ bool ensureDirectory(TraceState& s) {
   if (dir.size() > kDirectoryMax) return false;
   if (!isDirectory(dir)) {
     if (exists(dir)) return false;
-    if (::mkdir(dir.c_str(), 0777) != 0 && !(errno == EEXIST && isDirectory(dir))) return false;
+    for (std::size_t pos = dir.find('/', 1);; pos = dir.find('/', pos + 1)) {
+      const std::string level = dir.substr(0, pos);
+      if (!isDirectory(level) && ::mkdir(level.c_str(), 0777) != 0 &&
+          !(errno == EEXIST && isDirectory(level)))
+        return false;
+      if (pos == std::string::npos) break;
+    }
   }
   s.directory = dir;
   s.directoryKnown = true;

@@ -52,20 +52,28 @@ TEST_F(TraceFile, lines_carry_date_time_module_and_context) {
   EXPECT_EQ(readFile(traceFolder() / "Other.trc"), "x\n");
 }
 
-TEST_F(TraceFile, missing_parent_folder_is_not_created_and_each_call_says_so) {
+TEST_F(TraceFile, missing_vendor_folder_is_created_with_the_trace_folder) {
   fs::remove_all(m_dataHome / "SelvarTech");
+  EXPECT_TRUE(Utils::traceLine("one", nullptr, true, "\n"));
+  EXPECT_TRUE(m_notices.empty());
+  EXPECT_EQ(readFile(traceFile()), "one\n");
+}
+
+TEST_F(TraceFile, folder_that_cannot_be_made_fails_each_call_and_is_looked_for_again) {
+  // The vendor folder's place is taken by a file inside a folder that cannot hold one.
+  fs::remove_all(m_dataHome / "SelvarTech");
+  std::ofstream(m_dataHome / "SelvarTech") << "blocked";
   EXPECT_FALSE(Utils::traceLine("one", nullptr, false, "\n"));
   EXPECT_FALSE(Utils::traceLine("two", nullptr, false, "\n"));
   ASSERT_EQ(m_notices.size(), 2u);
   EXPECT_EQ(m_notices[0].text, "problem writing trace file");
   EXPECT_EQ(m_notices[0].title, "");
   EXPECT_EQ(m_notices[1].text, "problem writing trace file");
-  EXPECT_FALSE(fs::exists(m_dataHome / "SelvarTech"));
   EXPECT_TRUE(fs::is_empty(m_temp));
   EXPECT_EQ(Utils::traceDirectory(), "");
 
   // The folder is looked for again on the next call.
-  fs::create_directories(m_dataHome / "SelvarTech");
+  fs::remove(m_dataHome / "SelvarTech");
   EXPECT_TRUE(Utils::traceLine("three", nullptr, true, "\n"));
   EXPECT_EQ(readFile(traceFile()), "three\n");
 }
@@ -139,9 +147,10 @@ TEST_F(TraceFile, a_trace_requested_while_tracing_is_dropped) {
   // The guard is released afterwards, also after a failing call.
   m_onNotice = nullptr;
   fs::remove_all(m_dataHome / "SelvarTech");
+  std::ofstream(m_dataHome / "SelvarTech") << "blocked";
   Utils::resetTraceStateForTests();
   EXPECT_FALSE(Utils::traceLine("fails", nullptr, true, "\n"));
-  fs::create_directories(m_dataHome / "SelvarTech");
+  fs::remove(m_dataHome / "SelvarTech");
   EXPECT_TRUE(Utils::traceLine("works", nullptr, true, "\n"));
 }
 
