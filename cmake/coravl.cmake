@@ -28,3 +28,15 @@ function(coravl_bench name)
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
 endfunction()
+
+# coravl_add_subfolders(): every sub-folder with a CMakeLists.txt is a unit of the build, so a
+# new unit needs no edit of its parent.
+macro(coravl_add_subfolders)
+  file(GLOB _children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _children)
+  foreach(_child IN LISTS _children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${_child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_child}/CMakeLists.txt)
+      add_subdirectory(${_child})
+    endif()
+  endforeach()
+endmacro()
