@@ -69,8 +69,8 @@ TEST_F(Package, case_insensitive_identifiers_labels_and_bases) {
   EXPECT_TRUE(
       PropertyPackage::check_single_phase_property("logFugacityCoefficient.dmoles", "Vapor"));
   EXPECT_FALSE(PropertyPackage::check_single_phase_property("enthalpy", "Aqueous"));
-  EXPECT_FALSE(
-      PropertyPackage::check_single_phase_property("heatCapacityCp.Dtemperature", "Vapor"));
+  EXPECT_TRUE(PropertyPackage::check_single_phase_property("heatCapacityCp.Dtemperature", "Vapor"));
+  EXPECT_FALSE(PropertyPackage::check_single_phase_property("heatCapacityCp.Dmoles", "Vapor"));
   EXPECT_TRUE(PropertyPackage::check_two_phase_property("logKvalue", "Liquid", "Vapor"));
   EXPECT_FALSE(PropertyPackage::check_two_phase_property("kvalue", "Liquid", "Liquid"));
   EXPECT_FALSE(PropertyPackage::check_two_phase_property("kvalue.Dmoles", "Vapor", "Liquid"));
@@ -82,7 +82,7 @@ TEST_F(Package, unknown_and_unsupported_requests_have_distinct_kinds) {
   EXPECT_EQ(kind_of([&] { pkg.single_phase_property("enthalpy.Dvolume", Phase::Vapour); }),
             ErrorKind::InvalidArgument);
   EXPECT_EQ(
-      kind_of([&] { pkg.single_phase_property("heatCapacityCp.Dtemperature", Phase::Vapour); }),
+      kind_of([&] { pkg.single_phase_property("heatCapacityCv.DmolFraction", Phase::Vapour); }),
       ErrorKind::NotImplemented);
   EXPECT_EQ(kind_of([&] { pkg.single_phase_property("pH", Phase::Liquid); }),
             ErrorKind::NotImplemented);

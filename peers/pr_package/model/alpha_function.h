@@ -9,6 +9,7 @@ struct AlphaValue {
   double alpha = 1.0;        //!< [-]
   double dalpha_dT = 0.0;    //!< [1/K]
   double d2alpha_dT2 = 0.0;  //!< [1/K2]
+  double d3alpha_dT3 = 0.0;  //!< [1/K3]
 };
 
 //! Soave-type alpha function: alpha(T) = [1 + kappa (1 - sqrt(T/Tc))]^2.

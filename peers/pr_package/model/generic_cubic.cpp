@@ -11,7 +11,8 @@ namespace pr {
 
 void ResidualState::resize(std::size_t count) {
   n = count;
-  for (auto* v : {&lnphi, &dlnphi_dT, &dlnphi_dP, &V_partial, &s, &s_T, &s_TT, &D_i, &D_iT, &P_i}) {
+  for (auto* v :
+       {&lnphi, &dlnphi_dT, &dlnphi_dP, &V_partial, &s, &s_T, &s_TT, &s_TTT, &D_i, &D_iT, &P_i}) {
     v->assign(count, 0.0);
   }
   dlnphi_dn.assign(count * count, 0.0);
@@ -105,21 +106,23 @@ GenericCubic::Mix GenericCubic::mix(double T, std::span<const double> x, Residua
     if (s > 1e-150) {
       w.s_T[i] = m_ac[i] * av.dalpha_dT / (2.0 * s);
       w.s_TT[i] = (0.5 * m_ac[i] * av.d2alpha_dT2 - w.s_T[i] * w.s_T[i]) / s;
+      w.s_TTT[i] = (0.5 * m_ac[i] * av.d3alpha_dT3 - 3.0 * w.s_T[i] * w.s_TT[i]) / s;
     } else {
-      w.s_T[i] = w.s_TT[i] = 0.0;
+      w.s_T[i] = w.s_TT[i] = w.s_TTT[i] = 0.0;
     }
   }
-  Mix m{0.0, 0.0, 0.0, 0.0};
+  Mix m{0.0, 0.0, 0.0, 0.0, 0.0};
   for (std::size_t i = 0; i < n; ++i) {
     m.B += x[i] * m_b[i];
     const double* k = &m_kij[i * n];
-    double S0 = 0.0, S1 = 0.0, S2 = 0.0;
+    double S0 = 0.0, S1 = 0.0, S2 = 0.0, S3 = 0.0;
     if (full) {
       for (std::size_t j = 0; j < n; ++j) {
         const double c = x[j] * (1.0 - k[j]);
         S0 += c * w.s[j];
         S1 += c * w.s_T[j];
         S2 += c * w.s_TT[j];
+        S3 += c * w.s_TTT[j];
       }
     } else {
       for (std::size_t j = 0; j < n; ++j) S0 += x[j] * (1.0 - k[j]) * w.s[j];
@@ -128,11 +131,13 @@ GenericCubic::Mix GenericCubic::mix(double T, std::span<const double> x, Residua
     const double A0 = w.s[i] * S0;
     const double A1 = w.s_T[i] * S0 + w.s[i] * S1;
     const double A2 = w.s_TT[i] * S0 + 2.0 * w.s_T[i] * S1 + w.s[i] * S2;
+    const double A3 = w.s_TTT[i] * S0 + 3.0 * w.s_TT[i] * S1 + 3.0 * w.s_T[i] * S2 + w.s[i] * S3;
     w.D_i[i] = 2.0 * A0;
     w.D_iT[i] = 2.0 * A1;
     m.D += x[i] * A0;
     m.D_T += x[i] * A1;
     m.D_TT += x[i] * A2;
+    m.D_TTT += x[i] * A3;
   }
   return m;
 }
@@ -307,6 +312,23 @@ void GenericCubic::residual(double T, double P, std::span<const double> x, RootC
   out.g_res = out.h_res - T * out.s_res;
   out.cv_res = -RT * T * F_TT - 2.0 * RT * F_T;
   out.cp_res = out.cv_res - T * P_T * P_T / P_V - R;
+
+  // Heat-capacity derivatives: third derivatives of F, then d/dT|P = d/dT|V + V_T d/dV|T.
+  const double T2 = T * T, T3 = T2 * T, T4 = T3 * T;
+  const double F_TTT = -f * (m.D_TTT / T - 3.0 * m.D_TT / T2 + 6.0 * m.D_T / T3 - 6.0 * D / T4);
+  const double F_TTV = -f_V * (m.D_TT / T - 2.0 * m.D_T / T2 + 2.0 * D / T3);
+  const double P_TT = -2.0 * R * F_TV - RT * F_TTV;
+  const double dcv_dT_V = -RT * T * F_TTT - 4.0 * RT * F_TT - 2.0 * R * F_T;
+  const double dcv_dV_T = -RT * T * F_TTV - 2.0 * RT * F_TV;
+  // cp_res = cv_res - w - R with w = T P_T^2 / P_V.
+  const double w_T =
+      P_T * P_T / P_V + 2.0 * T * P_T * P_TT / P_V - T * P_T * P_T * P_TV / (P_V * P_V);
+  const double w_V = 2.0 * T * P_T * P_TV / P_V - T * P_T * P_T * P_VV / (P_V * P_V);
+  const double VT = out.dV_dT_P, VP = out.dV_dP_T;
+  out.dcv_res_dT = dcv_dT_V + VT * dcv_dV_T;
+  out.dcv_res_dP = VP * dcv_dV_T;
+  out.dcp_res_dT = out.dcv_res_dT - (w_T + VT * w_V);
+  out.dcp_res_dP = VP * (dcv_dV_T - w_V);
 }
 
 }  // namespace pr

@@ -35,17 +35,21 @@ struct ResidualState {
   double V_m3mol = 0.0;  //!< Molar volume [m3/mol].
 
   // Full level only.
-  double dP_dT_V = 0.0;   //!< (dP/dT) at constant V and n [Pa/K].
-  double dP_dV_T = 0.0;   //!< (dP/dV) at constant T and n, for one mole [Pa mol/m3].
-  double dV_dT_P = 0.0;   //!< (dV/dT) at constant P and n [m3/(mol K)].
-  double dV_dP_T = 0.0;   //!< (dV/dP) at constant T and n [m3/(mol Pa)].
-  double a_res = 0.0;     //!< Residual Helmholtz energy at T, V [J/mol].
-  double h_res = 0.0;     //!< Residual enthalpy [J/mol].
-  double s_res = 0.0;     //!< Residual entropy at T, P [J/(mol K)].
-  double g_res = 0.0;     //!< Residual Gibbs energy at T, P [J/mol].
-  double cv_res = 0.0;    //!< Residual isochoric heat capacity [J/(mol K)].
-  double cp_res = 0.0;    //!< Residual isobaric heat capacity [J/(mol K)].
-  double phase_id = 0.0;  //!< Phase identification parameter Pi; below 1 gas-like [-].
+  double dP_dT_V = 0.0;     //!< (dP/dT) at constant V and n [Pa/K].
+  double dP_dV_T = 0.0;     //!< (dP/dV) at constant T and n, for one mole [Pa mol/m3].
+  double dV_dT_P = 0.0;     //!< (dV/dT) at constant P and n [m3/(mol K)].
+  double dV_dP_T = 0.0;     //!< (dV/dP) at constant T and n [m3/(mol Pa)].
+  double a_res = 0.0;       //!< Residual Helmholtz energy at T, V [J/mol].
+  double h_res = 0.0;       //!< Residual enthalpy [J/mol].
+  double s_res = 0.0;       //!< Residual entropy at T, P [J/(mol K)].
+  double g_res = 0.0;       //!< Residual Gibbs energy at T, P [J/mol].
+  double cv_res = 0.0;      //!< Residual isochoric heat capacity [J/(mol K)].
+  double cp_res = 0.0;      //!< Residual isobaric heat capacity [J/(mol K)].
+  double dcv_res_dT = 0.0;  //!< d cv_res / dT at constant P [J/(mol K2)].
+  double dcv_res_dP = 0.0;  //!< d cv_res / dP at constant T [J/(mol K Pa)].
+  double dcp_res_dT = 0.0;  //!< d cp_res / dT at constant P [J/(mol K2)].
+  double dcp_res_dP = 0.0;  //!< d cp_res / dP at constant T [J/(mol K Pa)].
+  double phase_id = 0.0;    //!< Phase identification parameter Pi; below 1 gas-like [-].
 
   std::vector<double> lnphi;      //!< ln fugacity coefficients [-], n values.
   std::vector<double> dlnphi_dT;  //!< At constant P and n [1/K], n values.
@@ -54,7 +58,7 @@ struct ResidualState {
   std::vector<double> V_partial;  //!< Partial molar volumes [m3/mol], n values.
 
   // Scratch.
-  std::vector<double> s, s_T, s_TT, D_i, D_iT, P_i;
+  std::vector<double> s, s_T, s_TT, s_TTT, D_i, D_iT, P_i;
 
   void resize(std::size_t count);
 };
@@ -102,7 +106,7 @@ class GenericCubic {
 
  private:
   struct Mix {
-    double B, D, D_T, D_TT;
+    double B, D, D_T, D_TT, D_TTT;
   };
   Mix mix(double T, std::span<const double> x, ResidualState& w, bool full) const;
   int roots(double A, double B, double z[3]) const;

@@ -32,6 +32,8 @@ AlyLeeCp::Values raw(const AlyLeeCp& c, double T) {
   v.cp = c.c1 + c.c2 * xs * xs + c.c4 * yc * yc;
   v.h = c.c1 * T + c.c2 * c.c3_K * coth - c.c4 * c.c5_K * tanh;
   v.s = c.c1 * std::log(T) + c.c2 * (x * coth - log_sinh) - c.c4 * (y * tanh - log_cosh);
+  // d(u^2)/dT = -2 u^2 (1 - x coth x) / T for u = x / sinh x, x = c3 / T; likewise with tanh.
+  v.dcp_dT = -2.0 * (c.c2 * xs * xs * (1.0 - x * coth) + c.c4 * yc * yc * (1.0 - y * tanh)) / T;
   return v;
 }
 
@@ -42,11 +44,11 @@ AlyLeeCp::Values AlyLeeCp::evaluate(double T) const {
   // T and ln T from the bound.
   if (T < Tmin_K) {
     Values b = raw(*this, Tmin_K);
-    return {b.cp, b.h + b.cp * (T - Tmin_K), b.s + b.cp * std::log(T / Tmin_K)};
+    return {b.cp, b.h + b.cp * (T - Tmin_K), b.s + b.cp * std::log(T / Tmin_K), 0.0};
   }
   if (T > Tmax_K) {
     Values b = raw(*this, Tmax_K);
-    return {b.cp, b.h + b.cp * (T - Tmax_K), b.s + b.cp * std::log(T / Tmax_K)};
+    return {b.cp, b.h + b.cp * (T - Tmax_K), b.s + b.cp * std::log(T / Tmax_K), 0.0};
   }
   return raw(*this, T);
 }

@@ -20,9 +20,10 @@ struct AlyLeeCp {
 
   //! Heat capacity and the two antiderivatives at one temperature, sharing the exponentials.
   struct Values {
-    double cp;  //!< Cp [J/(mol K)].
-    double h;   //!< Antiderivative of Cp, up to a constant [J/mol].
-    double s;   //!< Antiderivative of Cp/T, up to a constant [J/(mol K)].
+    double cp;      //!< Cp [J/(mol K)].
+    double h;       //!< Antiderivative of Cp, up to a constant [J/mol].
+    double s;       //!< Antiderivative of Cp/T, up to a constant [J/(mol K)].
+    double dcp_dT;  //!< Temperature derivative of Cp; 0 outside the fitted range [J/(mol K2)].
   };
   //! Cp and the antiderivatives at T; differences of h and s between temperatures are the
   //! enthalpy and entropy changes.

@@ -84,6 +84,7 @@ void Mixture::evaluate(double T, double P, std::span<const double> x, RootChoice
     out.h_ig_i.assign(n, 0.0);
     out.s_ig_i.assign(n, 0.0);
     out.s_ig0_i.assign(n, 0.0);
+    out.dcp_ig_i.assign(n, 0.0);
     out.ig_cache_T_K = -1.0;
   }
   for (std::size_t i = 0; i < n; ++i) out.x[i] = x[i];
@@ -97,6 +98,7 @@ void Mixture::evaluate(double T, double P, std::span<const double> x, RootChoice
     for (std::size_t i = 0; i < n; ++i) {
       const auto v = m_compounds[i].cp_ig.evaluate(T);
       out.cp_ig_i[i] = v.cp;
+      out.dcp_ig_i[i] = v.dcp_dT;
       out.h_ig_i[i] = m_compounds[i].hf_ig_298_Jmol + v.h - m_h_ref[i];
       out.s_ig0_i[i] = v.s - m_s_ref[i];
     }
@@ -104,10 +106,11 @@ void Mixture::evaluate(double T, double P, std::span<const double> x, RootChoice
   }
   const double lnP = std::log(P / P_ref_Pa);
   out.MW_kgmol = molar_mass_kgmol(out.x);
-  out.cp_ig = out.h_ig = out.s_ig = 0.0;
+  out.cp_ig = out.h_ig = out.s_ig = out.dcp_ig_dT = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     const double xi = out.x[i];
     out.cp_ig += xi * out.cp_ig_i[i];
+    out.dcp_ig_dT += xi * out.dcp_ig_i[i];
     out.h_ig += xi * out.h_ig_i[i];
     out.s_ig_i[i] = out.s_ig0_i[i] - R_JmolK * lnP;
     out.s_ig += xi * out.s_ig_i[i];

@@ -27,6 +27,7 @@ struct PhaseState {
   std::vector<double> s_ig_i;   //!< Pure ideal-gas entropies at T, P [J/(mol K)].
   double MW_kgmol = 0.0;        //!< Molar mass [kg/mol].
   double cp_ig = 0.0;           //!< Ideal-gas mixture Cp [J/(mol K)].
+  double dcp_ig_dT = 0.0;       //!< Its temperature derivative [J/(mol K2)].
   double h_ig = 0.0;            //!< Ideal-gas mixture enthalpy [J/mol].
   double s_ig = 0.0;            //!< Ideal-gas mixture entropy with mixing term [J/(mol K)].
 
@@ -38,8 +39,9 @@ struct PhaseState {
   double cp = 0.0;  //!< Isobaric heat capacity [J/(mol K)].
   double cv = 0.0;  //!< Isochoric heat capacity [J/(mol K)].
 
-  std::vector<double> s_ig0_i;  // pure ideal-gas entropies at T and P_ref, cached with T
-  double ig_cache_T_K = -1.0;   // temperature of the cached pure ideal-gas values
+  std::vector<double> dcp_ig_i;  // pure ideal-gas dCp/dT, cached with T
+  std::vector<double> s_ig0_i;   // pure ideal-gas entropies at T and P_ref, cached with T
+  double ig_cache_T_K = -1.0;    // temperature of the cached pure ideal-gas values
 
   std::size_t size() const { return x.size(); }
 };

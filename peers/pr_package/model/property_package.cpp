@@ -55,48 +55,50 @@ enum class Deriv { None, Temperature, Pressure, MolFraction, Moles };
 struct PropInfo {
   const char* name;
   Prop prop;
-  bool vector;       // one value per compound
-  bool derivatives;  // .Dtemperature, .Dpressure, .DmolFraction, .Dmoles available
-  int mass_power;    // value per kg = value per mol * MW^mass_power; 0: basis does not apply
+  bool vector;      // one value per compound
+  int derivatives;  // bit mask of the available derivatives: kDT | kDP | kDX
+  int mass_power;   // value per kg = value per mol * MW^mass_power; 0: basis does not apply
 };
+
+constexpr int kDT = 1, kDP = 2, kDX = 4, kAll = kDT | kDP | kDX;
 
 // Mass basis: -1 divides by the molar mass (per kg), +1 multiplies (density).
 constexpr PropInfo kSinglePhase[] = {
-    {"enthalpy", Prop::Enthalpy, false, true, -1},
-    {"enthalpyF", Prop::Enthalpy, false, true, -1},
-    {"enthalpyNF", Prop::EnthalpyNF, false, true, -1},
-    {"entropy", Prop::Entropy, false, true, -1},
-    {"internalEnergy", Prop::InternalEnergy, false, true, -1},
-    {"gibbsEnergy", Prop::GibbsEnergy, false, true, -1},
-    {"helmholtzEnergy", Prop::HelmholtzEnergy, false, true, -1},
-    {"volume", Prop::Volume, false, true, -1},
-    {"density", Prop::Density, false, true, +1},
-    {"compressibilityFactor", Prop::CompressibilityFactor, false, true, 0},
-    {"molecularWeight", Prop::MolecularWeight, false, true, 0},
-    {"heatCapacityCp", Prop::HeatCapacityCp, false, false, -1},
-    {"heatCapacityCv", Prop::HeatCapacityCv, false, false, -1},
-    {"jouleThomsonCoefficient", Prop::JouleThomson, false, false, 0},
-    {"speedOfSound", Prop::SpeedOfSound, false, false, 0},
-    {"compressibility", Prop::Compressibility, false, false, 0},
-    {"excessEnthalpy", Prop::ExcessEnthalpy, false, false, -1},
-    {"excessEntropy", Prop::ExcessEntropy, false, false, -1},
-    {"excessGibbsEnergy", Prop::ExcessGibbs, false, false, -1},
-    {"excessHelmholtzEnergy", Prop::ExcessHelmholtz, false, false, -1},
-    {"excessInternalEnergy", Prop::ExcessInternal, false, false, -1},
-    {"excessVolume", Prop::ExcessVolume, false, false, -1},
-    {"viscosity", Prop::Viscosity, false, false, 0},
-    {"thermalConductivity", Prop::ThermalConductivity, false, false, 0},
-    {"fugacity", Prop::Fugacity, true, true, 0},
-    {"fugacityCoefficient", Prop::FugacityCoefficient, true, true, 0},
-    {"logFugacity", Prop::LogFugacity, true, true, 0},
-    {"logFugacityCoefficient", Prop::LogFugacityCoefficient, true, true, 0},
-    {"activityCoefficient", Prop::ActivityCoefficient, true, true, 0},
-    {"activity", Prop::Activity, true, true, 0},
-    {"partialMolarEnthalpy", Prop::PartialEnthalpy, true, false, -1},
-    {"partialMolarEnergy", Prop::PartialEnergy, true, false, -1},
-    {"partialGibbsFreeEnergy", Prop::PartialGibbs, true, false, -1},
-    {"partialHelmholtzFreeEnergy", Prop::PartialHelmholtz, true, false, -1},
-    {"partialMolarVolume", Prop::PartialVolume, true, false, -1},
+    {"enthalpy", Prop::Enthalpy, false, kAll, -1},
+    {"enthalpyF", Prop::Enthalpy, false, kAll, -1},
+    {"enthalpyNF", Prop::EnthalpyNF, false, kAll, -1},
+    {"entropy", Prop::Entropy, false, kAll, -1},
+    {"internalEnergy", Prop::InternalEnergy, false, kAll, -1},
+    {"gibbsEnergy", Prop::GibbsEnergy, false, kAll, -1},
+    {"helmholtzEnergy", Prop::HelmholtzEnergy, false, kAll, -1},
+    {"volume", Prop::Volume, false, kAll, -1},
+    {"density", Prop::Density, false, kAll, +1},
+    {"compressibilityFactor", Prop::CompressibilityFactor, false, kAll, 0},
+    {"molecularWeight", Prop::MolecularWeight, false, kAll, 0},
+    {"heatCapacityCp", Prop::HeatCapacityCp, false, kDT | kDP, -1},
+    {"heatCapacityCv", Prop::HeatCapacityCv, false, kDT | kDP, -1},
+    {"jouleThomsonCoefficient", Prop::JouleThomson, false, 0, 0},
+    {"speedOfSound", Prop::SpeedOfSound, false, 0, 0},
+    {"compressibility", Prop::Compressibility, false, 0, 0},
+    {"excessEnthalpy", Prop::ExcessEnthalpy, false, 0, -1},
+    {"excessEntropy", Prop::ExcessEntropy, false, 0, -1},
+    {"excessGibbsEnergy", Prop::ExcessGibbs, false, 0, -1},
+    {"excessHelmholtzEnergy", Prop::ExcessHelmholtz, false, 0, -1},
+    {"excessInternalEnergy", Prop::ExcessInternal, false, 0, -1},
+    {"excessVolume", Prop::ExcessVolume, false, 0, -1},
+    {"viscosity", Prop::Viscosity, false, 0, 0},
+    {"thermalConductivity", Prop::ThermalConductivity, false, 0, 0},
+    {"fugacity", Prop::Fugacity, true, kAll, 0},
+    {"fugacityCoefficient", Prop::FugacityCoefficient, true, kAll, 0},
+    {"logFugacity", Prop::LogFugacity, true, kAll, 0},
+    {"logFugacityCoefficient", Prop::LogFugacityCoefficient, true, kAll, 0},
+    {"activityCoefficient", Prop::ActivityCoefficient, true, kAll, 0},
+    {"activity", Prop::Activity, true, kAll, 0},
+    {"partialMolarEnthalpy", Prop::PartialEnthalpy, true, 0, -1},
+    {"partialMolarEnergy", Prop::PartialEnergy, true, 0, -1},
+    {"partialGibbsFreeEnergy", Prop::PartialGibbs, true, 0, -1},
+    {"partialHelmholtzFreeEnergy", Prop::PartialHelmholtz, true, 0, -1},
+    {"partialMolarVolume", Prop::PartialVolume, true, 0, -1},
 };
 
 // Standard identifiers this package knows but does not compute.
@@ -149,7 +151,8 @@ Request parse(std::string_view id, const PropInfo (&table)[N], const char* where
   }
   for (const PropInfo& p : table) {
     if (iequals(base, p.name)) {
-      if (deriv != Deriv::None && !p.derivatives) {
+      const int bit = deriv == Deriv::Temperature ? kDT : deriv == Deriv::Pressure ? kDP : kDX;
+      if (deriv != Deriv::None && !(p.derivatives & bit)) {
         throw Error(ErrorKind::NotImplemented, where,
                     cat("derivatives of '", p.name, "' are not calculated ('", id, "')"));
       }
@@ -165,9 +168,9 @@ Request parse(std::string_view id, const PropInfo (&table)[N], const char* where
 }
 
 constexpr PropInfo kTwoPhase[] = {
-    {"kvalue", Prop::Fugacity, true, true, 0},
-    {"logKvalue", Prop::LogFugacity, true, true, 0},
-    {"surfaceTension", Prop::Viscosity, false, false, 0},
+    {"kvalue", Prop::Fugacity, true, kDT | kDP, 0},
+    {"logKvalue", Prop::LogFugacity, true, kDT | kDP, 0},
+    {"surfaceTension", Prop::Viscosity, false, 0, 0},
 };
 
 constexpr double kTinyFraction = 1e-300;
@@ -488,8 +491,10 @@ std::vector<std::string> PropertyPackage::single_phase_property_list() {
   std::vector<std::string> out;
   for (const PropInfo& p : kSinglePhase) {
     out.emplace_back(p.name);
-    if (!p.derivatives) continue;
-    for (int k = 1; k <= 4; ++k) out.push_back(std::string(p.name) + kSuffix[k]);
+    const int bits[] = {0, kDT, kDP, kDX, kDX};
+    for (int k = 1; k <= 4; ++k) {
+      if (p.derivatives & bits[k]) out.push_back(std::string(p.name) + kSuffix[k]);
+    }
   }
   return out;
 }
@@ -592,10 +597,10 @@ void PropertyPackage::single_phase_property(std::string_view id, Phase phase, Ba
         for (std::size_t j = 0; j < n; ++j) dn[j] = m_mix->compound(j).MW_gmol - v;
         break;
       case Prop::HeatCapacityCp:
-        v = st.cp;
+        v = st.cp, dT = st.dcp_ig_dT + r.dcp_res_dT, dP = r.dcp_res_dP;
         break;
       case Prop::HeatCapacityCv:
-        v = st.cv;
+        v = st.cv, dT = st.dcp_ig_dT + r.dcv_res_dT, dP = r.dcv_res_dP;
         break;
       case Prop::JouleThomson:
         v = (T * VT - V) / st.cp;
