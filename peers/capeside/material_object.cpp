@@ -143,8 +143,7 @@ std::size_t MaterialObject::expectedCount(const std::string& name) const {
 }
 
 void MaterialObject::store(Values& table, const std::string& name, const std::string& basis,
-                           std::vector<double> values, SHORT valuesPosition, const char* scope,
-                           const Values* compositionSource) {
+                           std::vector<double> values, SHORT valuesPosition, const char* scope) {
   const std::string key = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope);
   const std::size_t expected = expectedCount(name);
   if (values.empty() || (expected != 0 && values.size() != expected))
@@ -152,7 +151,6 @@ void MaterialObject::store(Values& table, const std::string& name, const std::st
                     cat("\"", name, "\" takes ", expected, " values, ", values.size(), " given"))
         .at(valuesPosition);
   table[key] = std::move(values);
-  (void)compositionSource;
 }
 
 std::vector<double> MaterialObject::moleFractions(const Values& table) const {
@@ -293,10 +291,10 @@ HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
     double T = 0, P = 0;
     comlite::Variant x;
     if (SUCCEEDED(mo->GetOverallTPFraction(&T, &P, &x))) {
-      store(m_overall, "temperature", "", {T}, 3, kScope, nullptr);
-      store(m_overall, "pressure", "", {P}, 3, kScope, nullptr);
-      store(m_overall, "fraction", "mole", doubleList(x).value_or(std::vector<double>{}), 3, kScope,
-            nullptr);
+      store(m_overall, "temperature", "", {T}, 3, kScope);
+      store(m_overall, "pressure", "", {P}, 3, kScope);
+      store(m_overall, "fraction", "mole", doubleList(x).value_or(std::vector<double>{}), 3,
+            kScope);
     }
     comlite::Variant labels, status;
     check(mo->GetPresentPhases(&labels, &status), mo.get(), kMaterial, "GetPresentPhases");
@@ -306,16 +304,15 @@ HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
       comlite::Variant comp;
       if (SUCCEEDED(mo->GetTPFraction(l.get(), &T, &P, &comp))) {
         Values& v = m_phases[phaseOfLabel(label, 1, kScope)].values;
-        store(v, "temperature", "", {T}, 4, kScope, nullptr);
-        store(v, "pressure", "", {P}, 4, kScope, nullptr);
-        store(v, "fraction", "mole", doubleList(comp).value_or(std::vector<double>{}), 4, kScope,
-              nullptr);
+        store(v, "temperature", "", {T}, 4, kScope);
+        store(v, "pressure", "", {P}, 4, kScope);
+        store(v, "fraction", "mole", doubleList(comp).value_or(std::vector<double>{}), 4, kScope);
       }
       comlite::Variant beta;
       comlite::Bstr pf("phaseFraction"), mole("mole");
       if (SUCCEEDED(mo->GetSinglePhaseProp(pf.get(), l.get(), mole.get(), &beta)))
         store(m_phases[phaseOfLabel(label, 1, kScope)].values, "phaseFraction", "mole",
-              doubleList(beta).value_or(std::vector<double>{}), 4, kScope, nullptr);
+              doubleList(beta).value_or(std::vector<double>{}), 4, kScope);
     }
     return S_OK;
   });
@@ -420,8 +417,7 @@ HRESULT MaterialObject::SetOverallProp(BSTR property, BSTR basis, VARIANT values
   return guard(kMaterial, "SetOverallProp", [&] {
     static constexpr const char* kScope = "MaterialObject::SetOverallProp";
     requirePackage(kScope);
-    store(m_overall, text(property), text(basis), doubleArgument(values, 3, kScope), 3, kScope,
-          nullptr);
+    store(m_overall, text(property), text(basis), doubleArgument(values, 3, kScope), 3, kScope);
     return S_OK;
   });
 }
@@ -477,7 +473,7 @@ HRESULT MaterialObject::SetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
     store(m_phases[p].values, text(property), text(basis), doubleArgument(values, 4, kScope), 4,
-          kScope, nullptr);
+          kScope);
     return S_OK;
   });
 }
@@ -489,7 +485,7 @@ HRESULT MaterialObject::SetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
     requirePackage(kScope);
     auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
     store(twoPhaseTable(pair.first, pair.second), text(property), text(basis),
-          doubleArgument(values, 4, kScope), 4, kScope, nullptr);
+          doubleArgument(values, 4, kScope), 4, kScope);
     return S_OK;
   });
 }
@@ -855,7 +851,7 @@ HRESULT MaterialObject::SetValues(LONG phaseIndex, LONG valueCode, VARIANT value
                       cat("value code ", valueCode, " names no property"))
           .at(2);
     store(tableOf(phaseIndex, kScope), code->name, "mole", doubleArgument(values, 3, kScope), 3,
-          kScope, nullptr);
+          kScope);
     return S_OK;
   });
 }
@@ -875,7 +871,7 @@ HRESULT MaterialObject::SetValue(LONG valueCode, LONG phaseIndex, const double* 
           .at(1);
     const std::size_t count = code->perCompound() ? compoundCount() : 1;
     store(tableOf(phaseIndex, kScope), code->name, "mole",
-          std::vector<double>(values, values + count), 3, kScope, nullptr);
+          std::vector<double>(values, values + count), 3, kScope);
     return S_OK;
   });
 }

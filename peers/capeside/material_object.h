@@ -116,8 +116,7 @@ class MaterialObject
   //! Expected number of values of a property name (0: any).
   std::size_t expectedCount(const std::string& name) const;
   void store(Values& table, const std::string& name, const std::string& basis,
-             std::vector<double> values, SHORT valuesPosition, const char* scope,
-             const Values* compositionSource);
+             std::vector<double> values, SHORT valuesPosition, const char* scope);
   //! The values of (name, basis), converted from the other basis when needed;
   //! ECapeThrmPropertyNotAvailable when there are none.
   std::vector<double> fetch(const Values& table, const std::string& name, const std::string& basis,

@@ -331,7 +331,6 @@ void PackageAdapter::createPackage(const SavedLists* saved) {
     m_states = std::move(phaseStates);
     m_keys = std::move(phaseKeys);
     m_userQoNames = std::move(userQoNames);
-    m_handedOut = false;
   } catch (...) {
     if (auto utilities = package.as<ICapeUtilities>()) utilities->Terminate();
     if (manager)
@@ -350,7 +349,6 @@ HRESULT PackageAdapter::CreatePropPackage(IDispatch** package, IDispatch** gui) 
                       "no package is selected")
           .requested("SelectPackage");
     if (!m_package) createPackage(nullptr);
-    m_handedOut = true;
     m_savedCompIds.reset();
     check(m_gui->QueryInterface(IDispatch::kIID, reinterpret_cast<void**>(gui)), m_gui.get(),
           "IUnknown", "QueryInterface");
@@ -655,7 +653,6 @@ HRESULT PackageAdapter::releasePackage() {
     }
     m_manager.reset();
   }
-  m_handedOut = false;
   return first;
 }
 

@@ -72,7 +72,6 @@ class PackageAdapter : public CapeObject<PackageAdapter, IPackageAdapter> {
   comlite::ComPtr<IDispatch> m_package;
   comlite::ComPtr<ICCAPEGUI> m_gui;
   comlite::ComPtr<IMatObj> m_material;
-  bool m_handedOut = false;  //!< CreatePropPackage has handed the package out
   std::string m_packageName, m_progId, m_clsid, m_description;
   // The package's lists, one element per package compound / phase.
   std::vector<std::string> m_compIds, m_formulas, m_casNos, m_names, m_qoNames;

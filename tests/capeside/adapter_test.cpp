@@ -82,7 +82,17 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
   LONG n = 0;
   ASSERT_EQ(compounds->GetNumCompounds(&n), S_OK);
   EXPECT_EQ(n, 4);
+
+  // The release step terminates the package: it lets go of its material.
+  ComPtr<IDispatch> material;
+  ASSERT_EQ(a->GetMaterialObject(material.put()), S_OK);
+  ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
+  auto routine = package.as<ICapeThermoPropertyRoutine>();
   EXPECT_EQ(a->ReleaseResources(), S_OK);
+  EXPECT_EQ(
+      routine->CalcSinglePhaseProp(capeside::makeStringArray({"density"}), Bstr("Vapor").get()),
+      ECapeBadInvOrderHR);
+  EXPECT_EQ(a->GetMaterialObject(material.put()), ECapeBadInvOrderHR);
 }
 
 TEST_F(Adapter, stand_alone_package_by_prog_id_and_compound_constants_by_fluid_index) {
