@@ -186,7 +186,9 @@ TEST_F(NaturalGasFlash, stability_test_separates_one_and_two_phase_feeds) {
 
 // Every kind of flash, fed with the state a TP flash produced, must return that state.
 TEST_F(NaturalGasFlash, every_flash_type_returns_to_the_tp_state) {
-  for (auto [T, P] : {std::pair{250.0, 3e6}, std::pair{400.0, 1e6}, std::pair{200.0, 8e6}}) {
+  for (const auto& [T0, P0] :
+       {std::pair{250.0, 3e6}, std::pair{400.0, 1e6}, std::pair{200.0, 8e6}}) {
+    const double T = T0, P = P0;  // named copies a lambda may capture
     const FlashResult ref = solver.tp(T, P, z);
     auto same = [&](const FlashResult& r, const char* what) {
       EXPECT_NEAR(r.T_K, T, 1e-6 * T) << what;
