@@ -24,6 +24,8 @@ enum class Prop {
   Density,
   CompressibilityFactor,
   MolecularWeight,
+  IdealGasEnthalpy,
+  IdealGasHeatCapacity,
   HeatCapacityCp,
   HeatCapacityCv,
   JouleThomson,
@@ -75,6 +77,8 @@ constexpr PropInfo kSinglePhase[] = {
     {"density", Prop::Density, false, kAll, +1},
     {"compressibilityFactor", Prop::CompressibilityFactor, false, kAll, 0},
     {"molecularWeight", Prop::MolecularWeight, false, kAll, 0},
+    {"idealGasEnthalpy", Prop::IdealGasEnthalpy, false, kAll, -1},
+    {"idealGasHeatCapacity", Prop::IdealGasHeatCapacity, false, kDT | kDP, -1},
     {"heatCapacityCp", Prop::HeatCapacityCp, false, kDT | kDP, -1},
     {"heatCapacityCv", Prop::HeatCapacityCv, false, kDT | kDP, -1},
     {"jouleThomsonCoefficient", Prop::JouleThomson, false, 0, 0},
@@ -109,8 +113,6 @@ constexpr const char* kNotComputed[] = {"entropyF",
                                         "meanActivityCoefficient",
                                         "osmoticCoefficient",
                                         "pH",
-                                        "idealGasHeatCapacity",
-                                        "idealGasEnthalpy",
                                         "bubblePointPressure",
                                         "bubblePointTemperature",
                                         "dewPointPressure",
@@ -595,6 +597,13 @@ void PropertyPackage::single_phase_property(std::string_view id, Phase phase, Ba
       case Prop::MolecularWeight:
         v = 1e3 * st.MW_kgmol;
         for (std::size_t j = 0; j < n; ++j) dn[j] = m_mix->compound(j).MW_gmol - v;
+        break;
+      case Prop::IdealGasEnthalpy:
+        v = st.h_ig, dT = st.cp_ig;
+        for (std::size_t j = 0; j < n; ++j) dn[j] = st.h_ig_i[j] - v;
+        break;
+      case Prop::IdealGasHeatCapacity:
+        v = st.cp_ig, dT = st.dcp_ig_dT;
         break;
       case Prop::HeatCapacityCp:
         v = st.cp, dT = st.dcp_ig_dT + r.dcp_res_dT, dP = r.dcp_res_dP;
