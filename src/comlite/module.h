@@ -42,7 +42,13 @@ HRESULT createObject(IUnknown* outer, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
-  T* obj = makeObject<T>();
+  // A constructor that throws must not unwind through the module's exported entry point.
+  T* obj = nullptr;
+  try {
+    obj = makeObject<T>();
+  } catch (...) {
+    return E_FAIL;
+  }
   if (!obj) return E_OUTOFMEMORY;
   HRESULT hr = obj->QueryInterface(riid, ppv);
   obj->Release();
