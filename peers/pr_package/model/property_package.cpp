@@ -666,9 +666,11 @@ void PropertyPackage::single_phase_property(std::string_view id, Phase phase, Ba
       out.resize(1);
       out[0] = (rq.deriv == Deriv::Temperature ? dT : rq.deriv == Deriv::Pressure ? dP : v) * f;
     }
-    if (!std::isfinite(out[0])) {
-      throw Error(ErrorKind::OutOfBounds, where,
-                  cat("'", id, "' is not finite at T = ", T, " K, P = ", P, " Pa"));
+    for (double value : out) {
+      if (!std::isfinite(value)) {
+        throw Error(ErrorKind::OutOfBounds, where,
+                    cat("'", id, "' is not finite at T = ", T, " K, P = ", P, " Pa"));
+      }
     }
     return;
   }
