@@ -11,6 +11,7 @@
 #include "comlite/object.h"
 #include "comlite/registry.h"
 #include "comlite/type_info.h"
+#include "frame/coravl_pp.h"
 #include "frame/global_interface_holder.h"
 #include "frame/host_interfaces.h"
 #include "outside/adapter_diagnostics.h"
@@ -291,4 +292,30 @@ TEST_F(Component, diagnostics_reach_the_notice_and_the_trace_file) {
   for (auto& n : env.notices)
     found = found || n.text.find("Temperature out of range") != std::string::npos;
   EXPECT_TRUE(found);
+}
+
+TEST_F(Component, derivative_requests_follow_the_hosts_interface_key_and_enable_switch) {
+  using coravl::frame::CORavlPP;
+  auto makeDirect = [] {
+    ComPtr<IExtendedPropPackage> p;
+    EXPECT_EQ(CORavlPP::create(nullptr, IExtendedPropPackage::kIID, p.putVoid()), S_OK);
+    return p;
+  };
+  auto pkg = makeDirect();
+  auto* object = static_cast<CORavlPP*>(pkg.get());
+  EXPECT_TRUE(object->derivativesEnabled());  // the host library published its interface
+  auto derivatives = pkg.as<IDerivativeCalculation>();
+  EXPECT_EQ(derivatives->EnableDerivatives(2), S_OK);  // only 1 turns them on
+  EXPECT_FALSE(object->derivativesEnabled());
+  EXPECT_EQ(derivatives->EnableDerivatives(1), S_OK);
+  EXPECT_TRUE(object->derivativesEnabled());
+
+  // A host without the derivative-request interface in the registry.
+  ASSERT_EQ(
+      comlite::registry::update([](comlite::registry::Data& d) {
+        return d.deleteTree("Interface\\" + comlite::guidToString(IRvlDerivativeRequests::kIID));
+      }),
+      S_OK);
+  auto plain = makeDirect();
+  EXPECT_FALSE(static_cast<CORavlPP*>(plain.get())->derivativesEnabled());
 }
