@@ -1,0 +1,219 @@
+#include "pr_package/material_access.h"
+
+#include "capeside/support/cape_error.h"
+#include "capeside/support/error_object.h"
+#include "capeside/support/variant_lists.h"
+#include "comlite/bstr.h"
+#include "pr_package/model/error.h"
+
+namespace prcape {
+
+using capeside::CapeError;
+using capeside::cat;
+
+namespace {
+
+constexpr const char* kMaterialInterface = "ICapeThermoMaterial";
+
+//! A BSTR argument: nullptr for an empty text (UNDEFINED).
+comlite::Bstr optionalText(const std::string& s) {
+  return s.empty() ? comlite::Bstr() : comlite::Bstr(s);
+}
+
+double scalarOf(const comlite::Variant& v, const std::string& what, const char* scope) {
+  auto values = capeside::doubleList(v);
+  if (!values || values->size() != 1)
+    throw CapeError(ECapeBadArgumentHR, scope,
+                    cat("the material gave ", values ? values->size() : 0, " values of ", what,
+                        " instead of one"));
+  return values->front();
+}
+
+}  // namespace
+
+void MaterialAccess::bind(IDispatch* materialObject, const pr::PropertyPackage& package,
+                          const char* scope) {
+  if (!materialObject) {
+    reset();
+    return;
+  }
+  comlite::ComPtr<IDispatch> disp(materialObject);
+  auto mo = disp.as<ICapeThermoMaterial>();
+  if (!mo)
+    throw CapeError(ECapeInvalidArgumentHR, scope, "the material has no ICapeThermoMaterial").at(1);
+  std::vector<std::size_t> map;
+  if (auto compounds = disp.as<ICapeThermoCompounds>()) {
+    comlite::Variant ids, formulae, names, tb, mw, cas;
+    capeside::check(compounds->GetCompoundList(&ids, &formulae, &names, &tb, &mw, &cas),
+                    compounds.get(), "ICapeThermoCompounds", "GetCompoundList");
+    const std::vector<std::string> idList =
+        capeside::stringList(ids).value_or(std::vector<std::string>{});
+    const std::vector<std::string> casList =
+        capeside::stringList(cas).value_or(std::vector<std::string>{});
+    for (std::size_t k = 0; k < idList.size(); ++k) {
+      try {
+        map.push_back(package.compound_index(idList[k]));
+      } catch (const pr::Error&) {
+        // Clients should match compounds by CAS number when the ids differ.
+        if (k >= casList.size() || casList[k].empty())
+          throw CapeError(ECapeInvalidArgumentHR, scope,
+                          cat("compound \"", idList[k], "\" of the material is not in the package"))
+              .at(1);
+        try {
+          map.push_back(package.compound_index(casList[k]));
+        } catch (const pr::Error&) {
+          throw CapeError(ECapeInvalidArgumentHR, scope,
+                          cat("compound \"", idList[k], "\" (CAS ", casList[k],
+                              ") of the material is not in the package"))
+              .at(1);
+        }
+      }
+    }
+  } else {
+    for (std::size_t i = 0; i < package.compound_count(); ++i) map.push_back(i);
+  }
+  m_packageCount = package.compound_count();
+  m_identity = map.size() == m_packageCount;
+  for (std::size_t k = 0; k < map.size() && m_identity; ++k) m_identity = map[k] == k;
+  m_material = std::move(mo);
+  m_map = std::move(map);
+}
+
+void MaterialAccess::reset() {
+  m_material.reset();
+  m_map.clear();
+  m_identity = true;
+}
+
+ICapeThermoMaterial& MaterialAccess::material(const char* scope) const {
+  if (!m_material)
+    throw CapeError(ECapeBadInvOrderHR, scope, "no material object is set")
+        .requested("SetMaterial");
+  return *m_material;
+}
+
+void MaterialAccess::phaseState(const std::string& label, double& T_K, double& P_Pa,
+                                std::vector<double>& x, const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr l(label);
+  comlite::Variant composition;
+  capeside::check(mo.GetTPFraction(l.get(), &T_K, &P_Pa, &composition), &mo, kMaterialInterface,
+                  "GetTPFraction");
+  auto values = capeside::doubleList(composition);
+  if (!values)
+    throw CapeError(ECapeBadArgumentHR, scope,
+                    cat("the composition of phase \"", label, "\" is not a list of numbers"));
+  toPackageOrder(*values, x, cat("mole fractions of phase \"", label, "\"").c_str(), 0, scope);
+}
+
+std::vector<double> MaterialAccess::overallFractions(const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr name("fraction"), mole("mole");
+  comlite::Variant v;
+  capeside::check(mo.GetOverallProp(name.get(), mole.get(), &v), &mo, kMaterialInterface,
+                  "GetOverallProp");
+  auto values = capeside::doubleList(v);
+  if (!values)
+    throw CapeError(ECapeBadArgumentHR, scope, "the overall composition is not a list of numbers");
+  std::vector<double> z;
+  toPackageOrder(*values, z, "overall mole fractions", 0, scope);
+  return z;
+}
+
+double MaterialAccess::overallValue(const std::string& property, const std::string& basis,
+                                    const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr name(property), b = optionalText(basis);
+  comlite::Variant v;
+  capeside::check(mo.GetOverallProp(name.get(), b.get(), &v), &mo, kMaterialInterface,
+                  "GetOverallProp");
+  return scalarOf(v, cat("overall ", property), scope);
+}
+
+double MaterialAccess::phaseValue(const std::string& property, const std::string& label,
+                                  const std::string& basis, const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr name(property), l(label), b = optionalText(basis);
+  comlite::Variant v;
+  capeside::check(mo.GetSinglePhaseProp(name.get(), l.get(), b.get(), &v), &mo, kMaterialInterface,
+                  "GetSinglePhaseProp");
+  return scalarOf(v, cat(property, " of phase \"", label, "\""), scope);
+}
+
+void MaterialAccess::presentPhases(std::vector<std::string>& labels, std::vector<LONG>& status,
+                                   const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Variant l, s;
+  capeside::check(mo.GetPresentPhases(&l, &s), &mo, kMaterialInterface, "GetPresentPhases");
+  labels = capeside::stringList(l).value_or(std::vector<std::string>{});
+  status = capeside::longList(s).value_or(std::vector<LONG>{});
+  status.resize(labels.size(), CAPE_UNKNOWNPHASESTATUS);
+}
+
+void MaterialAccess::toMaterialOrder(const std::vector<double>& values,
+                                     std::vector<double>& out) const {
+  const std::size_t n = m_packageCount;
+  if (m_identity || (values.size() != n && values.size() != n * n)) {
+    out = values;
+    return;
+  }
+  out.clear();
+  if (values.size() == n) {
+    for (std::size_t i : m_map) out.push_back(values[i]);
+  } else {
+    for (std::size_t i : m_map)
+      for (std::size_t j : m_map) out.push_back(values[i * n + j]);
+  }
+}
+
+void MaterialAccess::toPackageOrder(const std::vector<double>& values, std::vector<double>& out,
+                                    const char* what, SHORT position, const char* scope) const {
+  if (values.size() != m_map.size())
+    throw CapeError(
+        ECapeBadArgumentHR, scope,
+        cat(what, ": ", values.size(), " values for ", m_map.size(), " compounds of the material"))
+        .at(position);
+  if (m_identity) {
+    out = values;
+    return;
+  }
+  out.assign(m_packageCount, 0.0);
+  for (std::size_t k = 0; k < m_map.size(); ++k) out[m_map[k]] = values[k];
+}
+
+void MaterialAccess::setPhaseProp(const std::string& property, const std::string& label,
+                                  const std::string& basis, const std::vector<double>& values,
+                                  const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr name(property), l(label), b = optionalText(basis);
+  capeside::check(
+      mo.SetSinglePhaseProp(name.get(), l.get(), b.get(), capeside::makeDoubleArray(values)), &mo,
+      kMaterialInterface, "SetSinglePhaseProp");
+}
+
+void MaterialAccess::setTwoPhaseProp(const std::string& property, const VARIANT& labels,
+                                     const std::vector<double>& values, const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr name(property);
+  capeside::check(
+      mo.SetTwoPhaseProp(name.get(), labels, nullptr, capeside::makeDoubleArray(values)), &mo,
+      kMaterialInterface, "SetTwoPhaseProp");
+}
+
+void MaterialAccess::setOverallProp(const std::string& property, const std::vector<double>& values,
+                                    const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  comlite::Bstr name(property);
+  capeside::check(mo.SetOverallProp(name.get(), nullptr, capeside::makeDoubleArray(values)), &mo,
+                  kMaterialInterface, "SetOverallProp");
+}
+
+void MaterialAccess::setPresentPhases(const std::vector<std::string>& labels,
+                                      const std::vector<LONG>& status, const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  capeside::check(
+      mo.SetPresentPhases(capeside::makeStringArray(labels), capeside::makeLongArray(status)), &mo,
+      kMaterialInterface, "SetPresentPhases");
+}
+
+}  // namespace prcape

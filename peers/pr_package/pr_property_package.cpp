@@ -1,0 +1,748 @@
+#include "pr_package/pr_property_package.h"
+
+#include <cmath>
+
+#include "capeside/support/property_ids.h"
+#include "capeside/support/variant_lists.h"
+#include "comlite/bstr.h"
+#include "pr_package/cape_errors.h"
+#include "pr_package/data_folder.h"
+#include "pr_package/model/saturation.h"
+#include "pr_package/parameter_collection.h"
+
+namespace prcape {
+
+using capeside::CapeError;
+using capeside::cat;
+using capeside::sameName;
+
+namespace {
+
+constexpr const char* kVapor = "Vapor";
+constexpr const char* kLiquid = "Liquid";
+constexpr const char* kRoutine = "ICapeThermoPropertyRoutine";
+constexpr const char* kEquilibrium = "ICapeThermoEquilibriumRoutine";
+constexpr const char* kCompounds = "ICapeThermoCompounds";
+
+//! Pressure-dependent compound properties: the equation's own saturation temperature.
+const std::vector<std::string>& pressureDependentProperties() {
+  static const std::vector<std::string> ids = {"boilingPointTemperature",
+                                               "boilingPointTemperature.Dpressure"};
+  return ids;
+}
+
+std::unique_ptr<pr::PropertyPackage> makeModel(const PackageConfiguration& c) {
+  try {
+    return std::make_unique<pr::PropertyPackage>(*database(c.kijFile), c.compounds);
+  } catch (const pr::Error& e) {
+    CapeError out = toCapeError(e, "PrPackage::PrPackage");
+    out.record().code = ECapeFailedInitialisationHR;
+    throw out;
+  }
+}
+
+//! A string list argument; ECapeInvalidArgument at `position` when it is not one.
+std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const char* what,
+                                        const char* scope) {
+  auto list = capeside::stringList(v);
+  if (!list)
+    throw CapeError(ECapeInvalidArgumentHR, scope, cat(what, " is not a list of strings"))
+        .at(position);
+  return *list;
+}
+
+//! The phase of a label; ECapeInvalidArgument at `position` for any other label.
+pr::Phase phaseOf(const std::string& label, SHORT position, const char* scope) {
+  if (sameName(label, kVapor)) return pr::Phase::Vapour;
+  if (sameName(label, kLiquid)) return pr::Phase::Liquid;
+  throw CapeError(
+      ECapeInvalidArgumentHR, scope,
+      cat("phase \"", label, "\" is not a phase of the Peng-Robinson package (Vapor, Liquid)"))
+      .at(position);
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& name) {
+  return capeside::findName(list, name) >= 0;
+}
+
+//! "mole" where a basis applies to the property, "" (UNDEFINED) elsewhere.
+std::string basisOf(const std::string& property) {
+  return capeside::isBasisDependentName(property) ? "mole" : "";
+}
+
+comlite::Variant constantVariant(const pr::ConstantValue& value, bool* missing) {
+  if (const double* d = std::get_if<double>(&value)) return comlite::Variant::fromDouble(*d);
+  if (const std::string* s = std::get_if<std::string>(&value)) return capeside::makeString(*s);
+  *missing = true;
+  return comlite::Variant();  // UNDEFINED
+}
+
+}  // namespace
+
+template <class F>
+HRESULT PrPackage::call(const char* interfaceName, const char* operation, F&& body) noexcept {
+  return guard(interfaceName, operation, [&]() -> HRESULT {
+    try {
+      return body();
+    } catch (const pr::Error& e) {
+      throw toCapeError(e, ("PrPackage::" + std::string(operation)).c_str());
+    }
+  });
+}
+
+PrPackage::PrPackage() : PrPackage(standAloneConfiguration()) {}
+
+PrPackage::PrPackage(const PackageConfiguration& configuration)
+    : m_configuration(configuration),
+      m_model(makeModel(configuration)),
+      m_name(configuration.name),
+      m_description(configuration.description.empty()
+                        ? "Peng-Robinson equation of state with ideal-gas heat capacities"
+                        : configuration.description) {}
+
+PrPackage::~PrPackage() = default;
+
+// ---------------------------------------------------------------------------------------------
+// ICapeIdentification
+
+HRESULT PrPackage::get_ComponentName(BSTR* name) {
+  return capeside::putString(name, m_name);
+}
+
+HRESULT PrPackage::put_ComponentName(BSTR name) {
+  return call("ICapeIdentification", "put_ComponentName", [&] {
+    m_name = capeside::text(name);
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::get_ComponentDescription(BSTR* desc) {
+  return capeside::putString(desc, m_description);
+}
+
+HRESULT PrPackage::put_ComponentDescription(BSTR desc) {
+  return call("ICapeIdentification", "put_ComponentDescription", [&] {
+    m_description = capeside::text(desc);
+    return S_OK;
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeUtilities
+
+HRESULT PrPackage::get_parameters(IDispatch** parameters) {
+  return call("ICapeUtilities", "get_parameters", [&] {
+    if (!parameters) return E_POINTER;
+    *parameters = nullptr;
+    ParameterCollection* c = comlite::makeObject<ParameterCollection>();
+    if (!c) throw std::bad_alloc();
+    const HRESULT hr = c->QueryInterface(IDispatch::kIID, reinterpret_cast<void**>(parameters));
+    c->Release();
+    return hr;
+  });
+}
+
+HRESULT PrPackage::put_simulationContext(IDispatch* context) {
+  m_context = comlite::ComPtr<IDispatch>(context);
+  return S_OK;
+}
+
+HRESULT PrPackage::Initialize() {
+  return S_OK;  // the model was built with the package; nothing is left to prepare
+}
+
+HRESULT PrPackage::Terminate() {
+  m_material.reset();
+  m_context.reset();
+  return S_OK;
+}
+
+HRESULT PrPackage::Edit() {
+  return call("ICapeUtilities", "Edit", [&]() -> HRESULT {
+    throw CapeError(ECapeNoImplHR, "PrPackage::Edit",
+                    cat("the Peng-Robinson package has no dialog: package \"", m_configuration.name,
+                        "\" is configured in packages.txt of ", dataFolder(),
+                        " and chosen through the package manager"));
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoCompounds
+
+std::vector<std::size_t> PrPackage::compoundIndexes(const VARIANT& compIds, SHORT position,
+                                                    const char* scope) const {
+  std::vector<std::size_t> out;
+  if (compIds.vt == VT_EMPTY) {
+    for (std::size_t i = 0; i < m_model->compound_count(); ++i) out.push_back(i);
+    return out;
+  }
+  for (const std::string& id : stringArgument(compIds, position, "compIds", scope)) {
+    try {
+      out.push_back(m_model->compound_index(id));
+    } catch (const pr::Error&) {
+      throw CapeError(ECapeInvalidArgumentHR, scope,
+                      cat("compound \"", id, "\" is not in package \"", m_name, "\""))
+          .at(position);
+    }
+  }
+  return out;
+}
+
+HRESULT PrPackage::GetCompoundConstant(VARIANT props, VARIANT compIds, VARIANT* propVals) {
+  return call(kCompounds, "GetCompoundConstant", [&] {
+    static constexpr const char* kScope = "PrPackage::GetCompoundConstant";
+    if (!propVals) return E_POINTER;
+    const std::vector<std::string> ids = stringArgument(props, 1, "props", kScope);
+    const std::vector<std::string> known = pr::PropertyPackage::constant_property_list();
+    for (const std::string& id : ids)
+      if (!contains(known, id))
+        throw CapeError(ECapeInvalidArgumentHR, kScope,
+                        cat("compound constant \"", id, "\" is not known to the package"))
+            .at(1);
+    const std::vector<std::size_t> which = compoundIndexes(compIds, 2, kScope);
+    std::vector<comlite::Variant> values;
+    bool missing = false;
+    for (const std::string& id : ids)  // property-major
+      for (std::size_t i : which)
+        values.push_back(constantVariant(m_model->compound_constant(id, i), &missing));
+    capeside::putVariant(propVals, capeside::makeVariantArray(values));
+    if (missing)
+      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
+                      "some of the requested constants have no value in the compound data; "
+                      "they are left undefined");
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::GetCompoundList(VARIANT* compIds, VARIANT* formulae, VARIANT* names,
+                                   VARIANT* boilTemps, VARIANT* molwts, VARIANT* casnos) {
+  return call(kCompounds, "GetCompoundList", [&] {
+    if (!compIds || !formulae || !names || !boilTemps || !molwts || !casnos) return E_POINTER;
+    std::vector<std::string> ids, f, cas;
+    std::vector<double> tb, mw;
+    for (std::size_t i = 0; i < m_model->compound_count(); ++i) {
+      const pr::CompoundRecord& c = m_model->compound(i);
+      ids.push_back(c.name);
+      f.push_back(c.formula);
+      cas.push_back(c.cas);
+      tb.push_back(c.Tb_K.value_or(std::nan("")));  // NaN: no normal boiling point (CO2)
+      mw.push_back(c.MW_gmol);
+    }
+    capeside::putVariant(compIds, capeside::makeStringArray(ids));
+    capeside::putVariant(formulae, capeside::makeStringArray(f));
+    capeside::putVariant(names, capeside::makeStringArray(ids));
+    capeside::putVariant(boilTemps, capeside::makeDoubleArray(tb));
+    capeside::putVariant(molwts, capeside::makeDoubleArray(mw));
+    capeside::putVariant(casnos, capeside::makeStringArray(cas));
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::GetConstPropList(VARIANT* props) {
+  return call(kCompounds, "GetConstPropList", [&] {
+    return capeside::putVariant(
+        props, capeside::makeStringArray(pr::PropertyPackage::constant_property_list()));
+  });
+}
+
+HRESULT PrPackage::GetNumCompounds(LONG* num) {
+  if (!num) return E_POINTER;
+  *num = static_cast<LONG>(m_model->compound_count());
+  return S_OK;
+}
+
+HRESULT PrPackage::GetPDependentProperty(VARIANT props, double pressure, VARIANT compIds,
+                                         VARIANT* propVals) {
+  return call(kCompounds, "GetPDependentProperty", [&] {
+    static constexpr const char* kScope = "PrPackage::GetPDependentProperty";
+    if (!propVals) return E_POINTER;
+    const std::vector<std::string> ids = stringArgument(props, 1, "props", kScope);
+    for (const std::string& id : ids)
+      if (!contains(pressureDependentProperties(), id))
+        throw CapeError(ECapeInvalidArgumentHR, kScope,
+                        cat("pressure-dependent property \"", id, "\" is not calculated"))
+            .at(1);
+    checkPressure(pressure, 2, kScope);
+    const std::vector<std::size_t> which = compoundIndexes(compIds, 3, kScope);
+    std::vector<double> values;
+    for (const std::string& id : ids) {
+      const bool slope = sameName(id, "boilingPointTemperature.Dpressure");
+      for (std::size_t i : which) {
+        const pr::SaturationPoint s = pr::saturation_at_P(m_model->mixture(), i, pressure);
+        values.push_back(slope ? 1.0 / s.dP_dT_PaK : s.T_K);  // dT/dP from Clapeyron's dP/dT
+      }
+    }
+    checkFinite(values, "pressure-dependent property", kScope);
+    return capeside::putVariant(propVals, capeside::makeDoubleArray(values));
+  });
+}
+
+HRESULT PrPackage::GetPDependentPropList(VARIANT* props) {
+  return call(kCompounds, "GetPDependentPropList", [&] {
+    return capeside::putVariant(props, capeside::makeStringArray(pressureDependentProperties()));
+  });
+}
+
+HRESULT PrPackage::GetTDependentProperty(VARIANT props, double temperature, VARIANT compIds,
+                                         VARIANT* propVals) {
+  return call(kCompounds, "GetTDependentProperty", [&] {
+    static constexpr const char* kScope = "PrPackage::GetTDependentProperty";
+    if (!propVals) return E_POINTER;
+    const std::vector<std::string> ids = stringArgument(props, 1, "props", kScope);
+    const std::vector<std::string> known =
+        pr::PropertyPackage::temperature_dependent_property_list();
+    for (const std::string& id : ids)
+      if (!contains(known, id))
+        throw CapeError(ECapeInvalidArgumentHR, kScope,
+                        cat("temperature-dependent property \"", id, "\" is not calculated"))
+            .at(1);
+    checkTemperature(temperature, 2, kScope);
+    const std::vector<std::size_t> which = compoundIndexes(compIds, 3, kScope);
+    std::vector<double> values;
+    for (const std::string& id : ids)
+      for (std::size_t i : which)
+        values.push_back(m_model->temperature_dependent_property(id, i, temperature));
+    checkFinite(values, "temperature-dependent property", kScope);
+    return capeside::putVariant(propVals, capeside::makeDoubleArray(values));
+  });
+}
+
+HRESULT PrPackage::GetTDependentPropList(VARIANT* props) {
+  return call(kCompounds, "GetTDependentPropList", [&] {
+    return capeside::putVariant(
+        props,
+        capeside::makeStringArray(pr::PropertyPackage::temperature_dependent_property_list()));
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoPhases
+
+HRESULT PrPackage::GetNumPhases(LONG* num) {
+  if (!num) return E_POINTER;
+  *num = 2;
+  return S_OK;
+}
+
+HRESULT PrPackage::GetPhaseInfo(BSTR phaseLabel, BSTR phaseAttribute, VARIANT* value) {
+  return call("ICapeThermoPhases", "GetPhaseInfo", [&] {
+    static constexpr const char* kScope = "PrPackage::GetPhaseInfo";
+    if (!value) return E_POINTER;
+    const bool vapor = phaseOf(capeside::text(phaseLabel), 1, kScope) == pr::Phase::Vapour;
+    const std::string attribute = capeside::text(phaseAttribute);
+    if (sameName(attribute, "StateOfAggregation"))
+      return capeside::putVariant(value, capeside::makeString(vapor ? kVapor : kLiquid));
+    if (sameName(attribute, "UserDescription"))
+      return capeside::putVariant(
+          value, capeside::makeString(vapor ? "Vapour: the largest root of the Peng-Robinson cubic"
+                                            : "Liquid: the smallest root of the Peng-Robinson "
+                                              "cubic (one liquid phase)"));
+    if (sameName(attribute, "KeyCompoundId") || sameName(attribute, "ExcludedCompoundId") ||
+        sameName(attribute, "DensityDescription") || sameName(attribute, "TypeOfSolid"))
+      return capeside::putVariant(value, comlite::Variant());  // UNDEFINED for these phases
+    throw CapeError(ECapeInvalidArgumentHR, kScope,
+                    cat("phase attribute \"", attribute, "\" is not known"))
+        .at(2);
+  });
+}
+
+HRESULT PrPackage::GetPhaseList(VARIANT* phaseLabels, VARIANT* stateOfAggregation,
+                                VARIANT* keyCompoundId) {
+  return call("ICapeThermoPhases", "GetPhaseList", [&] {
+    if (!phaseLabels || !stateOfAggregation || !keyCompoundId) return E_POINTER;
+    capeside::putVariant(phaseLabels, capeside::makeStringArray({kVapor, kLiquid}));
+    capeside::putVariant(stateOfAggregation, capeside::makeStringArray({kVapor, kLiquid}));
+    capeside::putVariant(keyCompoundId, capeside::makeStringArray({"", ""}, true));
+    return S_OK;
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoPropertyRoutine
+
+bool PrPackage::loadPhase(const std::string& label, pr::Phase phase, const char* scope) {
+  double T = 0, P = 0;
+  m_material.phaseState(label, T, P, m_x, scope);
+  checkTemperature(T, 0, scope);
+  checkPressure(P, 0, scope);
+  m_model->set_state(phase, T, P, m_x);
+  return m_model->phase_root_exists(phase);
+}
+
+HRESULT PrPackage::CalcAndGetLnPhi(BSTR phaseLabel, double temperature, double pressure,
+                                   VARIANT moleNumbers, LONG fFlags, VARIANT* lnPhi,
+                                   VARIANT* lnPhiDT, VARIANT* lnPhiDP, VARIANT* lnPhiDn) {
+  return call(kRoutine, "CalcAndGetLnPhi", [&] {
+    static constexpr const char* kScope = "PrPackage::CalcAndGetLnPhi";
+    const pr::Phase phase = phaseOf(capeside::text(phaseLabel), 1, kScope);
+    checkTemperature(temperature, 2, kScope);
+    checkPressure(pressure, 3, kScope);
+    if (fFlags < 0 || fFlags > (CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_T_DERIVATIVE |
+                                CAPE_P_DERIVATIVE | CAPE_MOLE_NUMBERS_DERIVATIVES))
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("fFlags ", fFlags, " is not a sum of the calculation codes 1, 2, 4, 8"))
+          .at(5);
+    const bool wantLnPhi = fFlags & CAPE_LOG_FUGACITY_COEFFICIENTS;
+    const bool wantDT = fFlags & CAPE_T_DERIVATIVE, wantDP = fFlags & CAPE_P_DERIVATIVE;
+    const bool wantDn = fFlags & CAPE_MOLE_NUMBERS_DERIVATIVES;
+    if ((wantLnPhi && !lnPhi) || (wantDT && !lnPhiDT) || (wantDP && !lnPhiDP) ||
+        (wantDn && !lnPhiDn))
+      return E_POINTER;
+    m_material.material(kScope);
+    auto n = capeside::doubleList(moleNumbers);
+    if (!n)
+      throw CapeError(ECapeBadArgumentHR, kScope, "moleNumbers is not a list of numbers").at(4);
+    double total = 0;
+    for (double v : *n) {
+      if (!std::isfinite(v) || v < 0)
+        throw CapeError(ECapeBadArgumentHR, kScope, cat("moleNumbers holds ", v)).at(4);
+      total += v;
+    }
+    m_material.toPackageOrder(*n, m_x, "moleNumbers", 4, kScope);
+    if (!(total > 0)) throw CapeError(ECapeBadArgumentHR, kScope, "moleNumbers sum to zero").at(4);
+    if (fFlags == 0) return S_OK;
+    pr::LnPhiResult r;
+    m_model->calc_ln_phi(phase, temperature, pressure, m_x, wantLnPhi, wantDT, wantDP, wantDn, r);
+    // Every output is checked before any is written.
+    const std::pair<const std::vector<double>*, const char*> outputs[] = {
+        {&r.lnphi, "lnPhi"},
+        {&r.dlnphi_dT, "lnPhiDT"},
+        {&r.dlnphi_dP, "lnPhiDP"},
+        {&r.dlnphi_dn, "lnPhiDn"}};
+    for (const auto& [values, name] : outputs) checkFinite(*values, name, kScope);
+    VARIANT* targets[] = {lnPhi, lnPhiDT, lnPhiDP, lnPhiDn};
+    const bool wanted[] = {wantLnPhi, wantDT, wantDP, wantDn};
+    for (int k = 0; k < 4; ++k) {
+      if (!wanted[k]) continue;
+      m_material.toMaterialOrder(*outputs[k].first, m_picked);
+      capeside::putVariant(targets[k], capeside::makeDoubleArray(m_picked));
+    }
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::CalcSinglePhaseProp(VARIANT props, BSTR phaseLabel) {
+  return call(kRoutine, "CalcSinglePhaseProp", [&] {
+    static constexpr const char* kScope = "PrPackage::CalcSinglePhaseProp";
+    const std::vector<std::string> names = stringArgument(props, 1, "props", kScope);
+    const std::string label = capeside::text(phaseLabel);
+    const pr::Phase phase = phaseOf(label, 2, kScope);
+    for (const std::string& name : names) {
+      if (pr::PropertyPackage::check_single_phase_property(name, label)) continue;
+      // The model says why: an unknown identifier or one it does not calculate.
+      m_model->single_phase_property(name, phase, pr::Basis::Mole, m_values);
+      throw CapeError(ECapeInvalidArgumentHR, kScope, cat("property \"", name, "\" is not known"))
+          .at(1);
+    }
+    if (!loadPhase(label, phase, kScope) && m_configuration.missingRoot == MissingRoot::Unavailable)
+      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
+                      cat("the cubic has no ", label,
+                          " root at this state (only the other "
+                          "kind of root exists)"));
+    // Everything is calculated before anything is written: a failure writes nothing.
+    std::vector<std::vector<double>> results(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      m_model->single_phase_property(names[k], phase, pr::Basis::Mole, m_values);
+      checkFinite(m_values, names[k], kScope);
+      m_material.toMaterialOrder(m_values, results[k]);
+    }
+    for (std::size_t k = 0; k < names.size(); ++k)
+      m_material.setPhaseProp(names[k], label, basisOf(names[k]), results[k], kScope);
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::CalcTwoPhaseProp(VARIANT props, VARIANT phaseLabels) {
+  return call(kRoutine, "CalcTwoPhaseProp", [&] {
+    static constexpr const char* kScope = "PrPackage::CalcTwoPhaseProp";
+    const std::vector<std::string> names = stringArgument(props, 1, "props", kScope);
+    const std::vector<std::string> labels = stringArgument(phaseLabels, 2, "phaseLabels", kScope);
+    if (labels.size() != 2)
+      throw CapeError(ECapeBadArgumentHR, kScope,
+                      cat("phaseLabels has ", labels.size(), " labels instead of 2"))
+          .at(2);
+    const pr::Phase p1 = phaseOf(labels[0], 2, kScope), p2 = phaseOf(labels[1], 2, kScope);
+    if (p1 == p2)
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("phaseLabels names ", labels[0],
+                          " twice; a vapour and a liquid are "
+                          "needed"))
+          .at(2);
+    for (const std::string& name : names) {
+      if (pr::PropertyPackage::check_two_phase_property(name, labels[0], labels[1])) continue;
+      m_model->two_phase_property(name, p1, p2);
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("two-phase property \"", name, "\" is not known"))
+          .at(1);
+    }
+    loadPhase(labels[0], p1, kScope);
+    loadPhase(labels[1], p2, kScope);
+    std::vector<std::vector<double>> results(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      const std::vector<double> all = m_model->two_phase_property(names[k], p1, p2);
+      checkFinite(all, names[k], kScope);
+      m_material.toMaterialOrder(all, results[k]);
+    }
+    for (std::size_t k = 0; k < names.size(); ++k)
+      m_material.setTwoPhaseProp(names[k], phaseLabels, results[k], kScope);
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::CheckSinglePhasePropSpec(BSTR property, BSTR phaseLabel, VARIANT_BOOL* valid) {
+  return call(kRoutine, "CheckSinglePhasePropSpec", [&] {
+    if (!valid) return E_POINTER;
+    *valid = pr::PropertyPackage::check_single_phase_property(capeside::text(property),
+                                                              capeside::text(phaseLabel))
+                 ? VARIANT_TRUE
+                 : VARIANT_FALSE;
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::CheckTwoPhasePropSpec(BSTR property, VARIANT phaseLabels, VARIANT_BOOL* valid) {
+  return call(kRoutine, "CheckTwoPhasePropSpec", [&] {
+    if (!valid) return E_POINTER;
+    auto labels = capeside::stringList(phaseLabels);
+    const bool ok = labels && labels->size() == 2 &&
+                    pr::PropertyPackage::check_two_phase_property(capeside::text(property),
+                                                                  (*labels)[0], (*labels)[1]);
+    *valid = ok ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::GetSinglePhasePropList(VARIANT* props) {
+  return call(kRoutine, "GetSinglePhasePropList", [&] {
+    return capeside::putVariant(
+        props, capeside::makeStringArray(pr::PropertyPackage::single_phase_property_list()));
+  });
+}
+
+HRESULT PrPackage::GetTwoPhasePropList(VARIANT* props) {
+  return call(kRoutine, "GetTwoPhasePropList", [&] {
+    return capeside::putVariant(
+        props, capeside::makeStringArray(pr::PropertyPackage::two_phase_property_list()));
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoEquilibriumRoutine
+
+std::optional<pr::FlashRequest> PrPackage::equilibriumRequest(const VARIANT& s1, const VARIANT& s2,
+                                                              BSTR solutionType,
+                                                              std::vector<std::string> specs[2],
+                                                              const char* scope) const {
+  const VARIANT* given[2] = {&s1, &s2};
+  pr::EquilibriumCondition conditions[2];
+  for (int k = 0; k < 2; ++k) {
+    const SHORT position = static_cast<SHORT>(k + 1);
+    auto spec = capeside::stringList(*given[k]);
+    if (!spec || spec->size() < 3 || spec->size() > 4)
+      throw CapeError(ECapeBadArgumentHR, scope,
+                      cat("specification ", k + 1,
+                          " is not an array of 3 or 4 strings (property, basis, phase, compound)"))
+          .at(position);
+    specs[k] = *spec;
+    spec->resize(4);
+    const std::string& basis = (*spec)[1];
+    const std::string& phase = (*spec)[2];
+    if (!basis.empty() && !sameName(basis, "mole") && !sameName(basis, "mass"))
+      throw CapeError(
+          ECapeInvalidArgumentHR, scope,
+          cat("specification ", k + 1, ": basis \"", basis, "\" is neither \"mole\" nor \"mass\""))
+          .at(position);
+    if (!phase.empty() && !sameName(phase, "Overall") && !sameName(phase, kVapor) &&
+        !sameName(phase, kLiquid))
+      throw CapeError(ECapeInvalidArgumentHR, scope,
+                      cat("specification ", k + 1, ": phase \"", phase,
+                          "\" is neither \"Overall\" nor a phase of the package"))
+          .at(position);
+    conditions[k] = {(*spec)[0], basis, phase, (*spec)[3]};
+  }
+  const std::string type = capeside::text(solutionType);
+  if (!type.empty() && !sameName(type, "Unspecified") && !sameName(type, "Normal") &&
+      !sameName(type, "Retrograde"))
+    throw CapeError(
+        ECapeInvalidArgumentHR, scope,
+        cat("solution type \"", type, "\" is not one of Unspecified, Normal and Retrograde"))
+        .at(3);
+  return pr::PropertyPackage::classify_equilibrium(conditions[0], conditions[1], type);
+}
+
+HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification2,
+                                   BSTR solutionType) {
+  return call(kEquilibrium, "CalcEquilibrium", [&] {
+    static constexpr const char* kScope = "PrPackage::CalcEquilibrium";
+    std::vector<std::string> specs[2];
+    const std::optional<pr::FlashRequest> request =
+        equilibriumRequest(specification1, specification2, solutionType, specs, kScope);
+    if (!request)
+      throw CapeError(ECapeLimitedImplHR, kScope,
+                      cat("the specification pair (", specs[0][0], ", ", specs[1][0],
+                          ") with solution type \"", capeside::text(solutionType),
+                          "\" is not solved; supported are two of temperature, pressure, "
+                          "enthalpy and entropy of \"Overall\" and the mole phaseFraction of a "
+                          "phase, with solution type Unspecified or Normal"));
+    m_material.material(kScope);
+
+    // The phases the equilibrium may have: those present on the material.
+    std::vector<std::string> present;
+    std::vector<LONG> status;
+    m_material.presentPhases(present, status, kScope);
+    std::string vaporLabel, liquidLabel;
+    for (const std::string& l : present) {
+      if (sameName(l, kVapor)) vaporLabel = l;
+      if (sameName(l, kLiquid)) liquidLabel = l;
+    }
+    if (vaporLabel.empty() && liquidLabel.empty())
+      throw CapeError(ECapeBadInvOrderHR, kScope,
+                      "neither Vapor nor Liquid is present on the material: the equilibrium has "
+                      "no phase to consider")
+          .requested("SetPresentPhases");
+    const bool bothAllowed = !vaporLabel.empty() && !liquidLabel.empty();
+
+    // The values of the two specifications and the feed, from the material.
+    double values[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+      const std::string& property = specs[k][0];
+      const std::string basis = specs[k][1];
+      if (request->quantity[k] == pr::FixedQuantity::VapourFraction ||
+          request->quantity[k] == pr::FixedQuantity::LiquidFraction) {
+        if (!bothAllowed)
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          "a phase-fraction specification needs both Vapor and Liquid present "
+                          "on the material")
+              .at(static_cast<SHORT>(k + 1));
+        values[k] =
+            m_material.phaseValue(property, specs[k][2], basis.empty() ? "mole" : basis, kScope);
+      } else {
+        values[k] = m_material.overallValue(property, basis, kScope);
+      }
+      if (request->quantity[k] == pr::FixedQuantity::Temperature)
+        checkTemperature(values[k], 0, kScope);
+      if (request->quantity[k] == pr::FixedQuantity::Pressure) checkPressure(values[k], 0, kScope);
+    }
+    const std::vector<double> z = m_material.overallFractions(kScope);
+
+    pr::FlashResult r;
+    if (!bothAllowed && request->type == pr::FlashType::TP) {
+      // One phase allowed: at fixed T and P it is the whole feed.
+      const bool tFirst = request->quantity[0] == pr::FixedQuantity::Temperature;
+      r.T_K = tFirst ? values[0] : values[1];
+      r.P_Pa = tFirst ? values[1] : values[0];
+      r.has_vapour = !vaporLabel.empty();
+      r.has_liquid = !r.has_vapour;
+      r.beta = r.has_vapour ? 1.0 : 0.0;
+      m_model->set_state(r.has_vapour ? pr::Phase::Vapour : pr::Phase::Liquid, r.T_K, r.P_Pa, z);
+      (r.has_vapour ? r.y : r.x) = z;
+    } else {
+      r = m_model->calc_equilibrium(*request, values[0], values[1], z);
+      if (!bothAllowed &&
+          (r.has_vapour != !vaporLabel.empty() || r.has_liquid != !liquidLabel.empty()))
+        throw CapeError(ECapeSolvingErrorHR, kScope,
+                        cat("the equilibrium state has ",
+                            r.has_vapour && r.has_liquid ? "two phases"
+                            : r.has_vapour               ? "a vapour"
+                                                         : "a liquid",
+                            ", but only ", vaporLabel.empty() ? liquidLabel : vaporLabel,
+                            " is present on the material"));
+    }
+    std::vector<double> check = {r.T_K, r.P_Pa, r.beta};
+    check.insert(check.end(), r.y.begin(), r.y.end());
+    check.insert(check.end(), r.x.begin(), r.x.end());
+    for (double v : check)
+      if (!std::isfinite(v))
+        throw CapeError(ECapeSolvingErrorHR, kScope,
+                        "the equilibrium calculation ended on a state that is not finite");
+
+    // Results: the phases at equilibrium, each with T, P, phase fraction and composition,
+    // then the overall T and P that were not specified. Nothing else is written.
+    struct Out {
+      std::string label;
+      double fraction;
+      const std::vector<double>* composition;
+    };
+    std::vector<Out> phases;
+    if (r.has_vapour) phases.push_back({vaporLabel.empty() ? kVapor : vaporLabel, r.beta, &r.y});
+    if (r.has_liquid)
+      phases.push_back({liquidLabel.empty() ? kLiquid : liquidLabel, 1.0 - r.beta, &r.x});
+    std::vector<std::string> labels;
+    for (const Out& p : phases) labels.push_back(p.label);
+    m_material.setPresentPhases(labels, std::vector<LONG>(labels.size(), CAPE_ATEQUILIBRIUM),
+                                kScope);
+    for (const Out& p : phases) {
+      m_material.setPhaseProp("temperature", p.label, "", {r.T_K}, kScope);
+      m_material.setPhaseProp("pressure", p.label, "", {r.P_Pa}, kScope);
+      m_material.setPhaseProp("phaseFraction", p.label, "mole", {p.fraction}, kScope);
+      m_material.toMaterialOrder(*p.composition, m_picked);
+      m_material.setPhaseProp("fraction", p.label, "mole", m_picked, kScope);
+    }
+    auto specified = [&](pr::FixedQuantity q) {
+      return request->quantity[0] == q || request->quantity[1] == q;
+    };
+    if (!specified(pr::FixedQuantity::Temperature))
+      m_material.setOverallProp("temperature", {r.T_K}, kScope);
+    if (!specified(pr::FixedQuantity::Pressure))
+      m_material.setOverallProp("pressure", {r.P_Pa}, kScope);
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::CheckEquilibriumSpec(VARIANT specification1, VARIANT specification2,
+                                        BSTR solutionType, VARIANT_BOOL* isSupported) {
+  return call(kEquilibrium, "CheckEquilibriumSpec", [&] {
+    if (!isSupported) return E_POINTER;
+    bool ok = false;
+    try {
+      std::vector<std::string> specs[2];
+      ok = equilibriumRequest(specification1, specification2, solutionType, specs,
+                              "PrPackage::CheckEquilibriumSpec")
+               .has_value();
+    } catch (const CapeError&) {
+      ok = false;  // a malformed specification is not a supported one, and not an error here
+    }
+    *isSupported = ok ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoMaterialContext
+
+HRESULT PrPackage::SetMaterial(IDispatch* material) {
+  return call("ICapeThermoMaterialContext", "SetMaterial", [&] {
+    m_material.bind(material, *m_model, "PrPackage::SetMaterial");
+    return S_OK;
+  });
+}
+
+HRESULT PrPackage::UnsetMaterial() {
+  m_material.reset();
+  return S_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// ICapeThermoUniversalConstant
+
+HRESULT PrPackage::GetUniversalConstant(BSTR constantId, VARIANT* constantValue) {
+  return call("ICapeThermoUniversalConstant", "GetUniversalConstant", [&] {
+    if (!constantValue) return E_POINTER;
+    const std::string id = capeside::text(constantId);
+    if (!contains(pr::PropertyPackage::universal_constant_list(), id))
+      throw CapeError(ECapeInvalidArgumentHR, "PrPackage::GetUniversalConstant",
+                      cat("universal constant \"", id, "\" is not known"))
+          .at(1);
+    return capeside::putVariant(
+        constantValue, comlite::Variant::fromDouble(pr::PropertyPackage::universal_constant(id)));
+  });
+}
+
+HRESULT PrPackage::GetUniversalConstantList(VARIANT* constantIds) {
+  return call("ICapeThermoUniversalConstant", "GetUniversalConstantList", [&] {
+    return capeside::putVariant(
+        constantIds, capeside::makeStringArray(pr::PropertyPackage::universal_constant_list()));
+  });
+}
+
+}  // namespace prcape

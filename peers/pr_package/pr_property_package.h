@@ -1,0 +1,119 @@
+#pragma once
+//! The Peng-Robinson CAPE-OPEN 1.1 property package: the physics of pr::PropertyPackage (see
+//! model/property_package.h) behind the published Thermo 1.1 interfaces, for the phases
+//! "Vapor" and "Liquid".
+//!
+//! States come from the material set with SetMaterial (T [K], P [Pa], mole fractions); results
+//! go back to it on a mole basis (SI per mole). Every failure is a CAPE-OPEN error with the
+//! standard code and a description naming the offending value; nothing non-finite is ever
+//! written or returned as a value (see cape_errors.h).
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "capeside/support/cape_object.h"
+#include "comlite/com_ptr.h"
+#include "outside/capeopen_common.h"
+#include "outside/capeopen_thermo.h"
+#include "pr_package/material_access.h"
+#include "pr_package/model/property_package.h"
+#include "pr_package/package_configuration.h"
+
+namespace prcape {
+
+inline constexpr CLSID kClsidPrPackage = comlite::makeGuid("60BB5B31-DE12-480D-AA5E-7A6B54F8C9A4");
+inline constexpr const char* kProgIdPrPackage = "CORavlPR.PropertyPackage.1";
+
+class PrPackage
+    : public capeside::CapeObject<PrPackage, ICapeThermoPropertyRoutine, ICapeIdentification,
+                                  ICapeUtilities, ICapeThermoCompounds, ICapeThermoPhases,
+                                  ICapeThermoEquilibriumRoutine, ICapeThermoMaterialContext,
+                                  ICapeThermoUniversalConstant> {
+ public:
+  //! The stand-alone package: every compound of the data folder.
+  PrPackage();
+  //! A package of one configuration (made by the package manager).
+  explicit PrPackage(const PackageConfiguration& configuration);
+  ~PrPackage() override;
+
+  // ICapeIdentification
+  HRESULT get_ComponentName(BSTR* name) override;
+  HRESULT put_ComponentName(BSTR name) override;
+  HRESULT get_ComponentDescription(BSTR* desc) override;
+  HRESULT put_ComponentDescription(BSTR desc) override;
+  // ICapeUtilities
+  HRESULT get_parameters(IDispatch** parameters) override;
+  HRESULT put_simulationContext(IDispatch* context) override;
+  HRESULT Initialize() override;
+  HRESULT Terminate() override;
+  HRESULT Edit() override;
+  // ICapeThermoCompounds
+  HRESULT GetCompoundConstant(VARIANT props, VARIANT compIds, VARIANT* propVals) override;
+  HRESULT GetCompoundList(VARIANT* compIds, VARIANT* formulae, VARIANT* names, VARIANT* boilTemps,
+                          VARIANT* molwts, VARIANT* casnos) override;
+  HRESULT GetConstPropList(VARIANT* props) override;
+  HRESULT GetNumCompounds(LONG* num) override;
+  HRESULT GetPDependentProperty(VARIANT props, double pressure, VARIANT compIds,
+                                VARIANT* propVals) override;
+  HRESULT GetPDependentPropList(VARIANT* props) override;
+  HRESULT GetTDependentProperty(VARIANT props, double temperature, VARIANT compIds,
+                                VARIANT* propVals) override;
+  HRESULT GetTDependentPropList(VARIANT* props) override;
+  // ICapeThermoPhases
+  HRESULT GetNumPhases(LONG* num) override;
+  HRESULT GetPhaseInfo(BSTR phaseLabel, BSTR phaseAttribute, VARIANT* value) override;
+  HRESULT GetPhaseList(VARIANT* phaseLabels, VARIANT* stateOfAggregation,
+                       VARIANT* keyCompoundId) override;
+  // ICapeThermoPropertyRoutine
+  HRESULT CalcAndGetLnPhi(BSTR phaseLabel, double temperature, double pressure, VARIANT moleNumbers,
+                          LONG fFlags, VARIANT* lnPhi, VARIANT* lnPhiDT, VARIANT* lnPhiDP,
+                          VARIANT* lnPhiDn) override;
+  HRESULT CalcSinglePhaseProp(VARIANT props, BSTR phaseLabel) override;
+  HRESULT CalcTwoPhaseProp(VARIANT props, VARIANT phaseLabels) override;
+  HRESULT CheckSinglePhasePropSpec(BSTR property, BSTR phaseLabel, VARIANT_BOOL* valid) override;
+  HRESULT CheckTwoPhasePropSpec(BSTR property, VARIANT phaseLabels, VARIANT_BOOL* valid) override;
+  HRESULT GetSinglePhasePropList(VARIANT* props) override;
+  HRESULT GetTwoPhasePropList(VARIANT* props) override;
+  // ICapeThermoEquilibriumRoutine
+  HRESULT CalcEquilibrium(VARIANT specification1, VARIANT specification2,
+                          BSTR solutionType) override;
+  HRESULT CheckEquilibriumSpec(VARIANT specification1, VARIANT specification2, BSTR solutionType,
+                               VARIANT_BOOL* isSupported) override;
+  // ICapeThermoMaterialContext
+  HRESULT SetMaterial(IDispatch* material) override;
+  HRESULT UnsetMaterial() override;
+  // ICapeThermoUniversalConstant
+  HRESULT GetUniversalConstant(BSTR constantId, VARIANT* constantValue) override;
+  HRESULT GetUniversalConstantList(VARIANT* constantIds) override;
+
+ private:
+  //! guard() that also translates the model's errors (scope "PrPackage::<operation>").
+  template <class F>
+  HRESULT call(const char* interfaceName, const char* operation, F&& body) noexcept;
+
+  //! Package indexes of a compIds argument (UNDEFINED: every compound, package order).
+  std::vector<std::size_t> compoundIndexes(const VARIANT& compIds, SHORT position,
+                                           const char* scope) const;
+  //! Reads a phase's state from the material into the model; false when the phase's root
+  //! does not exist at that state.
+  bool loadPhase(const std::string& label, pr::Phase phase, const char* scope);
+  //! The two conditions of an equilibrium request, checked for form (ECapeBadArgument /
+  //! ECapeInvalidArgument); empty optional when the pair is well formed but not supported.
+  std::optional<pr::FlashRequest> equilibriumRequest(const VARIANT& s1, const VARIANT& s2,
+                                                     BSTR solutionType,
+                                                     std::vector<std::string> specs[2],
+                                                     const char* scope) const;
+
+  PackageConfiguration m_configuration;
+  std::unique_ptr<pr::PropertyPackage> m_model;
+  std::string m_name;
+  std::string m_description;
+  comlite::ComPtr<IDispatch> m_context;
+  MaterialAccess m_material;
+  // Work buffers of the property routines (one calculation at a time per package).
+  std::vector<double> m_x, m_values, m_picked;
+};
+
+}  // namespace prcape
