@@ -1,0 +1,164 @@
+//! Single-phase and two-phase properties and ln phi through the material object, each equal to
+//! the model called directly at the same state.
+
+#include <cmath>
+
+#include "pr_com_fixture.h"
+
+using namespace prtest;
+
+namespace {
+
+class Calculation : public PrMaterial {
+ protected:
+  HRESULT calc(const std::vector<std::string>& props, const char* label) {
+    return m_package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
+        capeside::makeStringArray(props), Bstr(label).get());
+  }
+};
+
+const std::vector<std::string> kProperties = {"enthalpy",
+                                              "enthalpy.Dtemperature",
+                                              "entropy",
+                                              "volume",
+                                              "volume.Dpressure",
+                                              "heatCapacityCp",
+                                              "density",
+                                              "compressibilityFactor",
+                                              "fugacityCoefficient",
+                                              "logFugacityCoefficient.Dtemperature",
+                                              "logFugacityCoefficient.Dmoles",
+                                              "gibbsEnergy.DmolFraction",
+                                              "speedOfSound",
+                                              "viscosity",
+                                              "thermalConductivity",
+                                              "molecularWeight"};
+
+}  // namespace
+
+TEST_F(Calculation, single_phase_properties_of_each_phase_are_the_models) {
+  struct State {
+    LONG index;
+    const char* label;
+    pr::Phase phase;
+    double T, P;
+  };
+  for (State s : {State{kVapor, "Vapor", pr::Phase::Vapour, 300.0, 2e6},
+                  State{kLiquid, "Liquid", pr::Phase::Liquid, 180.0, 4e6}}) {
+    ASSERT_EQ(m_mo->SetState(s.T, s.P, kNaturalGasZ.data(), s.index), S_OK);
+    present({s.label});
+    ASSERT_EQ(calc(kProperties, s.label), S_OK) << s.label;
+    m_model->set_state(s.phase, s.T, s.P, kNaturalGasZ);
+    for (const std::string& p : kProperties) {
+      const std::vector<double> expected = m_model->single_phase_property(p, s.phase);
+      const std::vector<double> got = phaseValue(p.c_str(), s.label);
+      ASSERT_EQ(got.size(), expected.size()) << p << " of " << s.label;
+      for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(got[i], expected[i]) << p << "[" << i << "] of " << s.label;
+    }
+  }
+  // Composition derivatives of a per-compound property keep the full n x n shape, row-major.
+  EXPECT_EQ(phaseValue("logFugacityCoefficient.Dmoles", "Liquid").size(), 100u);
+  // Mass basis comes from the material's conversion of the mole values.
+  const double M = m_model->mixture().molar_mass_kgmol(kNaturalGasZ);
+  EXPECT_NEAR(phaseValue("enthalpy", "Liquid", "mass")[0], phaseValue("enthalpy", "Liquid")[0] / M,
+              1e-9 * std::fabs(phaseValue("enthalpy", "Liquid")[0] / M));
+}
+
+TEST_F(Calculation, a_failing_property_writes_nothing_of_the_request) {
+  ASSERT_EQ(m_mo->SetState(300, 2e6, kNaturalGasZ.data(), kVapor), S_OK);
+  present({"Vapor"});
+  EXPECT_EQ(calc({"enthalpy", "entropyF"}, "Vapor"), ECapeLimitedImplHR);
+  CapeErrorSeen e = capeErrorOf(m_package.get());
+  EXPECT_EQ(e.scope, "PrPackage::CalcSinglePhaseProp");
+  EXPECT_EQ(e.name, "ECapeLimitedImpl");
+  EXPECT_EQ(e.moreInfo, "raised by PropertyPackage::single_phase_property");
+  EXPECT_NE(e.description.find("entropyF"), std::string::npos) << e.description;
+  EXPECT_EQ(calc({"enthalpy", "colour"}, "Vapor"), ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(m_package.get()).description.find("unknown property 'colour'"),
+            std::string::npos);
+  Variant out;
+  EXPECT_EQ(m_thermo->GetSinglePhaseProp(Bstr("enthalpy").get(), Bstr("Vapor").get(),
+                                         Bstr("mole").get(), &out),
+            ECapeThrmPropertyNotAvailableHR);
+  EXPECT_EQ(calc({"enthalpy"}, "Aqueous"), ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(m_package.get()).description.find("\"Aqueous\" is not a phase"),
+            std::string::npos);
+}
+
+TEST_F(Calculation, kvalues_are_the_models_for_either_phase_order) {
+  const double T = 220, P = 3e6;
+  ASSERT_EQ(m_mo->SetState(T, P, kNaturalGasZ.data(), kVapor), S_OK);
+  const std::vector<double> x = {0.2, 0.08, 0.12, 0.12, 0.08, 0.12, 0.2, 0.01, 0.05, 0.02};
+  ASSERT_EQ(m_mo->SetState(T, P, x.data(), kLiquid), S_OK);
+  present({"Vapor", "Liquid"});
+  const std::vector<std::string> props = {"kvalue", "logKvalue.Dtemperature", "surfaceTension"};
+  m_model->set_state(pr::Phase::Vapour, T, P, kNaturalGasZ);
+  m_model->set_state(pr::Phase::Liquid, T, P, x);
+  for (auto order :
+       {std::vector<std::string>{"Vapor", "Liquid"}, std::vector<std::string>{"Liquid", "Vapor"}}) {
+    auto labels = capeside::makeStringArray(order);
+    ASSERT_EQ(m_package.as<ICapeThermoPropertyRoutine>()->CalcTwoPhaseProp(
+                  capeside::makeStringArray(props), labels),
+              S_OK);
+    for (const std::string& p : props) {
+      Variant out;
+      ASSERT_EQ(m_thermo->GetTwoPhaseProp(Bstr(p).get(), labels, nullptr, &out), S_OK) << p;
+      EXPECT_EQ(capeside::doubleList(out).value(),
+                m_model->two_phase_property(p, pr::Phase::Vapour, pr::Phase::Liquid))
+          << p;
+    }
+  }
+  Variant out;
+  ASSERT_EQ(
+      m_thermo->GetTwoPhaseProp(Bstr("kvalue").get(),
+                                capeside::makeStringArray({"Vapor", "Liquid"}), nullptr, &out),
+      S_OK);
+  const std::vector<double> K = capeside::doubleList(out).value();
+  EXPECT_GT(K[0], 1.0);  // methane goes to the vapour
+  EXPECT_LT(K[6], 1.0);  // n-hexane stays in the liquid
+  EXPECT_EQ(m_package.as<ICapeThermoPropertyRoutine>()->CalcTwoPhaseProp(
+                capeside::makeStringArray({"kvalue.Dmoles"}),
+                capeside::makeStringArray({"Vapor", "Liquid"})),
+            ECapeLimitedImplHR);
+  EXPECT_EQ(m_package.as<ICapeThermoPropertyRoutine>()->CalcTwoPhaseProp(
+                capeside::makeStringArray({"kvalue"}), capeside::makeStringArray({"Vapor"})),
+            ECapeBadArgumentHR);
+}
+
+TEST_F(Calculation, ln_phi_follows_the_flags_and_equals_the_model) {
+  auto routine = m_package.as<ICapeThermoPropertyRoutine>();
+  // Two moles in total: the mole-number derivatives are those of that amount.
+  std::vector<double> n(kNaturalGasZ);
+  for (double& v : n) v *= 2;
+  Variant lnPhi, dT, dP, dn;
+  ASSERT_EQ(routine->CalcAndGetLnPhi(
+                Bstr("Liquid").get(), 190, 5e6, capeside::makeDoubleArray(n),
+                CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_P_DERIVATIVE | CAPE_MOLE_NUMBERS_DERIVATIVES,
+                &lnPhi, &dT, &dP, &dn),
+            S_OK);
+  pr::LnPhiResult expected;
+  m_model->calc_ln_phi(pr::Phase::Liquid, 190, 5e6, n, true, false, true, true, expected);
+  EXPECT_EQ(capeside::doubleList(lnPhi).value(), expected.lnphi);
+  EXPECT_EQ(dT.vt, VT_EMPTY);  // not asked for: untouched
+  EXPECT_EQ(capeside::doubleList(dP).value(), expected.dlnphi_dP);
+  EXPECT_EQ(capeside::doubleList(dn).value(), expected.dlnphi_dn);
+  ASSERT_EQ(expected.dlnphi_dn.size(), 100u);
+  // Gibbs-Duhem: sum_i n_i d lnphi_i / d n_j = 0 for every j.
+  for (std::size_t j = 0; j < 10; ++j) {
+    double s = 0;
+    for (std::size_t i = 0; i < 10; ++i) s += n[i] * expected.dlnphi_dn[i * 10 + j];
+    EXPECT_NEAR(s, 0.0, 1e-9);
+  }
+  // Flags outside the calculation codes, and mole numbers that do not fit the material.
+  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6, capeside::makeDoubleArray(n),
+                                     16, &lnPhi, &dT, &dP, &dn),
+            ECapeInvalidArgumentHR);
+  EXPECT_NE(capeErrorOf(routine.get()).description.find("fFlags 16"), std::string::npos);
+  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6,
+                                     capeside::makeDoubleArray({1, 2}), 1, &lnPhi, &dT, &dP, &dn),
+            ECapeBadArgumentHR);
+  EXPECT_NE(capeErrorOf(routine.get()).description.find("moleNumbers: 2 values for 10 compounds"),
+            std::string::npos)
+      << capeErrorOf(routine.get()).description;
+}

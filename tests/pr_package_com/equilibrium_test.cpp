@@ -1,0 +1,188 @@
+//! Equilibria through CalcEquilibrium on the material object: TP, PH and PVF against the model
+//! called directly, the phases, fractions and compositions written back, and the
+//! specifications the package accepts.
+
+#include <cmath>
+
+#include "pr_com_fixture.h"
+
+using namespace prtest;
+
+namespace {
+
+class Equilibrium : public PrMaterial {
+ protected:
+  //! The model's own solution of a specification pair, for the feed of the fixture.
+  pr::FlashResult direct(pr::EquilibriumCondition a, pr::EquilibriumCondition b, double v1,
+                         double v2, const char* type = "") {
+    auto request = pr::PropertyPackage::classify_equilibrium(a, b, type);
+    EXPECT_TRUE(request.has_value());
+    return m_model->calc_equilibrium(*request, v1, v2, kNaturalGasZ);
+  }
+  //! Checks the phases written back against a model result.
+  void expectWritten(const pr::FlashResult& r) {
+    Variant labels, status;
+    ASSERT_EQ(m_thermo->GetPresentPhases(&labels, &status), S_OK);
+    std::vector<std::string> expected;
+    if (r.has_vapour) expected.push_back("Vapor");
+    if (r.has_liquid) expected.push_back("Liquid");
+    ASSERT_EQ(capeside::stringList(labels).value(), expected);
+    EXPECT_EQ(capeside::longList(status).value(), std::vector<LONG>(expected.size(), 1));
+    for (const std::string& label : expected) {
+      const bool vapour = label == "Vapor";
+      const std::vector<double>& comp = vapour ? r.y : r.x;
+      const std::vector<double> got = phaseValue("fraction", label.c_str());
+      ASSERT_EQ(got.size(), comp.size());
+      for (std::size_t i = 0; i < comp.size(); ++i) EXPECT_NEAR(got[i], comp[i], 1e-9) << label;
+      EXPECT_NEAR(phaseValue("phaseFraction", label.c_str())[0], vapour ? r.beta : 1 - r.beta,
+                  1e-9);
+      EXPECT_NEAR(phaseValue("temperature", label.c_str(), "")[0], r.T_K, 1e-7 * r.T_K);
+      EXPECT_NEAR(phaseValue("pressure", label.c_str(), "")[0], r.P_Pa, 1e-7 * r.P_Pa);
+    }
+  }
+  void setOverall(const char* property, const char* basis, std::vector<double> values) {
+    ASSERT_EQ(m_thermo->SetOverallProp(Bstr(property).get(), basis ? Bstr(basis).get() : nullptr,
+                                       capeside::makeDoubleArray(values)),
+              S_OK);
+  }
+};
+
+}  // namespace
+
+TEST_F(Equilibrium, tp_flash_splits_the_feed_as_the_model_does) {
+  const double T = 230, P = 4e6;
+  ASSERT_EQ(m_mo->SetState(T, P, kNaturalGasZ.data(), kOverall), S_OK);
+  present({"Vapor", "Liquid"});
+  ASSERT_EQ(m_mo->Flash(kFlashTP), S_OK) << capeErrorOf(m_mo.get()).description;
+  const pr::FlashResult r =
+      direct({"temperature", "", "Overall", ""}, {"pressure", "", "Overall", ""}, T, P);
+  ASSERT_TRUE(r.has_vapour && r.has_liquid);
+  ASSERT_GT(r.beta, 0.05);
+  ASSERT_LT(r.beta, 0.95);
+  expectWritten(r);
+  // Mass balance of what was written.
+  const double beta = phaseValue("phaseFraction", "Vapor")[0];
+  const std::vector<double> y = phaseValue("fraction", "Vapor"),
+                            x = phaseValue("fraction", "Liquid");
+  for (std::size_t i = 0; i < 10; ++i)
+    EXPECT_NEAR(beta * y[i] + (1 - beta) * x[i], kNaturalGasZ[i], 1e-9);
+}
+
+TEST_F(Equilibrium, ph_flash_finds_the_temperature_and_writes_it_overall) {
+  const double P = 3e6;
+  const pr::FlashResult tp =
+      direct({"temperature", "", "Overall", ""}, {"pressure", "", "Overall", ""}, 240, P);
+  // The feed without a temperature: pressure, composition and enthalpy only.
+  setOverall("pressure", nullptr, {P});
+  setOverall("fraction", "mole", kNaturalGasZ);
+  setOverall("enthalpy", "mole", {tp.h_Jmol});
+  present({"Vapor", "Liquid"});
+  ASSERT_EQ(m_mo->Flash(kFlashPH), S_OK) << capeErrorOf(m_mo.get()).description;
+  const pr::FlashResult r =
+      direct({"pressure", "", "Overall", ""}, {"enthalpy", "", "Overall", ""}, P, tp.h_Jmol);
+  EXPECT_NEAR(r.T_K, 240, 1e-5);
+  expectWritten(r);
+  EXPECT_NEAR(phaseValue("temperature", "Overall", "")[0], 240, 1e-5);
+  // The enthalpy stays as given: the routine writes no other property.
+  EXPECT_EQ(phaseValue("enthalpy", "Overall")[0], tp.h_Jmol);
+}
+
+TEST_F(Equilibrium, pvf_flash_gives_dew_bubble_and_intermediate_points) {
+  const double P = 2e6;
+  for (double vf : {0.0, 0.35, 1.0}) {
+    setOverall("pressure", nullptr, {P});
+    setOverall("fraction", "mole", kNaturalGasZ);
+    present({"Vapor", "Liquid"});
+    ASSERT_EQ(m_thermo->SetSinglePhaseProp(Bstr("phaseFraction").get(), Bstr("Vapor").get(),
+                                           Bstr("mole").get(), capeside::makeDoubleArray({vf})),
+              S_OK);
+    ASSERT_EQ(m_mo->Flash(kFlashPVF), S_OK) << vf << ": " << capeErrorOf(m_mo.get()).description;
+    const pr::FlashResult r = direct({"pressure", "", "Overall", ""},
+                                     {"phaseFraction", "mole", "Vapor", ""}, P, vf, "Normal");
+    // At a bubble or dew point both phases are present, the incipient one with no amount.
+    ASSERT_TRUE(r.has_vapour && r.has_liquid) << vf;
+    expectWritten(r);
+    EXPECT_NEAR(phaseValue("phaseFraction", "Vapor")[0], vf, 1e-12);
+    EXPECT_NEAR(phaseValue("temperature", "Overall", "")[0], r.T_K, 1e-7 * r.T_K);
+  }
+}
+
+TEST_F(Equilibrium, a_single_present_phase_takes_the_whole_feed_at_fixed_t_and_p) {
+  ASSERT_EQ(m_mo->SetState(230, 4e6, kNaturalGasZ.data(), kOverall), S_OK);
+  present({"Vapor"});
+  ASSERT_EQ(m_mo->Flash(kFlashTP), S_OK);
+  Variant labels, status;
+  ASSERT_EQ(m_thermo->GetPresentPhases(&labels, &status), S_OK);
+  EXPECT_EQ(capeside::stringList(labels).value(), (std::vector<std::string>{"Vapor"}));
+  EXPECT_EQ(phaseValue("phaseFraction", "Vapor")[0], 1.0);
+  EXPECT_EQ(phaseValue("fraction", "Vapor"), kNaturalGasZ);
+  // A phase fraction cannot be met with one phase; no phase at all is out of order.
+  present({"Liquid"});
+  EXPECT_EQ(m_mo->Flash(kFlashPVF), ECapeInvalidArgumentHR);
+  ASSERT_EQ(m_thermo->SetPresentPhases(Variant(), Variant()), S_OK);
+  EXPECT_EQ(m_mo->Flash(kFlashTP), ECapeBadInvOrderHR);
+}
+
+TEST_F(Equilibrium, specifications_are_checked_before_any_state_is_read) {
+  auto eq = m_package.as<ICapeThermoEquilibriumRoutine>();
+  auto spec = [](std::vector<std::string> s) { return capeside::makeStringArray(s, true); };
+  struct Case {
+    std::vector<std::string> s1, s2;
+    const char* type;
+    bool supported;
+    HRESULT calc;  //!< CalcEquilibrium's status on an empty material
+  };
+  const Case cases[] = {
+      {{"temperature", "", "Overall"},
+       {"pressure", "", "Overall", ""},
+       "",
+       true,
+       ECapeThrmPropertyNotAvailableHR},
+      {{"pressure", "", "overall"},
+       {"entropy", "Mass", "Overall"},
+       "Unspecified",
+       true,
+       ECapeThrmPropertyNotAvailableHR},
+      {{"temperature", "", "Overall"},
+       {"phaseFraction", "Mole", "Liquid"},
+       "Normal",
+       true,
+       ECapeThrmPropertyNotAvailableHR},
+      {{"temperature", "", "Overall"},
+       {"temperature", "", "Overall"},
+       "",
+       false,
+       ECapeLimitedImplHR},
+      {{"temperature", "", "Overall"},
+       {"phaseFraction", "mole", "Vapor"},
+       "Retrograde",
+       false,
+       ECapeLimitedImplHR},
+      {{"temperature", "", "Overall"}, {"volume", "", "Overall"}, "", false, ECapeLimitedImplHR},
+      {{"temperature", "", "Overall"}, {"pressure"}, "", false, ECapeBadArgumentHR},
+      {{"temperature", "", "Overall"},
+       {"pressure", "", "Solid"},
+       "",
+       false,
+       ECapeInvalidArgumentHR},
+      {{"temperature", "", "Overall"},
+       {"enthalpy", "volume", "Overall"},
+       "",
+       false,
+       ECapeInvalidArgumentHR},
+      {{"temperature", "", "Overall"},
+       {"pressure", "", "Overall"},
+       "Sideways",
+       false,
+       ECapeInvalidArgumentHR},
+  };
+  ASSERT_EQ(m_mo->ClearState(), S_OK);
+  present({"Vapor", "Liquid"});
+  for (const Case& c : cases) {
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    ASSERT_EQ(eq->CheckEquilibriumSpec(spec(c.s1), spec(c.s2), Bstr(c.type).get(), &ok), S_OK);
+    EXPECT_EQ(ok, c.supported ? VARIANT_TRUE : VARIANT_FALSE) << c.s2[0] << " " << c.type;
+    EXPECT_EQ(eq->CalcEquilibrium(spec(c.s1), spec(c.s2), Bstr(c.type).get()), c.calc)
+        << c.s2[0] << " " << c.type << ": " << capeErrorOf(eq.get()).description;
+  }
+}

@@ -1,0 +1,173 @@
+#pragma once
+//! Test support for the Peng-Robinson package module: a private registry, data and TEMP with
+//! the capeside and pr_package modules registered from the build, the package selected through
+//! the generic adapter by its manager and configuration name, its material object, and the
+//! model itself for comparisons.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "capeside/support/variant_lists.h"
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/creation.h"
+#include "outside/adapter.h"
+#include "outside/cape_gui.h"
+#include "outside/capeopen_errors.h"
+#include "outside/capeopen_thermo.h"
+#include "outside/mat_obj.h"
+#include "pr_package/model/property_package.h"
+#include "support/module_fixture.h"
+
+namespace prtest {
+
+using comlite::Bstr;
+using comlite::ComPtr;
+using comlite::Variant;
+
+inline std::string hex(HRESULT hr) {
+  char b[16];
+  std::snprintf(b, sizeof b, "0x%08X", static_cast<unsigned>(hr));
+  return b;
+}
+
+//! The data folder beside the built module.
+inline std::string builtDataFolder() {
+  return testsupport::libDir() + "/pr_package";
+}
+
+//! The compounds of "Natural Gas (PR)" and a feed with a condensate tail.
+inline const std::vector<std::string> kNaturalGas = {
+    "methane",   "ethane",   "propane",  "n-butane",       "isobutane",
+    "n-pentane", "n-hexane", "nitrogen", "carbon dioxide", "hydrogen sulfide"};
+inline const std::vector<double> kNaturalGasZ = {0.60, 0.08, 0.06, 0.04, 0.03,
+                                                 0.03, 0.06, 0.03, 0.05, 0.02};
+
+//! The ECape fields of the object a failing call was made on.
+struct CapeErrorSeen {
+  std::string name, description, scope, interfaceName, operation, moreInfo;
+  LONG code = 0;
+  SHORT position = 0;
+};
+
+inline CapeErrorSeen capeErrorOf(IUnknown* obj) {
+  CapeErrorSeen e;
+  ComPtr<IUnknown> unk(obj);
+  auto user = unk.as<ECapeUser>();
+  auto root = unk.as<ECapeRoot>();
+  if (!user || !root) return e;
+  Bstr s;
+  root->get_name(s.out());
+  e.name = s.utf8();
+  user->get_code(&e.code);
+  user->get_description(s.out());
+  e.description = s.utf8();
+  user->get_scope(s.out());
+  e.scope = s.utf8();
+  user->get_interfaceName(s.out());
+  e.interfaceName = s.utf8();
+  user->get_operation(s.out());
+  e.operation = s.utf8();
+  user->get_moreInfo(s.out());
+  e.moreInfo = s.utf8();
+  if (auto bad = unk.as<ECapeBadArgument>()) bad->get_position(&e.position);
+  return e;
+}
+
+class PrModule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(m_env.registerModule("capeside"), S_OK);
+    ASSERT_EQ(m_env.registerModule("pr_package"), S_OK);
+  }
+
+  void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+  }
+
+  //! A new package of a configuration, straight from the manager.
+  ComPtr<IDispatch> fromManager(const char* name) {
+    ComPtr<ICapeThermoPropertyPackageManager> ppm;
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(u"CORavlPR.PackageManager.1", &clsid), S_OK);
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
+                               ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
+              S_OK);
+    ComPtr<IDispatch> package;
+    if (ppm) {
+      EXPECT_EQ(ppm->GetPropertyPackage(Bstr(name).get(), package.put()), S_OK) << name;
+    }
+    return package;
+  }
+
+  testsupport::ModuleEnvironment m_env;
+};
+
+//! The package selected through the adapter, with its material object set on it.
+class PrMaterial : public PrModule {
+ protected:
+  void SetUp() override {
+    PrModule::SetUp();
+    const std::string selection = m_env.dir().file("selection.txt");
+    writeFile(selection, "manager = CORavlPR.PackageManager.1\npackage = " + packageName() + "\n");
+    testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
+    ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
+                               IPackageAdapter::kIID, m_adapter.putVoid()),
+              S_OK);
+    ComPtr<IDispatch> selectionGui, gui, material;
+    ASSERT_EQ(m_adapter->SelectPackage(selectionGui.put()), S_OK);
+    ASSERT_EQ(m_adapter->CreatePropPackage(m_package.put(), gui.put()), S_OK);
+    ASSERT_EQ(m_adapter->GetMaterialObject(material.put()), S_OK);
+    m_mo = material.as<IMatObj>();
+    m_thermo = material.as<ICapeThermoMaterial>();
+    ASSERT_TRUE(m_package && m_mo && m_thermo);
+    ASSERT_EQ(m_package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
+    m_db = pr::CompoundDatabase::load_folder(builtDataFolder());
+    m_model.emplace(m_db, compounds());
+  }
+  void TearDown() override {
+    m_mo.reset();
+    m_thermo.reset();
+    m_package.reset();
+    if (m_adapter) {
+      EXPECT_EQ(m_adapter->ReleaseResources(), S_OK);
+    }
+  }
+
+  virtual std::string packageName() const { return "Natural Gas (PR)"; }
+  virtual std::vector<std::string> compounds() const { return kNaturalGas; }
+
+  void present(const std::vector<std::string>& labels) {
+    ASSERT_EQ(
+        m_thermo->SetPresentPhases(capeside::makeStringArray(labels),
+                                   capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
+        S_OK);
+  }
+  //! A property of a phase (or "Overall") as the material holds it, mole basis.
+  std::vector<double> phaseValue(const char* property, const char* label,
+                                 const char* basis = "mole") {
+    Variant out;
+    const HRESULT hr = std::string(label) == "Overall"
+                           ? m_thermo->GetOverallProp(Bstr(property).get(), Bstr(basis).get(), &out)
+                           : m_thermo->GetSinglePhaseProp(Bstr(property).get(), Bstr(label).get(),
+                                                          Bstr(basis).get(), &out);
+    EXPECT_EQ(hr, S_OK) << property << " of " << label << ": " << hex(hr);
+    return capeside::doubleList(out).value_or(std::vector<double>{});
+  }
+
+  ComPtr<IPackageAdapter> m_adapter;
+  ComPtr<IDispatch> m_package;
+  ComPtr<IMatObj> m_mo;
+  ComPtr<ICapeThermoMaterial> m_thermo;
+  pr::CompoundDatabase m_db;
+  std::optional<pr::PropertyPackage> m_model;
+};
+
+constexpr LONG kOverall = 1, kVapor = 3, kLiquid = 4;
+constexpr LONG kFlashTP = 15, kFlashPH = 16, kFlashPVF = 19;
+
+}  // namespace prtest
