@@ -25,8 +25,38 @@ inline std::atomic<long>& liveObjectCount() {
   return count;
 }
 
+namespace detail {
+
+//! The listed interfaces; with at least one dual interface among them, also the IDispatch
+//! defaults (no type information), so that objects without IDispatch get no stray members.
+template <bool WithDispatch, class... Interfaces>
+struct InterfaceSet : Interfaces... {};
+
+template <class... Interfaces>
+struct InterfaceSet<true, Interfaces...> : Interfaces... {
+  // Defaults for dual interfaces whose callers use the vtable only.
+  HRESULT GetTypeInfoCount(UINT* pctinfo) override {
+    if (!pctinfo) return E_POINTER;
+    *pctinfo = 0;
+    return S_OK;
+  }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
+    if (ppTInfo) *ppTInfo = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+};
+
+}  // namespace detail
+
 template <class Derived, class... Interfaces>
-class ComObject : public Interfaces... {
+class ComObject : public detail::InterfaceSet<(std::is_base_of_v<IDispatch, Interfaces> || ...),
+                                              Interfaces...> {
   static_assert(sizeof...(Interfaces) > 0);
   using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
@@ -54,23 +84,6 @@ class ComObject : public Interfaces... {
     const ULONG n = --m_refs;
     if (n == 0) delete static_cast<Derived*>(this);
     return n;
-  }
-
-  // Defaults for dual interfaces whose callers use the vtable only.
-  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) {
-    if (!pctinfo) return E_POINTER;
-    *pctinfo = 0;
-    return S_OK;
-  }
-  virtual HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
-    if (ppTInfo) *ppTInfo = nullptr;
-    return E_NOTIMPL;
-  }
-  virtual HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
-  }
-  virtual HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
-    return DISP_E_MEMBERNOTFOUND;
   }
 
   //! Extra interfaces beyond the listed ones (hide it in the derived class, publicly); returns

@@ -42,6 +42,12 @@ enum VARENUM : VARTYPE {
   VT_TYPEMASK = 0x0FFF,
 };
 
+//! The largest member of the value union: it gives VARIANT its 24-byte size.
+struct VariantRecord {
+  void* pvRecord;
+  void* pRecInfo;
+};
+
 struct VARIANT {
   VARTYPE vt;
   WORD wReserved1;
@@ -82,10 +88,7 @@ struct VARIANT {
     ULONGLONG ullVal;
     INT intVal;
     UINT uintVal;
-    struct {
-      void* pvRecord;
-      void* pRecInfo;
-    } brecord;
+    VariantRecord brecord;
   };
 };
 static_assert(sizeof(VARIANT) == 24, "VARIANT must keep the automation layout");
