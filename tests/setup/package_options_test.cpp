@@ -1,0 +1,251 @@
+#include "setup/package_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "comlite/bstr.h"
+#include "comlite/com_error.h"
+#include "comlite/com_ptr.h"
+#include "comlite/hresult.h"
+#include "errors/reporter_fixture.h"
+#include "setup/option_records.h"
+#include "setup/setup_fakes.h"
+
+namespace {
+
+using namespace coravl::setup;
+using comlite::ComPtr;
+using comlite::utf16ToUtf8;
+using coravl_test::FakeAdapter;
+using P = PackageOption;
+
+//! What the adapter saves before the component's records.
+const std::u16string kAdapterText =
+    u"  3 :coravlAdapter : 1 : 1 , manager : 0 :  , package : 18 : Light hydrocarbons , ";
+
+const std::u16string kDefaultRecords =
+    u"treatAsHypos : 1 : 0 , allowSubsets : 1 : 0 , freeCompounds : 1 : 0 , "
+    u"traceRecovErrors : 2 : -1 , logRecovErrors : 1 : 0 , popUpRecovErrors : 1 : 0 , "
+    u"traceCritErrors : 2 : -1 , logCritErrors : 2 : -1 , popUpCritErrors : 2 : -1 , "
+    u"requestSelvarLiquid2flash : 1 : 0 , doOrderPhases : 1 : 0 , ";
+const std::u16string kInvertedRecords =
+    u"treatAsHypos : 2 : -1 , allowSubsets : 2 : -1 , freeCompounds : 2 : -1 , "
+    u"traceRecovErrors : 1 : 0 , logRecovErrors : 2 : -1 , popUpRecovErrors : 2 : -1 , "
+    u"traceCritErrors : 1 : 0 , logCritErrors : 1 : 0 , popUpCritErrors : 1 : 0 , "
+    u"requestSelvarLiquid2flash : 2 : -1 , doOrderPhases : 2 : -1 , ";
+
+PackageOptions inverted(const PackageOptions& o) {
+  PackageOptions out;
+  for (P p : kPackageOptionsInOrder) out.set(p, !o.get(p));
+  return out;
+}
+
+std::string describe(const PackageOptions& o) {
+  std::string s;
+  for (P p : kPackageOptionsInOrder) s += o.get(p) ? '1' : '0';
+  return s;
+}
+
+TEST(PackageOptions, keys_construction_values_and_recall_defaults_in_save_order) {
+  const char* keys[] = {"treatAsHypos",    "allowSubsets",
+                        "freeCompounds",   "traceRecovErrors",
+                        "logRecovErrors",  "popUpRecovErrors",
+                        "traceCritErrors", "logCritErrors",
+                        "popUpCritErrors", "requestSelvarLiquid2flash",
+                        "doOrderPhases"};
+  for (std::size_t i = 0; i < kPackageOptionCount; ++i)
+    EXPECT_STREQ(optionKey(kPackageOptionsInOrder[i]), keys[i]);
+
+  const PackageOptions fresh;
+  EXPECT_EQ(describe(fresh), "00010011100");
+  PackageOptions held;
+  std::string defaults;
+  for (P p : kPackageOptionsInOrder) defaults += recallDefault(p, held) ? '1' : '0';
+  EXPECT_EQ(defaults, "00010010100");
+  held.component.doOrderPhases = true;
+  EXPECT_TRUE(recallDefault(P::DoOrderPhases, held));
+
+  // Each option has its own storage.
+  for (P p : kPackageOptionsInOrder) {
+    PackageOptions o;
+    o.set(p, !o.get(p));
+    for (P q : kPackageOptionsInOrder)
+      EXPECT_EQ(o.get(q) != fresh.get(q), p == q) << optionKey(p) << " " << optionKey(q);
+  }
+}
+
+TEST(PackageOptions, save_appends_eleven_records_after_the_adapter_text) {
+  std::u16string list;
+  ASSERT_TRUE(appendOptionRecords(list, PackageOptions{}));
+  EXPECT_EQ(list, u" 11 :" + kDefaultRecords);
+
+  list = kAdapterText;
+  ASSERT_TRUE(appendOptionRecords(list, inverted(PackageOptions{})));
+  EXPECT_EQ(list, u" 14 :" + kAdapterText.substr(5) + kInvertedRecords);
+
+  // A text the records could not be found in again is left alone.
+  for (std::u16string bad : {u"garbage", u"  3 :coravlAdapter : 1 : 1 , ", u"  0 : "}) {
+    const std::u16string before = bad;
+    EXPECT_FALSE(appendOptionRecords(bad, PackageOptions{}));
+    EXPECT_EQ(bad, before);
+  }
+}
+
+TEST(PackageOptions, recall_without_records_gives_the_defaults) {
+  for (bool orderPhases : {false, true}) {
+    ComponentOptions component{true, true, true, true, orderPhases};
+    RoutingFlags routing{false, true, true, false, true, false};
+    recallOptionsBeforeInit(kAdapterText, component, routing);
+    EXPECT_FALSE(component.treatAsHypos);
+    EXPECT_FALSE(component.allowSubsets);
+    EXPECT_FALSE(component.freeCompounds);
+    EXPECT_TRUE(routing.traceRecovErrors);
+    EXPECT_FALSE(routing.logRecovErrors);
+    EXPECT_FALSE(routing.popUpRecovErrors);
+    EXPECT_TRUE(routing.traceCritErrors);
+    EXPECT_FALSE(routing.logCritErrors);
+    EXPECT_TRUE(routing.popUpCritErrors);
+    // Options 10 and 11 wait for the package's initialisation.
+    EXPECT_TRUE(component.requestSelvarLiquid2flash);
+    EXPECT_EQ(component.doOrderPhases, orderPhases);
+
+    EXPECT_FALSE(recallOptionsAfterInit(kAdapterText, component));
+    EXPECT_EQ(component.doOrderPhases, orderPhases);
+    EXPECT_TRUE(component.requestSelvarLiquid2flash);  // applied by the caller, not stored
+  }
+}
+
+TEST(PackageOptions, recall_reads_what_save_wrote_for_every_combination) {
+  for (unsigned bits = 0; bits < (1u << kPackageOptionCount); ++bits) {
+    PackageOptions saved;
+    for (std::size_t i = 0; i < kPackageOptionCount; ++i)
+      saved.set(kPackageOptionsInOrder[i], (bits >> i) & 1u);
+    std::u16string list = kAdapterText;
+    ASSERT_TRUE(appendOptionRecords(list, saved));
+
+    PackageOptions read = inverted(saved);
+    recallOptionsBeforeInit(list, read.component, read.routing);
+    const bool request = recallOptionsAfterInit(list, read.component);
+    EXPECT_EQ(request, saved.component.requestSelvarLiquid2flash);
+    read.component.requestSelvarLiquid2flash = request;
+    ASSERT_EQ(describe(read), describe(saved));
+  }
+}
+
+TEST(PackageOptions, recall_of_older_damaged_or_cut_texts) {
+  // A text with only some of the records, values as any writer may have put them.
+  const std::u16string older =
+      u"  4 :coravlAdapter : 1 : 1 , treatAsHypos : 1 : 2 , logCritErrors : 3 : 0.0 , "
+      u"doOrderPhases : 4 : true , ";
+  PackageOptions o;
+  o.component.doOrderPhases = true;
+  recallOptions(older, o, P::TreatAsHypos, P::DoOrderPhases);
+  EXPECT_EQ(describe(o), "10010010100");  // "true" reads as 0
+
+  // Records an adapter handed back from an earlier recall come before the new ones.
+  std::u16string echoed = kAdapterText;
+  ASSERT_TRUE(appendOptionRecords(echoed, inverted(PackageOptions{})));
+  ASSERT_TRUE(appendOptionRecords(echoed, PackageOptions{}));
+  PackageOptions fromEcho = inverted(PackageOptions{});
+  recallOptions(echoed, fromEcho, P::TreatAsHypos, P::DoOrderPhases);
+  EXPECT_EQ(describe(fromEcho), describe(PackageOptions{}));
+
+  // Every cut of a saved text gives, per option, the saved value or the default; saved values
+  // are the opposite of the defaults so that the two can be told apart.
+  PackageOptions saved;
+  for (P p : kPackageOptionsInOrder) saved.set(p, !recallDefault(p, PackageOptions{}));
+  std::u16string full = kAdapterText;
+  ASSERT_TRUE(appendOptionRecords(full, saved));
+  for (std::size_t n = 0; n <= full.size(); ++n) {
+    const std::u16string cut = full.substr(0, n);
+    PackageOptions read;
+    recallOptions(cut, read, P::TreatAsHypos, P::DoOrderPhases);
+    for (P p : kPackageOptionsInOrder) {
+      const std::u16string key = comlite::utf8ToUtf16(optionKey(p));
+      const std::size_t valueEnd =
+          full.find(u", " + key + u" : ") + 2 + key.size() + 3 + 1 + 3 + (saved.get(p) ? 2 : 1);
+      EXPECT_EQ(read.get(p), n >= valueEnd ? saved.get(p) : recallDefault(p, PackageOptions{}))
+          << optionKey(p) << " cut at " << n;
+    }
+  }
+}
+
+TEST(PackageOptions, first_setup_orders_phases_for_one_package) {
+  EXPECT_TRUE(ordersPhasesOnFirstSetup(u"COVantelPropSys.CVantelPropSys"));
+  EXPECT_TRUE(ordersPhasesOnFirstSetup(u"covantelpropsys.cvantelpropsys"));
+  EXPECT_FALSE(ordersPhasesOnFirstSetup(u"COVantelPropSys.CVantelPropSys.1"));
+  EXPECT_FALSE(ordersPhasesOnFirstSetup(u""));
+}
+
+class PackageSave : public coravl_test::ReporterFixture {
+ protected:
+  ComPtr<FakeAdapter> m_adapter = ComPtr<FakeAdapter>::attach(comlite::makeObject<FakeAdapter>());
+  //! The in-out argument, holding a string the callee must free.
+  BSTR m_saveinfo = comlite::bstrFromUtf8("left from before");
+  void TearDown() override {
+    SysFreeString(m_saveinfo);
+    ReporterFixture::TearDown();
+  }
+
+  //! Runs savePackage; the status of the ComError it raises, or S_OK.
+  HRESULT raised(IPackageAdapter* adapter) {
+    try {
+      EXPECT_EQ(savePackage(adapter, PackageOptions{}, &m_saveinfo), S_OK);
+    } catch (const comlite::ComError& e) {
+      EXPECT_EQ(e.iid(), IPackageAdapter::kIID);
+      EXPECT_EQ(m_saveinfo, nullptr);
+      return e.status();
+    }
+    return S_OK;
+  }
+};
+
+TEST_F(PackageSave, returns_the_adapter_text_followed_by_the_options) {
+  m_adapter->saveText = kAdapterText;
+  PackageOptions options;
+  options.component.doOrderPhases = true;
+  ASSERT_EQ(savePackage(m_adapter.get(), options, &m_saveinfo), S_OK);
+  const std::u16string lastDefault = u"doOrderPhases : 1 : 0 , ";
+  EXPECT_EQ(comlite::bstrView(m_saveinfo),
+            u" 14 :" + kAdapterText.substr(5) +
+                kDefaultRecords.substr(0, kDefaultRecords.size() - lastDefault.size()) +
+                u"doOrderPhases : 2 : -1 , ");
+  EXPECT_EQ(m_adapter->saveCalls, 1);
+
+  m_adapter->saveText = std::nullopt;  // an absent text is an empty list
+  ASSERT_EQ(raised(m_adapter.get()), S_OK);
+  EXPECT_EQ(comlite::bstrView(m_saveinfo), u" 11 :" + kDefaultRecords);
+}
+
+TEST_F(PackageSave, failures_raise_for_the_adapter_and_leave_saveinfo_null) {
+  m_adapter->saveText = kAdapterText;
+  m_adapter->saveStatus = E_UNEXPECTED;
+  EXPECT_EQ(raised(m_adapter.get()), E_UNEXPECTED);
+
+  m_adapter->saveStatus = S_OK;
+  m_adapter->saveText = u"not a record list";
+  EXPECT_EQ(raised(m_adapter.get()), E_FAIL);
+
+  EXPECT_EQ(raised(nullptr), E_POINTER);
+
+  const int calls = m_adapter->saveCalls;
+  EXPECT_EQ(savePackage(m_adapter.get(), PackageOptions{}, nullptr), E_POINTER);
+  EXPECT_EQ(m_adapter->saveCalls, calls);
+}
+
+TEST_F(PackageSave, applied_routing_flags_switch_the_reporter_channels) {
+  auto reporter = makeRavl();
+  ComponentOptions component;
+  PackageOptions options;
+  options.component.allowSubsets = true;
+  options.routing.popUpCritErrors = false;
+  options.routing.logCritErrors = false;
+  applyOptions(options, component, reporter->routingFlags());
+  EXPECT_TRUE(component.allowSubsets);
+  EXPECT_FALSE(reporter->routingFlags().popUpOpen(2));
+  EXPECT_FALSE(reporter->routingFlags().logOpen(2));
+  EXPECT_TRUE(reporter->routingFlags().traceOpen(2));
+}
+
+}  // namespace
