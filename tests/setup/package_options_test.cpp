@@ -8,7 +8,6 @@
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/hresult.h"
-#include "errors/reporter_fixture.h"
 #include "setup/option_records.h"
 #include "setup/setup_fakes.h"
 
@@ -97,18 +96,8 @@ TEST(PackageOptions, recall_without_records_gives_the_defaults) {
     ComponentOptions component{true, true, true, true, orderPhases};
     RoutingFlags routing{false, true, true, false, true, false};
     recallOptionsBeforeInit(kAdapterText, component, routing);
-    EXPECT_FALSE(component.treatAsHypos);
-    EXPECT_FALSE(component.allowSubsets);
-    EXPECT_FALSE(component.freeCompounds);
-    EXPECT_TRUE(routing.traceRecovErrors);
-    EXPECT_FALSE(routing.logRecovErrors);
-    EXPECT_FALSE(routing.popUpRecovErrors);
-    EXPECT_TRUE(routing.traceCritErrors);
-    EXPECT_FALSE(routing.logCritErrors);
-    EXPECT_TRUE(routing.popUpCritErrors);
     // Options 10 and 11 wait for the package's initialisation.
-    EXPECT_TRUE(component.requestSelvarLiquid2flash);
-    EXPECT_EQ(component.doOrderPhases, orderPhases);
+    EXPECT_EQ(describe({component, routing}), std::string("0001001011") + "01"[orderPhases]);
 
     EXPECT_FALSE(recallOptionsAfterInit(kAdapterText, component));
     EXPECT_EQ(component.doOrderPhases, orderPhases);
@@ -133,7 +122,7 @@ TEST(PackageOptions, recall_reads_what_save_wrote_for_every_combination) {
   }
 }
 
-TEST(PackageOptions, recall_of_older_damaged_or_cut_texts) {
+TEST(PackageOptions, recall_of_older_texts_and_of_records_an_adapter_handed_back) {
   // A text with only some of the records, values as any writer may have put them.
   const std::u16string older =
       u"  4 :coravlAdapter : 1 : 1 , treatAsHypos : 1 : 2 , logCritErrors : 3 : 0.0 , "
@@ -150,25 +139,6 @@ TEST(PackageOptions, recall_of_older_damaged_or_cut_texts) {
   PackageOptions fromEcho = inverted(PackageOptions{});
   recallOptions(echoed, fromEcho, P::TreatAsHypos, P::DoOrderPhases);
   EXPECT_EQ(describe(fromEcho), describe(PackageOptions{}));
-
-  // Every cut of a saved text gives, per option, the saved value or the default; saved values
-  // are the opposite of the defaults so that the two can be told apart.
-  PackageOptions saved;
-  for (P p : kPackageOptionsInOrder) saved.set(p, !recallDefault(p, PackageOptions{}));
-  std::u16string full = kAdapterText;
-  ASSERT_TRUE(appendOptionRecords(full, saved));
-  for (std::size_t n = 0; n <= full.size(); ++n) {
-    const std::u16string cut = full.substr(0, n);
-    PackageOptions read;
-    recallOptions(cut, read, P::TreatAsHypos, P::DoOrderPhases);
-    for (P p : kPackageOptionsInOrder) {
-      const std::u16string key = comlite::utf8ToUtf16(optionKey(p));
-      const std::size_t valueEnd =
-          full.find(u", " + key + u" : ") + 2 + key.size() + 3 + 1 + 3 + (saved.get(p) ? 2 : 1);
-      EXPECT_EQ(read.get(p), n >= valueEnd ? saved.get(p) : recallDefault(p, PackageOptions{}))
-          << optionKey(p) << " cut at " << n;
-    }
-  }
 }
 
 TEST(PackageOptions, first_setup_orders_phases_for_one_package) {
@@ -178,15 +148,12 @@ TEST(PackageOptions, first_setup_orders_phases_for_one_package) {
   EXPECT_FALSE(ordersPhasesOnFirstSetup(u""));
 }
 
-class PackageSave : public coravl_test::ReporterFixture {
+class PackageSave : public ::testing::Test {
  protected:
   ComPtr<FakeAdapter> m_adapter = ComPtr<FakeAdapter>::attach(comlite::makeObject<FakeAdapter>());
   //! The in-out argument, holding a string the callee must free.
   BSTR m_saveinfo = comlite::bstrFromUtf8("left from before");
-  void TearDown() override {
-    SysFreeString(m_saveinfo);
-    ReporterFixture::TearDown();
-  }
+  void TearDown() override { SysFreeString(m_saveinfo); }
 
   //! Runs savePackage; the status of the ComError it raises, or S_OK.
   HRESULT raised(IPackageAdapter* adapter) {
@@ -232,20 +199,6 @@ TEST_F(PackageSave, failures_raise_for_the_adapter_and_leave_saveinfo_null) {
   const int calls = m_adapter->saveCalls;
   EXPECT_EQ(savePackage(m_adapter.get(), PackageOptions{}, nullptr), E_POINTER);
   EXPECT_EQ(m_adapter->saveCalls, calls);
-}
-
-TEST_F(PackageSave, applied_routing_flags_switch_the_reporter_channels) {
-  auto reporter = makeRavl();
-  ComponentOptions component;
-  PackageOptions options;
-  options.component.allowSubsets = true;
-  options.routing.popUpCritErrors = false;
-  options.routing.logCritErrors = false;
-  applyOptions(options, component, reporter->routingFlags());
-  EXPECT_TRUE(component.allowSubsets);
-  EXPECT_FALSE(reporter->routingFlags().popUpOpen(2));
-  EXPECT_FALSE(reporter->routingFlags().logOpen(2));
-  EXPECT_TRUE(reporter->routingFlags().traceOpen(2));
 }
 
 }  // namespace
