@@ -111,7 +111,8 @@ void recallOptionsBeforeInit(std::u16string_view list, ComponentOptions& compone
 bool recallOptionsAfterInit(std::u16string_view list, ComponentOptions& component);
 
 //! Makes `options` take effect: the component's options and the reporter's routing flags
-//! (CCOError::routingFlags()).
+//! (CCOError::routingFlags()). A changed second-liquid request also needs
+//! applySecondLiquidRequest, which recomputes the flash specification names.
 void applyOptions(const PackageOptions& options, ComponentOptions& component,
                   RoutingFlags& routing);
 
