@@ -4,6 +4,7 @@
 //! is asked and answers with the values it holds.
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "comlite/bstr.h"
@@ -14,33 +15,31 @@
 
 namespace calctest {
 
-inline comlite::Variant stringArray(const std::vector<std::string>& items) {
+//! A 1-D array (lower bound 0) of `vt` elements; strings are given as UTF-8.
+template <class T>
+comlite::Variant makeArray(VARTYPE vt, const std::vector<T>& items) {
   comlite::Variant v;
-  v.vt = static_cast<VARTYPE>(VT_ARRAY | VT_BSTR);
-  v.parray = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
+  v.vt = static_cast<VARTYPE>(VT_ARRAY | vt);
+  v.parray = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(items.size()));
   for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
-    comlite::Bstr s(items[i]);
-    SafeArrayPutElement(v.parray, &i, s.get());
+    if constexpr (std::is_same_v<T, std::string>) {
+      comlite::Bstr s(items[i]);
+      SafeArrayPutElement(v.parray, &i, s.get());
+    } else {
+      T item = items[i];
+      SafeArrayPutElement(v.parray, &i, &item);
+    }
   }
   return v;
 }
-
-inline comlite::Variant doubleArray(const std::vector<double>& items) {
-  comlite::Variant v;
-  v.vt = static_cast<VARTYPE>(VT_ARRAY | VT_R8);
-  v.parray = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(items.size()));
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
-    SafeArrayPutElement(v.parray, &i, &const_cast<double&>(items[i]));
-  return v;
+inline comlite::Variant stringArray(const std::vector<std::string>& items) {
+  return makeArray(VT_BSTR, items);
 }
-
+inline comlite::Variant doubleArray(const std::vector<double>& items) {
+  return makeArray(VT_R8, items);
+}
 inline comlite::Variant longArray(const std::vector<LONG>& items) {
-  comlite::Variant v;
-  v.vt = static_cast<VARTYPE>(VT_ARRAY | VT_I4);
-  v.parray = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(items.size()));
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
-    SafeArrayPutElement(v.parray, &i, &const_cast<LONG&>(items[i]));
-  return v;
+  return makeArray(VT_I4, items);
 }
 
 inline std::vector<std::string> strings(const VARIANT& v) {
