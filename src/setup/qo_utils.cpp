@@ -248,6 +248,14 @@ void QoUtils::resetForTests() {
   for (auto& c : f.casNumbers) c.reset();
 }
 
+void QoUtils::setVersionsForTests(LONG hostVersion, LONG companionVersion) {
+  ProcessFacts& f = facts();
+  std::lock_guard lock(f.mutex);
+  f.computed = true;
+  f.hostVersion = hostVersion;
+  f.companionVersion = companionVersion;
+}
+
 void QoUtils::ensureComputed() {
   ProcessFacts& f = facts();
   std::lock_guard lock(f.mutex);

@@ -77,6 +77,8 @@ class QoUtils {
 
   //! FOR TESTS ONLY: forgets everything computed, as in a fresh process.
   static void resetForTests();
+  //! FOR TESTS ONLY: takes these versions as computed (the CAS-number file is not read).
+  static void setVersionsForTests(LONG hostVersion, LONG companionVersion);
 
  private:
   static void ensureComputed();

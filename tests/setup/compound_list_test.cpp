@@ -1,0 +1,713 @@
+//! CompoundList: identification, the position map, removals and exchanges, supported compounds,
+//! the compound gate and constants of hypothetical compounds, with recording fakes; and the
+//! constants of a hypothetical compound handed from the real Peng-Robinson package, through
+//! the real adapter, to a real host compound.
+
+#include "setup/compound_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/creation.h"
+#include "comlite/error_info.h"
+#include "comlite/object.h"
+#include "comlite/safearray.h"
+#include "errors/ravl_error.h"
+#include "outside/adapter.h"
+#include "outside/capeopen_thermo.h"
+#include "outside/mat_obj.h"
+#include "outside/ravelin_arrays.h"
+#include "outside/ravelin_compounds.h"
+#include "outside/ravelin_ids.h"
+#include "outside/ravelin_registry.h"
+#include "setup/qo_utils.h"
+#include "support/module_fixture.h"
+#include "vocabulary/property_factory.h"
+
+using comlite::Bstr;
+using comlite::ComPtr;
+using comlite::Variant;
+
+namespace {
+
+Variant strs(const std::vector<std::string>& items) {
+  Variant v;
+  v.vt = VT_ARRAY | VT_BSTR;
+  v.parray = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
+  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
+    SafeArrayPutElement(v.parray, &i, Bstr(items[static_cast<std::size_t>(i)]).get());
+  return v;
+}
+Variant nums(const std::vector<double>& items) {
+  Variant v;
+  v.vt = VT_ARRAY | VT_R8;
+  v.parray = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(items.size()));
+  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
+    SafeArrayPutElement(v.parray, &i, const_cast<double*>(&items[static_cast<std::size_t>(i)]));
+  return v;
+}
+template <class T>
+std::vector<T> listOf(const VARIANT& v) {
+  std::vector<T> out;
+  if (!(v.vt & VT_ARRAY) || !v.parray) return out;
+  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      BSTR s = nullptr;
+      SafeArrayGetElement(v.parray, &i, &s);
+      out.push_back(comlite::bstrToUtf8(s));
+      SysFreeString(s);
+    } else {
+      T x{};
+      SafeArrayGetElement(v.parray, &i, &x);
+      out.push_back(x);
+    }
+  }
+  return out;
+}
+using Names = std::vector<std::string>;
+
+//! Records what the list gives the adapter; constants come from `constants`.
+class RecordingAdapter : public comlite::ComObject<RecordingAdapter, IPackageAdapter> {
+ public:
+  std::vector<std::vector<double>> idWrites;
+  std::vector<Names> fluidLists;
+  std::vector<LONG> constantIndexes;
+  std::map<std::string, double> constants;
+  HRESULT setValueStatus = S_OK, fluidStatus = S_OK;
+
+  HRESULT SetValue(BSTR, VARIANT v) override {
+    idWrites.push_back(listOf<double>(v));
+    return setValueStatus;
+  }
+  HRESULT SetFluidPackageCompounds(VARIANT v) override {
+    fluidLists.push_back(listOf<std::string>(v));
+    return fluidStatus;
+  }
+  HRESULT GetCompoundConstant(BSTR id, LONG index, double* value) override {
+    constantIndexes.push_back(index);
+    auto it = constants.find(comlite::bstrToUtf8(id));
+    if (it == constants.end()) return comlite::setErrorInfo("no value", "pkg"), E_FAIL;
+    *value = it->second;
+    return S_OK;
+  }
+  HRESULT GetPackageList(VARIANT*) override { return E_UNEXPECTED; }
+  HRESULT SelectPackage(IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT CreatePropPackage(IDispatch**, IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT GetMaterialObject(IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT GetValue(BSTR, VARIANT*) override { return E_UNEXPECTED; }
+  HRESULT Save(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT Recall(BSTR, VARIANT_BOOL*) override { return E_UNEXPECTED; }
+  HRESULT SetWindow(LONGLONG) override { return E_UNEXPECTED; }
+  HRESULT GetWindow(LONGLONG*) override { return E_UNEXPECTED; }
+  HRESULT GetSelectedPackage(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT ReleaseResources() override { return E_UNEXPECTED; }
+  HRESULT GetCallerName(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT SetCallerName(BSTR) override { return E_UNEXPECTED; }
+};
+
+//! Records SetState (reading `count` composition values); nothing else is expected.
+class RecordingMaterial : public comlite::ComObject<RecordingMaterial, IMatObj> {
+ public:
+  struct State {
+    double T, P;
+    std::vector<double> x;
+    LONG phase;
+  };
+  std::vector<State> states;
+  std::size_t count = 0;
+  HRESULT status = S_OK;
+
+  HRESULT SetState(double T, double P, const double* x, LONG phase) override {
+    states.push_back({T, P, std::vector<double>(x, x + count), phase});
+    return status;
+  }
+  HRESULT PutproxyPtr(ICapeDiagnostics*) override { return E_UNEXPECTED; }
+  HRESULT SetPackage(IDispatch*) override { return E_UNEXPECTED; }
+  HRESULT GetPackage(IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT GetPhaseLabel(LONG, BSTR*) override { return E_UNEXPECTED; }
+  HRESULT GetPhaseIndex(BSTR, LONG*) override { return E_UNEXPECTED; }
+  HRESULT GetNumValues(LONG, LONG*) override { return E_UNEXPECTED; }
+  HRESULT ClearState() override { return E_UNEXPECTED; }
+  HRESULT GetPropertyName(LONG, BSTR*) override { return E_UNEXPECTED; }
+  HRESULT GetProxyPtr(ICapeDiagnostics**) override { return E_UNEXPECTED; }
+  HRESULT GetValue(LONG, LONG, double*) override { return E_UNEXPECTED; }
+  HRESULT GetValues(LONG, LONG, VARIANT*) override { return E_UNEXPECTED; }
+  HRESULT SetValues(LONG, LONG, VARIANT) override { return E_UNEXPECTED; }
+  HRESULT CalcSinglePhaseProps(VARIANT, BSTR, BSTR) override { return E_UNEXPECTED; }
+  HRESULT GetState(double*, double*, double*, LONG) override { return E_UNEXPECTED; }
+  HRESULT GetPhaseStatus(LONG, LONG*) override { return E_UNEXPECTED; }
+  HRESULT SetPhaseStatus(LONG, LONG) override { return E_UNEXPECTED; }
+  HRESULT SetValue(LONG, LONG, const double*) override { return E_UNEXPECTED; }
+  HRESULT GetCompoundCount(LONG*) override { return E_UNEXPECTED; }
+  HRESULT Flash(LONG) override { return E_UNEXPECTED; }
+  HRESULT CalcTwoPhaseProps(VARIANT, VARIANT) override { return E_UNEXPECTED; }
+  HRESULT GetFlashSpecification(LONG, VARIANT*, VARIANT*, BSTR*) override { return E_UNEXPECTED; }
+};
+
+class RecordingArray
+    : public comlite::ComObject<RecordingArray, IRealArrayDisp, IIntegerArrayDisp> {
+ public:
+  std::vector<LONG> sizes;
+  HRESULT status = S_OK;
+  HRESULT SetSize(LONG n) override { return sizes.push_back(n), status; }
+  HRESULT get_Count(LONG*) override { return E_UNEXPECTED; }
+  HRESULT get_IthValue(LONG, double*) override { return E_UNEXPECTED; }
+  HRESULT put_IthValue(LONG, double) override { return E_UNEXPECTED; }
+  HRESULT get_IthValue(LONG, LONG*) override { return E_UNEXPECTED; }
+  HRESULT put_IthValue(LONG, LONG) override { return E_UNEXPECTED; }
+};
+
+//! A host compound: identity, constants set through the setting interface, committed edits.
+class FakeCompound : public comlite::ComObject<FakeCompound, IRvlCompound, IRvlComponent,
+                                               IRvlCompoundConstants, IRvlCompoundModification> {
+ public:
+  FakeCompound(const char* name, const char* cas, LONG id) : name(name), cas(cas), id(id) {}
+  const char* name;  //!< nullptr: absent
+  const char* cas;
+  LONG id;
+  HRESULT idStatus = S_OK, setStatus = S_OK, queryStatus = S_OK;
+  std::vector<std::pair<std::string, double>> set;
+  std::vector<LONG> endEdits;
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (FAILED(queryStatus)) return *ppv = nullptr, queryStatus;
+    return ComObject::QueryInterface(riid, ppv);
+  }
+  HRESULT get_Name(BSTR* s) override { return *s = name ? Bstr(name).detach() : nullptr, S_OK; }
+  HRESULT get_CASNumber(BSTR* s) override { return *s = Bstr(cas).detach(), S_OK; }
+  HRESULT get_IDNumber(LONG* n) override { return *n = id, idStatus; }
+  HRESULT GetPropertyValue(BSTR, double, double, double* v) override { return *v = 30.0, S_OK; }
+  HRESULT SetConstant(BSTR code, LONG, double v) override {
+    set.emplace_back(comlite::bstrToUtf8(code), v);
+    return setStatus;
+  }
+  HRESULT EndEdit(LONG cancel) override { return endEdits.push_back(cancel), S_OK; }
+  HRESULT GetNormalBoilingPoint(double, double, double*) override { return E_UNEXPECTED; }
+  HRESULT GetMolecularWeight(double, double, double*) override { return E_UNEXPECTED; }
+  HRESULT get_Formula(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT get_IsHypothetical(VARIANT_BOOL*) override { return E_UNEXPECTED; }
+  HRESULT ClearConstant(BSTR) override { return E_UNEXPECTED; }
+  HRESULT get_Modified(VARIANT_BOOL*) override { return E_UNEXPECTED; }
+  HRESULT BeginEdit() override { return E_UNEXPECTED; }
+};
+
+//! A host registry that knows every name.
+class AnyNameRegistry : public comlite::ComObject<AnyNameRegistry, IPropertyEnumerationRegistry> {
+ public:
+  HRESULT GetPropertyID(BSTR, LONG* id) override { return *id = ++m_next, S_OK; }
+  HRESULT FindPropertyID(BSTR, LONG* id, LONG) override { return *id = ++m_next, S_OK; }
+  HRESULT GetPropertyName(LONG, BSTR*) override { return E_NOTIMPL; }
+  HRESULT get_Count(LONG* n) override { return *n = m_next, S_OK; }
+
+ private:
+  LONG m_next = 0;
+};
+
+struct PackageCompound {
+  std::string id, qoName, cas;
+  double idNumber;
+};
+
+class CompoundListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QoUtils::setVersionsForTests(0, 0);
+    m_reporter = std::make_unique<CCORavlError>(1e-30);
+    package({{"methane", "Methane", "74-82-8", 2},
+             {"ethane", "Ethane", "74-84-0", 0},
+             {"water", "Water", "7732-18-5", 0}});
+    m_env.notices.clear();  // the reporter's own creation notices
+  }
+  void TearDown() override { QoUtils::resetForTests(); }
+
+  void package(const std::vector<PackageCompound>& compounds) {
+    Names ids, qo, cas;
+    std::vector<double> numbers;
+    for (const auto& c : compounds) {
+      ids.push_back(c.id), qo.push_back(c.qoName), cas.push_back(c.cas);
+      numbers.push_back(c.idNumber);
+    }
+    m_ids = strs(ids), m_qo = strs(qo), m_cas = strs(cas), m_numbers = nums(numbers);
+    m_count = static_cast<LONG>(compounds.size());
+    m_material->count = compounds.size();
+    m_x0.assign(compounds.size(), 0.5), m_x1.assign(compounds.size(), 0.5);
+    m_list = std::make_unique<CompoundList>(
+        *m_reporter, PackageCompoundLists{m_numbers, m_cas, m_ids, m_qo, m_count},
+        CompoundOptions{m_hypos, m_free, m_subsets});
+  }
+  CompoundLinks links() {
+    return {m_adapter.get(),
+            m_ints.get(),
+            m_reals1.get(),
+            m_reals2.get(),
+            m_material.get(),
+            m_x0,
+            m_x1};
+  }
+  static IDispatch* disp(const ComPtr<FakeCompound>& c) {
+    return static_cast<IRvlCompound*>(c.get());
+  }
+  HRESULT add(const ComPtr<FakeCompound>& c) { return m_list->addLastCompound(links(), disp(c)); }
+  HRESULT add(const char* name, const char* cas, LONG id) {
+    return add(ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>(name, cas, id)));
+  }
+  std::vector<LONG> map(std::size_t n) const {
+    return {m_list->positionMap().begin(), m_list->positionMap().begin() + n};
+  }
+  std::string notices() const {
+    std::string all;
+    for (const auto& n : m_env.notices) all += n.text + "\n";
+    return all;
+  }
+
+  testsupport::ModuleEnvironment m_env;
+  std::unique_ptr<CCORavlError> m_reporter;
+  Variant m_ids, m_qo, m_cas, m_numbers;
+  LONG m_count = 0;
+  bool m_hypos = false, m_free = false, m_subsets = false;
+  ComPtr<RecordingAdapter> m_adapter =
+      ComPtr<RecordingAdapter>::attach(comlite::makeObject<RecordingAdapter>());
+  ComPtr<RecordingMaterial> m_material =
+      ComPtr<RecordingMaterial>::attach(comlite::makeObject<RecordingMaterial>());
+  ComPtr<RecordingArray> m_ints =
+      ComPtr<RecordingArray>::attach(comlite::makeObject<RecordingArray>());
+  ComPtr<RecordingArray> m_reals1 =
+      ComPtr<RecordingArray>::attach(comlite::makeObject<RecordingArray>());
+  ComPtr<RecordingArray> m_reals2 =
+      ComPtr<RecordingArray>::attach(comlite::makeObject<RecordingArray>());
+  std::vector<double> m_x0, m_x1;
+  std::unique_ptr<CompoundList> m_list;
+};
+
+}  // namespace
+
+TEST_F(CompoundListTest, options_decide_whether_the_compound_count_can_change) {
+  INT status = -1;
+  EXPECT_EQ(m_list->canNumbCompChange(&status), S_OK);
+  EXPECT_EQ(status, 0);
+  m_subsets = true;
+  m_list->canNumbCompChange(&status);
+  EXPECT_EQ(status, 1);
+  m_subsets = false, m_free = true;
+  m_list->canNumbCompChange(&status);
+  EXPECT_EQ(status, 1);
+  INT n = -1;
+  Variant ids, names, cas;
+  BSTR idName = nullptr;
+  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, &idName, &cas), S_OK);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(ids.vt, VT_EMPTY);
+  EXPECT_TRUE(m_adapter->idWrites.empty());
+  EXPECT_EQ(m_list->canNumbCompChange(nullptr), E_POINTER);
+}
+
+TEST_F(CompoundListTest, supported_compounds_offer_unknown_ids_as_hypothetical) {
+  INT n = 0;
+  Variant ids, names, cas;
+  Bstr idName;
+  ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{2, -2, -2}));
+  EXPECT_EQ(listOf<std::string>(names), (Names{"methane", "ethane*", "water*"}));
+  EXPECT_EQ(idName.utf8(), "CASN");
+  EXPECT_EQ(listOf<std::string>(cas), (Names{"74-82-8", "74-84-0", "7732-18-5"}));
+  ASSERT_EQ(m_adapter->idWrites.size(), 1u);
+  EXPECT_EQ(m_adapter->idWrites[0], (std::vector<double>{2, -2, -2}));
+
+  // Every compound with treatAsHypos.
+  m_hypos = true;
+  ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
+  EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{-2, -2, -2}));
+  EXPECT_EQ(listOf<std::string>(names)[0], "methane*");
+  EXPECT_EQ(m_adapter->idWrites.back(), (std::vector<double>{-2, -2, -2}));
+}
+
+TEST_F(CompoundListTest, refused_id_write_back_leaves_the_other_outs_alone) {
+  m_adapter->setValueStatus = ECapeUnknownHR;
+  INT n = 0;
+  Variant ids, names, cas;
+  Bstr idName("kept");
+  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas),
+            ECapeUnknownHR);
+  EXPECT_EQ(listOf<std::string>(names)[1], "ethane*");
+  EXPECT_EQ(idName.get(), nullptr);  // out() freed it; nothing new was written
+  EXPECT_EQ(cas.vt, VT_EMPTY);
+  EXPECT_NE(notices().find("Unexpected error"), std::string::npos);
+}
+
+TEST_F(CompoundListTest, additions_identify_by_cas_number_then_by_name_and_refresh) {
+  ASSERT_EQ(add("Water", "7732-18-5", 62), S_OK);  // by CAS number
+  ASSERT_EQ(add("ETHANE*  ", "", 25), S_OK);       // by name, trimmed
+  EXPECT_EQ(m_list->compounds(), (Names{"Water", "ETHANE*"}));
+  EXPECT_EQ(map(3), (std::vector<LONG>{2, 1, -1}));
+  EXPECT_EQ(m_list->mappedCount(), 2);
+  EXPECT_EQ(listOf<double>(m_numbers), (std::vector<double>{2, 25, 62}));
+  ASSERT_EQ(m_adapter->fluidLists.size(), 2u);
+  EXPECT_EQ(m_adapter->fluidLists[1], (Names{"Water", "ETHANE*"}));
+  EXPECT_EQ(listOf<std::string>(m_list->userSelectedCompQoNames()), (Names{"Water", "ETHANE*"}));
+  ASSERT_EQ(m_material->states.size(), 6u);
+  EXPECT_EQ(m_material->states[3].phase, 4);  // Liquid, Vapor, Overall
+  EXPECT_EQ(m_material->states[4].phase, 3);
+  EXPECT_EQ(m_material->states[5].phase, 1);
+  EXPECT_EQ(m_material->states[5].T, 300.0);
+  EXPECT_EQ(m_material->states[5].P, 100000.0);
+  EXPECT_EQ(m_material->states[5].x, (std::vector<double>{0, 0, 0.5}));
+  EXPECT_EQ(m_x1, (std::vector<double>{0, 0, 0.5}));
+  EXPECT_EQ(m_ints->sizes, (std::vector<LONG>{3, 3}));
+  EXPECT_EQ(m_reals2->sizes, (std::vector<LONG>{1, 2}));
+  INT n = 0;
+  m_list->getNumbCompounds(&n);
+  EXPECT_EQ(n, 2);
+  QoUtils::setVersionsForTests(0, 250);
+  m_list->getNumbCompounds(&n);
+  EXPECT_EQ(n, 3);
+  EXPECT_TRUE(m_env.notices.empty()) << notices();
+}
+
+TEST_F(CompoundListTest, a_compound_that_cannot_be_identified_keeps_its_position_free) {
+  ASSERT_EQ(add("Methane", "74-82-8", 2), S_OK);
+  EXPECT_EQ(add("Argon", "7440-37-1", 7), E_FAIL);
+  EXPECT_NE(notices().find("Component 'Ethane' (position: 1) coud not be identified. Remove it "
+                           "and try again."),
+            std::string::npos)
+      << notices();
+  EXPECT_EQ(m_list->compounds().size(), 1u);
+  ASSERT_EQ(add("Ethane", "", 3), S_OK);
+  EXPECT_EQ(map(2), (std::vector<LONG>{0, 1}));
+}
+
+TEST_F(CompoundListTest, missing_host_data_falls_back_on_the_package_entry_at_that_position) {
+  ASSERT_EQ(add(nullptr, "", 0), S_OK);
+  EXPECT_NE(notices().find("identifying compounds. Simulator didn't provide correct DaltrixID, "
+                           "Name or CASN values. Assuming user selected all compounds in package"),
+            std::string::npos);
+  EXPECT_EQ(m_list->compounds(), (Names{"Methane"}));
+  m_env.notices.clear();
+  QoUtils::setVersionsForTests(0, 250);  // inside the companion application: silent
+  ASSERT_EQ(add("Ethane", "", 40001), S_OK);
+  EXPECT_TRUE(m_env.notices.empty()) << notices();
+  EXPECT_EQ(listOf<double>(m_numbers)[1], -2);
+}
+
+TEST_F(CompoundListTest, too_many_compounds_for_the_package_are_refused) {
+  for (const char* cas : {"74-82-8", "74-84-0", "7732-18-5"}) ASSERT_EQ(add("x", cas, 1), S_OK);
+  EXPECT_EQ(add("x", "74-82-8", 1), E_FAIL);
+  EXPECT_NE(notices().find("adding a compound to the fluid package. The simulator is trying to add "
+                           "more compounds (4) than the list provided by the CAPE-OPEN package "
+                           "(3). If you were modifying a hypothetical compound properties, the "
+                           "workaround consists in  recreating the fluid package and modifying "
+                           "the property before saving and reloading the case."),
+            std::string::npos)
+      << notices();
+  EXPECT_EQ(m_list->compounds().size(), 3u);
+}
+
+TEST_F(CompoundListTest, the_300th_compound_blocks_calculations_until_the_list_changes) {
+  std::vector<PackageCompound> many;
+  for (int i = 0; i < 310; ++i)
+    many.push_back({"c" + std::to_string(i), "C" + std::to_string(i), std::to_string(i), 1});
+  package(many);
+  for (int i = 0; i < 299; ++i) ASSERT_EQ(add("x", std::to_string(i).c_str(), 1), S_OK) << i;
+  EXPECT_EQ(m_list->compoundGate(CompoundList::kCalculationOperation), S_OK);
+  EXPECT_EQ(add("x", "299", 1), E_FAIL);
+  EXPECT_FALSE(m_list->listValid());
+  EXPECT_NE(notices().find("You have reached the maximum limit of chemical compounds"),
+            std::string::npos);
+  m_env.notices.clear();
+  EXPECT_EQ(m_list->compoundGate(CompoundList::kCalculationOperation), E_FAIL);
+  EXPECT_NE(notices().find("Warning while calculating properties. . You have reached the "
+                           "maximum limit"),
+            std::string::npos)
+      << notices();
+  m_env.notices.clear();
+  EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), E_FAIL);
+  EXPECT_TRUE(m_env.notices.empty());  // shown once only
+  EXPECT_EQ(m_list->removeCompoundi(links(), 5), S_OK);
+  EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), S_OK);
+}
+
+TEST_F(CompoundListTest, removal_and_exchange_keep_the_map_with_the_list) {
+  for (const char* cas : {"7732-18-5", "74-82-8", "74-84-0"}) ASSERT_EQ(add("x", cas, 1), S_OK);
+  ASSERT_EQ(map(3), (std::vector<LONG>{2, 0, 1}));
+  EXPECT_EQ(m_list->exchangeCompounds(links(), 1, 1), S_OK);
+  EXPECT_EQ(m_list->exchangeCompounds(links(), 0, 5), CompoundList::kInvalidPosition);
+  EXPECT_EQ(m_list->exchangeCompounds(links(), -1, 0), CompoundList::kInvalidPosition);
+  EXPECT_FALSE(m_list->listEdited());
+  const auto refreshes = m_adapter->fluidLists.size();
+  ASSERT_EQ(m_list->removeCompoundi(links(), 0), S_OK);
+  EXPECT_EQ(map(3), (std::vector<LONG>{0, 1, -1}));
+  EXPECT_EQ(m_list->mappedCount(), 2);
+  EXPECT_TRUE(m_list->listEdited());
+  EXPECT_EQ(m_adapter->fluidLists.size(), refreshes + 1);
+  EXPECT_EQ(m_list->removeCompoundi(links(), 2), CompoundList::kInvalidPosition);
+  ASSERT_EQ(m_list->exchangeCompounds(links(), 0, 1), S_OK);
+  EXPECT_EQ(map(2), (std::vector<LONG>{1, 0}));
+  EXPECT_EQ(m_adapter->fluidLists.size(), refreshes + 2);
+  EXPECT_TRUE(m_env.notices.empty()) << notices();
+}
+
+TEST_F(CompoundListTest, failing_refresh_calls_reach_the_caller) {
+  for (const char* cas : {"74-82-8", "74-84-0"}) ASSERT_EQ(add("x", cas, 1), S_OK);
+  m_material->status = ECapeBadArgumentHR;
+  EXPECT_EQ(m_list->exchangeCompounds(links(), 0, 1), ECapeBadArgumentHR);
+  EXPECT_NE(notices().find("exchanging compounds of the fluid package(_com_error)"),
+            std::string::npos)
+      << notices();
+  m_material->status = S_OK;
+  m_ints->status = E_INVALIDARG;
+  EXPECT_EQ(m_list->removeCompoundi(links(), 0), E_INVALIDARG);
+  // A host compound object that fails an interface query is a host framework failure.
+  auto broken = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("W", "", 1));
+  broken->queryStatus = E_UNEXPECTED;
+  EXPECT_EQ(add(broken), E_FAIL);
+  EXPECT_NE(notices().find("Ravelin Exceptionadding a compound to the fluid package"),
+            std::string::npos);
+  auto noId = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("W", "", 1));
+  noId->idStatus = E_ACCESSDENIED;
+  EXPECT_EQ(add(noId), E_ACCESSDENIED);
+}
+
+TEST_F(CompoundListTest, recall_rebuild_and_changed_compounds) {
+  const Variant saved = strs({"ethane*", "WATER", "argon"});
+  VariantCopy(&m_list->userSelectedCompQoNames(), &saved);
+  m_list->rebuildFromUserNames();
+  EXPECT_EQ(m_list->compounds(), (Names{"ethane*", "WATER", "argon"}));
+  EXPECT_EQ(map(4), (std::vector<LONG>{1, 2, -1, -1}));
+  EXPECT_EQ(m_list->mappedCount(), 3);
+  m_list->markCompoundsChanged("The compounds provided now by the PP are not the same");
+  EXPECT_EQ(m_list->removeCompoundi(links(), 0), S_OK);  // ignored
+  EXPECT_EQ(m_list->compounds().size(), 3u);
+  EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), E_FAIL);
+  EXPECT_NE(notices().find("Warning while executing flash. The compounds provided now"),
+            std::string::npos);
+  m_list->clearCompounds();
+  ASSERT_EQ(add("Methane", "74-82-8", 2), S_OK);
+  EXPECT_FALSE(m_list->compoundsChanged());
+  EXPECT_TRUE(m_list->listValid());
+  m_list->markCompoundsChanged("ab");  // too short to be shown
+  m_env.notices.clear();
+  EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), E_FAIL);
+  EXPECT_TRUE(m_env.notices.empty());
+}
+
+TEST_F(CompoundListTest, compound_info_names_bad_positions_and_duplicates) {
+  std::vector<PackageCompound> twelve;
+  for (int i = 0; i < 12; ++i)
+    twelve.push_back({"id" + std::to_string(i), "Q" + std::to_string(i), std::to_string(i), 1});
+  package(twelve);
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(add("x", std::to_string(i).c_str(), 1), S_OK);
+  ASSERT_EQ(add("x", "3", 1), S_OK);  // the 11th maps to the same compound as the 4th
+  auto c = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("x", "", 1));
+  INT n = -7;
+  Variant names;
+  EXPECT_EQ(m_list->getCompoundInfo(links(), 11, disp(c), &n, &names), E_FAIL);
+  EXPECT_NE(notices().find("getting compound constant properties. The simulator is requesting "
+                           "them for the 12th compound, while only 11 compounds have been added "
+                           "to the Fluid Package."),
+            std::string::npos)
+      << notices();
+  EXPECT_EQ(m_list->getCompoundInfo(links(), -1, disp(c), &n, &names), E_FAIL);
+  EXPECT_EQ(m_list->getCompoundInfo(links(), 10, disp(c), &n, &names), E_FAIL);
+  EXPECT_NE(notices().find("4th and 11th compounds in fluid package have been mapped to same "
+                           "compound (id3) from CAPE-OPEN package"),
+            std::string::npos)
+      << notices();
+  // A library compound (id number 1) gets nothing.
+  m_env.notices.clear();
+  EXPECT_EQ(m_list->getCompoundInfo(links(), 2, disp(c), &n, &names), S_OK);
+  EXPECT_EQ(n, -7);
+  EXPECT_EQ(names.vt, VT_EMPTY);
+  EXPECT_TRUE(c->set.empty());
+  EXPECT_TRUE(m_adapter->constantIndexes.empty());
+}
+
+TEST_F(CompoundListTest, hypothetical_compounds_receive_converted_constants) {
+  auto* registry = comlite::makeObject<AnyNameRegistry>();
+  constantFactory().initialise(registry);
+  registry->Release();
+  m_adapter->constants = {{"molecularWeight", 30.07},      {"criticalTemperature", 305.32},
+                          {"criticalPressure", 4872000.0}, {"criticalVolume", 1.455e-4},
+                          {"criticalDensity", 6872.9},     {"vaporPressure", 1.0},
+                          {"liquidDensityAt25C", 10545.0}};
+  ASSERT_EQ(add("Ethane", "74-84-0", 0), S_OK);       // id number stays 0: not known
+  ASSERT_EQ(add("Water", "7732-18-5", 25000), S_OK);  // a hypothetical host id
+  const Names user = m_adapter->fluidLists.back();
+  auto c = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("Water", "", 0));
+  INT n = 0;
+  Variant names;
+  ASSERT_EQ(m_list->getCompoundInfo(links(), 1, disp(c), &n, &names), S_OK) << notices();
+  const std::vector<std::pair<std::string, double>> expected = {
+      {"MW", 30.07}, {"TC", 305.32}, {"PC", 4872.0}, {"VC", 0.1455}, {"SLDN", 10545.0 / 1000 * 30}};
+  ASSERT_EQ(c->set.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(c->set[i].first, expected[i].first);
+    EXPECT_NEAR(c->set[i].second, expected[i].second, 1e-9 * expected[i].second);
+  }
+  EXPECT_EQ(n, 5);
+  EXPECT_EQ(listOf<std::string>(names), (Names{"MW", "TC", "PC", "VC", "SLDN"}));
+  EXPECT_EQ(c->endEdits, (std::vector<LONG>{0}));
+  for (LONG index : m_adapter->constantIndexes) EXPECT_EQ(index, 2);
+  const auto& lists = m_adapter->fluidLists;
+  EXPECT_EQ(lists[lists.size() - 2], (Names{"Methane", "Ethane", "Water"}));
+  EXPECT_EQ(lists.back(), user);
+  std::string description, source;
+  EXPECT_FALSE(comlite::takeErrorInfo(description, source));  // refusals leave nothing pending
+
+  // A refusal of the host compound stops the hand-over; the adapter gets its list back.
+  c->set.clear();
+  c->setStatus = E_INVALIDARG;
+  EXPECT_EQ(m_list->getCompoundInfo(links(), 1, disp(c), &n, &names), E_INVALIDARG);
+  EXPECT_EQ(c->set.size(), 1u);
+  EXPECT_EQ(m_adapter->fluidLists.back(), user);
+}
+
+namespace {
+
+//! The Peng-Robinson package chosen through the real adapter, with a real host compound.
+class RealPackageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QoUtils::setVersionsForTests(0, 0);
+    for (const char* module : {"ravelin", "capeside", "pr_package"})
+      ASSERT_EQ(m_env.registerModule(module), S_OK) << module;
+    const std::string selection = m_env.dir().file("selection.txt");
+    std::ofstream(selection) << "manager = CORavlPR.PackageManager.1\npackage = C1-C4 (PR)\n"
+                                "compound = methane, Methane, 2\ncompound = ethane\n"
+                                "compound = propane, Propane, 20001\n";
+    testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
+    ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
+                               IPackageAdapter::kIID, m_adapter.putVoid()),
+              S_OK);
+    ComPtr<IDispatch> selectionGui, gui, material;
+    ASSERT_EQ(m_adapter->SelectPackage(selectionGui.put()), S_OK);
+    ASSERT_EQ(m_adapter->CreatePropPackage(m_package.put(), gui.put()), S_OK);
+    ASSERT_EQ(m_adapter->GetMaterialObject(material.put()), S_OK);
+    m_material = material.as<IMatObj>();
+    ASSERT_TRUE(m_material);
+    ASSERT_EQ(m_package.as<ICapeThermoCompounds>()->GetNumCompounds(&m_count), S_OK);
+    const std::pair<const char*, Variant*> reads[] = {{"SelectedIDNumbers", &m_numbers},
+                                                      {"SelectedCompCASNos", &m_cas},
+                                                      {"SelectedCompIds", &m_ids},
+                                                      {"SelectedCompQoNames", &m_qo}};
+    for (auto [name, list] : reads)
+      ASSERT_EQ(m_adapter->GetValue(Bstr(name).get(), list->out()), S_OK) << name;
+    ComPtr<IPropertyEnumerationRegistry> registry;
+    ASSERT_EQ(CoCreateInstance(ravelin::kClsidPropertyRegistry, nullptr, CLSCTX_INPROC_SERVER,
+                               IPropertyEnumerationRegistry::kIID, registry.putVoid()),
+              S_OK);
+    constantFactory().initialise(registry.get());
+    m_reporter = std::make_unique<CCORavlError>(1e-30);
+    m_list = std::make_unique<CompoundList>(
+        *m_reporter, PackageCompoundLists{m_numbers, m_cas, m_ids, m_qo, m_count},
+        CompoundOptions{m_no, m_no, m_no});
+    m_x0.assign(static_cast<std::size_t>(m_count), 0.0), m_x1 = m_x0;
+  }
+  void TearDown() override {
+    m_material.reset();
+    m_package.reset();
+    if (m_adapter) {
+      EXPECT_EQ(m_adapter->ReleaseResources(), S_OK);
+    }
+    QoUtils::resetForTests();
+  }
+  CompoundLinks links() {
+    return {m_adapter.get(), nullptr, nullptr, nullptr, m_material.get(), m_x0, m_x1};
+  }
+  ComPtr<IDispatch> hostCompound() {
+    ComPtr<IDispatch> c;
+    EXPECT_EQ(CoCreateInstance(ravelin::kClsidCompound, nullptr, CLSCTX_INPROC_SERVER,
+                               IDispatch::kIID, c.putVoid()),
+              S_OK);
+    return c;
+  }
+  double packageConstant(const char* property, const char* compound) {
+    Variant values;
+    EXPECT_EQ(m_package.as<ICapeThermoCompounds>()->GetCompoundConstant(strs({property}),
+                                                                        strs({compound}), &values),
+              S_OK);
+    VARIANT item;
+    VariantInit(&item);
+    LONG zero = 0;
+    SafeArrayGetElement(values.parray, &zero, &item);
+    return item.dblVal;
+  }
+
+  testsupport::ModuleEnvironment m_env;
+  ComPtr<IPackageAdapter> m_adapter;
+  ComPtr<IDispatch> m_package;
+  ComPtr<IMatObj> m_material;
+  Variant m_numbers, m_cas, m_ids, m_qo;
+  LONG m_count = 0;
+  bool m_no = false;
+  std::unique_ptr<CCORavlError> m_reporter;
+  std::unique_ptr<CompoundList> m_list;
+  std::vector<double> m_x0, m_x1;
+};
+
+}  // namespace
+
+TEST_F(RealPackageTest, hypothetical_compound_receives_the_package_constants_in_host_units) {
+  INT n = 0;
+  Variant ids, names, cas;
+  Bstr idName;
+  ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
+  EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{2, -2, 20001, -2, -2}));
+  Variant adapterNumbers;
+  ASSERT_EQ(m_adapter->GetValue(Bstr("SelectedIDNumbers").get(), &adapterNumbers), S_OK);
+  EXPECT_EQ(listOf<double>(adapterNumbers), (std::vector<double>{2, -2, 20001, -2, -2}));
+
+  // Host compounds without identity: each takes the package compound at its position.
+  std::vector<ComPtr<IDispatch>> host;
+  for (int i = 0; i < 3; ++i) {
+    host.push_back(hostCompound());
+    ASSERT_EQ(m_list->addLastCompound(links(), host.back().get()), S_OK) << i;
+  }
+  EXPECT_EQ(m_list->compounds(), (Names{"Methane", "ethane", "Propane"}));
+  Variant user;
+  ASSERT_EQ(m_adapter->GetValue(Bstr("UserSelectedCompQoNames").get(), &user), S_OK);
+  EXPECT_EQ(listOf<std::string>(user), (Names{"Methane", "ethane", "Propane"}));
+  double T = 0, P = 0;
+  std::vector<double> x(static_cast<std::size_t>(m_count));
+  ASSERT_EQ(m_material->GetState(&T, &P, x.data(), 1), S_OK);
+  EXPECT_EQ(T, 300.0);
+  EXPECT_EQ(P, 100000.0);
+
+  INT nProps = 0;
+  Variant propnames;
+  ASSERT_EQ(m_list->getCompoundInfo(links(), 1, host[1].get(), &nProps, &propnames), S_OK);
+  const Names handed = listOf<std::string>(propnames);
+  EXPECT_EQ(nProps, static_cast<INT>(handed.size()));
+  EXPECT_EQ(std::count(handed.begin(), handed.end(), "VC"), 1);
+  auto data = host[1].as<IRvlCompoundData>();
+  auto constant = [&](const char* code) {
+    double v = -1;
+    EXPECT_EQ(data->GetConstant(Bstr(code).get(), &v), S_OK) << code;
+    return v;
+  };
+  EXPECT_DOUBLE_EQ(constant("MW"), packageConstant("molecularWeight", "ethane"));
+  EXPECT_DOUBLE_EQ(constant("TC"), packageConstant("criticalTemperature", "ethane"));
+  EXPECT_DOUBLE_EQ(constant("PC"), packageConstant("criticalPressure", "ethane") / 1000);
+  EXPECT_DOUBLE_EQ(constant("VC"), packageConstant("criticalVolume", "ethane") * 1000);
+  EXPECT_DOUBLE_EQ(constant("ACEN"), packageConstant("acentricFactor", "ethane"));
+  VARIANT_BOOL modified = VARIANT_FALSE;
+  host[1].as<IRvlCompoundModification>()->get_Modified(&modified);
+  EXPECT_EQ(modified, VARIANT_TRUE);
+  ASSERT_EQ(m_adapter->GetValue(Bstr("UserSelectedCompQoNames").get(), &user), S_OK);
+  EXPECT_EQ(listOf<std::string>(user), (Names{"Methane", "ethane", "Propane"}));
+
+  // The library compound (id number 2) keeps the host's own data.
+  nProps = -1;
+  ASSERT_EQ(m_list->getCompoundInfo(links(), 0, host[0].get(), &nProps, &propnames), S_OK);
+  EXPECT_EQ(nProps, -1);
+  LONG count = -1;
+  host[0].as<IRvlCompoundData>()->get_ConstantCount(&count);
+  EXPECT_EQ(count, 0);
+}
