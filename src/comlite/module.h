@@ -97,18 +97,18 @@ class Module {
 #define COMLITE_EXPORT extern "C" __attribute__((visibility("default")))
 
 //! Defines the four module exports over a `comlite::Module&` expression.
-#define COMLITE_MODULE_EXPORTS(moduleExpr)                                                     \
-  COMLITE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {          \
-    return (moduleExpr).getClassObject(clsid, riid, ppv);                                      \
-  }                                                                                            \
-  COMLITE_EXPORT HRESULT DllCanUnloadNow() {                                                   \
-    return (moduleExpr).canUnloadNow(comlite::liveObjectCount().load());                       \
-  }                                                                                            \
-  COMLITE_EXPORT HRESULT DllRegisterServer() {                                                 \
-    return (moduleExpr)                                                                        \
-        .registerServer(                                                                       \
-            comlite::modulePathContaining(reinterpret_cast<const void*>(&DllRegisterServer))); \
-  }                                                                                            \
-  COMLITE_EXPORT HRESULT DllUnregisterServer() {                                               \
-    return (moduleExpr).unregisterServer();                                                    \
+#define COMLITE_MODULE_EXPORTS(moduleExpr)                                                 \
+  COMLITE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {      \
+    return (moduleExpr).getClassObject(clsid, riid, ppv);                                  \
+  }                                                                                        \
+  COMLITE_EXPORT HRESULT DllCanUnloadNow() {                                               \
+    return (moduleExpr).canUnloadNow(comlite::liveObjectCount().load());                   \
+  }                                                                                        \
+  COMLITE_EXPORT HRESULT DllRegisterServer() {                                             \
+    /* An object of this module: an exported name may resolve to another module's copy. */ \
+    static const char anchor = 0;                                                          \
+    return (moduleExpr).registerServer(comlite::modulePathContaining(&anchor));            \
+  }                                                                                        \
+  COMLITE_EXPORT HRESULT DllUnregisterServer() {                                           \
+    return (moduleExpr).unregisterServer();                                                \
   }

@@ -1,5 +1,7 @@
 #include "errors/method_guard.h"
 
+#include "comlite/error_info.h"
+
 #include <string>
 
 #include "comlite/com_error.h"
@@ -30,4 +32,8 @@ HRESULT MethodGuard::complainCurrentException(const char* context) noexcept {
   } catch (...) {
     return E_FAIL;
   }
+}
+
+void MethodGuard::clearPendingErrorInfo() noexcept {
+  SetErrorInfo(0, nullptr);
 }

@@ -26,12 +26,18 @@ class MethodGuard {
   //! it throws.
   template <class Body>
   HRESULT run(const char* context, Body&& body) noexcept {
+    // Error information left by an earlier, finished call must not end up in this call's
+    // messages.
+    clearPendingErrorInfo();
     try {
       return static_cast<HRESULT>(body());
     } catch (...) {
       return complainCurrentException(context);
     }
   }
+
+  //! Drops the calling thread's pending error information.
+  static void clearPendingErrorInfo() noexcept;
 
   //! Turns the exception being handled into the complaint above. Call only inside a catch
   //! block.

@@ -100,7 +100,6 @@ HRESULT CORavlPP::finalConstruct() {
   m_packageSetUp = 0;
   m_packageInitialised = 0;
   m_registeredCount = 0;
-  m_compoundListValid = 1;
   hr = CoCreateInstance(ravelin::kClsidRealArray, nullptr, CLSCTX_INPROC_SERVER,
                         IRealArrayDisp::kIID, m_realArray1.putVoid());
   if (FAILED(hr)) return hr;
@@ -115,6 +114,7 @@ HRESULT CORavlPP::finalConstruct() {
 }
 
 HRESULT CORavlPP::finalRelease() {
+  if (m_relay) m_relay->detach();
   m_integerArray.reset();
   if (m_capeOpenVersion == 110) {
     for (GlobalInterfaceHolder* h :
@@ -129,8 +129,10 @@ HRESULT CORavlPP::finalRelease() {
   // references go here.
   m_setupView.reset();
   if (m_adapter) {
-    // FIXME: the adapter's release step joins with package initialisation.
+    // The adapter terminates the package and lets go of it and of the material.
+    HRESULT ahr = m_adapter->ReleaseResources();
     m_adapter.reset();
+    if (FAILED(ahr)) Utils::popUpStatus(ahr, kUnexpected);
   }
   for (auto& c : m_compositions) c.clear();
   m_phaseCollection.reset();
@@ -195,12 +197,6 @@ ULONG CORavlPP::InnerUnknown::Release() {
   return n;
 }
 
-HRESULT CORavlPP::entryCheck(BSTR /*saveInfo*/) {
-  // FIXME: package initialisation through the adapter is not built yet; until it is, the
-  // entry check has nothing to set up.
-  return S_OK;
-}
-
 const RegisteredProperty* CORavlPP::findRegistered(LONG hostId) const {
   for (LONG i = 0; i < m_registeredCount; ++i)
     if (m_registered[i].hostId == hostId) return &m_registered[i];
@@ -254,13 +250,6 @@ HRESULT CORavlPP::IsPkgSetup(INT* status) {
   return S_OK;
 }
 
-HRESULT CORavlPP::CanCalculate(INT propertyID, INT* status) {
-  if (!status) return E_POINTER;
-  const RegisteredProperty* r = findRegistered(propertyID);
-  *status = (r && r->supported) ? 0 : 1;
-  return S_OK;
-}
-
 HRESULT CORavlPP::GetEnthalpyBase(INT* EnthBase) {
   if (!EnthBase) return E_POINTER;
   *EnthBase = 1;
@@ -273,16 +262,10 @@ HRESULT CORavlPP::GetGibbsBase(INT* GibbsBase) {
   return S_OK;
 }
 
-HRESULT CORavlPP::CanNumbCompChange(INT* status) {
-  if (!status) return E_POINTER;
-  *status = (m_optFreeCompounds || m_optAllowSubsets) ? 1 : 0;
-  return S_OK;
-}
-
 HRESULT CORavlPP::GetThermoPropertyRoutine(IDispatch** pThermoPropertyRoutine) {
   if (!pThermoPropertyRoutine) return E_POINTER;
   // Handed out without an extra reference, as the host expects.
-  *pThermoPropertyRoutine = m_holdPropertyRoutine.as<IDispatch>();
+  *pThermoPropertyRoutine = m_materialClient.propertyRoutine();
   return *pThermoPropertyRoutine ? S_OK : E_FAIL;
 }
 
@@ -290,9 +273,6 @@ HRESULT CORavlPP::GetThermoPropertyRoutine(IDispatch** pThermoPropertyRoutine) {
 // FIXME: each of these joins with its own part of the component (registration, calculation,
 // compound list, persistence, setup view, flash); until then they say so.
 
-HRESULT CORavlPP::InitializePropertyID(IDispatch*) {
-  return S_OK;
-}
 HRESULT CORavlPP::CalculateProperty(INT, IDispatch*, IDispatch**, IDispatch*, IDispatch*,
                                     IDispatch*) {
   return E_NOTIMPL;
@@ -301,74 +281,14 @@ HRESULT CORavlPP::CalculateTwoPhaseProperty(INT, IDispatch*, INT, INT, IDispatch
                                             IDispatch*, IDispatch*) {
   return E_NOTIMPL;
 }
-HRESULT CORavlPP::GetSupportedComps(INT* nComp, VARIANT*, VARIANT*, BSTR*, VARIANT*) {
-  HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
-  if (nComp) *nComp = 0;
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::GetNumbCompounds(INT* nComp) {
-  HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
-  if (!nComp) return E_POINTER;
-  *nComp = static_cast<INT>(m_compounds.size());
-  return S_OK;
-}
-HRESULT CORavlPP::GetCompoundInfo(INT, IDispatch*, INT*, VARIANT*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::AddLastCompound(IDispatch*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::RemoveCompoundi(INT) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::ExchangeCompounds(INT, INT) {
-  return E_NOTIMPL;
-}
 HRESULT CORavlPP::PhaseOrder(IDispatch*, IDispatch*) {
   return E_NOTIMPL;
 }
 HRESULT CORavlPP::OnView(BSTR*, VARIANT_BOOL*) {
   return E_NOTIMPL;
 }
-HRESULT CORavlPP::PkgSave(BSTR*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::PkgRecall(BSTR saveinfo, VARIANT_BOOL*) {
-  HRESULT hr = entryCheck(saveinfo);
-  if (FAILED(hr)) return hr;
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::GetFlashName(BSTR*, BSTR*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::FlashFileNeeded(INT*, BSTR*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::SetupFlash(INT, VARIANT, INT*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::IsFlashSetup(INT*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::SupportedFlashTypes(INT*, VARIANT*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::CanHandleFlashType(tagFlashTypeEnum, INT*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::IsFlashControlUsed(VARIANT_BOOL*) {
-  return E_NOTIMPL;
-}
 HRESULT CORavlPP::Execute(tagFlashTypeEnum, IDispatch*, IDispatch*, IDispatch*, IDispatch*,
                           IDispatch*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::FlashSave(BSTR*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::FlashRecall(BSTR) {
   return E_NOTIMPL;
 }
 // ---- ICapeDiagnostics and ICapeDiagnostic: the CAPE-OPEN side's route to the simulator ----
@@ -426,7 +346,11 @@ HRESULT CORavlPP::CanCalculateDerivative(LONG, INT propertyID, INT variableID, B
     slot = COIds::derivativeIndex(variable->coId);
     if (slot <= 0) return S_OK;
   }
-  *canCalculate = property->names[static_cast<std::size_t>(slot)].empty() ? 0 : 1;
+  // Without a derivative the answer is whether the property itself is served.
+  if (slot == 0)
+    *canCalculate = property->supported ? 1 : 0;
+  else
+    *canCalculate = property->names[static_cast<std::size_t>(slot)].empty() ? 0 : 1;
   return S_OK;
 }
 

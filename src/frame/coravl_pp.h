@@ -11,22 +11,32 @@
 #include <string>
 #include <vector>
 
+#include "calc/material_client.h"
+#include "calc/property_registration.h"
 #include "comlite/automation.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/variant.h"
 #include "errors/method_guard.h"
 #include "errors/ravl_error.h"
+#include "flash/flash_catalogue.h"
+#include "flash/flash_support.h"
+#include "frame/diagnostics_relay.h"
 #include "frame/global_interface_holder.h"
 #include "frame/host_interfaces.h"
 #include "frame/registered_property.h"
 #include "frame/type_library.h"
+#include "outside/adapter.h"
 #include "outside/adapter_diagnostics.h"
+#include "outside/cape_gui.h"
 #include "outside/capeopen_common.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
+#include "setup/compound_list.h"
+#include "setup/flash_spec_names.h"
+#include "setup/package_options.h"
 
 namespace coravl::frame {
 
@@ -127,7 +137,19 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   HRESULT finalRelease();
   HRESULT internalQueryInterface(REFIID riid, void** ppv);
   //! The package initialisation check that most host calls run first.
-  HRESULT entryCheck(BSTR saveInfo = nullptr);
+  HRESULT entryCheck(BSTR saveInfo = nullptr, VARIANT_BOOL* baseChanged = nullptr);
+  //! Package initialisation: builds the CAPE-OPEN side through the adapter, once per object.
+  HRESULT initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged);
+  //! The steps of initCO that may raise; the caller applies the failure convention.
+  HRESULT initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message);
+  //! Reads one of the adapter's values (position 12); a failure is reported.
+  HRESULT readAdapterValue(const char* name, comlite::Variant& value);
+  //! The objects a compound-list operation talks to.
+  CompoundLinks compoundLinks();
+  //! What the flash support check reads of the component.
+  flash::FlashCheckInputs flashCheckInputs();
+  flash::FlashState flashState();
+  calc::RegistrationState registrationState();
 
   //! The non-delegating IUnknown of an aggregated object.
   struct InnerUnknown : IUnknown {
@@ -158,6 +180,8 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   comlite::ComPtr<IRealArrayDisp> m_realArray3;
   comlite::ComPtr<IPhaseCollection> m_phaseCollection;
   comlite::ComPtr<IBasicPhase> m_basicPhase;
+  // 5. The material object client.
+  CCOMOclient m_materialClient;
   // 6. The error reporter and the failure convention of every method.
   CCORavlError m_reporter{1e-30};
   MethodGuard m_guard{m_reporter};
@@ -170,9 +194,11 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   std::array<GlobalInterfaceHolder, 3> m_holdSpare{GlobalInterfaceHolder(IID_IUnknown),
                                                    GlobalInterfaceHolder(IID_IUnknown),
                                                    GlobalInterfaceHolder(IID_IUnknown)};
-  comlite::ComPtr<IUnknown> m_adapter;
-  comlite::ComPtr<IDispatch> m_setupView;
-  comlite::ComPtr<IUnknown> m_simulationContext;
+  //! The diagnostic sink handed to the material object and the simulation context.
+  comlite::ComPtr<DiagnosticsRelay> m_relay;
+  comlite::ComPtr<IPackageAdapter> m_adapter;
+  comlite::ComPtr<ICCAPEGUI> m_setupView;
+  comlite::ComPtr<ICapeSimulationContext> m_simulationContext;
   LONG m_capeOpenVersion = 0;
   // 8. Per-calculation state.
   const RegisteredProperty* m_current = nullptr;
@@ -187,31 +213,40 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   LONG m_derivativeCount = 0;
   std::array<std::vector<double>, 13> m_compositions;
   LONG m_compoundCount = 0;
+  // 10. Options, declared before the compound list that binds them (the reporter holds the six
+  // routing flags).
+  setup::ComponentOptions m_options;
+  setup::FlashSpecNames m_flashSpecNames;
+  BYTE m_viewNotice = 1;
   // 9. Package description and configuration lists.
   comlite::Bstr m_packageName;
   comlite::Bstr m_packageDescription;
-  std::string m_packageAlias;
-  std::vector<std::string> m_compounds;
+  comlite::Bstr m_packageAlias;
   comlite::Variant m_selectedCompIds, m_selectedCompFormulas, m_selectedCompCASNos,
       m_selectedCompQoNames, m_selectedIDNumbers, m_selectedProperties, m_selectedPhases,
       m_selectedStateOfAggregation, m_selectedKeyCompoundID;
+  comlite::Variant m_phaseZeroList;  //!< one 0 per element of "SelectedPhases"
+  comlite::Variant m_guiCompoundList1, m_guiCompoundList2;  //!< handed to the setup view
   bool m_vaporAndLiquidStates = false;
-  // 10. Options.
-  bool m_optHypothetical = false;
-  bool m_optFreeCompounds = false;
-  bool m_optAllowSubsets = false;
-  bool m_optOrderPhases = false;
-  bool m_optSecondLiquidFlash = false;
+  std::string m_compressibilityProperty;  //!< "volume.Dpressure", "compressibility" or ""
+  //! The fluid-package compound list, its position map and the compound gate.
+  CompoundList m_compoundList{
+      m_reporter,
+      PackageCompoundLists{m_selectedIDNumbers, m_selectedCompCASNos, m_selectedCompIds,
+                           m_selectedCompQoNames, m_compoundCount},
+      CompoundOptions{m_options.treatAsHypos, m_options.freeCompounds, m_options.allowSubsets}};
   // 11. Flags.
   SHORT m_packageSetUp = 0;
   BYTE m_packageInitialised = 0;
   BYTE m_recallPending = 0;
   bool m_derivativesEnabled = false;
-  BYTE m_compoundListValid = 0;
-  BYTE m_compoundsChanged = 0;
-  std::string m_pendingWarning;
   // 12. Flash state.
   std::recursive_mutex m_flashLock;
+  CCORVLflashFactory m_flashFactory;
+  std::vector<LONG> m_supportedFlashes;
+  comlite::Variant m_flashSpecification1, m_flashSpecification2;
+  comlite::Bstr m_flashSolutionType;
+  CQoBSTR m_vaporLabel;  //!< the package's label of its vapour phase, for the flash check
   comlite::Variant m_enthalpyEntropyNames;  //!< two strings
   comlite::Variant m_overallLabel;          //!< one string
   comlite::Variant m_tenStrings;

@@ -127,8 +127,9 @@ COMLITE_EXPORT HRESULT DllCanUnloadNow() {
 }
 
 COMLITE_EXPORT HRESULT DllRegisterServer() {
-  const std::string path =
-      comlite::modulePathContaining(reinterpret_cast<const void*>(&DllRegisterServer));
+  // An object of this module: the exported name may resolve to another module's copy.
+  static const char anchor = 0;
+  const std::string path = comlite::modulePathContaining(&anchor);
   if (path.empty()) return SELFREG_E_CLASS;
   std::string why;
   HRESULT hr = comlite::registry::update(

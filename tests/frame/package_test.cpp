@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/safearray.h"
+#include "frame/host_interfaces.h"
+#include "ravelin/compound.h"
+#include "ravelin/flash_control.h"
+#include "ravelin/property_names.h"
+#include "support/module_fixture.h"
+
+using comlite::ComPtr;
+
+namespace {
+
+//! The component with the CAPE-OPEN side it builds on first use: the host framework, the
+//! adapter side and both packages registered in a private registry.
+class Package : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* module : {"ravelin", "capeside", "pr_package", "ideal_package", "CORavl11"})
+      ASSERT_EQ(env.registerModule(module), S_OK) << module;
+    select("manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n");
+  }
+  void select(const std::string& text) { std::ofstream(env.dir().file("selection.txt")) << text; }
+  ComPtr<IExtendedPropPackage> create() {
+    ComPtr<IExtendedPropPackage> pkg;
+    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                               IExtendedPropPackage::kIID, pkg.putVoid()),
+              S_OK);
+    return pkg;
+  }
+  std::string name(IExtendedPropPackage* pkg) {
+    comlite::Bstr n, d;
+    EXPECT_EQ(pkg->GetPackageName(n.out(), d.out()), S_OK);
+    return n.utf8();
+  }
+  bool noticed(const std::string& part) const {
+    for (auto& n : env.notices)
+      if (n.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+  testsupport::ModuleEnvironment env;
+  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
+};
+
+std::vector<LONG> longs(const VARIANT& v) {
+  std::vector<LONG> out;
+  if (v.vt != (VT_ARRAY | VT_I4) || !v.parray) return out;
+  LONG lb = 0, ub = -1;
+  SafeArrayGetLBound(v.parray, 1, &lb);
+  SafeArrayGetUBound(v.parray, 1, &ub);
+  for (LONG i = lb; i <= ub; ++i) {
+    LONG x = 0;
+    SafeArrayGetElement(v.parray, &i, &x);
+    out.push_back(x);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(Package, first_use_builds_the_cape_open_side_from_the_selection) {
+  auto pkg = create();
+  EXPECT_EQ(name(pkg.get()), "Natural Gas (PR)");
+  INT n = -1;
+  comlite::Variant ids, names, identifiers;
+  comlite::Bstr identifierName;
+  ASSERT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
+  EXPECT_EQ(n, 10);
+  EXPECT_EQ(identifierName.utf8(), "CASN");
+  EXPECT_EQ(pkg->GetNumbCompounds(&n), S_OK);
+  EXPECT_EQ(n, 0);  // the simulator has added nothing yet
+
+  // The Peng-Robinson package serves every flash type the socket knows.
+  auto flash = pkg.as<IExtendedFlash>();
+  comlite::Variant types;
+  INT count = 0;
+  ASSERT_EQ(flash->SupportedFlashTypes(&count, &types), S_OK);
+  const auto got = longs(types);
+  EXPECT_EQ(std::set<LONG>(got.begin(), got.end()),
+            (std::set<LONG>{xftPTFlash, xftPHFlash, xftPSFlash, xftPVFlash, xftTHFlash, xftTSFlash,
+                            xftTVFlash, xftHVFlash}));
+  INT status = -1;
+  EXPECT_EQ(flash->IsFlashSetup(&status), S_OK);
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(Package, a_failed_selection_leaves_the_component_to_try_again) {
+  select("package = No Such Package\n");
+  auto pkg = create();
+  comlite::Bstr n, d;
+  EXPECT_TRUE(FAILED(pkg->GetPackageName(n.out(), d.out())));
+  INT status = -1;
+  EXPECT_TRUE(FAILED(pkg->IsPkgSetup(&status)));
+  // The user fixes the selection; the next host call initialises.
+  select("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
+  EXPECT_EQ(name(pkg.get()), "Light hydrocarbons");
+}
+
+TEST_F(Package, properties_register_with_the_host_and_follow_the_package_support) {
+  auto pr = create();
+  auto registry = ravelin::PropertyRegistry::create();
+  // The simulator sets the package up before it registers its properties.
+  EXPECT_EQ(name(pr.get()), "Natural Gas (PR)");
+  ASSERT_EQ(pr->InitializePropertyID(registry.dispatch()), S_OK);
+  INT status = -1;
+  ASSERT_EQ(pr->CanCalculate(ravelin::propertyId("Enthalpy"), &status), S_OK);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(pr->CanCalculate(ravelin::propertyId("Cp"), &status), S_OK);
+  EXPECT_EQ(status, 0);
+
+  // The ideal package has no heat capacity: "Cp" is not served directly.
+  select("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
+  auto ideal = create();
+  EXPECT_EQ(name(ideal.get()), "Light hydrocarbons");
+  ASSERT_EQ(ideal->InitializePropertyID(registry.dispatch()), S_OK);
+  ASSERT_EQ(ideal->CanCalculate(ravelin::propertyId("Cp"), &status), S_OK);
+  EXPECT_EQ(status, 1);
+  ASSERT_EQ(ideal->CanCalculate(ravelin::propertyId("H.DT"), &status), S_OK);
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(Package, compounds_added_by_the_simulator_are_matched_and_kept) {
+  auto pkg = create();
+  INT n = 0;
+  comlite::Variant ids, names, identifiers;
+  comlite::Bstr identifierName;
+  // The simulator reads the package's compounds before it adds its own.
+  ASSERT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
+  auto methane = ravelin::Compound::create({"Methane", "74-82-8", "CH4", 1, {}});
+  auto ethane = ravelin::Compound::create({"Ethane", "74-84-0", "C2H6", 2, {}});
+  ASSERT_EQ(pkg->AddLastCompound(methane.dispatch()), S_OK)
+      << (env.notices.empty() ? "" : env.notices.back().text);
+  ASSERT_EQ(pkg->AddLastCompound(ethane.dispatch()), S_OK);
+  ASSERT_EQ(pkg->GetNumbCompounds(&n), S_OK);
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(pkg->ExchangeCompounds(0, 5), ECapeInvalidArgumentHR);
+  EXPECT_EQ(pkg->ExchangeCompounds(0, 1), S_OK);
+  EXPECT_EQ(pkg->RemoveCompoundi(0), S_OK);
+  ASSERT_EQ(pkg->GetNumbCompounds(&n), S_OK);
+  EXPECT_EQ(n, 1);
+}
+
+TEST_F(Package, a_saved_case_recalls_without_the_selection) {
+  std::string saved;
+  {
+    auto pkg = create();
+    INT status = -1;
+    comlite::Variant none;
+    ASSERT_EQ(pkg->SetupPkg(0, none, nullptr, &status), S_OK);
+    comlite::Bstr text;
+    ASSERT_EQ(pkg->PkgSave(text.out()), S_OK);
+    saved = text.utf8();
+  }
+  EXPECT_NE(saved.find("treatAsHypos : 1 : 0 , "), std::string::npos) << saved;
+  EXPECT_NE(saved.find("doOrderPhases : 1 : 0 , "), std::string::npos) << saved;
+
+  // The case is opened later: no selection file is needed any more.
+  testsupport::ScopedEnv noSelection("CORAVL_CAPE_SELECTION", env.dir().file("missing.txt"));
+  auto recalled = create();
+  comlite::Bstr text(saved);
+  VARIANT_BOOL changed = VARIANT_TRUE;
+  ASSERT_EQ(recalled->PkgRecall(text.get(), &changed), S_OK);
+  EXPECT_EQ(changed, VARIANT_FALSE);
+  INT status = -1;
+  ASSERT_EQ(recalled->IsPkgSetup(&status), S_OK);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(name(recalled.get()), "Natural Gas (PR)");
+
+  // A text that is not a saved case is refused and the component stays unusable.
+  auto other = create();
+  comlite::Bstr garbage("not a saved case");
+  EXPECT_TRUE(FAILED(other->PkgRecall(garbage.get(), &changed)));
+}
