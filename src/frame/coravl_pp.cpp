@@ -228,20 +228,6 @@ HRESULT CORavlPP::PkgFileNeeded(INT* nfiles, BSTR* description) {
   return S_OK;
 }
 
-HRESULT CORavlPP::SetupPkg(INT nfiles, VARIANT /*filenames*/, BSTR /*setupinfo*/, INT* status) {
-  HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
-  if (!status) return E_POINTER;
-  *status = 0;
-  // FIXME: the setup view (entered with no view name) joins with its own work.
-  if (nfiles != 0) {
-    *status = 1;
-    return S_FALSE;
-  }
-  m_packageSetUp = 1;
-  return S_OK;
-}
-
 HRESULT CORavlPP::IsPkgSetup(INT* status) {
   HRESULT hr = entryCheck();
   if (FAILED(hr)) return hr;
@@ -273,24 +259,6 @@ HRESULT CORavlPP::GetThermoPropertyRoutine(IDispatch** pThermoPropertyRoutine) {
 // FIXME: each of these joins with its own part of the component (registration, calculation,
 // compound list, persistence, setup view, flash); until then they say so.
 
-HRESULT CORavlPP::CalculateProperty(INT, IDispatch*, IDispatch**, IDispatch*, IDispatch*,
-                                    IDispatch*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::CalculateTwoPhaseProperty(INT, IDispatch*, INT, INT, IDispatch**, IDispatch*,
-                                            IDispatch*, IDispatch*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::PhaseOrder(IDispatch*, IDispatch*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::OnView(BSTR*, VARIANT_BOOL*) {
-  return E_NOTIMPL;
-}
-HRESULT CORavlPP::Execute(tagFlashTypeEnum, IDispatch*, IDispatch*, IDispatch*, IDispatch*,
-                          IDispatch*) {
-  return E_NOTIMPL;
-}
 // ---- ICapeDiagnostics and ICapeDiagnostic: the CAPE-OPEN side's route to the simulator ----
 
 HRESULT CORavlPP::ReportError(LONG code, BSTR message) {

@@ -151,6 +151,18 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   flash::FlashState flashState();
   calc::RegistrationState registrationState();
 
+  // ---- Calculation (single-phase and two-phase requests): members of calculation.cpp ----
+  // ---- end of calculation ----
+
+  // ---- Flash execution: members of flash_execution.cpp ----
+  // ---- end of flash execution ----
+
+  // ---- Phase ordering: members of phase_order.cpp ----
+  // ---- end of phase ordering ----
+
+  // ---- Setup view: members of setup_view.cpp ----
+  // ---- end of setup view ----
+
   //! The non-delegating IUnknown of an aggregated object.
   struct InnerUnknown : IUnknown {
     CORavlPP* self = nullptr;
