@@ -226,8 +226,9 @@ HRESULT CompoundList::supportedComps(const CompoundLinks& links, INT* nComp, VAR
   }
   const LONG count = std::max<LONG>(m_lists.compoundCount, 0);
   *nComp = count;
-  VariantClear(ids);
-  SetGet::Create(*ids, VT_I4, count);
+  // The ids reach the caller only with the rest, once the adapter has the new id numbers.
+  comlite::Variant newIds;
+  SetGet::Create(newIds, VT_I4, count);
   SetGet::copy(*names, m_lists.compIds);
 
   VARIANT& idNumbers = m_lists.idNumbers;
@@ -242,7 +243,7 @@ HRESULT CompoundList::supportedComps(const CompoundLinks& links, INT* nComp, VAR
     }
     if (k < count) {
       comlite::Variant id = comlite::Variant::fromLong(truncatedId(value));
-      SetGet::noCopyVariantPutV(*ids, k, id);
+      SetGet::noCopyVariantPutV(newIds, k, id);
     }
   }
 
@@ -252,6 +253,8 @@ HRESULT CompoundList::supportedComps(const CompoundLinks& links, INT* nComp, VAR
     const HRESULT answer = unexpected(hr);
     if (FAILED(answer)) return answer;
   }
+  VariantClear(ids);
+  *ids = newIds.detach();
   SysFreeString(*identifierName);
   *identifierName = comlite::bstrFromUtf8("CASN");
   SetGet::copy(*identifiers, m_lists.casNumbers);

@@ -73,6 +73,10 @@ std::vector<T> listOf(const VARIANT& v) {
   return out;
 }
 using Names = std::vector<std::string>;
+template <class T, class... Args>
+ComPtr<T> make(Args... args) {
+  return ComPtr<T>::attach(comlite::makeObject<T>(args...));
+}
 
 //! Records what the list gives the adapter; constants come from `constants`.
 class RecordingAdapter : public comlite::ComObject<RecordingAdapter, IPackageAdapter> {
@@ -257,7 +261,7 @@ class CompoundListTest : public ::testing::Test {
   }
   HRESULT add(const ComPtr<FakeCompound>& c) { return m_list->addLastCompound(links(), disp(c)); }
   HRESULT add(const char* name, const char* cas, LONG id) {
-    return add(ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>(name, cas, id)));
+    return add(make<FakeCompound>(name, cas, id));
   }
   std::vector<LONG> map(std::size_t n) const {
     return {m_list->positionMap().begin(), m_list->positionMap().begin() + n};
@@ -273,44 +277,18 @@ class CompoundListTest : public ::testing::Test {
   Variant m_ids, m_qo, m_cas, m_numbers;
   LONG m_count = 0;
   bool m_hypos = false, m_free = false, m_subsets = false;
-  ComPtr<RecordingAdapter> m_adapter =
-      ComPtr<RecordingAdapter>::attach(comlite::makeObject<RecordingAdapter>());
-  ComPtr<RecordingMaterial> m_material =
-      ComPtr<RecordingMaterial>::attach(comlite::makeObject<RecordingMaterial>());
-  ComPtr<RecordingArray> m_ints =
-      ComPtr<RecordingArray>::attach(comlite::makeObject<RecordingArray>());
-  ComPtr<RecordingArray> m_reals1 =
-      ComPtr<RecordingArray>::attach(comlite::makeObject<RecordingArray>());
-  ComPtr<RecordingArray> m_reals2 =
-      ComPtr<RecordingArray>::attach(comlite::makeObject<RecordingArray>());
+  ComPtr<RecordingAdapter> m_adapter = make<RecordingAdapter>();
+  ComPtr<RecordingMaterial> m_material = make<RecordingMaterial>();
+  ComPtr<RecordingArray> m_ints = make<RecordingArray>(), m_reals1 = make<RecordingArray>(),
+                         m_reals2 = make<RecordingArray>();
   std::vector<double> m_x0, m_x1;
   std::unique_ptr<CompoundList> m_list;
 };
 
 }  // namespace
 
-TEST_F(CompoundListTest, options_decide_whether_the_compound_count_can_change) {
-  INT status = -1;
-  EXPECT_EQ(m_list->canNumbCompChange(&status), S_OK);
-  EXPECT_EQ(status, 0);
-  m_subsets = true;
-  m_list->canNumbCompChange(&status);
-  EXPECT_EQ(status, 1);
-  m_subsets = false, m_free = true;
-  m_list->canNumbCompChange(&status);
-  EXPECT_EQ(status, 1);
-  INT n = -1;
-  Variant ids, names, cas;
-  BSTR idName = nullptr;
-  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, &idName, &cas), S_OK);
-  EXPECT_EQ(n, 0);
-  EXPECT_EQ(ids.vt, VT_EMPTY);
-  EXPECT_TRUE(m_adapter->idWrites.empty());
-  EXPECT_EQ(m_list->canNumbCompChange(nullptr), E_POINTER);
-}
-
 TEST_F(CompoundListTest, supported_compounds_offer_unknown_ids_as_hypothetical) {
-  INT n = 0;
+  INT n = 0, status = -1;
   Variant ids, names, cas;
   Bstr idName;
   ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
@@ -321,26 +299,36 @@ TEST_F(CompoundListTest, supported_compounds_offer_unknown_ids_as_hypothetical) 
   EXPECT_EQ(listOf<std::string>(cas), (Names{"74-82-8", "74-84-0", "7732-18-5"}));
   ASSERT_EQ(m_adapter->idWrites.size(), 1u);
   EXPECT_EQ(m_adapter->idWrites[0], (std::vector<double>{2, -2, -2}));
-
-  // Every compound with treatAsHypos.
-  m_hypos = true;
+  m_hypos = true;  // every compound
   ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
   EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{-2, -2, -2}));
   EXPECT_EQ(listOf<std::string>(names)[0], "methane*");
   EXPECT_EQ(m_adapter->idWrites.back(), (std::vector<double>{-2, -2, -2}));
-}
+  EXPECT_EQ(m_list->canNumbCompChange(&status), S_OK);
+  EXPECT_EQ(status, 0);
 
-TEST_F(CompoundListTest, refused_id_write_back_leaves_the_other_outs_alone) {
+  // A refused write-back leaves the outs after the names alone.
   m_adapter->setValueStatus = ECapeUnknownHR;
-  INT n = 0;
-  Variant ids, names, cas;
-  Bstr idName("kept");
-  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas),
+  Variant ids2, cas2;
+  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids2, &names, idName.out(), &cas2),
             ECapeUnknownHR);
   EXPECT_EQ(listOf<std::string>(names)[1], "ethane*");
-  EXPECT_EQ(idName.get(), nullptr);  // out() freed it; nothing new was written
-  EXPECT_EQ(cas.vt, VT_EMPTY);
+  EXPECT_EQ(idName.get(), nullptr);
+  EXPECT_EQ(cas2.vt, VT_EMPTY);
   EXPECT_NE(notices().find("Unexpected error"), std::string::npos);
+
+  // Free compounds: none.
+  m_free = true;
+  const auto writes = m_adapter->idWrites.size();
+  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids2, &names, idName.out(), &cas2), S_OK);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(ids2.vt, VT_EMPTY);
+  EXPECT_EQ(m_adapter->idWrites.size(), writes);
+  m_list->canNumbCompChange(&status);
+  EXPECT_EQ(status, 1);
+  m_free = false, m_subsets = true;
+  m_list->canNumbCompChange(&status);
+  EXPECT_EQ(status, 1);
 }
 
 TEST_F(CompoundListTest, additions_identify_by_cas_number_then_by_name_and_refresh) {
@@ -372,33 +360,25 @@ TEST_F(CompoundListTest, additions_identify_by_cas_number_then_by_name_and_refre
   EXPECT_TRUE(m_env.notices.empty()) << notices();
 }
 
-TEST_F(CompoundListTest, a_compound_that_cannot_be_identified_keeps_its_position_free) {
-  ASSERT_EQ(add("Methane", "74-82-8", 2), S_OK);
+TEST_F(CompoundListTest, compounds_that_cannot_be_identified_or_do_not_fit_are_refused) {
+  // Without a name, the package entry at the position stands in (with a warning).
+  ASSERT_EQ(add(nullptr, "", 0), S_OK);
+  EXPECT_NE(notices().find("identifying compounds. Simulator didn't provide correct DaltrixID, "
+                           "Name or CASN values. Assuming user selected all compounds in package"),
+            std::string::npos);
+  EXPECT_EQ(m_list->compounds(), (Names{"Methane"}));
   EXPECT_EQ(add("Argon", "7440-37-1", 7), E_FAIL);
   EXPECT_NE(notices().find("Component 'Ethane' (position: 1) coud not be identified. Remove it "
                            "and try again."),
             std::string::npos)
       << notices();
   EXPECT_EQ(m_list->compounds().size(), 1u);
-  ASSERT_EQ(add("Ethane", "", 3), S_OK);
-  EXPECT_EQ(map(2), (std::vector<LONG>{0, 1}));
-}
-
-TEST_F(CompoundListTest, missing_host_data_falls_back_on_the_package_entry_at_that_position) {
-  ASSERT_EQ(add(nullptr, "", 0), S_OK);
-  EXPECT_NE(notices().find("identifying compounds. Simulator didn't provide correct DaltrixID, "
-                           "Name or CASN values. Assuming user selected all compounds in package"),
-            std::string::npos);
-  EXPECT_EQ(m_list->compounds(), (Names{"Methane"}));
   m_env.notices.clear();
-  QoUtils::setVersionsForTests(0, 250);  // inside the companion application: silent
+  QoUtils::setVersionsForTests(0, 250);  // the companion application: silent fallback
   ASSERT_EQ(add("Ethane", "", 40001), S_OK);
   EXPECT_TRUE(m_env.notices.empty()) << notices();
   EXPECT_EQ(listOf<double>(m_numbers)[1], -2);
-}
-
-TEST_F(CompoundListTest, too_many_compounds_for_the_package_are_refused) {
-  for (const char* cas : {"74-82-8", "74-84-0", "7732-18-5"}) ASSERT_EQ(add("x", cas, 1), S_OK);
+  ASSERT_EQ(add("Water", "7732-18-5", 62), S_OK);
   EXPECT_EQ(add("x", "74-82-8", 1), E_FAIL);
   EXPECT_NE(notices().find("adding a compound to the fluid package. The simulator is trying to add "
                            "more compounds (4) than the list provided by the CAPE-OPEN package "
@@ -434,7 +414,7 @@ TEST_F(CompoundListTest, the_300th_compound_blocks_calculations_until_the_list_c
   EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), S_OK);
 }
 
-TEST_F(CompoundListTest, removal_and_exchange_keep_the_map_with_the_list) {
+TEST_F(CompoundListTest, removal_and_exchange_keep_the_map_with_the_list_and_refresh) {
   for (const char* cas : {"7732-18-5", "74-82-8", "74-84-0"}) ASSERT_EQ(add("x", cas, 1), S_OK);
   ASSERT_EQ(map(3), (std::vector<LONG>{2, 0, 1}));
   EXPECT_EQ(m_list->exchangeCompounds(links(), 1, 1), S_OK);
@@ -452,10 +432,8 @@ TEST_F(CompoundListTest, removal_and_exchange_keep_the_map_with_the_list) {
   EXPECT_EQ(map(2), (std::vector<LONG>{1, 0}));
   EXPECT_EQ(m_adapter->fluidLists.size(), refreshes + 2);
   EXPECT_TRUE(m_env.notices.empty()) << notices();
-}
 
-TEST_F(CompoundListTest, failing_refresh_calls_reach_the_caller) {
-  for (const char* cas : {"74-82-8", "74-84-0"}) ASSERT_EQ(add("x", cas, 1), S_OK);
+  // Failures of the calls of a refresh reach the caller.
   m_material->status = ECapeBadArgumentHR;
   EXPECT_EQ(m_list->exchangeCompounds(links(), 0, 1), ECapeBadArgumentHR);
   EXPECT_NE(notices().find("exchanging compounds of the fluid package(_com_error)"),
@@ -465,12 +443,12 @@ TEST_F(CompoundListTest, failing_refresh_calls_reach_the_caller) {
   m_ints->status = E_INVALIDARG;
   EXPECT_EQ(m_list->removeCompoundi(links(), 0), E_INVALIDARG);
   // A host compound object that fails an interface query is a host framework failure.
-  auto broken = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("W", "", 1));
+  auto broken = make<FakeCompound>("W", "", 1);
   broken->queryStatus = E_UNEXPECTED;
   EXPECT_EQ(add(broken), E_FAIL);
   EXPECT_NE(notices().find("Ravelin Exceptionadding a compound to the fluid package"),
             std::string::npos);
-  auto noId = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("W", "", 1));
+  auto noId = make<FakeCompound>("W", "", 1);
   noId->idStatus = E_ACCESSDENIED;
   EXPECT_EQ(add(noId), E_ACCESSDENIED);
 }
@@ -505,7 +483,7 @@ TEST_F(CompoundListTest, compound_info_names_bad_positions_and_duplicates) {
   package(twelve);
   for (int i = 0; i < 10; ++i) ASSERT_EQ(add("x", std::to_string(i).c_str(), 1), S_OK);
   ASSERT_EQ(add("x", "3", 1), S_OK);  // the 11th maps to the same compound as the 4th
-  auto c = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("x", "", 1));
+  auto c = make<FakeCompound>("x", "", 1);
   INT n = -7;
   Variant names;
   EXPECT_EQ(m_list->getCompoundInfo(links(), 11, disp(c), &n, &names), E_FAIL);
@@ -540,7 +518,7 @@ TEST_F(CompoundListTest, hypothetical_compounds_receive_converted_constants) {
   ASSERT_EQ(add("Ethane", "74-84-0", 0), S_OK);       // id number stays 0: not known
   ASSERT_EQ(add("Water", "7732-18-5", 25000), S_OK);  // a hypothetical host id
   const Names user = m_adapter->fluidLists.back();
-  auto c = ComPtr<FakeCompound>::attach(comlite::makeObject<FakeCompound>("Water", "", 0));
+  auto c = make<FakeCompound>("Water", "", 0);
   INT n = 0;
   Variant names;
   ASSERT_EQ(m_list->getCompoundInfo(links(), 1, disp(c), &n, &names), S_OK) << notices();
