@@ -1,0 +1,468 @@
+#include "host_session.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "comlite/bstr.h"
+#include "comlite/creation.h"
+#include "comlite/safearray.h"
+#include "comlite/system_message.h"
+#include "ravelin/phase.h"
+#include "ravelin/phase_collection.h"
+#include "ravelin/property_names.h"
+
+namespace coravl::driver {
+
+namespace {
+
+//! Host phase types.
+constexpr LONG kOverall = 1, kVapour = 3, kLiquid = 4;
+
+std::vector<std::string> strings(const VARIANT& v) {
+  std::vector<std::string> out;
+  if (v.vt != (VT_ARRAY | VT_BSTR) || !v.parray) return out;
+  LONG lb = 0, ub = -1;
+  SafeArrayGetLBound(v.parray, 1, &lb);
+  SafeArrayGetUBound(v.parray, 1, &ub);
+  for (LONG i = lb; i <= ub; ++i) {
+    BSTR s = nullptr;
+    SafeArrayGetElement(v.parray, &i, &s);
+    out.push_back(comlite::bstrToUtf8(s));
+    SysFreeString(s);
+  }
+  return out;
+}
+
+std::vector<LONG> longs(const VARIANT& v) {
+  std::vector<LONG> out;
+  if (v.vt != (VT_ARRAY | VT_I4) || !v.parray) return out;
+  LONG lb = 0, ub = -1;
+  SafeArrayGetLBound(v.parray, 1, &lb);
+  SafeArrayGetUBound(v.parray, 1, &ub);
+  for (LONG i = lb; i <= ub; ++i) {
+    LONG x = 0;
+    SafeArrayGetElement(v.parray, &i, &x);
+    out.push_back(x);
+  }
+  return out;
+}
+
+bool sameName(std::string a, std::string b) {
+  if (!a.empty() && a.back() == '*') a.pop_back();
+  if (!b.empty() && b.back() == '*') b.pop_back();
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+struct FlashKind {
+  const char* name;
+  tagFlashTypeEnum type;
+  const char* spec1;
+  const char* spec2;
+};
+
+// The host's flash types with the overall-phase values they read.
+constexpr FlashKind kFlashKinds[] = {
+    {"PT", xftPTFlash, "T", "P"},  {"PH", xftPHFlash, "P", "H"},  {"PS", xftPSFlash, "P", "S"},
+    {"PV", xftPVFlash, "P", "VF"}, {"TH", xftTHFlash, "T", "H"},  {"TS", xftTSFlash, "T", "S"},
+    {"TV", xftTVFlash, "T", "VF"}, {"HV", xftHVFlash, "H", "VF"},
+};
+
+const FlashKind* flashKind(const std::string& name) {
+  for (const auto& k : kFlashKinds)
+    if (sameName(name, k.name)) return &k;
+  return nullptr;
+}
+
+}  // namespace
+
+HostSession::HostSession(Output& out) : m_out(out) {}
+
+HostSession::~HostSession() {
+  m_lastFlash.reset();
+  m_flash.reset();
+  m_package.reset();
+}
+
+std::string HostSession::status(HRESULT hr) const {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(hr));
+  const std::string text = comlite::systemMessage(hr);
+  if (hr == S_OK) return "ok";
+  return text.empty() ? std::string(buf) : std::string(buf) + " " + text;
+}
+
+int HostSession::run(const std::vector<Command>& commands) {
+  int failed = 0;
+  for (const auto& c : commands) {
+    m_out.begin(c.verb + (c.rest.empty() ? "" : " " + c.rest), c.line);
+    bool ok = false;
+    try {
+      ok = execute(c);
+    } catch (const std::exception& e) {
+      m_out.end(false, e.what());
+      ++failed;
+      continue;
+    }
+    if (!ok) ++failed;
+  }
+  return failed;
+}
+
+bool HostSession::execute(const Command& c) {
+  if (c.verb == "package") return cmdPackage(c);
+  if (c.verb == "compounds") return cmdCompounds(c);
+  if (c.verb == "option") return cmdOption(c);
+  if (c.verb == "setup") return cmdSetup(c);
+  if (c.verb == "properties") return cmdProperties(c);
+  if (c.verb == "kvalues") return cmdKValues(c);
+  if (c.verb == "flash") return cmdFlash(c);
+  if (c.verb == "sweep") return cmdSweep(c);
+  if (c.verb == "order") return cmdOrder(c);
+  if (c.verb == "save") return cmdSave(c);
+  if (c.verb == "recall") return cmdRecall(c);
+  throw std::runtime_error("unknown command");
+}
+
+bool HostSession::ensureComponent() {
+  if (m_package) return true;
+  CLSID clsid;
+  HRESULT hr = CLSIDFromProgID(u"CORavl11.PropPkg", &clsid);
+  if (SUCCEEDED(hr))
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IExtendedPropPackage::kIID,
+                          m_package.putVoid());
+  if (FAILED(hr)) throw std::runtime_error("cannot create CORavl11.PropPkg: " + status(hr));
+  m_flash = m_package.as<IExtendedFlash>();
+  m_callback = ravelin::PropertyManager::create(ravelin::FlashControl::create());
+  m_log = ravelin::ErrorLog::create();
+  return true;
+}
+
+bool HostSession::cmdPackage(const Command& c) {
+  m_files.select(c.rest);
+  m_out.text("selection", c.rest);
+  m_out.end(true, "ok");
+  return true;
+}
+
+bool HostSession::cmdOption(const Command& c) {
+  const auto eq = c.rest.find('=');
+  if (eq == std::string::npos) throw std::runtime_error("option needs 'key = value'");
+  std::string key = c.rest.substr(0, eq), value = c.rest.substr(eq + 1);
+  key.erase(key.find_last_not_of(" \t") + 1);
+  value.erase(0, value.find_first_not_of(" \t"));
+  m_files.editOption(key, value);
+  m_out.end(true, "ok");
+  return true;
+}
+
+bool HostSession::cmdCompounds(const Command& c) {
+  ensureComponent();
+  INT n = 0;
+  comlite::Variant ids, names, identifiers;
+  comlite::Bstr identifierName;
+  HRESULT hr = m_package->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
+  if (FAILED(hr)) {
+    m_out.end(false, "the package offers no compounds: " + status(hr));
+    return false;
+  }
+  const auto packageIds = strings(names);
+  const auto cas = strings(identifiers);
+  const auto numbers = longs(ids);
+  std::vector<ravelin::Compound> added;
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& wanted : parseNames(c.rest)) {
+    std::size_t k = 0;
+    while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
+           !(k < cas.size() && cas[k] == wanted))
+      ++k;
+    if (k == packageIds.size())
+      throw std::runtime_error("the package has no compound '" + wanted + "'");
+    // A compound the simulator does not know from its library becomes one of its hypothetical
+    // compounds, which carry ids from 20000 on.
+    const LONG known = k < numbers.size() ? numbers[k] : 0;
+    const LONG id = known > 0 ? known : 20000 + static_cast<LONG>(m_compoundIds.size());
+    auto compound = ravelin::Compound::create({wanted, k < cas.size() ? cas[k] : "", "", id, {}});
+    hr = m_package->AddLastCompound(compound.dispatch());
+    if (FAILED(hr)) {
+      m_out.end(false, "'" + wanted + "' was not accepted: " + status(hr));
+      return false;
+    }
+    added.push_back(compound);
+    m_compoundIds.push_back(wanted);
+    rows.push_back({std::to_string(rows.size() + 1), wanted, k < cas.size() ? cas[k] : ""});
+  }
+  m_fluid = ravelin::CompoundList::create(added);
+  m_out.table("fluid package", {"#", "compound", "CAS"}, rows);
+  m_out.end(true, "ok");
+  return true;
+}
+
+bool HostSession::cmdSetup(const Command&) {
+  ensureComponent();
+  INT status = -1;
+  comlite::Variant noFiles;
+  HRESULT hr = m_package->SetupPkg(0, noFiles, nullptr, &status);
+  if (FAILED(hr) || status != 0) {
+    m_out.end(false, "setup failed: " + this->status(hr));
+    return false;
+  }
+  auto registry = ravelin::PropertyRegistry::create();
+  hr = m_package->InitializePropertyID(registry.dispatch());
+  comlite::Bstr name, description;
+  m_package->GetPackageName(name.out(), description.out());
+  m_out.text("package", name.utf8());
+  m_out.end(SUCCEEDED(hr), this->status(hr));
+  return SUCCEEDED(hr);
+}
+
+std::vector<double> HostSession::composition(const Command& c, const char* key) const {
+  auto it = c.named.find(key);
+  if (it == c.named.end()) throw std::runtime_error(std::string("missing ") + key + "=");
+  auto x = parseNumbers(it->second);
+  if (!m_fluid || x.size() != m_fluid->size())
+    throw std::runtime_error(std::string(key) +
+                             "= needs one value per compound of the fluid package");
+  return x;
+}
+
+bool HostSession::cmdProperties(const Command& c) {
+  ensureComponent();
+  if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  const std::string which = c.words.empty() ? "vapour" : c.words[0];
+  const LONG type = sameName(which, "liquid") ? kLiquid : kVapour;
+  auto phase = ravelin::Phase::create(*m_fluid, type);
+  phase.setTemperature(parseNumber(c.named.at("t")));
+  phase.setPressure(parseNumber(c.named.at("p")));
+  phase.setComposition(composition(c, "x"));
+  const auto props = parseNames(c.named.count("props") ? c.named.at("props") : "Enthalpy");
+  const auto derivs = parseNames(c.named.count("derivatives") ? c.named.at("derivatives") : "");
+  for (const auto& p : props)
+    for (const auto& d : derivs) phase.addDerivativeRequest(p, d);
+  std::vector<std::vector<std::string>> rows;
+  bool ok = true;
+  for (const auto& p : props) {
+    IDispatch* context = nullptr;
+    const HRESULT hr =
+        m_package->CalculateProperty(ravelin::propertyId(p), phase.dispatch(), &context,
+                                     m_callback->dispatch(), m_log->dispatch(), nullptr);
+    std::string shown;
+    if (auto v = phase.value(p)) {
+      shown = Output::number(*v, 8);
+    } else if (auto vec = phase.vector(p)) {
+      for (std::size_t i = 0; i < vec->size(); ++i)
+        shown += (i ? ", " : "") + Output::number((*vec)[i], 6);
+    }
+    std::vector<std::string> row{p, SUCCEEDED(hr) ? shown : "(" + status(hr) + ")"};
+    for (const auto& d : derivs) {
+      std::string cell = "-";
+      for (std::size_t i = 0; i < phase.derivativeCount(); ++i) {
+        auto req = phase.derivative(i);
+        if (req.propertyId != ravelin::propertyId(p) || req.variableId != ravelin::propertyId(d))
+          continue;
+        if (!req.written) continue;
+        cell.clear();
+        for (std::size_t k = 0; k < req.values.size(); ++k)
+          cell += (k ? ", " : "") + Output::number(req.values[k], 6);
+      }
+      row.push_back(cell);
+    }
+    ok = ok && SUCCEEDED(hr);
+    rows.push_back(row);
+  }
+  std::vector<std::string> header{"property", "value"};
+  for (const auto& d : derivs) header.push_back("d/" + d.substr(1));
+  m_out.table(which + " phase", header, rows);
+  m_out.end(ok, ok ? "ok" : "some properties failed");
+  return ok;
+}
+
+bool HostSession::cmdKValues(const Command& c) {
+  ensureComponent();
+  if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  // The simulator derives K-values from the fugacity coefficients of both phases.
+  std::vector<double> lnphi[2];
+  const LONG types[2] = {kVapour, kLiquid};
+  const char* keys[2] = {"y", "x"};
+  for (int k = 0; k < 2; ++k) {
+    auto phase = ravelin::Phase::create(*m_fluid, types[k]);
+    phase.setTemperature(parseNumber(c.named.at("t")));
+    phase.setPressure(parseNumber(c.named.at("p")));
+    phase.setComposition(composition(c, keys[k]));
+    IDispatch* context = nullptr;
+    const HRESULT hr =
+        m_package->CalculateProperty(ravelin::propertyId("LnFugacityCoeff"), phase.dispatch(),
+                                     &context, m_callback->dispatch(), m_log->dispatch(), nullptr);
+    auto v = phase.vector("LnFugacityCoeff");
+    if (FAILED(hr) || !v) {
+      m_out.end(false, "fugacity coefficients failed: " + status(hr));
+      return false;
+    }
+    lnphi[k] = *v;
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t i = 0; i < lnphi[0].size() && i < m_compoundIds.size(); ++i)
+    rows.push_back({m_compoundIds[i], Output::number(std::exp(lnphi[1][i] - lnphi[0][i]), 6)});
+  m_out.table("K-values", {"compound", "K"}, rows);
+  m_out.end(true, "ok");
+  return true;
+}
+
+HRESULT HostSession::flash(tagFlashTypeEnum type,
+                           const std::vector<std::pair<std::string, double>>& specs,
+                           const std::vector<double>& z) {
+  auto overall = ravelin::Phase::create(*m_fluid, kOverall);
+  overall.setComposition(z);
+  for (const auto& [name, value] : specs) {
+    if (name == "T")
+      overall.setTemperature(value);
+    else if (name == "P")
+      overall.setPressure(value);
+    else if (name == "H")
+      overall.setValue("Enthalpy", value);
+    else if (name == "S")
+      overall.setValue("Entropy", value);
+    else if (name == "VF")
+      overall.setFraction(value);
+  }
+  auto vapour = ravelin::Phase::create(*m_fluid, kVapour);
+  auto liquid = ravelin::Phase::create(*m_fluid, kLiquid);
+  m_lastFlash = ravelin::PhaseCollection::create(overall, {vapour, liquid});
+  return m_flash->Execute(type, nullptr, m_lastFlash->dispatch(), m_callback->dispatch(),
+                          m_log->dispatch(), nullptr);
+}
+
+void HostSession::reportFlash(HRESULT hr) {
+  if (!m_lastFlash) return;
+  auto overall = m_lastFlash->overall();
+  m_out.value("temperature", overall.temperature(), "K");
+  m_out.value("pressure", overall.pressure(), "kPa");
+  m_out.value("vapour fraction", overall.fraction());
+  std::vector<std::vector<std::string>> rows;
+  const LONG n = m_lastFlash->numberOfPhases();
+  for (LONG k = 0; k < n && SUCCEEDED(hr); ++k) {
+    auto p = m_lastFlash->phase(static_cast<std::size_t>(k));
+    std::string x;
+    auto comp = p.composition();
+    for (std::size_t i = 0; i < comp.size(); ++i) x += (i ? ", " : "") + Output::number(comp[i], 5);
+    rows.push_back({p.type() == kVapour   ? "vapour"
+                    : p.type() == kLiquid ? "liquid"
+                                          : "other",
+                    Output::number(p.fraction(), 6), x});
+  }
+  m_out.table("phases", {"phase", "fraction", "composition"}, rows);
+}
+
+bool HostSession::cmdFlash(const Command& c) {
+  ensureComponent();
+  if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  if (c.words.size() < 3) throw std::runtime_error("flash <type> <spec1> <spec2> z=...");
+  const FlashKind* kind = flashKind(c.words[0]);
+  if (!kind) throw std::runtime_error("unknown flash type '" + c.words[0] + "'");
+  const HRESULT hr = flash(
+      kind->type, {{kind->spec1, parseNumber(c.words[1])}, {kind->spec2, parseNumber(c.words[2])}},
+      composition(c, "z"));
+  reportFlash(hr);
+  m_out.end(SUCCEEDED(hr), status(hr));
+  return SUCCEEDED(hr);
+}
+
+bool HostSession::cmdSweep(const Command& c) {
+  ensureComponent();
+  if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  if (c.words.empty()) throw std::runtime_error("sweep <type> <name>=from:to:count ...");
+  const FlashKind* kind = flashKind(c.words[0]);
+  if (!kind) throw std::runtime_error("unknown flash type '" + c.words[0] + "'");
+  auto lowerKey = [](std::string s) {
+    for (auto& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+  };
+  const std::string key1 = lowerKey(kind->spec1), key2 = lowerKey(kind->spec2);
+  auto range = [&](const std::string& key) {
+    std::vector<double> values;
+    const std::string& text = c.named.at(key);
+    const auto a = text.find(':'), b = text.rfind(':');
+    if (a == std::string::npos || a == b) return std::vector<double>{parseNumber(text)};
+    const double from = parseNumber(text.substr(0, a)),
+                 to = parseNumber(text.substr(a + 1, b - a - 1));
+    const int count = static_cast<int>(parseNumber(text.substr(b + 1)));
+    for (int i = 0; i < count; ++i)
+      values.push_back(count == 1 ? from : from + (to - from) * i / (count - 1));
+    return values;
+  };
+  const auto v1 = range(key1), v2 = range(key2);
+  const auto z = composition(c, "z");
+  std::vector<std::vector<std::string>> rows;
+  const int total = static_cast<int>(v1.size() * v2.size());
+  int done = 0, failed = 0;
+  for (double a : v1)
+    for (double b : v2) {
+      const HRESULT hr = flash(kind->type, {{kind->spec1, a}, {kind->spec2, b}}, z);
+      auto overall = m_lastFlash->overall();
+      rows.push_back({Output::number(a), Output::number(b),
+                      SUCCEEDED(hr) ? Output::number(overall.temperature()) : "-",
+                      SUCCEEDED(hr) ? Output::number(overall.pressure()) : "-",
+                      SUCCEEDED(hr) ? Output::number(overall.fraction()) : status(hr)});
+      if (FAILED(hr)) ++failed;
+      m_out.progress(++done, total, "flashes");
+    }
+  m_out.table("sweep", {kind->spec1, kind->spec2, "T [K]", "P [kPa]", "vapour fraction"}, rows);
+  m_out.end(failed == 0, failed ? std::to_string(failed) + " flashes failed" : "ok");
+  return failed == 0;
+}
+
+bool HostSession::cmdOrder(const Command&) {
+  ensureComponent();
+  if (!m_lastFlash) throw std::runtime_error("no flash to order");
+  const HRESULT hr = m_package->PhaseOrder(m_lastFlash->dispatch(), m_callback->dispatch());
+  reportFlash(hr);
+  m_out.end(SUCCEEDED(hr), status(hr));
+  return SUCCEEDED(hr);
+}
+
+bool HostSession::cmdSave(const Command& c) {
+  ensureComponent();
+  comlite::Bstr text;
+  const HRESULT hr = m_package->PkgSave(text.out());
+  if (FAILED(hr)) {
+    m_out.end(false, status(hr));
+    return false;
+  }
+  const std::string file = c.rest.empty() ? "case.sav" : c.rest;
+  std::ofstream(file, std::ios::binary) << text.utf8();
+  m_out.text("file", file);
+  m_out.value("characters", static_cast<double>(text.length()));
+  m_out.end(true, "ok");
+  return true;
+}
+
+bool HostSession::cmdRecall(const Command& c) {
+  const std::string file = c.rest.empty() ? "case.sav" : c.rest;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  // A case opened later: a new socket, its package restored from the saved text alone.
+  m_lastFlash.reset();
+  m_flash.reset();
+  m_package.reset();
+  ensureComponent();
+  comlite::Bstr text(ss.str());
+  VARIANT_BOOL changed = VARIANT_FALSE;
+  const HRESULT hr = m_package->PkgRecall(text.get(), &changed);
+  comlite::Bstr name, description;
+  if (SUCCEEDED(hr)) m_package->GetPackageName(name.out(), description.out());
+  m_out.text("package", name.utf8());
+  m_out.text("compounds changed", changed ? "yes" : "no");
+  m_out.end(SUCCEEDED(hr), status(hr));
+  return SUCCEEDED(hr);
+}
+
+}  // namespace coravl::driver
