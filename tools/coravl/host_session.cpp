@@ -99,6 +99,11 @@ std::string HostSession::status(HRESULT hr) const {
   return text.empty() ? std::string(buf) : std::string(buf) + " " + text;
 }
 
+std::string HostSession::filePath(const std::string& name) const {
+  if (!name.empty() && name[0] == '/') return name;
+  return (m_base.empty() ? m_files.path("") : m_base + "/") + name;
+}
+
 int HostSession::run(const std::vector<Command>& commands) {
   int failed = 0;
   for (const auto& c : commands) {
@@ -435,7 +440,7 @@ bool HostSession::cmdSave(const Command& c) {
     m_out.end(false, status(hr));
     return false;
   }
-  const std::string file = c.rest.empty() ? "case.sav" : c.rest;
+  const std::string file = filePath(c.rest.empty() ? "case.sav" : c.rest);
   std::ofstream(file, std::ios::binary) << text.utf8();
   m_out.text("file", file);
   m_out.value("characters", static_cast<double>(text.length()));
@@ -444,7 +449,7 @@ bool HostSession::cmdSave(const Command& c) {
 }
 
 bool HostSession::cmdRecall(const Command& c) {
-  const std::string file = c.rest.empty() ? "case.sav" : c.rest;
+  const std::string file = filePath(c.rest.empty() ? "case.sav" : c.rest);
   std::ifstream in(file, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file);
   std::stringstream ss;

@@ -24,6 +24,9 @@ class HostSession {
   explicit HostSession(Output& out);
   ~HostSession();
 
+  //! Where relative file names of save and recall point (default: the session's folder).
+  void setBaseFolder(std::string folder) { m_base = std::move(folder); }
+
   //! Runs the commands in order. Returns the number of commands that failed.
   int run(const std::vector<Command>& commands);
 
@@ -48,10 +51,12 @@ class HostSession {
                 const std::vector<double>& z);
   void reportFlash(HRESULT hr);
   std::string status(HRESULT hr) const;
+  std::string filePath(const std::string& name) const;
   std::vector<double> composition(const Command& c, const char* key) const;
 
   Output& m_out;
   SupportFiles m_files;
+  std::string m_base;
   comlite::ComPtr<IExtendedPropPackage> m_package;
   comlite::ComPtr<IExtendedFlash> m_flash;
   std::vector<std::string> m_compoundIds;

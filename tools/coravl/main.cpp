@@ -21,7 +21,6 @@
 #include "case_file.h"
 #include "comlite/notice.h"
 #include "comlite/platform.h"
-#include "errors/trace_file.h"
 #include "host_session.h"
 #include "output.h"
 #include "support_files.h"
@@ -81,9 +80,19 @@ int main(int argc, char** argv) {
     comlite::setNoticeSink(
         [&out](const std::string& t, const std::string& title, UINT) { out.notice(title, t); });
     coravl::driver::HostSession session(out);
+    // Relative file names of a case file are beside it; the default case keeps its files in
+    // the session's own folder.
+    if (file) {
+      const std::string f(file);
+      const auto slash = f.rfind('/');
+      session.setBaseFolder(slash == std::string::npos ? "." : f.substr(0, slash));
+    }
     const int failed = session.run(commands);
-    std::fprintf(stderr, "coravl: %zu commands, %d failed; socket trace file %s\n", commands.size(),
-                 failed, Utils::traceFilePath().c_str());
+    std::fprintf(stderr,
+                 "coravl: %zu commands, %d failed; the socket traces to %s/SelvarTech/Selvar "
+                 "Quorel CAPE-OPEN/CORavl11.trc (or CORavl11.trc in %s)\n",
+                 commands.size(), failed, comlite::localAppDataFolder().c_str(),
+                 comlite::tempFolder().c_str());
     return failed ? 1 : 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "coravl: %s\n", e.what());
