@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "support/temp_env.h"
+
+namespace {
+
+struct DriverRun {
+  int exitCode;
+  std::string output;
+};
+
+//! Runs the host driver in a private registry, data folder and TEMP.
+DriverRun driver(const testsupport::TempDir& dir, const std::string& args) {
+  const std::string tool = testsupport::libDir() + "/../bin/coravl";
+  const std::string cmd = "CORAVL_REGISTRY='" + dir.file("registry") + "' XDG_DATA_HOME='" +
+                          dir.path() + "' TEMP='" + dir.path() + "' '" + tool + "' " + args +
+                          " 2>&1";
+  DriverRun run{-1, {}};
+  FILE* pipe = ::popen(cmd.c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 4096> buf;
+  while (std::fgets(buf.data(), buf.size(), pipe)) run.output += buf.data();
+  const int status = ::pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+}  // namespace
+
+TEST(Driver, runs_a_case_file_through_the_registered_socket) {
+  testsupport::TempDir dir;
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\n"
+      << "compounds methane, ethane, propane, n-butane\n"
+      << "setup\n"
+      << "save saved.txt\n"
+      << "recall saved.txt\n";
+  const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("\"command\": \"setup\""), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("\"package\": \"Light hydrocarbons\""), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("\"compounds changed\": \"no\""), std::string::npos) << r.output;
+  // The saved text sits beside the case file and holds the component's options.
+  std::ifstream saved(dir.file("saved.txt"));
+  std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("doOrderPhases"), std::string::npos);
+}
+
+TEST(Driver, bad_cases_are_refused_with_their_line) {
+  testsupport::TempDir dir;
+  std::ofstream(dir.file("bad.txt")) << "package X\nfrobnicate now\n";
+  DriverRun r = driver(dir, "'" + dir.file("bad.txt") + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("bad.txt:2: unknown command 'frobnicate'"), std::string::npos)
+      << r.output;
+  r = driver(dir, "'" + dir.file("missing.txt") + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("cannot read"), std::string::npos);
+  // A compound the package does not have fails that command and the run.
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\ncompounds water\n";
+  r = driver(dir, "'" + dir.file("case.txt") + "'");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("the package has no compound 'water'"), std::string::npos) << r.output;
+}
