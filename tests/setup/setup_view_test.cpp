@@ -1,0 +1,377 @@
+#include "setup/setup_view.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/object.h"
+#include "comlite/safearray.h"
+#include "comlite/variant.h"
+#include "errors/notice_fixture.h"
+#include "outside/adapter.h"
+#include "outside/cape_gui.h"
+#include "setup/flash_spec_names.h"
+#include "setup/package_options.h"
+#include "util/set_get.h"
+#include "vocabulary/co_ids.h"
+
+namespace {
+
+using comlite::ComPtr;
+using namespace coravl::setup;
+
+std::string flag(VARIANT_BOOL* p) {
+  return p ? (*p ? "T" : "F") : "null";
+}
+
+//! A package GUI component that records the view's calls in order ("46 1 T" = position 46 with
+//! its arguments), answers the reads with `answers` and fails the call at `failingSlot`.
+class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
+ public:
+  std::vector<std::string> calls;
+  //! Answers of the reads, in the order of kViewOptionKeys.
+  bool answers[11] = {};
+  std::string progId = "Some.Package.1";
+  int failingSlot = 0;
+  HRESULT failure = E_UNEXPECTED;
+  //! A read that succeeds without writing its answers.
+  bool silentReads = false;
+
+  HRESULT SetLiquid2FlashRequest(BYTE request, VARIANT_BOOL* openView) override {
+    return record(46, std::to_string(request) + " " + flag(openView));
+  }
+  HRESULT SetOrderPhases(BYTE order) override { return record(48, std::to_string(order)); }
+  HRESULT SetCompoundOptions(BYTE a, BYTE f, BYTE t) override { return record(36, bytes(a, f, t)); }
+  HRESULT SetRecovErrorRouting(BYTE t, BYTE l, BYTE p) override {
+    return record(39, bytes(t, l, p));
+  }
+  HRESULT SetCritErrorRouting(BYTE t, BYTE l, BYTE p) override {
+    return record(50, bytes(t, l, p));
+  }
+  HRESULT put_ViewNotice(BYTE notice) override { return record(30, std::to_string(notice)); }
+  HRESULT GetCompoundOptions(VARIANT_BOOL* a, VARIANT_BOOL* f, VARIANT_BOOL* t) override {
+    return read(32, {a, f, t}, {1, 2, 0});
+  }
+  HRESULT GetLiquid2FlashRequest(VARIANT_BOOL* r) override { return read(45, {r}, {9}); }
+  HRESULT GetOrderPhases(VARIANT_BOOL* o) override { return read(47, {o}, {10}); }
+  HRESULT GetRecovErrorRouting(VARIANT_BOOL* t, VARIANT_BOOL* l, VARIANT_BOOL* p) override {
+    return read(40, {t, l, p}, {3, 4, 5});
+  }
+  HRESULT GetCritErrorRouting(VARIANT_BOOL* t, VARIANT_BOOL* l, VARIANT_BOOL* p) override {
+    return read(49, {t, l, p}, {6, 7, 8});
+  }
+  HRESULT get_PackageProgID(BSTR* out) override {
+    if (HRESULT hr = record(12, ""); FAILED(hr)) return hr;
+    *out = comlite::bstrFromUtf8(progId);
+    return S_OK;
+  }
+
+  // Nothing else belongs to the view.
+  HRESULT SetPackageInfo(BSTR, BSTR, BSTR, BSTR) override { return unexpected(); }
+  HRESULT SetPackageClass(BSTR, BSTR) override { return unexpected(); }
+  HRESULT get_PackageName(BSTR*) override { return unexpected(); }
+  HRESULT get_PackageAlias(BSTR*) override { return unexpected(); }
+  HRESULT get_ManagerProgID(BSTR*) override { return unexpected(); }
+  HRESULT get_PackageDescription(BSTR*) override { return unexpected(); }
+  HRESULT get_PackageClsid(BSTR*) override { return unexpected(); }
+  HRESULT put_CapeVersion(LONG) override { return unexpected(); }
+  HRESULT SetCompoundData(VARIANT, VARIANT) override { return unexpected(); }
+  HRESULT GetCompoundData(VARIANT*, VARIANT*) override { return unexpected(); }
+  HRESULT SetPhaseList(VARIANT) override { return unexpected(); }
+  HRESULT GetPhaseList(VARIANT*) override { return unexpected(); }
+  HRESULT GetSupportedFlashes(VARIANT*) override { return unexpected(); }
+  HRESULT get_ViewNotice(VARIANT_BOOL*) override { return unexpected(); }
+  HRESULT get_ViewCount(LONG*) override { return unexpected(); }
+  HRESULT get_OpenView(VARIANT_BOOL*) override { return unexpected(); }
+  HRESULT GetLastMessage(BSTR*, LONG*) override { return unexpected(); }
+  HRESULT get_MessageCount(LONG*) override { return unexpected(); }
+  HRESULT put_ParentWindow(LONGLONG) override { return unexpected(); }
+  HRESULT GetOptions(BSTR*) override { return unexpected(); }
+  HRESULT get_CapeVersion(LONG*) override { return unexpected(); }
+  HRESULT SetOptions(BSTR) override { return unexpected(); }
+  HRESULT get_Edited(VARIANT_BOOL*) override { return unexpected(); }
+  HRESULT ConfigureCompounds(VARIANT, VARIANT*, VARIANT*) override { return unexpected(); }
+  HRESULT GetCompoundNames(VARIANT*) override { return unexpected(); }
+  HRESULT ClearMessages() override { return unexpected(); }
+  HRESULT ShowMessage(BSTR, LONG) override { return unexpected(); }
+  HRESULT get_ParentWindow(LONGLONG*) override { return unexpected(); }
+  HRESULT get_ComponentVersion(BSTR*) override { return unexpected(); }
+  HRESULT get_VendorURL(BSTR*) override { return unexpected(); }
+  HRESULT get_About(BSTR*) override { return unexpected(); }
+  HRESULT SetSupportedFlashes(VARIANT) override { return unexpected(); }
+
+ private:
+  static std::string bytes(BYTE a, BYTE b, BYTE c) {
+    return std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c);
+  }
+  HRESULT record(int slot, const std::string& args) {
+    calls.push_back(std::to_string(slot) + (args.empty() ? "" : " " + args));
+    return slot == failingSlot ? failure : S_OK;
+  }
+  HRESULT read(int slot, std::initializer_list<VARIANT_BOOL*> outs,
+               std::initializer_list<int> options) {
+    if (HRESULT hr = record(slot, ""); FAILED(hr)) return hr;
+    auto option = options.begin();
+    for (VARIANT_BOOL* out : outs) {
+      if (!out) return E_POINTER;
+      if (!silentReads) *out = answers[*option] ? VARIANT_TRUE : VARIANT_FALSE;
+      ++option;
+    }
+    return S_OK;
+  }
+  HRESULT unexpected() {
+    calls.push_back("unexpected");
+    return E_UNEXPECTED;
+  }
+};
+
+//! A package adapter that keeps what SetValue gives it; every other call is unexpected.
+class RecordingAdapter : public comlite::ComObject<RecordingAdapter, IPackageAdapter> {
+ public:
+  std::vector<std::string> names;
+  comlite::Variant lastValue;
+  HRESULT status = S_OK;
+
+  HRESULT SetValue(BSTR name, VARIANT value) override {
+    names.push_back(comlite::bstrToUtf8(name));
+    lastValue = value;
+    return status;
+  }
+  HRESULT GetPackageList(VARIANT*) override { return E_UNEXPECTED; }
+  HRESULT SelectPackage(IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT CreatePropPackage(IDispatch**, IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT GetMaterialObject(IDispatch**) override { return E_UNEXPECTED; }
+  HRESULT GetCompoundConstant(BSTR, LONG, double*) override { return E_UNEXPECTED; }
+  HRESULT GetValue(BSTR, VARIANT*) override { return E_UNEXPECTED; }
+  HRESULT Save(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT Recall(BSTR, VARIANT_BOOL*) override { return E_UNEXPECTED; }
+  HRESULT SetWindow(LONGLONG) override { return E_UNEXPECTED; }
+  HRESULT GetWindow(LONGLONG*) override { return E_UNEXPECTED; }
+  HRESULT GetSelectedPackage(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT SetFluidPackageCompounds(VARIANT) override { return E_UNEXPECTED; }
+  HRESULT ReleaseResources() override { return E_UNEXPECTED; }
+  HRESULT GetCallerName(BSTR*) override { return E_UNEXPECTED; }
+  HRESULT SetCallerName(BSTR) override { return E_UNEXPECTED; }
+};
+
+//! A list of strings with the given lower bound.
+comlite::Variant strings(const std::vector<std::string>& items, LONG lower = 0) {
+  comlite::Variant v;
+  v.vt = VT_ARRAY | VT_BSTR;
+  v.parray = SafeArrayCreateVector(VT_BSTR, lower, static_cast<ULONG>(items.size()));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    LONG index = lower + static_cast<LONG>(i);
+    comlite::Bstr s(items[i]);
+    SafeArrayPutElement(v.parray, &index, s.get());
+  }
+  return v;
+}
+
+std::vector<std::string> items(const VARIANT& v) {
+  std::vector<std::string> out;
+  if (!vtIsArray(v.vt) || !v.parray) return out;
+  LONG lb = 0, ub = -1;
+  SafeArrayGetLBound(v.parray, 1, &lb);
+  SafeArrayGetUBound(v.parray, 1, &ub);
+  for (LONG i = lb; i <= ub; ++i) out.push_back(SetGet::getString(v, i));
+  return out;
+}
+
+LONG lowerBound(const VARIANT& v) {
+  LONG lb = -99;
+  SafeArrayGetLBound(v.parray, 1, &lb);
+  return lb;
+}
+
+//! One component's view state, with captured notices and a private trace folder.
+class SetupView : public coravl_test::NoticeFixture {
+ protected:
+  void SetUp() override {
+    NoticeFixture::SetUp();
+    gui = ComPtr<RecordingGui>::attach(comlite::makeObject<RecordingGui>());
+    adapter = ComPtr<RecordingAdapter>::attach(comlite::makeObject<RecordingAdapter>());
+  }
+  HRESULT show(VARIANT_BOOL* openView = nullptr) {
+    return showSetupView(gui.get(), adapter.get(), state, openView);
+  }
+  //! The GUI's answers in the order of the view's option keys.
+  void answer(std::initializer_list<bool> values) {
+    std::fill(std::begin(gui->answers), std::end(gui->answers), false);
+    std::copy(values.begin(), values.end(), gui->answers);
+  }
+
+  ComPtr<RecordingGui> gui;
+  ComPtr<RecordingAdapter> adapter;
+  ComponentOptions options;
+  RoutingFlags routing;
+  FlashSpecNames flashNames;
+  BYTE notice = 1;
+  comlite::Variant ids = strings({"methane", "ethane", "propane"});
+  comlite::Variant qoNames = strings({"Methane", "ethane*", "Propane"});
+  SetupViewState state{options, routing, flashNames, notice, ids, qoNames};
+};
+
+TEST_F(SetupView, sends_every_option_then_the_notice_then_reads_them_back) {
+  options.requestSelvarLiquid2flash = true;
+  options.allowSubsets = true;
+  options.doOrderPhases = true;
+  routing = RoutingFlags{false, true, false, true, false, true};
+  VARIANT_BOOL open = VARIANT_TRUE;
+  ASSERT_EQ(show(&open), S_OK);
+  EXPECT_EQ(gui->calls,
+            (std::vector<std::string>{"46 1 T", "48 1", "36 1 0 0", "39 0 1 0", "50 1 0 1", "30 1",
+                                      "32", "45", "12", "47", "40", "49"}));
+  // A new package's first view carries the notice; later views do not.
+  EXPECT_EQ(notice, 0);
+  gui->calls.clear();
+  ASSERT_EQ(show(), S_OK);
+  ASSERT_GE(gui->calls.size(), 6u);
+  EXPECT_EQ(gui->calls[0], "46 0 null");
+  EXPECT_EQ(gui->calls[5], "30 0");
+  EXPECT_TRUE(adapter->names.empty());  // treatAsHypos is off: no renaming
+  EXPECT_TRUE(m_notices.empty());
+}
+
+TEST_F(SetupView, answers_take_effect_on_the_options_the_routing_and_the_flash_names) {
+  answer({false, true, true, false, true, true, false, true, false, true, true});
+  gui->progId = "Acme.STCOProperties.1";
+  ASSERT_EQ(show(), S_OK);
+  EXPECT_TRUE(options.allowSubsets);
+  EXPECT_TRUE(options.freeCompounds);
+  EXPECT_FALSE(options.treatAsHypos);
+  EXPECT_TRUE(options.requestSelvarLiquid2flash);
+  EXPECT_TRUE(options.doOrderPhases);
+  EXPECT_FALSE(routing.traceRecovErrors);
+  EXPECT_TRUE(routing.logRecovErrors);
+  EXPECT_TRUE(routing.popUpRecovErrors);
+  EXPECT_FALSE(routing.traceCritErrors);
+  EXPECT_TRUE(routing.logCritErrors);
+  EXPECT_FALSE(routing.popUpCritErrors);
+  EXPECT_TRUE(flashNames.applies());
+  EXPECT_EQ(flashNames.nameFor(COIds::FlashTP), "TP3");
+
+  // Turned off again in the next view.
+  answer({});
+  ASSERT_EQ(show(), S_OK);
+  EXPECT_FALSE(options.allowSubsets || options.freeCompounds || options.doOrderPhases);
+  EXPECT_EQ(flashNames.nameFor(COIds::FlashTP), "TP");
+  EXPECT_FALSE(routing.logCritErrors);
+
+  // A GUI that answers without writing leaves every option as it was.
+  answer({true, true, true, true, true, true, true, true, true, true, true});
+  gui->silentReads = true;
+  ASSERT_EQ(show(), S_OK);
+  EXPECT_FALSE(options.allowSubsets || options.treatAsHypos || options.doOrderPhases);
+  EXPECT_FALSE(routing.logCritErrors);
+}
+
+TEST_F(SetupView, without_a_gui_component_nothing_is_exchanged) {
+  EXPECT_EQ(showSetupView(nullptr, adapter.get(), state, nullptr), E_POINTER);
+  EXPECT_EQ(notice, 1);
+  EXPECT_TRUE(adapter->names.empty());
+}
+
+TEST_F(SetupView, a_failing_gui_call_ends_the_view_with_its_status) {
+  answer({false, true, true, false, false, false, false, false, false, false, false});
+  struct Case {
+    int slot;
+    std::size_t callsMade;  //!< calls up to and including the failing one
+    bool noticeCleared;
+    bool compoundOptionsRead;
+  };
+  const Case cases[] = {{46, 1, false, false}, {36, 3, false, false}, {39, 4, false, false},
+                        {50, 5, false, false}, {30, 6, false, false}, {32, 7, true, false},
+                        {45, 8, true, true},   {12, 9, true, true},   {40, 11, true, true},
+                        {49, 12, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.slot);
+    options = ComponentOptions{};
+    notice = 1;
+    gui->calls.clear();
+    gui->failingSlot = c.slot;
+    gui->failure = ECapeUnknownHR;
+    EXPECT_EQ(show(), ECapeUnknownHR);
+    EXPECT_EQ(gui->calls.size(), c.callsMade);
+    EXPECT_EQ(notice, c.noticeCleared ? 0 : 1);
+    EXPECT_EQ(options.allowSubsets, c.compoundOptionsRead);
+  }
+  EXPECT_TRUE(m_notices.empty());  // the view has no messages of its own for these
+}
+
+TEST_F(SetupView, phase_ordering_failures_are_told_apart) {
+  // Sending it is not checked.
+  gui->failingSlot = 48;
+  answer({false, false, false, true, false, false, true, false, true, false, true});
+  EXPECT_EQ(show(), S_OK);
+  EXPECT_TRUE(options.doOrderPhases);
+  EXPECT_TRUE(m_notices.empty());
+
+  // Reading it back is shown and ends the view before the routing flags are read.
+  gui->failingSlot = 47;
+  gui->calls.clear();
+  answer({false, true});
+  EXPECT_EQ(show(), E_UNEXPECTED);
+  EXPECT_EQ(gui->calls.back(), "47");
+  EXPECT_TRUE(options.allowSubsets);
+  EXPECT_TRUE(options.doOrderPhases);  // kept: the GUI gave no answer
+  EXPECT_TRUE(routing.traceCritErrors);
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_NE(m_notices[0].text.find("Unexpected error "), std::string::npos) << m_notices[0].text;
+}
+
+TEST_F(SetupView, hypothetical_compounds_are_renamed_at_every_view) {
+  answer({true, false, false, true, false, false, true, true, true, false, false});
+  ASSERT_EQ(show(), S_OK);
+  const std::vector<std::string> renamed{"methane*", "ethane*", "propane*"};
+  EXPECT_EQ(items(qoNames), renamed);
+  ASSERT_EQ(adapter->names, std::vector<std::string>{"SelectedCompQoNames"});
+  EXPECT_EQ(items(adapter->lastValue), renamed);
+
+  // Again: rebuilt from the ids, so no second '*'.
+  ASSERT_EQ(show(), S_OK);
+  EXPECT_EQ(items(qoNames), renamed);
+  EXPECT_EQ(adapter->names.size(), 2u);
+
+  // An adapter refusing the names is shown and its status returned.
+  adapter->status = ECapeBadArgumentHR;
+  EXPECT_EQ(show(), ECapeBadArgumentHR);
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_NE(m_notices[0].text.find("Unexpected error "), std::string::npos) << m_notices[0].text;
+
+  // No adapter at all.
+  EXPECT_EQ(showSetupView(gui.get(), nullptr, state, nullptr), E_POINTER);
+}
+
+TEST(HypotheticalNames, follow_the_ids_and_keep_the_list_shape) {
+  // Bounds of the simulator's list are kept, elements beyond the ids too.
+  comlite::Variant ids = strings({"water", "co2"}, 3);
+  comlite::Variant names = strings({"Water", "CO2", "extra"}, 1);
+  nameCompoundsAsHypothetical(ids, names);
+  EXPECT_EQ(items(names), (std::vector<std::string>{"water*", "co2*", "extra"}));
+  EXPECT_EQ(lowerBound(names), 1);
+
+  // Ids in a list of variants; a list too short for them is replaced.
+  comlite::Variant mixed;
+  mixed.vt = VT_ARRAY | VT_VARIANT;
+  mixed.parray = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+  for (LONG i = 0; i < 2; ++i) {
+    comlite::Variant s = comlite::Variant::fromString(i == 0 ? "h2" : "n2");
+    SafeArrayPutElement(mixed.parray, &i, &s);
+  }
+  comlite::Variant shortList = strings({"H2"});
+  nameCompoundsAsHypothetical(mixed, shortList);
+  EXPECT_EQ(items(shortList), (std::vector<std::string>{"h2*", "n2*"}));
+  EXPECT_EQ(lowerBound(shortList), 0);
+
+  // No ids: nothing to name, an empty list is still a list.
+  comlite::Variant none, empty;
+  nameCompoundsAsHypothetical(none, empty);
+  EXPECT_EQ(empty.vt, VT_ARRAY | VT_BSTR);
+  EXPECT_TRUE(items(empty).empty());
+}
+
+}  // namespace
