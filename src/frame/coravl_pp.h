@@ -155,6 +155,13 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   // ---- end of calculation ----
 
   // ---- Flash execution: members of flash_execution.cpp ----
+  //! The host's number of compounds while a flash runs; -32767 otherwise.
+  LONG m_flashCompoundCount = -32767;
+  //! Compositions of the last flash, one per host phase slot (the overall slot holds the
+  //! feed), in the package's compound order.
+  std::vector<std::vector<double>> m_flashCompositions;
+  //! The package label of each result phase of the last flash, in the collection's order.
+  std::vector<CQoBSTR> m_flashPhaseLabels;
   // ---- end of flash execution ----
 
   // ---- Phase ordering: members of phase_order.cpp ----

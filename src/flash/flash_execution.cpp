@@ -1,0 +1,426 @@
+#include "flash/flash_execution.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "comlite/bstr.h"
+#include "comlite/com_error.h"
+#include "comlite/com_ptr.h"
+#include "comlite/hresult.h"
+#include "comlite/safearray.h"
+#include "comlite/variant.h"
+#include "errors/co_error.h"
+#include "errors/method_guard.h"
+#include "errors/thcom_error.h"
+#include "flash/flash_catalogue.h"
+#include "flash/flash_support.h"
+#include "outside/capeopen_thermo.h"
+#include "outside/mat_obj.h"
+#include "outside/ravelin_arrays.h"
+#include "outside/ravelin_ids.h"
+#include "outside/ravelin_phase.h"
+#include "outside/ravelin_phase_collection.h"
+#include "outside/ravelin_registry.h"
+#include "util/set_get.h"
+#include "vocabulary/co_ids.h"
+#include "vocabulary/property_factory.h"
+
+namespace coravl::flash {
+
+namespace {
+
+using comlite::ComPtr;
+
+//! Fraction of a slot that holds no result.
+constexpr double kAbsentFraction = -1.0;
+//! Kind of the overall phase in the collection's lookup by kind.
+constexpr LONG kOverallKind = ravelin::kPhaseOverall;
+
+//! The interface T of an object. A null object, or one without T, raises a COM error
+//! (E_POINTER), as does any other failure of the query (its status).
+template <class T>
+ComPtr<T> requiredInterface(IUnknown* object) {
+  if (!object) throw comlite::ComError(E_POINTER, T::kIID);
+  ComPtr<T> p;
+  const HRESULT hr = object->QueryInterface(T::kIID, p.putVoid());
+  if (FAILED(hr) && hr != E_NOINTERFACE) throw comlite::ComError(hr, T::kIID);
+  if (!p) throw comlite::ComError(E_POINTER, T::kIID);
+  return p;
+}
+
+//! A CAPE-OPEN interface the flash cannot go without; null raises a COM error of it.
+template <class T>
+T* required(T* p) {
+  if (!p) throw comlite::ComError(E_POINTER, T::kIID);
+  return p;
+}
+
+//! A new 1-D list of the strings (null strings stay null).
+comlite::Variant stringList(const std::vector<CQoBSTR>& items) {
+  comlite::Variant list;
+  SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
+  if (!psa) throw comlite::ComError(E_OUTOFMEMORY, ICapeThermoMaterial::kIID);
+  list.vt = VT_ARRAY | VT_BSTR;
+  list.parray = psa;
+  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
+    comlite::check(SafeArrayPutElement(psa, &i, items[static_cast<std::size_t>(i)].get()),
+                   ICapeThermoMaterial::kIID);
+  return list;
+}
+
+//! A new 1-D list of `n` zero longs.
+comlite::Variant zeroList(std::size_t n) {
+  comlite::Variant list;
+  SAFEARRAY* psa = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(n));
+  if (!psa) throw comlite::ComError(E_OUTOFMEMORY, ICapeThermoMaterial::kIID);
+  list.vt = VT_ARRAY | VT_I4;
+  list.parray = psa;
+  return list;
+}
+
+//! The strings of a 1-D list; empty for anything else.
+std::vector<CQoBSTR> stringsOf(const VARIANT& list) {
+  std::vector<CQoBSTR> out;
+  LONG index = 0;
+  comlite::Variant item;
+  while (SetGet::nextItem(list, index, item)) {
+    out.push_back(item.vt == VT_BSTR ? CQoBSTR(item.bstrVal) : CQoBSTR());
+    VariantClear(&item);
+  }
+  return out;
+}
+
+bool contains(const std::vector<CQoBSTR>& labels, const CQoBSTR& label) {
+  return std::find(labels.begin(), labels.end(), label) != labels.end();
+}
+
+//! One run of Execute: the host's objects it holds (released when the run ends) and what it
+//! reads from them.
+class FlashRun {
+ public:
+  FlashRun(const FlashLinks& links, FlashState& state, FlashRecord& record, CCOError& reporter,
+           MethodGuard& guard)
+      : m_links(links), m_state(state), m_record(record), m_reporter(reporter), m_guard(guard) {}
+
+  //! Everything from the host's objects to the support check; then the flash itself.
+  HRESULT execute(LONG hostFlashType, IDispatch* phaseCollection, IDispatch* thermoProperty,
+                  const FlashCheckInputs& support);
+
+ private:
+  HRESULT core(const CCORVLflash& flash, const std::string& name);
+  //! The value of one specification property from the overall phase, in CAPE-OPEN units.
+  //! RETURNS: S_OK; E_FAIL when the host holds no such value; the answer to an unfeasible one.
+  HRESULT specificationValue(LONG property, const std::string& context, double& value);
+  //! The feed on the material: the state for a TP flash, else the two specifications and the
+  //! composition.
+  void putFeed(const CCORVLflash& flash, const double (&values)[2]);
+  //! Reads phaseFraction or fraction of a slot's phase from the material.
+  HRESULT readSlot(LONG propertyId, LONG slot, std::span<double> values);
+  //! Copies a package-ordered composition into the host's order and hands it to a phase.
+  void putComposition(IBasicPhase* phase, const std::vector<double>& composition);
+
+  const FlashLinks& m_links;
+  FlashState& m_state;
+  FlashRecord& m_record;
+  CCOError& m_reporter;
+  MethodGuard& m_guard;
+
+  ComPtr<IPhaseCollection> m_collection;
+  ComPtr<IBasicPhase> m_overall;
+  ComPtr<IRealArrayDisp> m_feedArray;
+  //! The feed in the host's order.
+  std::vector<double> m_feed;
+  //! Package index of each host compound.
+  std::vector<LONG> m_order;
+};
+
+HRESULT FlashRun::execute(LONG hostFlashType, IDispatch* phaseCollection, IDispatch* thermoProperty,
+                          const FlashCheckInputs& support) {
+  if (!phaseCollection || !thermoProperty) CTHCOMError::raise(E_FAIL);
+  m_collection = requiredInterface<IPhaseCollection>(phaseCollection);
+  ComPtr<IDispatch> overall;
+  VARIANT_BOOL found = VARIANT_FALSE;
+  thcheck(m_collection->GetPhaseOfKind(kOverallKind, 0, overall.put(), &found));
+  if (!overall) CTHCOMError::raise(E_FAIL);
+  m_overall = requiredInterface<IBasicPhase>(overall.get());
+  LONG n = 0;
+  thcheck(m_overall->get_NumbOfComps(&n));
+  m_record.compoundCount = n;
+  if (n < 1)
+    return m_reporter.complain(E_FAIL, kEmptyCompoundsText, ComplaintKind::InternalError, false);
+
+  ComPtr<IDispatch> composition;
+  thcheck(m_overall->get_Composition(composition.put()));
+  m_feedArray = requiredInterface<IRealArrayDisp>(composition.get());
+  m_feed.assign(static_cast<std::size_t>(n), ravelin::kNoValue);
+  for (LONG i = 0; i < n; ++i)
+    thcheck(m_feedArray->get_IthValue(i, &m_feed[static_cast<std::size_t>(i)]));
+  // A compound the host left without a value cannot be flashed.
+  if (std::find(m_feed.begin(), m_feed.end(), ravelin::kNoValue) != m_feed.end()) return E_FAIL;
+
+  const CCORVLflash* flash = m_state.factory.byHostFlashType(hostFlashType);
+  if (!flash) return E_NOTIMPL;
+  const std::string name = COIds::id2cstr(flash->flashId());
+  const std::string context = kValueCheckContext + name;
+  m_reporter.setNumberOfCompounds(n);
+  HRESULT hr = m_reporter.checkPropertyValues(m_feed, COIds::PropFraction, nullptr, -1, false,
+                                              context.c_str());
+  if (FAILED(hr)) return hr;
+  if (!isFlashTypeSupported(hostFlashType, support, m_state, m_guard)) return E_NOTIMPL;
+  const std::string coreContext = kCoreContext + name;
+  return m_guard.run(coreContext.c_str(), [&] { return core(*flash, name); });
+}
+
+HRESULT FlashRun::specificationValue(LONG property, const std::string& context, double& value) {
+  value = 0.0;
+  if (property == COIds::PropTemperature) {
+    thcheck(m_overall->get_Temperature(&value));
+  } else if (property == COIds::PropPressure) {
+    thcheck(m_overall->get_Pressure(&value));
+  } else {
+    // Any other specification is the host property its translator is registered as.
+    auto* host = dynamic_cast<CRVLProperty*>(propertyFactory().findByCOId(property));
+    if (!host || host->rvlName().empty() || host->rvlId() == ravelin::kNoPropertyId) return E_FAIL;
+    if (FAILED(m_overall->GetPropertyValue(host->rvlId(), &value))) return E_FAIL;
+  }
+  CCOPropertyTranslator* translator = propertyFactory().findByCOId(property);
+  if (!translator) return E_FAIL;
+  value = translator->QO2CO(value, nullptr, 0);
+  return m_reporter.checkPropertyValues(std::span<double>(&value, 1), property, nullptr, -1, false,
+                                        context.c_str());
+}
+
+void FlashRun::putFeed(const CCORVLflash& flash, const double (&values)[2]) {
+  IMatObj* matObj = required(m_links.matObj);
+  std::vector<double>& feed = m_record.compositions[kOverallSlot];
+  if (flash.flashId() == COIds::FlashTP) {
+    const bool temperatureFirst = flash.firstSpecification() == COIds::PropTemperature;
+    const double T = temperatureFirst ? values[0] : values[1];
+    const double P = temperatureFirst ? values[1] : values[0];
+    const double* fractions[] = {feed.data()};
+    m_reporter.SetTPFraction(T, P, fractions, m_links.packageCompoundCount, 1);
+    comlite::check(matObj->SetState(T, P, feed.data(), COIds::PhaseOverall), IMatObj::kIID);
+    return;
+  }
+  const LONG properties[2] = {flash.firstSpecification(), flash.secondSpecification()};
+  for (int k = 0; k < 2; ++k) {
+    const LONG phase =
+        properties[k] == COIds::PropPhaseFraction ? COIds::PhaseVapor : COIds::PhaseOverall;
+    comlite::check(matObj->SetValue(properties[k], phase, &values[k]), IMatObj::kIID);
+  }
+  comlite::check(matObj->SetValue(COIds::PropFraction, COIds::PhaseOverall, feed.data()),
+                 IMatObj::kIID);
+}
+
+HRESULT FlashRun::readSlot(LONG propertyId, LONG slot, std::span<double> values) {
+  const LONG phaseId = m_links.phases->phaseIdOfSlot(slot);
+  if (phaseId == 0) return m_links.phases->readOfSlot(propertyId, slot, values);
+  return m_links.matObj->GetValue(phaseId, propertyId, values.data());
+}
+
+void FlashRun::putComposition(IBasicPhase* phase, const std::vector<double>& composition) {
+  IRealArrayDisp* array = m_links.compositionArray;
+  if (!array) throw comlite::ComError(E_POINTER, IRealArrayDisp::kIID);
+  const auto n = static_cast<LONG>(m_order.size());
+  thcheck(array->SetSize(n));
+  for (LONG i = 0; i < n; ++i)
+    thcheck(array->put_IthValue(
+        i, composition[static_cast<std::size_t>(m_order[static_cast<std::size_t>(i)])]));
+  thcheck(phase->put_Composition(array));
+}
+
+HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
+  if (!m_links.phases) throw comlite::ComError(E_POINTER);
+  FlashPhaseTable& table = *m_links.phases;
+  const LONG n = m_record.compoundCount;
+  const LONG packageCount = m_links.packageCompoundCount;
+  m_order = compoundOrder(n, m_links.positionMap, packageCount);
+  if (m_order.empty()) {
+    const std::string text = "Executing flash. The simulator provided " + std::to_string(n) +
+                             " compounds, which cannot be matched with the " +
+                             std::to_string(packageCount) + " compounds of the CAPE-OPEN package.";
+    return m_reporter.complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, false);
+  }
+
+  // 1, 2: the collection's size and the two specification values.
+  LONG phaseCount = 0;
+  thcheck(m_collection->get_NumbOfPhases(&phaseCount));
+  phaseCount = std::max<LONG>(phaseCount, 0);
+  const std::string context = kValueCheckContext + name;
+  double values[2] = {0.0, 0.0};
+  const LONG properties[2] = {flash.firstSpecification(), flash.secondSpecification()};
+  for (int k = 0; k < 2; ++k) {
+    const HRESULT hr = specificationValue(properties[k], context, values[k]);
+    if (FAILED(hr)) return hr;
+  }
+
+  // 3, 4: every phase of the collection starts absent; the slots that have a package phase
+  // may be present.
+  std::vector<ComPtr<IBasicPhase>> phases;
+  std::vector<CQoBSTR> allowed;
+  for (LONG i = 0; i < phaseCount; ++i) {
+    ComPtr<IDispatch> object;
+    thcheck(m_collection->GetPhase(i, object.put()));
+    phases.push_back(requiredInterface<IBasicPhase>(object.get()));
+    thcheck(phases.back()->put_Status(ravelin::kPhaseStatusAbsent));
+    CQoBSTR label = table.labelOfSlot(i);
+    if (!label.empty()) allowed.push_back(std::move(label));
+  }
+
+  // 5: the feed, in the package's compound order (package compounds outside the fluid package
+  // take no part).
+  const LONG slots = std::max<LONG>(table.hostPhaseCount(), kOverallSlot) + 1;
+  m_record.compositions.resize(static_cast<std::size_t>(slots));
+  for (auto& c : m_record.compositions) c.assign(static_cast<std::size_t>(packageCount), 0.0);
+  std::vector<double>& feed = m_record.compositions[kOverallSlot];
+  for (std::size_t i = 0; i < m_order.size(); ++i)
+    feed[static_cast<std::size_t>(m_order[i])] = m_feed[i];
+  putFeed(flash, values);
+
+  // 6, 7: the material's specification of the flash, the phases it may find, the material.
+  {
+    comlite::Variant s1, s2;
+    comlite::Bstr type;
+    comlite::check(
+        required(m_links.matObj)->GetFlashSpecification(flash.flashId(), &s1, &s2, type.out()),
+        IMatObj::kIID);
+    VariantClear(&m_state.specification1);
+    m_state.specification1 = s1.detach();
+    VariantClear(&m_state.specification2);
+    m_state.specification2 = s2.detach();
+    m_state.solutionType = std::move(type);
+  }
+  ICapeThermoMaterial* material = required(m_links.material);
+  comlite::check(material->SetPresentPhases(stringList(allowed), zeroList(allowed.size())),
+                 ICapeThermoMaterial::kIID);
+  auto materialContext = requiredInterface<ICapeThermoMaterialContext>(required(m_links.package));
+  comlite::check(materialContext->SetMaterial(material), ICapeThermoMaterialContext::kIID);
+
+  // 8: the equilibrium; the package's failure is its own answer.
+  const HRESULT solved = required(m_links.equilibriumRoutine)
+                             ->CalcEquilibrium(m_state.specification1, m_state.specification2,
+                                               m_state.solutionType.get());
+  if (FAILED(solved)) return solved;
+
+  // 9, 10: the state found and the phases present.
+  double T = 0.0, P = 0.0;
+  comlite::check(m_links.matObj->GetState(&T, &P, feed.data(), COIds::PhaseOverall), IMatObj::kIID);
+  // Not a number is no more a temperature or a pressure than a negative value.
+  if (!(T > 0.0))
+    return m_reporter.complain(E_FAIL, kBadTemperatureText, ComplaintKind::PackageNonStandard,
+                               false);
+  if (!(P > 0.0))
+    return m_reporter.complain(E_FAIL, kBadPressureText, ComplaintKind::PackageNonStandard, false);
+  std::vector<CQoBSTR> present;
+  {
+    comlite::Variant labels, status;
+    comlite::check(material->GetPresentPhases(&labels, &status), ICapeThermoMaterial::kIID);
+    present = stringsOf(labels);
+  }
+
+  // 11: the result of each slot whose phase is present.
+  std::vector<double> fractions(static_cast<std::size_t>(slots), kAbsentFraction);
+  LONG accepted = 0;
+  for (LONG slot = 0; slot < slots; ++slot) {
+    if (slot == kOverallSlot) continue;
+    const CQoBSTR label = table.labelOfSlot(slot);
+    if (label.empty() || !contains(present, label)) continue;
+    double fraction = kAbsentFraction;
+    if (FAILED(readSlot(COIds::PropPhaseFraction, slot, std::span<double>(&fraction, 1)))) {
+      // The liquid's share follows from the vapour's; any other slot without one is lost.
+      if (slot != 1) continue;
+      fraction = 1.0 - std::max(fractions[0], 0.0);
+    }
+    std::vector<double>& composition = m_record.compositions[static_cast<std::size_t>(slot)];
+    if (FAILED(readSlot(COIds::PropFraction, slot, composition))) continue;
+    if (accepted == phaseCount) {
+      const std::string text = "Too many phases. Phase '" + label.narrow() +
+                               "' will be removed. Inconsistency error may appear";
+      m_reporter.traceMessage(text.c_str(), 2);
+    }
+    fractions[static_cast<std::size_t>(slot)] = fraction;
+    ++accepted;
+  }
+
+  // 12: the collection takes the phases with the largest fractions.
+  while (accepted > phaseCount) {
+    std::size_t smallest = fractions.size();
+    for (std::size_t s = 0; s < fractions.size(); ++s)
+      if (fractions[s] != kAbsentFraction &&
+          (smallest == fractions.size() || fractions[s] <= fractions[smallest]))
+        smallest = s;
+    fractions[smallest] = kAbsentFraction;
+    --accepted;
+  }
+  const LONG resultCount = std::min(accepted, phaseCount);
+
+  // 13: the overall vapour fraction and the number of phases.
+  thcheck(m_overall->put_PhaseFraction(std::max(fractions[0], 0.0)));
+  thcheck(m_collection->put_NumbOfPhases(resultCount));
+  if (resultCount == 0) return CORAVL_E_NOPHASES;
+
+  // 14: each result into the next phase object of the collection.
+  m_record.phaseLabels.clear();
+  std::size_t k = 0;
+  for (LONG slot = 0; slot < slots; ++slot) {
+    const double fraction = fractions[static_cast<std::size_t>(slot)];
+    if (fraction == kAbsentFraction) continue;
+    IBasicPhase* phase = phases[k++].get();
+    m_record.phaseLabels.push_back(table.labelOfSlot(slot));
+    const std::vector<double>& composition = m_record.compositions[static_cast<std::size_t>(slot)];
+    thcheck(phase->put_PhaseFraction(fraction));
+    putComposition(phase, composition);
+    thcheck(phase->put_Temperature(T));
+    thcheck(phase->put_Pressure(P / 1000.0));
+    const LONG type = table.hostPhaseTypeOfSlot(slot);
+    thcheck(phase->put_PhaseType(type));
+    thcheck(phase->put_Status(ravelin::kPhaseStatusPresent));
+    if (type == ravelin::kPhaseSolid) table.rememberComposition(composition, slot);
+  }
+
+  // 15: what the flash found of the overall state.
+  if (!flash.usesProperty(COIds::PropTemperature)) thcheck(m_overall->put_Temperature(T));
+  if (!flash.usesProperty(COIds::PropPressure)) thcheck(m_overall->put_Pressure(P / 1000.0));
+  return S_OK;
+}
+
+}  // namespace
+
+std::vector<LONG> compoundOrder(LONG hostCount, std::span<const LONG> positionMap,
+                                LONG packageCount) {
+  if (hostCount < 1 || packageCount < 1) return {};
+  const auto n = static_cast<std::size_t>(hostCount);
+  if (positionMap.size() == n) {
+    std::vector<bool> taken(static_cast<std::size_t>(packageCount), false);
+    bool mapped = true;
+    for (LONG j : positionMap) {
+      if (j < 0 || j >= packageCount || taken[static_cast<std::size_t>(j)]) {
+        mapped = false;
+        break;
+      }
+      taken[static_cast<std::size_t>(j)] = true;
+    }
+    if (mapped) return {positionMap.begin(), positionMap.end()};
+  }
+  if (hostCount != packageCount) return {};
+  std::vector<LONG> identity(n);
+  for (std::size_t i = 0; i < n; ++i) identity[i] = static_cast<LONG>(i);
+  return identity;
+}
+
+HRESULT executeFlash(LONG hostFlashType, IDispatch* phaseCollection, IDispatch* thermoProperty,
+                     const FlashLinks& links, const FlashCheckInputs& support, FlashState& state,
+                     FlashRecord& record, CCOError& reporter, MethodGuard& guard) {
+  // The host's objects are let go, and the compound count reset, on every way out.
+  struct Reset {
+    LONG& count;
+    ~Reset() { count = kNoCompounds; }
+  } reset{record.compoundCount};
+  FlashRun run(links, state, record, reporter, guard);
+  return guard.run(kExecuteContext, [&] {
+    return run.execute(hostFlashType, phaseCollection, thermoProperty, support);
+  });
+}
+
+}  // namespace coravl::flash
