@@ -1,5 +1,6 @@
-//! The package's setup: the setup view and its option exchange.
+//! The package's setup: the setup view and its option exchange with the package GUI component.
 
+#include "setup/setup_view.h"
 #include "frame/coravl_pp.h"
 
 namespace coravl::frame {
@@ -9,7 +10,8 @@ HRESULT CORavlPP::SetupPkg(INT nfiles, VARIANT /*filenames*/, BSTR /*setupinfo*/
   if (FAILED(hr)) return hr;
   if (!status) return E_POINTER;
   *status = 0;
-  // FIXME: the setup view (entered with no view name) joins with its own work.
+  // The view's own status does not decide the setup: the simulator reads the files' answer.
+  OnView(nullptr, nullptr);
   if (nfiles != 0) {
     *status = 1;
     return S_FALSE;
@@ -18,9 +20,12 @@ HRESULT CORavlPP::SetupPkg(INT nfiles, VARIANT /*filenames*/, BSTR /*setupinfo*/
   return S_OK;
 }
 
-// FIXME: the setup view is being built.
-HRESULT CORavlPP::OnView(BSTR*, VARIANT_BOOL*) {
-  return E_NOTIMPL;
+HRESULT CORavlPP::OnView(BSTR* /*ViewName*/, VARIANT_BOOL* OpenView) {
+  // A case being recalled is not shown until the recall has set it up.
+  if (!m_packageSetUp && m_recallPending) return E_FAIL;
+  setup::SetupViewState state{m_options,    m_reporter.routingFlags(), m_flashSpecNames,
+                              m_viewNotice, m_selectedCompIds,         m_selectedCompQoNames};
+  return setup::showSetupView(m_setupView.get(), m_adapter.get(), state, OpenView);
 }
 
 }  // namespace coravl::frame
