@@ -152,6 +152,21 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   calc::RegistrationState registrationState();
 
   // ---- Calculation (single-phase and two-phase requests): members of calculation.cpp ----
+  //! Sets the host's saturation flash options (flash/sat_flash_control.h).
+  HRESULT changeSatFlashControl(IDispatch* propertyCallback);
+  //! CalculateProperty and CalculateTwoPhaseProperty without the host-version rule.
+  HRESULT calculatePropertyMain(INT propertyID, IDispatch* pPhase, IDispatch* errorLog,
+                                IDispatch* progressMonitor);
+  HRESULT calculateTwoPhaseMain(INT propertyID, IDispatch* pPhaseCollection, INT iphase, INT jphase,
+                                IDispatch* errorLog, IDispatch* progressMonitor);
+  //! Runs body(state, links) with the call's error log, under the failure convention.
+  template <class Body>
+  HRESULT runCalculation(IDispatch* errorLog, IDispatch* progressMonitor, const char* context,
+                         Body&& body);
+  //! The host's saturation flash control (its IRvlFlashControl interface), once obtained.
+  comlite::ComPtr<IDispatch> m_satFlashControl;
+  //! Whether the host publishes its compound sub-list interface: -1 until first read.
+  signed char m_subListsSupported = -1;
   // ---- end of calculation ----
 
   // ---- Flash execution: members of flash_execution.cpp ----

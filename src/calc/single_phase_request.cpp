@@ -1,0 +1,563 @@
+#include "calc/single_phase_request.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <string>
+
+#include "calc/material_client.h"
+#include "calc/value_conversion.h"
+#include "comlite/bstr.h"
+#include "comlite/com_error.h"
+#include "comlite/safearray.h"
+#include "comlite/variant.h"
+#include "errors/co_error.h"
+#include "errors/message_output.h"
+#include "errors/thcom_error.h"
+#include "outside/capeopen_thermo.h"
+#include "outside/mat_obj.h"
+#include "outside/ravelin_arrays.h"
+#include "outside/ravelin_derivatives.h"
+#include "outside/ravelin_ids.h"
+#include "outside/ravelin_phase.h"
+#include "util/math_utils.h"
+#include "util/set_get.h"
+#include "vocabulary/co_ids.h"
+#include "vocabulary/host_property_ids.h"
+#include "vocabulary/property_factory.h"
+#include "vocabulary/property_translator.h"
+
+namespace coravl::calc {
+
+namespace {
+
+constexpr const char* kUnexpected = "Unexpected error ";
+//! Composition entries between this and 0 are rounding noise.
+constexpr double kNegligible = 1e-30;
+//! The no-value marker of a host composition entry (a compound outside the phase's list).
+constexpr double kNoValue = ravelin::kNoValue;
+//! Highest host phase type.
+constexpr LONG kLastPhaseType = 10;
+
+//! The composition warning: 1 not shown yet, -1 shown (process-wide, set once).
+int g_compositionWarning = 1;
+
+//! Clears the floating-point state a failed package call may have left.
+void resetFloatingPoint() {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  std::fesetenv(FE_DFL_ENV);
+}
+
+//! "%f" text of a double, as the component's messages print numbers.
+std::string number(double value) {
+  return std::to_string(value);
+}
+
+//! The derivative slot (1 to 4) of a host derivative variable ("dT", "Temperature", ...): 0
+//! when the variable is known but is no derivative variable, -1 when it is not known.
+LONG slotOfVariable(LONG hostVariableId) {
+  CCOPropertyTranslator* t = derivativeFactory().findByRVLId(hostVariableId);
+  if (!t) t = propertyFactory().findByRVLId(hostVariableId);
+  if (!t) return -1;
+  return std::max<LONG>(COIds::derivativeIndex(t->coId()), 0);
+}
+
+comlite::Bstr stringAt(const VARIANT& list, LONG index) {
+  BSTR s = nullptr;
+  if (vtIsArray(list.vt) && list.parray) SafeArrayGetElement(list.parray, &index, &s);
+  return comlite::Bstr::attach(s);
+}
+
+void putString(VARIANT& list, LONG index, BSTR text) {
+  comlite::check(SafeArrayPutElement(list.parray, &index, text));
+}
+
+//! Makes `list` a list of `count` elements of `vt` (an equal list is kept).
+void sizeList(VARIANT& list, VARTYPE vt, LONG count) {
+  comlite::check(SetGet::Create(list, vt, count));
+}
+
+}  // namespace
+
+// ---- Composition check ----------------------------------------------------------------
+
+CompositionCheck checkComposition(std::span<double> x, bool secondPhase) {
+  CompositionCheck out;
+  bool bad = false, outOfRange = false;
+  for (double& xi : x) {
+    if (secondPhase && xi == kNoValue) {
+      out.verdict = CompositionVerdict::UsePhaseZero;
+      return out;
+    }
+    if (!std::isfinite(xi)) {
+      bad = true;
+    } else if (xi < -kNegligible || xi > 1.0) {
+      bad = true;
+      outOfRange = true;
+    } else if (xi < 0.0) {
+      xi = 0.0;
+    }
+  }
+  if (!bad) return out;
+  out.verdict = CompositionVerdict::FailSilently;
+  if (!outOfRange) return out;
+
+  std::vector<double> clipped(x.begin(), x.end());
+  double sum = 0.0;
+  for (double& c : clipped) {
+    if (c < 0.0) c = 0.0;
+    if (c > 1.0) c = 1.0;
+    sum += c;
+  }
+  if (g_compositionWarning == -1) sum = 1.0;
+  if (MathUtils::isWithinTolerance(1.0, sum, 1e-30)) return out;
+  out.verdict = CompositionVerdict::FailWithReport;
+  out.message = "CalculateProperty passed an invalid composition: " +
+                SetGet::arrayToStr(clipped.data(), VT_R8, static_cast<LONG>(clipped.size())) +
+                ". Negative and values higher than 1 were replaced by 0.0 and 1.0, respectively. " +
+                CCOError::kOnceOnlyNotice;
+  g_compositionWarning = -1;
+  return out;
+}
+
+bool compositionWarningShown() {
+  return g_compositionWarning == -1;
+}
+
+void resetCompositionWarningForTests() {
+  g_compositionWarning = 1;
+}
+
+// ---- The request ----------------------------------------------------------------------
+
+PropertyRequest::PropertyRequest(CalculationState& state, const CalculationLinks& links)
+    : m_state(state), m_links(links) {
+  if (!m_links.reporter || !m_links.materialClient || !m_links.hostPropertyIds)
+    throw comlite::ComError(E_POINTER);
+  m_state.derivativeSlots.fill(-1);
+  m_state.derivativeSlots[0] = 0;
+  m_state.derivativeCount = 0;
+}
+
+PropertyRequest::~PropertyRequest() {
+  m_state.current = nullptr;
+  m_state.derivativeSlots.fill(-1);
+  m_state.derivativeCount = 0;
+  m_state.phase.reset();
+  for (auto& p : m_phases) p.reset();
+  m_requests.reset();
+}
+
+bool PropertyRequest::isHost(int hostProperty, LONG hostId) const {
+  const LONG id = (*m_links.hostPropertyIds)[static_cast<std::size_t>(hostProperty)];
+  return id != frame::kNotRegistered && id == hostId;
+}
+
+const frame::RegisteredProperty* PropertyRequest::chooseRecord(LONG propertyId,
+                                                               CalculationMode& mode) const {
+  const auto find = [this](LONG hostId) -> const frame::RegisteredProperty* {
+    if (hostId == frame::kNotRegistered) return nullptr;
+    for (const auto& r : m_links.registered)
+      if (r.hostId == hostId) return &r;
+    return nullptr;
+  };
+  const auto& ids = *m_links.hostPropertyIds;
+  mode = CalculationMode::Direct;
+  if (const auto* r = find(propertyId); r && r->supported) return r;
+  if (isHost(HostCp, propertyId)) {
+    if (const auto* r = find(ids[HostHDT]); r && r->supported) {
+      mode = CalculationMode::HeatCapacityFromDHdT;
+      return r;
+    }
+  } else if (isHost(HostMolarVolume, propertyId)) {
+    if (const auto* r = find(ids[HostMolarDensity]); r && r->supported) {
+      mode = CalculationMode::MolarVolumeFromDensity;
+      return r;
+    }
+  }
+  return nullptr;
+}
+
+void PropertyRequest::holdPhase(int index, IBasicPhase* phase, LONG hostPhaseType) {
+  m_phases[static_cast<std::size_t>(index)] = comlite::ComPtr<IBasicPhase>(phase);
+  m_types[static_cast<std::size_t>(index)] = hostPhaseType;
+  if (index == 0) m_state.phase = m_phases[0];
+}
+
+HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
+  CalculationMode mode = CalculationMode::Direct;
+  const frame::RegisteredProperty* record = chooseRecord(propertyId, mode);
+  if (!record) return E_FAIL;
+  m_state.current = record;
+  holdPhase(0, phase, m_state.hostPhaseType);
+
+  HRESULT hr = readDerivativeRequests();
+  if (FAILED(hr)) return hr;
+  hr = validate(0);
+  if (FAILED(hr)) return hr;
+  hr = prepareMaterial(0);
+  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+
+  // Surface tension belongs to the vapour-liquid pair when the package has both.
+  const bool pair = record->coId == COIds::PropSurfaceTension && m_links.vaporAndLiquidStates;
+  if (pair) m_state.phaseLabelIndex = COIds::PhaseVaporLiquid;
+  buildRequestLists();
+
+  // Calculate once; a failure shows in the reads below, which report what is missing.
+  if (pair) {
+    hr = m_links.matObj->CalcTwoPhaseProps(m_state.propertyNames, m_state.phaseLabels);
+  } else {
+    comlite::Bstr label = stringAt(m_state.phaseLabels, 0);
+    comlite::Bstr mixture(COIds::id2cstr(COIds::CalcMixture));
+    hr = m_links.matObj->CalcSinglePhaseProps(m_state.propertyNames, label.get(), mixture.get());
+  }
+  if (FAILED(hr)) resetFloatingPoint();
+
+  if (mode != CalculationMode::Direct) return calculateDerived(mode);
+  m_base.clear();
+  for (int slot = 0; slot < 5; ++slot) {
+    if (slot != 0 && m_state.derivativeSlots[static_cast<std::size_t>(slot)] == -1) continue;
+    hr = calculateSlot(slot);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+// ---- Derivative requests ----------------------------------------------------------------
+
+HRESULT PropertyRequest::readDerivativeRequests() {
+  auto& slots = m_state.derivativeSlots;
+  slots.fill(-1);
+  slots[0] = 0;
+  m_state.derivativeCount = 0;
+  if (!m_links.derivativesEnabled || !m_phases[0] || !m_state.current) return S_OK;
+  HRESULT qhr = S_OK;
+  m_requests = m_phases[0].as<IRvlDerivativeRequests>(&qhr);
+  if (!m_requests)
+    return FAILED(qhr) && qhr != E_NOINTERFACE ? Utils::popUpStatus(qhr, kUnexpected) : S_OK;
+  LONG count = 0;
+  HRESULT hr = m_requests->get_Count(&count);
+  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  const frame::RegisteredProperty& record = *m_state.current;
+  for (LONG i = 0; i < count; ++i) {
+    LONG propertyId = 0, variableId = 0;
+    hr = m_requests->GetRequest(i, &propertyId, &variableId);
+    if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+    if (propertyId != record.hostId) continue;
+    const LONG slot = slotOfVariable(variableId);
+    if (slot < 0) return E_FAIL;
+    if (slot == 0 || record.names[static_cast<std::size_t>(slot)].empty()) {
+      hr = m_requests->put_RequestStatus(i, ravelin::kDerivativeNotAvailable);
+      if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+      continue;
+    }
+    VARIANT_BOOL wanted = VARIANT_FALSE;
+    hr = m_requests->get_Wanted(i, &wanted);
+    if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+    slots[static_cast<std::size_t>(slot)] = wanted != VARIANT_FALSE ? i : -1;
+  }
+  // Counted from the slots: two requests of one derivative take one name in the request.
+  m_state.derivativeCount = static_cast<LONG>(
+      std::count_if(slots.begin() + 1, slots.end(), [](LONG s) { return s != -1; }));
+  return S_OK;
+}
+
+// ---- Validation ---------------------------------------------------------------------------
+
+HRESULT PropertyRequest::validate(int index, bool twoPhase) {
+  return validatePhase(index, twoPhase);
+}
+
+HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
+  IBasicPhase* phase = m_phases[static_cast<std::size_t>(index)].get();
+  if (!phase) CTHCOMError::raise(E_POINTER);
+  double T = 0.0, P = 0.0;
+  thcheck(phase->get_Temperature(&T));
+  thcheck(phase->get_Pressure(&P));
+  m_state.temperature = T;
+  // Not-a-number states are refused with the same messages.
+  if (!(T > 0.0))
+    return reporter().popUpMessage(
+        ("CalculateProperty received a negative T: " + number(T)).c_str(), nullptr, 1);
+  if (!(P > 0.0))
+    return reporter().popUpMessage(
+        ("CalculateProperty received a negative P: " + number(P)).c_str(), nullptr, 1);
+  m_state.pressure = P * 1000.0;
+  const LONG type = m_types[static_cast<std::size_t>(index)];
+  if (type > kLastPhaseType)
+    return reporter().popUpMessage(
+        ("CalculateProperty requested a non existing phase type: " + std::to_string(type)).c_str(),
+        nullptr, 1);
+
+  const LONG N = m_links.compoundCount;
+  LONG n = 0;
+  thcheck(phase->get_NumbOfComps(&n));
+  m_listCount = n;
+  if (n > N)
+    return reporter().complain(
+        E_FAIL,
+        ("Requested list is longer (" + std::to_string(n) +
+         " compounds as the number of compounds in fluid package (" + std::to_string(N) + ")")
+            .c_str(),
+        ComplaintKind::InternalError, false);
+  HRESULT hr = readSubList(phase, n, N);
+  if (FAILED(hr)) return hr;
+
+  auto& x = m_state.compositions[static_cast<std::size_t>(index)];
+  x.assign(static_cast<std::size_t>(std::max<LONG>(N, 0)), 0.0);
+  if (FAILED(CRVLUtils::getPhaseRealArray(phase, x.data(), N))) return E_FAIL;
+  if (m_subList) {
+    // Compounds outside the phase's list are absent from the phase.
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      const bool listed =
+          std::find(m_mapping.begin(), m_mapping.end(), static_cast<LONG>(i)) != m_mapping.end();
+      if (x[i] == kNoValue && !listed) x[i] = 0.0;
+    }
+  }
+
+  CompositionCheck check = checkComposition(x, twoPhase && index == 1);
+  switch (check.verdict) {
+    case CompositionVerdict::Good:
+      return S_OK;
+    case CompositionVerdict::UsePhaseZero: {
+      hr = validatePhase(0, twoPhase);
+      // Phase 0 stands for this phase: the material gets its composition for both.
+      if (SUCCEEDED(hr)) x = m_state.compositions[0];
+      return hr;
+    }
+    case CompositionVerdict::FailWithReport:
+      return reporter().popUpMessage(check.message.c_str(), nullptr, 1);
+    case CompositionVerdict::FailSilently:
+    default:
+      return E_FAIL;
+  }
+}
+
+HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG N) {
+  m_subList = false;
+  m_mapping.clear();
+  const auto mappingComplaint = [this](const std::string& text) {
+    return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, false);
+  };
+  if (m_links.subListsSupported) {
+    HRESULT qhr = S_OK;
+    auto sub = comlite::ComPtr<IBasicPhase>(phase).as<IRvlSubCompList>(&qhr);
+    if (!sub && FAILED(qhr) && qhr != E_NOINTERFACE) CTHCOMError::raise(qhr);
+    if (sub) {
+      LONG count = 0;
+      comlite::ComPtr<IIntegerArrayDisp> map;
+      if (SUCCEEDED(sub->GetSubCompList(&count, map.put()))) {
+        if (!map) return mappingComplaint("pMapping shouldn't be NULL");
+        if (count != n)
+          return mappingComplaint(
+              "GetSubCompList() returned a different compounds number (" + std::to_string(count) +
+              " as get_NumbOfComps(), which returned (" + std::to_string(n) + ")");
+        std::vector<LONG> mapping(static_cast<std::size_t>(std::max<LONG>(n, 0)));
+        bool reordered = false;
+        for (LONG j = 0; j < n; ++j) {
+          LONG k = 0;
+          thcheck(map->get_IthValue(j, &k));
+          // A negative index is as far outside the fluid package as one above it.
+          if (k >= N || k < 0)
+            return mappingComplaint(
+                "pMapping->get_IthValue() returned a compound (0 based) index (" +
+                std::to_string(k) +
+                " which is above the number of compounds in the fluid package (" +
+                std::to_string(N) + ")");
+          mapping[static_cast<std::size_t>(j)] = k;
+          if (k != j) reordered = true;
+        }
+        m_mapping = std::move(mapping);
+        m_subList = reordered;
+      }
+    }
+  }
+  // A shorter list without a mapping cannot be told apart: writes of per-compound values fail.
+  if (m_mapping.empty() && n != N) m_subList = true;
+  return S_OK;
+}
+
+// ---- Material state and request lists -----------------------------------------------------
+
+HRESULT PropertyRequest::prepareMaterial(int index) {
+  const auto& x = m_state.compositions[static_cast<std::size_t>(index)];
+  const double* fractions[1] = {x.data()};
+  reporter().SetTPFraction(m_state.temperature, m_state.pressure, fractions, m_links.compoundCount,
+                           1);
+  const LONG id = CCOMOclient::Ravl2CO(m_types[static_cast<std::size_t>(index)]);
+  m_state.phaseLabelIndex = id;
+  if (!m_links.matObj) throw comlite::ComError(E_POINTER, IMatObj::kIID);
+  comlite::check(m_links.matObj->SetState(m_state.temperature, m_state.pressure, x.data(),
+                                          id == COIds::PhaseSolid ? COIds::PhaseLiquid : id),
+                 IMatObj::kIID);
+  m_hostSlot = m_links.materialClient->phaseIndexFor(id, x);
+  if (id == COIds::PhaseSolid) {
+    const HRESULT hr = m_links.materialClient->setPropOfSlot(COIds::PropFraction, m_hostSlot, x);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+void PropertyRequest::buildRequestLists() {
+  const frame::RegisteredProperty& record = *m_state.current;
+  const auto& slots = m_state.derivativeSlots;
+  LONG names = 1;
+  for (std::size_t d = 1; d < slots.size(); ++d)
+    if (slots[d] != -1) ++names;
+  m_state.derivativeCount = names - 1;
+  sizeList(m_state.propertyNames, VT_BSTR, names);
+  LONG at = 0;
+  for (std::size_t d = 0; d < slots.size(); ++d) {
+    if (d != 0 && slots[d] == -1) continue;
+    comlite::Bstr name(record.names[d]);
+    putString(m_state.propertyNames, at++, name.get());
+  }
+
+  const auto& x0 = m_state.compositions[0];
+  const bool pair = m_state.phaseLabelIndex == COIds::PhaseVaporLiquid;
+  std::vector<CQoBSTR> labels;
+  if (pair) {
+    labels.push_back(m_links.materialClient->phaseLabelOfSlot(
+        m_links.materialClient->phaseIndexFor(COIds::PhaseVapor, x0)));
+    labels.push_back(m_links.materialClient->phaseLabelOfSlot(
+        m_links.materialClient->phaseIndexFor(COIds::PhaseLiquid, x0)));
+  } else {
+    labels.push_back(m_links.materialClient->phaseLabelOfSlot(
+        m_links.materialClient->phaseIndexFor(m_state.phaseLabelIndex, x0)));
+  }
+  const auto count = static_cast<LONG>(labels.size());
+  sizeList(m_state.phaseLabels, VT_BSTR, count);
+  sizeList(m_state.phaseStatuses, VT_I4, count);
+  for (LONG i = 0; i < count; ++i) {
+    putString(m_state.phaseLabels, i, labels[static_cast<std::size_t>(i)].get());
+    LONG unknown = CAPE_UNKNOWNPHASESTATUS;
+    comlite::check(SafeArrayPutElement(m_state.phaseStatuses.parray, &i, &unknown));
+  }
+  if (!m_links.material) throw comlite::ComError(E_POINTER, ICapeThermoMaterial::kIID);
+  comlite::check(m_links.material->SetPresentPhases(m_state.phaseLabels, m_state.phaseStatuses),
+                 ICapeThermoMaterial::kIID);
+  reporter().setCalcContext(
+      m_state.propertyNames, m_state.phaseLabels, COIds::id2cstr(COIds::CalcMixture),
+      pair ? COIds::PhaseVapor : m_state.phaseLabelIndex, pair ? COIds::PhaseLiquid : 0);
+}
+
+// ---- Results ------------------------------------------------------------------------------
+
+HRESULT PropertyRequest::readSlot(int slot, std::span<double> values) {
+  const LONG coId = m_state.current->coId;
+  const LONG code = slot * 1000 + coId;
+  HRESULT hr = S_OK;
+  if (m_state.phaseLabelIndex == COIds::PhaseSolid) {
+    hr = m_links.materialClient->getPropOfSlot(code, m_hostSlot, values);
+  } else {
+    // The material writes as many values as the code has: never more than the compounds.
+    if (values.size() < static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 1)))
+      return E_INVALIDARG;
+    hr = m_links.matObj->GetValue(m_state.phaseLabelIndex, code, values.data());
+  }
+  if (slot != 0) return hr;
+  if (FAILED(hr)) {
+    const std::string text = reporter().describeCalculation() +
+                             ". The values of some of these properties were not set. ";
+    return reporter().complain(
+        hr, text.c_str(),
+        hr == E_FAIL ? ComplaintKind::PackageNonStandard : ComplaintKind::InternalError, true);
+  }
+  return reporter().checkPropertyValues(values, coId, nullptr, m_state.phaseLabelIndex, true,
+                                        nullptr);
+}
+
+void PropertyRequest::mapToPhaseList(std::span<const double> values,
+                                     std::vector<double>& out) const {
+  const auto n = static_cast<std::size_t>(std::max<LONG>(m_listCount, 0));
+  out.assign(n, 0.0);
+  if (!m_subList) {
+    std::copy_n(values.begin(), std::min(n, values.size()), out.begin());
+    return;
+  }
+  if (m_mapping.size() < n) throw comlite::ComError(E_POINTER);
+  for (std::size_t j = 0; j < n; ++j) {
+    const auto k = static_cast<std::size_t>(m_mapping[j]);
+    if (k >= values.size()) throw comlite::ComError(E_POINTER);
+    out[j] = values[k];
+  }
+}
+
+HRESULT PropertyRequest::calculateSlot(int slot) {
+  const frame::RegisteredProperty& record = *m_state.current;
+  const LONG variable = COIds::derivativeVariable(slot);
+  const bool vector = COIds::isCompoundVector(record.coId, variable);
+  const auto N = static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 1));
+  m_values.assign(N, ravelin::kNoValue);
+  const std::size_t count = vector ? static_cast<std::size_t>(m_links.compoundCount) : 1;
+  HRESULT hr = readSlot(slot, m_values);
+  if (FAILED(hr)) return hr;
+  m_values.resize(count);
+  if (slot == 0) m_base = m_values;
+
+  SlotConversion conversion;
+  conversion.translator = record.translator;
+  conversion.variable = variable;
+  conversion.lnFugacity = isHost(HostLnFugacity, record.hostId);
+  conversion.fugacityFallback = conversion.lnFugacity && m_links.fugacityFallback &&
+                                (record.coId == COIds::PropFugacityCoefficient ||
+                                 record.coId == COIds::PropLogFugacityCoefficient);
+  conversion.pressureKPa = m_state.pressure / 1000.0;
+  const auto& x = m_state.compositions[0];
+  for (std::size_t i = 0; i < m_values.size(); ++i) {
+    const double base = i < m_base.size() ? m_base[i] : (m_base.empty() ? 0.0 : m_base[0]);
+    const double xi = vector && i < x.size() ? x[i] : 1.0;
+    m_values[i] = slotValueToHost(conversion, m_values[i], base, xi);
+  }
+  return writeSlot(slot, m_values, vector);
+}
+
+HRESULT PropertyRequest::writeSlot(int slot, std::span<const double> values, bool vector) {
+  const LONG hostId = m_state.current->hostId;
+  std::vector<double> list;
+  if (vector) mapToPhaseList(values, list);
+  if (slot == 0) {
+    IBasicPhase* phase = m_phases[0].get();
+    if (vector)
+      thcheck(phase->SetPropertyVector(hostId, m_listCount, list.data()));
+    else if (isHost(HostEnthalpy, hostId))
+      thcheck(phase->put_Enthalpy(values[0]));
+    else if (isHost(HostMolarVolume, hostId))
+      thcheck(phase->put_MolarVolume(values[0]));
+    else
+      thcheck(phase->SetPropertyValue(hostId, values[0]));
+    return S_OK;
+  }
+  if (!m_requests) return Utils::popUpStatus(E_POINTER, kUnexpected);
+  const LONG index = m_state.derivativeSlots[static_cast<std::size_t>(slot)];
+  HRESULT hr = vector ? m_requests->SetVector(index, m_listCount, list.data())
+                      : m_requests->SetValue(index, values[0]);
+  if (SUCCEEDED(hr)) hr = m_requests->put_RequestStatus(index, ravelin::kDerivativeDone);
+  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  return S_OK;
+}
+
+HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
+  const LONG coId = m_state.current->coId;
+  std::vector<double> value(static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 1)),
+                            0.0);
+  HRESULT hr = S_OK;
+  if (m_state.phaseLabelIndex == COIds::PhaseSolid)
+    hr = m_links.materialClient->getPropOfSlot(coId, m_hostSlot, std::span<double>(value).first(1));
+  else
+    hr = m_links.matObj->GetValue(m_state.phaseLabelIndex, coId, value.data());
+  if (FAILED(hr)) throw comlite::ComError(hr, IMatObj::kIID);
+  if (hr != S_OK) return hr;
+  // Both are strictly positive: an unfeasible value is reported and floored like any other.
+  hr = reporter().checkPropertyValues(std::span<double>(value).first(1), coId, nullptr,
+                                      m_state.phaseLabelIndex, true, nullptr);
+  if (FAILED(hr)) return hr;
+  IBasicPhase* phase = m_phases[0].get();
+  if (mode == CalculationMode::HeatCapacityFromDHdT)
+    thcheck(phase->put_HeatCapacity(value[0]));
+  else
+    thcheck(phase->put_MolarVolume(1000.0 / value[0]));
+  return S_OK;
+}
+
+}  // namespace coravl::calc
