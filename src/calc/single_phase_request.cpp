@@ -230,6 +230,7 @@ HRESULT PropertyRequest::readDerivativeRequests() {
   slots.fill(-1);
   slots[0] = 0;
   m_state.derivativeCount = 0;
+  for (auto& requests : m_slotRequests) requests.clear();
   if (!m_links.derivativesEnabled || !m_phases[0] || !m_state.current) return S_OK;
   HRESULT qhr = S_OK;
   m_requests = m_phases[0].as<IRvlDerivativeRequests>(&qhr);
@@ -254,7 +255,9 @@ HRESULT PropertyRequest::readDerivativeRequests() {
     VARIANT_BOOL wanted = VARIANT_FALSE;
     hr = m_requests->get_Wanted(i, &wanted);
     if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
-    slots[static_cast<std::size_t>(slot)] = wanted != VARIANT_FALSE ? i : -1;
+    auto& requests = m_slotRequests[static_cast<std::size_t>(slot)];
+    if (wanted != VARIANT_FALSE) requests.push_back(i);
+    slots[static_cast<std::size_t>(slot)] = requests.empty() ? -1 : requests.front();
   }
   // Counted from the slots: two requests of one derivative take one name in the request.
   m_state.derivativeCount = static_cast<LONG>(
@@ -529,11 +532,12 @@ HRESULT PropertyRequest::writeSlot(int slot, std::span<const double> values, boo
     return S_OK;
   }
   if (!m_requests) return Utils::popUpStatus(E_POINTER, kUnexpected);
-  const LONG index = m_state.derivativeSlots[static_cast<std::size_t>(slot)];
-  HRESULT hr = vector ? m_requests->SetVector(index, m_listCount, list.data())
-                      : m_requests->SetValue(index, values[0]);
-  if (SUCCEEDED(hr)) hr = m_requests->put_RequestStatus(index, ravelin::kDerivativeDone);
-  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  for (const LONG index : m_slotRequests[static_cast<std::size_t>(slot)]) {
+    HRESULT hr = vector ? m_requests->SetVector(index, m_listCount, list.data())
+                        : m_requests->SetValue(index, values[0]);
+    if (SUCCEEDED(hr)) hr = m_requests->put_RequestStatus(index, ravelin::kDerivativeDone);
+    if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  }
   return S_OK;
 }
 

@@ -185,6 +185,9 @@ class PropertyRequest {
   std::array<comlite::ComPtr<IBasicPhase>, 2> m_phases;
   std::array<LONG, 2> m_types{};
   comlite::ComPtr<IRvlDerivativeRequests> m_requests;
+  //! Every wanted request of each derivative slot (the state's slot holds the first): a phase
+  //! may ask for one derivative twice, by "dT" and by "Temperature".
+  std::array<std::vector<LONG>, 5> m_slotRequests;
   //! Position j of the phase's list holds package compound m_mapping[j].
   std::vector<LONG> m_mapping;
   bool m_subList = false;

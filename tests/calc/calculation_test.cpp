@@ -1,0 +1,491 @@
+//! Property requests end to end: the simulator's calls on libCORavl11.so, with the Peng-Robinson
+//! and ideal packages behind the adapter and the material object, and host phases built with
+//! the host framework. Every value the socket writes is checked against the packages' own
+//! models, in the host's units (kJ/kmol, kPa, m3/kmol, natural logarithms).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/variant.h"
+#include "frame/host_interfaces.h"
+#include "ideal_package/model/ideal_mixture.h"
+#include "outside/ravelin_derivatives.h"
+#include "pr_package/model/property_package.h"
+#include "pr_package/test_data.h"
+#include "ravelin/compound.h"
+#include "ravelin/error_log.h"
+#include "ravelin/flash_control.h"
+#include "ravelin/phase.h"
+#include "ravelin/phase_collection.h"
+#include "ravelin/property_names.h"
+#include "support/module_fixture.h"
+
+using comlite::ComPtr;
+
+namespace {
+
+constexpr const char* kPengRobinson =
+    "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
+constexpr const char* kIdeal =
+    "manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n";
+constexpr const char* kKvaluesOnly = "package = CORavlTest.KvaluePackage.1\n";
+
+//! The simulator's compounds of the natural gas, in the package's order.
+const std::vector<ravelin::CompoundSpec> kNaturalGas = {
+    {"Methane", "74-82-8", "CH4", 1, {}},     {"Ethane", "74-84-0", "C2H6", 2, {}},
+    {"Propane", "74-98-6", "C3H8", 3, {}},    {"n-Butane", "106-97-8", "C4H10", 4, {}},
+    {"i-Butane", "75-28-5", "C4H10", 5, {}},  {"n-Pentane", "109-66-0", "C5H12", 6, {}},
+    {"n-Hexane", "110-54-3", "C6H14", 7, {}}, {"Nitrogen", "7727-37-9", "N2", 8, {}},
+    {"CO2", "124-38-9", "CO2", 9, {}},        {"H2S", "7783-06-4", "H2S", 10, {}}};
+const std::vector<ravelin::CompoundSpec> kLightHydrocarbons = {
+    {"Methane", "74-82-8", "CH4", 1, {}},
+    {"Ethane", "74-84-0", "C2H6", 2, {}},
+    {"Propane", "74-98-6", "C3H8", 3, {}},
+    {"n-Butane", "106-97-8", "C4H10", 4, {}}};
+
+//! A liquid of the natural gas compounds.
+const std::vector<double> kCondensate = {0.05, 0.03, 0.10, 0.12, 0.05, 0.25, 0.40, 0.0, 0.0, 0.0};
+
+const ideal::CompoundTable& idealTable() {
+  static const ideal::CompoundTable t =
+      ideal::CompoundTable::load(testsupport::libDir() + "/ideal_package/compounds.csv");
+  return t;
+}
+
+ideal::IdealMixture idealLightHydrocarbons() {
+  std::vector<ideal::Compound> c;
+  for (const char* n : {"methane", "ethane", "propane", "n-butane"})
+    c.push_back(idealTable().compounds().at(idealTable().find(n).value()));
+  return ideal::IdealMixture(c);
+}
+
+//! The Peng-Robinson model at a phase's state, as the package computes it.
+std::vector<double> prValue(const char* id, pr::Phase phase, double T, double P_kPa,
+                            const std::vector<double>& x) {
+  pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
+  model.set_state(phase, T, P_kPa * 1000.0, x);
+  return model.single_phase_property(id, phase);
+}
+
+LONG id(const char* name) {
+  return ravelin::propertyId(name);
+}
+
+//! Relative closeness with an absolute floor.
+void expectClose(double got, double want, double rel, const std::string& what) {
+  EXPECT_NEAR(got, want, rel * std::max(1.0, std::fabs(want))) << what;
+}
+
+class Calculation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* module :
+         {"ravelin", "capeside", "pr_package", "ideal_package", "kvalue_package", "CORavl11"})
+      ASSERT_EQ(env.registerModule(module), S_OK) << module;
+  }
+
+  //! The simulator's order: create, compounds, set up, property registration.
+  ComPtr<IExtendedPropPackage> open(const char* selection,
+                                    const std::vector<ravelin::CompoundSpec>& specs) {
+    std::ofstream(env.dir().file("selection.txt")) << selection;
+    ComPtr<IExtendedPropPackage> pkg;
+    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                               IExtendedPropPackage::kIID, pkg.putVoid()),
+              S_OK);
+    if (!pkg) return pkg;
+    INT n = 0;
+    comlite::Variant ids, names, identifiers;
+    comlite::Bstr identifierName;
+    EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
+    std::vector<ravelin::Compound> compounds;
+    for (const auto& spec : specs) {
+      compounds.push_back(ravelin::Compound::create(spec));
+      EXPECT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << spec.name;
+    }
+    fluid = ravelin::CompoundList::create(compounds);
+    INT status = -1;
+    comlite::Variant none;
+    EXPECT_EQ(pkg->SetupPkg(0, none, nullptr, &status), S_OK);
+    EXPECT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
+    // What setting up showed (a missing CAS-number file, ...) is not the requests' business.
+    env.notices.clear();
+    return pkg;
+  }
+
+  ravelin::Phase phase(LONG type, double T, double P_kPa, const std::vector<double>& x) {
+    auto p = ravelin::Phase::create(*fluid, type);
+    p.setTemperature(T);
+    p.setPressure(P_kPa);
+    p.setComposition(x);
+    return p;
+  }
+
+  HRESULT calculate(IExtendedPropPackage* pkg, const char* property, const ravelin::Phase& p,
+                    IDispatch* errorLog = nullptr) {
+    return pkg->CalculateProperty(id(property), p.dispatch(), nullptr, manager.dispatch(), errorLog,
+                                  nullptr);
+  }
+
+  bool noticed(const std::string& part) const {
+    for (const auto& n : env.notices)
+      if (n.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+  std::string notices() const {
+    std::string all;
+    for (const auto& n : env.notices) all += n.text + "\n";
+    return all;
+  }
+
+  testsupport::ModuleEnvironment env;
+  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
+  ravelin::PropertyRegistry registry = ravelin::PropertyRegistry::create();
+  ravelin::FlashControl flashControl = ravelin::FlashControl::create();
+  ravelin::PropertyManager manager = ravelin::PropertyManager::create(flashControl);
+  std::optional<ravelin::CompoundList> fluid;
+};
+
+}  // namespace
+
+// ---- Values and derivatives against the Peng-Robinson model -------------------------------
+
+TEST_F(Calculation, enthalpy_of_a_vapour_with_its_derivatives_in_host_units) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  const double T = 300.0, P = 2000.0;
+  const auto& x = pr::test::kNaturalGasZ;
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, x);
+  const auto dT = vapour.addDerivativeRequest("Enthalpy", "dT");
+  const auto dP = vapour.addDerivativeRequest("Enthalpy", "dP");
+  const auto dX = vapour.addDerivativeRequest("Enthalpy", "dX");
+  const auto unwanted = vapour.addDerivativeRequest("Enthalpy", "dN", false);
+  // The same derivative asked again, by the variable's own property.
+  const auto byTemperature = vapour.addDerivativeRequest("Enthalpy", "Temperature");
+  const auto other = vapour.addDerivativeRequest("Entropy", "dT");
+
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+  // J/mol is kJ/kmol; per Pa becomes per kPa.
+  expectClose(*vapour.value("Enthalpy"), prValue("enthalpy", pr::Phase::Vapour, T, P, x)[0], 1e-10,
+              "H");
+  expectClose(vapour.derivative(dT).values.at(0),
+              prValue("enthalpy.Dtemperature", pr::Phase::Vapour, T, P, x)[0], 1e-10, "dH/dT");
+  expectClose(vapour.derivative(dP).values.at(0),
+              1000.0 * prValue("enthalpy.Dpressure", pr::Phase::Vapour, T, P, x)[0], 1e-10,
+              "dH/dP");
+  const auto dHdx = prValue("enthalpy.DmolFraction", pr::Phase::Vapour, T, P, x);
+  const auto got = vapour.derivative(dX).values;
+  ASSERT_EQ(got.size(), x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) expectClose(got[i], dHdx[i], 1e-10, "dH/dx");
+  EXPECT_EQ(vapour.derivative(byTemperature).values, vapour.derivative(dT).values);
+  for (auto i : {dT, dP, dX, byTemperature})
+    EXPECT_EQ(vapour.derivative(i).status, ravelin::kDerivativeDone);
+  // Not wanted, or of another property: left alone.
+  EXPECT_FALSE(vapour.derivative(unwanted).written);
+  EXPECT_EQ(vapour.derivative(other).status, ravelin::kDerivativePending);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(Calculation, molar_volume_and_heat_capacity_of_a_liquid) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  const double T = 310.0, P = 1500.0;
+  auto liquid = phase(ravelin::kPhaseLiquid, T, P, kCondensate);
+  const auto dT = liquid.addDerivativeRequest("MolarVolume", "dT");
+  const auto dP = liquid.addDerivativeRequest("MolarVolume", "dP");
+  // Heat capacity has no composition derivative in this package.
+  const auto cpX = liquid.addDerivativeRequest("Cp", "dX");
+
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", liquid), S_OK) << notices();
+  // m3/mol to m3/kmol, per K and per kPa.
+  const auto v = [&](const char* p) { return prValue(p, pr::Phase::Liquid, T, P, kCondensate)[0]; };
+  expectClose(*liquid.value("MolarVolume"), 1000.0 * v("volume"), 1e-10, "V");
+  EXPECT_LT(*liquid.value("MolarVolume"), 0.5);  // a liquid, not a gas
+  expectClose(liquid.derivative(dT).values.at(0), 1000.0 * v("volume.Dtemperature"), 1e-9, "dV/dT");
+  expectClose(liquid.derivative(dP).values.at(0), 1e6 * v("volume.Dpressure"), 1e-9, "dV/dP");
+
+  ASSERT_EQ(calculate(pkg.get(), "Cp", liquid), S_OK) << notices();
+  expectClose(*liquid.value("Cp"), v("heatCapacityCp"), 1e-10, "Cp");
+  EXPECT_EQ(liquid.derivative(cpX).status, ravelin::kDerivativeNotAvailable);
+}
+
+TEST_F(Calculation,
+       ln_fugacity_coefficients_with_temperature_pressure_and_composition_derivatives) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  const double T = 280.0, P = 5000.0;
+  const auto& x = pr::test::kNaturalGasZ;
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, x);
+  const auto dT = vapour.addDerivativeRequest("LnFugacityCoeff", "dT");
+  const auto dP = vapour.addDerivativeRequest("LnFugacityCoeff", "dP");
+  const auto dX = vapour.addDerivativeRequest("LnFugacityCoeff", "dX");
+  const auto dN = vapour.addDerivativeRequest("LnFugacityCoeff", "dN");
+
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", vapour), S_OK) << notices();
+  const auto model = [&](const char* p) { return prValue(p, pr::Phase::Vapour, T, P, x); };
+  const auto lnphi = model("logFugacityCoefficient");
+  const auto dlnphi_dT = model("logFugacityCoefficient.Dtemperature");
+  const auto dlnphi_dP = model("logFugacityCoefficient.Dpressure");
+  const auto dlnphi_dx = model("logFugacityCoefficient.DmolFraction");
+  const auto dlnphi_dn = model("logFugacityCoefficient.Dmoles");
+  const auto got = *vapour.vector("LnFugacityCoeff");
+  const std::size_t n = x.size();
+  ASSERT_EQ(got.size(), n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string c = " of compound " + std::to_string(i);
+    expectClose(got[i], lnphi[i], 1e-10, "ln phi" + c);
+    expectClose(vapour.derivative(dT).values.at(i), dlnphi_dT[i], 1e-9, "d/dT" + c);
+    expectClose(vapour.derivative(dP).values.at(i), 1000.0 * dlnphi_dP[i], 1e-9, "d/dP" + c);
+    // One value per compound: the derivative by its own mole fraction (or mole number).
+    expectClose(vapour.derivative(dX).values.at(i), dlnphi_dx[i * n + i], 1e-9, "d/dx" + c);
+    expectClose(vapour.derivative(dN).values.at(i), dlnphi_dn[i * n + i], 1e-9, "d/dn" + c);
+  }
+  // The hexane of a 5 MPa gas is far from ideal: the test would not tell values apart else.
+  EXPECT_LT(got[6], -0.5);
+}
+
+TEST_F(Calculation,
+       ln_fugacity_is_per_kpa_its_derivatives_carry_no_offset_and_absent_compounds_get_minus_70) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  const double T = 320.0, P = 3000.0;
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, kCondensate);  // nitrogen, CO2, H2S absent
+  const auto dT = vapour.addDerivativeRequest("LnFugacity", "dT");
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacity", vapour), S_OK) << notices();
+  const auto lnf = prValue("logFugacity", pr::Phase::Vapour, T, P, kCondensate);
+  const auto dlnf = prValue("logFugacity.Dtemperature", pr::Phase::Vapour, T, P, kCondensate);
+  const auto got = *vapour.vector("LnFugacity");
+  for (std::size_t i = 0; i < kCondensate.size(); ++i) {
+    if (kCondensate[i] == 0.0) {
+      EXPECT_EQ(got[i], -70.0) << i;
+    } else {
+      expectClose(got[i], lnf[i] - std::log(1000.0), 1e-10, "ln f [kPa]");
+    }
+    expectClose(vapour.derivative(dT).values.at(i), dlnf[i], 1e-9, "d ln f/dT");
+  }
+}
+
+// ---- The ideal package: derived modes and the fugacity fallback -----------------------------
+
+TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_volume_from_density) {
+  auto pkg = open(kIdeal, kLightHydrocarbons);
+  INT status = -1;
+  ASSERT_EQ(pkg->CanCalculate(id("Cp"), &status), S_OK);
+  EXPECT_EQ(status, 1);  // not served directly
+  const double T = 350.0, P = 800.0;
+  const std::vector<double> y = {0.7, 0.15, 0.1, 0.05};
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
+  const auto mix = idealLightHydrocarbons();
+
+  ASSERT_EQ(calculate(pkg.get(), "Cp", vapour), S_OK) << notices();
+  expectClose(
+      *vapour.value("Cp"),
+      mix.singlePhase("enthalpy.Dtemperature", ideal::PhaseKind::Vapor, T, P * 1000.0, y)[0], 1e-10,
+      "Cp");
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", vapour), S_OK) << notices();
+  const double density = mix.singlePhase("density", ideal::PhaseKind::Vapor, T, P * 1000.0, y)[0];
+  expectClose(*vapour.value("MolarVolume"), 1000.0 / density, 1e-10, "V");
+  // An ideal gas: R T / P in m3/kmol.
+  expectClose(*vapour.value("MolarVolume"), 8.314462618 * T / P, 1e-4, "RT/P");
+}
+
+TEST_F(Calculation,
+       ideal_ln_fugacity_comes_from_the_fugacity_coefficient_and_the_partial_pressure) {
+  auto pkg = open(kIdeal, kLightHydrocarbons);
+  const double T = 300.0, P = 500.0;
+  const std::vector<double> y = {0.8, 0.2, 0.0, 0.0};
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacity", vapour), S_OK) << notices();
+  const auto got = *vapour.vector("LnFugacity");
+  // phi = 1 for the ideal gas: ln f = ln(y P) with P in kPa.
+  expectClose(got[0], std::log(0.8 * P), 1e-12, "methane");
+  expectClose(got[1], std::log(0.2 * P), 1e-12, "ethane");
+  EXPECT_EQ(got[2], -70.0);
+  EXPECT_EQ(got[3], -70.0);
+}
+
+// ---- Refusals and validation messages -------------------------------------------------------
+
+TEST_F(Calculation, refused_states_are_reported_and_fail) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto vapour = phase(ravelin::kPhaseVapour, 0.0, 1000.0, pr::test::kNaturalGasZ);
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
+  EXPECT_TRUE(noticed("CalculateProperty received a negative T: 0.000000")) << notices();
+  EXPECT_FALSE(vapour.value("Enthalpy"));
+
+  // With an error log the message goes there, tagged with the package.
+  auto log = ravelin::ErrorLog::create();
+  vapour.setTemperature(300.0);
+  vapour.setPressure(-5.0);
+  env.notices.clear();
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour, log.dispatch()), E_FAIL);
+  bool logged = false;
+  for (const auto& e : log.entries())
+    logged |= e.message.find("error: <<CalculateProperty received a negative P: -5.000000>>") !=
+              std::string::npos;
+  EXPECT_TRUE(logged);
+
+  // A property nobody serves: E_FAIL and silence.
+  vapour.setPressure(1000.0);
+  env.notices.clear();
+  log.clear();
+  EXPECT_EQ(calculate(pkg.get(), "StdLiqVolume", vapour, log.dispatch()), E_FAIL);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+  EXPECT_TRUE(log.entries().empty());
+}
+
+TEST_F(Calculation, tiny_negative_fractions_pass_and_out_of_range_ones_are_reported_once) {
+  auto pkg = open(kIdeal, kLightHydrocarbons);
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 500.0, {0.5, 0.5, -1e-31, 0.0});
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+  EXPECT_TRUE(env.notices.empty()) << notices();
+
+  vapour.setComposition(std::vector<double>{1.2, 0.3, -0.5, 0.0});
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
+  EXPECT_TRUE(
+      noticed("CalculateProperty passed an invalid composition: 1., 0.3, 0., 0.. Negative "
+              "and values higher than 1 were replaced by 0.0 and 1.0, respectively. Be "
+              "aware that, even if this circumstance occurs in the future,  no more "
+              "messages will be displayed about it. "))
+      << notices();
+  env.notices.clear();
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+  // A valid phase still calculates afterwards.
+  vapour.setComposition(std::vector<double>{0.25, 0.25, 0.25, 0.25});
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+}
+
+TEST_F(Calculation, requests_before_set_up_or_of_a_bad_phase_fail) {
+  {
+    std::ofstream(env.dir().file("selection.txt")) << kPengRobinson;
+    ComPtr<IExtendedPropPackage> early;
+    ASSERT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                               IExtendedPropPackage::kIID, early.putVoid()),
+              S_OK);
+    fluid = ravelin::CompoundList::create({ravelin::Compound::create(kNaturalGas[0])});
+    auto p = phase(ravelin::kPhaseVapour, 300.0, 100.0, {1.0});
+    EXPECT_EQ(calculate(early.get(), "Enthalpy", p), E_FAIL);
+    EXPECT_FALSE(p.value("Enthalpy"));
+  }
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 1000.0, pr::test::kNaturalGasZ);
+  vapour.setType(11);
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
+  EXPECT_TRUE(noticed("CalculateProperty requested a non existing phase type: 11")) << notices();
+  env.notices.clear();
+  vapour.setType(-1);
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+  EXPECT_EQ(pkg->CalculateProperty(id("Enthalpy"), nullptr, nullptr, nullptr, nullptr, nullptr),
+            E_FAIL);
+  EXPECT_TRUE(noticed("Ravelin Exceptioncalculating properties (main procedure)")) << notices();
+  EXPECT_FALSE(vapour.value("Enthalpy"));
+}
+
+TEST_F(Calculation, a_sub_list_phase_gets_its_values_in_its_own_order) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  const double T = 260.0, P = 4000.0;
+  // Propane and methane only, in that order.
+  std::vector<double> x(kNaturalGas.size(), 0.0);
+  x[0] = 0.7;
+  x[2] = 0.3;
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, x);
+  const std::vector<LONG> list = {2, 0};
+  vapour.setSubList(list);
+  const auto dT = vapour.addDerivativeRequest("LnFugacityCoeff", "dT");
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", vapour), S_OK) << notices();
+  const auto lnphi = prValue("logFugacityCoefficient", pr::Phase::Vapour, T, P, x);
+  const auto dlnphi = prValue("logFugacityCoefficient.Dtemperature", pr::Phase::Vapour, T, P, x);
+  const auto got = *vapour.vector("LnFugacityCoeff");
+  ASSERT_EQ(got.size(), 2u);
+  expectClose(got[0], lnphi[2], 1e-10, "propane");
+  expectClose(got[1], lnphi[0], 1e-10, "methane");
+  expectClose(vapour.derivative(dT).values.at(0), dlnphi[2], 1e-9, "propane d/dT");
+  expectClose(vapour.derivative(dT).values.at(1), dlnphi[0], 1e-9, "methane d/dT");
+  // A scalar needs no mapping.
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+  expectClose(*vapour.value("Enthalpy"), prValue("enthalpy", pr::Phase::Vapour, T, P, x)[0], 1e-10,
+              "H");
+}
+
+// ---- K-values -------------------------------------------------------------------------------
+
+TEST_F(Calculation, k_values_between_a_liquid_and_a_vapour_in_either_order) {
+  auto pkg = open(kKvaluesOnly, kNaturalGas);
+  INT status = -1;
+  ASSERT_EQ(pkg->CanCalculate(id("KFactor"), &status), S_OK);
+  ASSERT_EQ(status, 0);
+  const double T = 250.0, P = 3000.0;
+  const std::vector<double> y = {0.85, 0.07, 0.03, 0.01, 0.005, 0.002, 0.001, 0.02, 0.01, 0.002};
+  const std::vector<double> x = {0.30, 0.12, 0.12, 0.09, 0.07, 0.08, 0.12, 0.02, 0.05, 0.03};
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
+  // The liquid's own state is not used: the pair is taken at the second phase's.
+  auto liquid = phase(ravelin::kPhaseLiquid, T + 40.0, P * 2, x);
+  auto overall = phase(ravelin::kPhaseOverall, T, P, y);
+  auto collection = ravelin::PhaseCollection::create(overall, {vapour, liquid});
+
+  ASSERT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), collection.dispatch(), 1, 0, nullptr,
+                                           manager.dispatch(), nullptr, nullptr),
+            S_OK)
+      << notices();
+  pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
+  model.set_state(pr::Phase::Vapour, T, P * 1000.0, y);
+  model.set_state(pr::Phase::Liquid, T, P * 1000.0, x);
+  const auto K = model.two_phase_property("kvalue", pr::Phase::Vapour, pr::Phase::Liquid);
+  const auto got = *collection.overall().vector("KFactor");
+  ASSERT_EQ(got.size(), y.size());
+  for (std::size_t i = 0; i < y.size(); ++i) expectClose(got[i], K[i], 1e-9, "K");
+  EXPECT_GT(got[0], 1.0);  // methane goes to the vapour
+  EXPECT_LT(got[6], 1.0);  // hexane stays in the liquid
+
+  // Two liquids, or a property other than K-values: refused without a message.
+  env.notices.clear();
+  auto liquid2 = phase(ravelin::kPhaseLiquid, T, P, x);
+  auto liquids = ravelin::PhaseCollection::create(overall, {liquid, liquid2});
+  EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), liquids.dispatch(), 0, 1, nullptr,
+                                           nullptr, nullptr, nullptr),
+            E_FAIL);
+  EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("Enthalpy"), collection.dispatch(), 0, 1, nullptr,
+                                           nullptr, nullptr, nullptr),
+            E_FAIL);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(Calculation, a_package_with_fugacities_offers_no_k_values) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  INT status = -1;
+  ASSERT_EQ(pkg->CanCalculate(id("KFactor"), &status), S_OK);
+  EXPECT_EQ(status, 1);
+  auto vapour = phase(ravelin::kPhaseVapour, 250.0, 3000.0, pr::test::kNaturalGasZ);
+  auto liquid = phase(ravelin::kPhaseLiquid, 250.0, 3000.0, kCondensate);
+  auto collection = ravelin::PhaseCollection::create(vapour, {vapour, liquid});
+  EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), collection.dispatch(), 0, 1, nullptr,
+                                           nullptr, nullptr, nullptr),
+            E_FAIL);
+  EXPECT_FALSE(collection.overall().vector("KFactor"));
+}
+
+// ---- Saturation flash options -----------------------------------------------------------------
+
+TEST_F(Calculation, the_first_request_sets_the_saturation_flash_options_once) {
+  auto pkg = open(kIdeal, kLightHydrocarbons);
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 500.0, {0.25, 0.25, 0.25, 0.25});
+  // A host without a flash control yet: the options are looked up, nothing is set.
+  auto bare = ravelin::PropertyManager::create();
+  ASSERT_EQ(pkg->CalculateProperty(id("Enthalpy"), vapour.dispatch(), nullptr, bare.dispatch(),
+                                   nullptr, nullptr),
+            S_OK);
+  // The next request tries again and finds it.
+  bare.setFlashControl(flashControl);
+  ASSERT_EQ(pkg->CalculateProperty(id("Enthalpy"), vapour.dispatch(), nullptr, bare.dispatch(),
+                                   nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(flashControl.option("I_O_PVNONSAT"), 0.0);
+  EXPECT_EQ(flashControl.option("I_O_PVSAT"), 0.0);
+  EXPECT_EQ(flashControl.setOptionCalls(), 2u);
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK);
+  EXPECT_EQ(flashControl.setOptionCalls(), 2u);
+}

@@ -1,0 +1,316 @@
+//! The pieces of a property request on their own: the composition check, the host-version
+//! rule, the conversion of values and derivatives, the choice of the record, and the saturation
+//! flash options against the host framework's flash control.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "calc/material_client.h"
+#include "calc/single_phase_request.h"
+#include "calc/value_conversion.h"
+#include "comlite/notice.h"
+#include "comlite/object.h"
+#include "comlite/variant.h"
+#include "errors/ravl_error.h"
+#include "flash/sat_flash_control.h"
+#include "outside/ravelin_flash.h"
+#include "outside/ravelin_ids.h"
+#include "outside/ravelin_phase.h"
+#include "outside/ravelin_registry.h"
+#include "ravelin/flash_control.h"
+#include "ravelin/property_names.h"
+#include "support/module_fixture.h"
+#include "vocabulary/co_ids.h"
+#include "vocabulary/property_factory.h"
+
+using namespace coravl;
+
+namespace {
+
+CCOPropertyTranslator* translator(LONG coId) {
+  return propertyFactory().findByCOId(coId);
+}
+
+}  // namespace
+
+// ---- Composition check ------------------------------------------------------------------------
+
+TEST(CompositionCheck, tiny_negatives_become_zero_and_nothing_is_reported) {
+  calc::resetCompositionWarningForTests();
+  std::vector<double> x = {0.5, -1e-31, 0.5, -0.0};
+  const auto check = calc::checkComposition(x, false);
+  EXPECT_EQ(check.verdict, calc::CompositionVerdict::Good);
+  EXPECT_EQ(x[1], 0.0);
+  EXPECT_TRUE(check.message.empty());
+  EXPECT_FALSE(calc::compositionWarningShown());
+}
+
+TEST(CompositionCheck, out_of_range_is_reported_once_with_the_clipped_entries) {
+  calc::resetCompositionWarningForTests();
+  std::vector<double> x = {1.2, 0.25, -0.5};
+  auto check = calc::checkComposition(x, false);
+  ASSERT_EQ(check.verdict, calc::CompositionVerdict::FailWithReport);
+  EXPECT_EQ(check.message,
+            "CalculateProperty passed an invalid composition: 1., 0.25, 0.. Negative and values "
+            "higher than 1 were replaced by 0.0 and 1.0, respectively. Be aware that, even if this "
+            "circumstance occurs in the future,  no more messages will be displayed about it. ");
+  EXPECT_EQ(x[0], 1.2);  // the phase's own values are not repaired
+  EXPECT_TRUE(calc::compositionWarningShown());
+  check = calc::checkComposition(x, false);
+  EXPECT_EQ(check.verdict, calc::CompositionVerdict::FailSilently);
+  EXPECT_TRUE(check.message.empty());
+  calc::resetCompositionWarningForTests();
+}
+
+TEST(CompositionCheck, a_clipped_sum_of_one_and_non_finite_entries_fail_without_a_message) {
+  calc::resetCompositionWarningForTests();
+  std::vector<double> clippedToOne = {1.5, 0.0, -0.2};
+  EXPECT_EQ(calc::checkComposition(clippedToOne, false).verdict,
+            calc::CompositionVerdict::FailSilently);
+  std::vector<double> nan = {0.5, std::nan(""), 0.5};
+  EXPECT_EQ(calc::checkComposition(nan, false).verdict, calc::CompositionVerdict::FailSilently);
+  std::vector<double> inf = {0.5, INFINITY, 0.5};
+  EXPECT_EQ(calc::checkComposition(inf, false).verdict, calc::CompositionVerdict::FailSilently);
+  EXPECT_FALSE(calc::compositionWarningShown());
+}
+
+TEST(CompositionCheck, the_no_value_marker_hands_a_second_phase_to_the_first) {
+  calc::resetCompositionWarningForTests();
+  std::vector<double> x = {0.5, ravelin::kNoValue, 0.5};
+  EXPECT_EQ(calc::checkComposition(x, true).verdict, calc::CompositionVerdict::UsePhaseZero);
+  // In a first phase it is an out-of-range entry like any other.
+  EXPECT_EQ(calc::checkComposition(x, false).verdict, calc::CompositionVerdict::FailSilently);
+}
+
+// ---- Host version ------------------------------------------------------------------------------
+
+TEST(HostVersion, only_version_3_1_turns_failures_into_success) {
+  EXPECT_EQ(calc::answerForHost(E_FAIL, 310), S_OK);
+  EXPECT_EQ(calc::answerForHost(E_POINTER, 310), S_OK);
+  EXPECT_EQ(calc::answerForHost(E_FAIL, 320), E_FAIL);
+  EXPECT_EQ(calc::answerForHost(E_FAIL, 0), E_FAIL);
+  EXPECT_EQ(calc::answerForHost(S_FALSE, 310), S_FALSE);  // success codes pass unchanged
+  EXPECT_EQ(calc::answerForHost(S_OK, 0), S_OK);
+}
+
+// ---- Conversions --------------------------------------------------------------------------------
+
+TEST(ValueConversion, values_pass_the_translator_and_derivatives_by_pressure_are_per_kpa) {
+  calc::SlotConversion volume{translator(COIds::PropVolume), 0, false, false, 100.0};
+  EXPECT_DOUBLE_EQ(calc::slotValueToHost(volume, 2.5e-5, 2.5e-5, 1.0), 0.025);  // m3/kmol
+  volume.variable = COIds::DerivPressure;
+  EXPECT_DOUBLE_EQ(calc::slotValueToHost(volume, -1e-9, 2.5e-5, 1.0), -1e-3);
+  volume.variable = COIds::DerivTemperature;
+  EXPECT_DOUBLE_EQ(calc::slotValueToHost(volume, -1e-9, 2.5e-5, 1.0), -1e-6);
+}
+
+TEST(ValueConversion, derivatives_of_logarithmic_properties_are_relative_and_carry_no_offset) {
+  // ln f [kPa] = ln f [Pa] - ln 1000: its derivatives are those of ln f [Pa].
+  EXPECT_DOUBLE_EQ(calc::derivativeToHost(translator(COIds::PropLogFugacity), 0.004, -3.0,
+                                          COIds::DerivTemperature),
+                   0.004);
+  // d ln(phi)/dT from d phi/dT and phi.
+  EXPECT_DOUBLE_EQ(calc::derivativeToHost(translator(COIds::PropFugacityCoefficient), -0.02, 0.8,
+                                          COIds::DerivTemperature),
+                   -0.025);
+  // d ln(f)/dP per kPa from df/dP [1/1] and f [Pa].
+  EXPECT_DOUBLE_EQ(
+      calc::derivativeToHost(translator(COIds::PropFugacity), 0.9, 2.0e5, COIds::DerivPressure),
+      0.9 / 2.0e5 * 1000.0);
+  // A negative derivative stays a number (a logarithm of it would not).
+  EXPECT_LT(calc::derivativeToHost(translator(COIds::PropActivityCoefficient), -0.1, 2.0,
+                                   COIds::DerivMolFraction),
+            0.0);
+  EXPECT_DOUBLE_EQ(calc::derivativeToHost(nullptr, 1.25, 7.0, COIds::DerivPressure), 1.25);
+}
+
+TEST(ValueConversion, ln_fugacity_of_absent_compounds_and_through_the_coefficient) {
+  calc::SlotConversion c{translator(COIds::PropFugacityCoefficient), 0, true, true, 200.0};
+  EXPECT_EQ(calc::slotValueToHost(c, 0.9, 0.9, 0.0), calc::kLnOfZero);
+  EXPECT_EQ(calc::slotValueToHost(c, 0.9, 0.9, 1e-30), calc::kLnOfZero);
+  EXPECT_NEAR(calc::slotValueToHost(c, 0.9, 0.9, 0.25), std::log(0.9) + std::log(0.25 * 200.0),
+              1e-14);
+  // d ln f/dP = d ln phi/dP + 1/P; d ln f/dx = d ln phi/dx + 1/x.
+  c.variable = COIds::DerivPressure;
+  EXPECT_NEAR(calc::slotValueToHost(c, -1.8e-6, 0.9, 0.25), -2e-6 * 1000.0 + 1.0 / 200.0, 1e-15);
+  c.variable = COIds::DerivMolFraction;
+  EXPECT_NEAR(calc::slotValueToHost(c, 0.09, 0.9, 0.25), 0.1 + 4.0, 1e-14);
+  // Without the fallback no partial-pressure term is added.
+  calc::SlotConversion direct{translator(COIds::PropLogFugacityCoefficient), 0, false, false,
+                              200.0};
+  EXPECT_DOUBLE_EQ(calc::slotValueToHost(direct, -0.3, -0.3, 0.0), -0.3);
+}
+
+// ---- Choice of the record ---------------------------------------------------------------------
+
+namespace {
+
+//! A component state of plain members, as the component lends its own.
+struct StateHolder {
+  const frame::RegisteredProperty* current = nullptr;
+  LONG label = 0, type = 0, derivativeCount = 0;
+  double T = 0, P = 0;
+  comlite::Variant names, labels, statuses;
+  std::array<LONG, 5> slots{};
+  std::array<std::vector<double>, 13> compositions;
+  comlite::ComPtr<IBasicPhase> phase;
+  calc::CalculationState state{current,      label,  T,        P,     type,
+                               names,        labels, statuses, slots, derivativeCount,
+                               compositions, phase};
+};
+
+frame::RegisteredProperty record(LONG coId, LONG hostId, bool supported) {
+  frame::RegisteredProperty r;
+  r.coId = coId;
+  r.hostId = hostId;
+  r.supported = supported;
+  r.names[0] = COIds::id2cstr(coId);
+  return r;
+}
+
+}  // namespace
+
+TEST(RecordChoice, cp_and_molar_volume_fall_back_to_their_derived_records) {
+  std::array<LONG, calc::kHostPropertyCount> ids;
+  ids.fill(frame::kNotRegistered);
+  ids[calc::HostCp] = 104;
+  ids[calc::HostMolarVolume] = 103;
+  ids[calc::HostHDT] = 222;
+  ids[calc::HostMolarDensity] = 223;
+  ids[calc::HostEnthalpy] = 101;
+  const std::vector<frame::RegisteredProperty> table = {
+      record(COIds::PropEnthalpy, 101, true), record(COIds::PropVolume, 103, false),
+      record(COIds::PropHeatCapacityCp, 104, false),
+      record(COIds::PropEnthalpyDtemperature, 222, true), record(COIds::PropDensity, 223, true)};
+  StateHolder holder;
+  CCORavlError reporter(1e-30);
+  CCOMOclient client;
+  calc::CalculationLinks links;
+  links.reporter = &reporter;
+  links.materialClient = &client;
+  links.hostPropertyIds = &ids;
+  links.registered = table;
+  calc::PropertyRequest request(holder.state, links);
+  // A fresh request asks for no derivatives.
+  EXPECT_EQ(holder.slots, (std::array<LONG, 5>{0, -1, -1, -1, -1}));
+
+  calc::CalculationMode mode{};
+  EXPECT_EQ(request.chooseRecord(101, mode), &table[0]);
+  EXPECT_EQ(mode, calc::CalculationMode::Direct);
+  EXPECT_EQ(request.chooseRecord(104, mode), &table[3]);
+  EXPECT_EQ(mode, calc::CalculationMode::HeatCapacityFromDHdT);
+  EXPECT_EQ(request.chooseRecord(103, mode), &table[4]);
+  EXPECT_EQ(mode, calc::CalculationMode::MolarVolumeFromDensity);
+  EXPECT_EQ(request.chooseRecord(999, mode), nullptr);
+  EXPECT_EQ(request.chooseRecord(frame::kNotRegistered, mode), nullptr);
+
+  // Neither heat capacity nor the enthalpy derivative: "Cp" is not served at all.
+  const std::vector<frame::RegisteredProperty> bare = {
+      record(COIds::PropHeatCapacityCp, 104, false)};
+  links.registered = bare;
+  calc::PropertyRequest without(holder.state, links);
+  EXPECT_EQ(without.chooseRecord(104, mode), nullptr);
+}
+
+// ---- Saturation flash options -----------------------------------------------------------------
+
+namespace {
+
+//! A property callback whose registry knows no name, and whose provider gives a flash control.
+class UnknownNamesCallback
+    : public comlite::ComObject<UnknownNamesCallback, IRvlFlashControlProvider,
+                                IPropertyEnumerationRegistry> {
+ public:
+  IDispatch* control = nullptr;
+  HRESULT GetFlashControl(IDispatch** out) override {
+    *out = control;
+    if (control) control->AddRef();
+    return S_OK;
+  }
+  HRESULT GetPropertyID(BSTR, LONG* id) override {
+    *id = ravelin::kNoPropertyId;
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT FindPropertyID(BSTR, LONG*, LONG) override { return E_NOTIMPL; }
+  HRESULT GetPropertyName(LONG, BSTR*) override { return E_NOTIMPL; }
+  HRESULT get_Count(LONG*) override { return E_NOTIMPL; }
+};
+
+class SatFlash : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(env.registerModule("ravelin"), S_OK); }
+  void profile(const std::string& text) { std::ofstream(ini) << text; }
+  HRESULT change(IDispatch* callback, bool otherHost = false) {
+    return flash::changeSatFlashControl(callback, held, *reporter, otherHost, ini.c_str());
+  }
+
+  testsupport::ModuleEnvironment env;
+  std::string ini = env.dir().file("CORavl11.ini");
+  std::unique_ptr<CCORavlError> reporter = std::make_unique<CCORavlError>(1e-30);
+  comlite::ComPtr<IDispatch> held;
+  ravelin::FlashControl control = ravelin::FlashControl::create();
+};
+
+}  // namespace
+
+TEST_F(SatFlash, profile_values_are_set_and_minus_one_leaves_an_option) {
+  profile("[Flash]\nI_O_PVNONSAT = 3\nI_O_PVSAT = -1\n");
+  auto callback = ravelin::PropertyManager::create(control);
+  EXPECT_EQ(change(callback.dispatch()), S_OK);
+  EXPECT_EQ(control.option("I_O_PVNONSAT"), 3.0);
+  EXPECT_FALSE(control.option("I_O_PVSAT"));
+  EXPECT_EQ(control.setOptionCalls(), 1u);
+  EXPECT_TRUE(held);
+  // Held now: nothing happens again.
+  EXPECT_EQ(change(callback.dispatch()), S_OK);
+  EXPECT_EQ(control.setOptionCalls(), 1u);
+}
+
+TEST_F(SatFlash, missing_keys_mean_zero_except_in_the_other_host_applications) {
+  profile("[Other]\nI_O_PVSAT = 5\n");
+  auto callback = ravelin::PropertyManager::create(control);
+  EXPECT_EQ(change(callback.dispatch(), true), S_OK);
+  EXPECT_EQ(control.setOptionCalls(), 0u);
+  held.reset();
+  EXPECT_EQ(change(callback.dispatch(), false), S_OK);
+  EXPECT_EQ(control.option("I_O_PVNONSAT"), 0.0);
+  EXPECT_EQ(control.option("I_O_PVSAT"), 0.0);
+}
+
+TEST_F(SatFlash, hosts_without_a_provider_or_a_registry_answer_s_false) {
+  EXPECT_EQ(change(nullptr), S_FALSE);
+  auto noProvider = ravelin::PropertyManager::create(control);
+  noProvider.offerFlashControlProvider(false);
+  EXPECT_EQ(change(noProvider.dispatch()), S_FALSE);
+  EXPECT_FALSE(held);
+
+  // The flash control is taken before the registry is found missing.
+  auto noRegistry = ravelin::PropertyManager::create(control);
+  noRegistry.offerRegistry(false);
+  EXPECT_EQ(change(noRegistry.dispatch()), S_FALSE);
+  EXPECT_TRUE(held);
+  EXPECT_EQ(control.setOptionCalls(), 0u);
+}
+
+TEST_F(SatFlash, a_refused_option_is_returned_and_a_failed_lookup_is_shown_as_a_crash) {
+  control.setLocked(true);
+  auto callback = ravelin::PropertyManager::create(control);
+  EXPECT_EQ(change(callback.dispatch()), RAVELIN_E_LOCKED);
+  control.setLocked(false);
+
+  held.reset();
+  auto unknown =
+      comlite::ComPtr<UnknownNamesCallback>::attach(comlite::makeObject<UnknownNamesCallback>());
+  unknown->control = control.dispatch();
+  env.notices.clear();
+  EXPECT_EQ(change(static_cast<IRvlFlashControlProvider*>(unknown.get())), S_OK);
+  bool shown = false;
+  for (const auto& n : env.notices)
+    shown |= n.text.find("Crash in CORavlPP::changeSatFlashControl") != std::string::npos;
+  EXPECT_TRUE(shown);
+}
