@@ -309,7 +309,7 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
   auto& x = m_state.compositions[static_cast<std::size_t>(index)];
   x.assign(static_cast<std::size_t>(std::max<LONG>(N, 0)), 0.0);
   if (FAILED(CRVLUtils::getPhaseRealArray(phase, x.data(), N))) return E_FAIL;
-  if (m_subList) {
+  if (n < N) {
     // Compounds outside the phase's list are absent from the phase.
     for (std::size_t i = 0; i < x.size(); ++i) {
       const bool listed =

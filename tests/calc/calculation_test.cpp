@@ -211,6 +211,16 @@ TEST_F(Calculation, molar_volume_and_heat_capacity_of_a_liquid) {
   ASSERT_EQ(calculate(pkg.get(), "Cp", liquid), S_OK) << notices();
   expectClose(*liquid.value("Cp"), v("heatCapacityCp"), 1e-10, "Cp");
   EXPECT_EQ(liquid.derivative(cpX).status, ravelin::kDerivativeNotAvailable);
+
+  // With derivatives turned off the phase's requests are left alone.
+  auto derivatives = pkg.as<IDerivativeCalculation>();
+  ASSERT_TRUE(derivatives);
+  ASSERT_EQ(derivatives->EnableDerivatives(2), S_OK);
+  liquid.clearResults();
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", liquid), S_OK) << notices();
+  EXPECT_TRUE(liquid.value("MolarVolume"));
+  EXPECT_FALSE(liquid.derivative(dT).written);
+  EXPECT_EQ(liquid.derivative(dP).status, ravelin::kDerivativePending);
 }
 
 TEST_F(Calculation,
@@ -409,6 +419,21 @@ TEST_F(Calculation, a_sub_list_phase_gets_its_values_in_its_own_order) {
   ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
   expectClose(*vapour.value("Enthalpy"), prValue("enthalpy", pr::Phase::Vapour, T, P, x)[0], 1e-10,
               "H");
+
+  // The leading compounds in their own order: the first values, no reordering.
+  auto head = phase(ravelin::kPhaseVapour, T, P, x);
+  const std::vector<LONG> leading = {0, 1, 2};
+  head.setSubList(leading);
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", head), S_OK) << notices();
+  const auto first = *head.vector("LnFugacityCoeff");
+  ASSERT_EQ(first.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) expectClose(first[i], lnphi[i], 1e-10, "leading");
+
+  // A host without sub-lists: scalars are served, per-compound values cannot be placed.
+  head.offerSubList(false);
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", head), S_OK) << notices();
+  EXPECT_EQ(calculate(pkg.get(), "LnFugacityCoeff", head), E_POINTER);
+  EXPECT_TRUE(noticed("calculating properties (main procedure)(_com_error)")) << notices();
 }
 
 // ---- K-values -------------------------------------------------------------------------------
