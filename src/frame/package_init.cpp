@@ -232,10 +232,10 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
     m_phaseZeroList.parray = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(phases));
   }
   m_vaporAndLiquidStates =
-      Utils::findPos(m_selectedStateOfAggregation, COIds::id2bstr(COIds::PhaseVapor)) >= 0 &&
-      Utils::findPos(m_selectedStateOfAggregation, COIds::id2bstr(COIds::PhaseLiquid)) >= 0;
+      Utils::findPos(m_selectedStateOfAggregation, COIds::id2str(COIds::PhaseVapor)) >= 0 &&
+      Utils::findPos(m_selectedStateOfAggregation, COIds::id2str(COIds::PhaseLiquid)) >= 0;
   m_compressibilityProperty.clear();
-  if (Utils::findPos(m_selectedProperties, COIds::id2bstr(COIds::PropCompressibility)) >= 0)
+  if (Utils::findPos(m_selectedProperties, COIds::id2str(COIds::PropCompressibility)) >= 0)
     m_compressibilityProperty = COIds::id2cstr(COIds::PropCompressibility);
   if (Utils::findPos(m_selectedProperties, COIds::volumeDpressure()) >= 0)
     m_compressibilityProperty = comlite::bstrToUtf8(COIds::volumeDpressure());
