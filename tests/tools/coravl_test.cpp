@@ -69,3 +69,19 @@ TEST(Driver, bad_cases_are_refused_with_their_line) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.output.find("the package has no compound 'water'"), std::string::npos) << r.output;
 }
+
+TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
+  testsupport::TempDir dir;
+  const DriverRun r = driver(dir, "--json");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  // Every command reports success, and the two-phase flash splits the feed.
+  EXPECT_EQ(r.output.find("\"ok\": false"), std::string::npos) << r.output;
+  const auto flash = r.output.find("\"command\": \"flash PT 250 5000");
+  ASSERT_NE(flash, std::string::npos);
+  const auto vf = r.output.find("\"vapour fraction\": ", flash);
+  ASSERT_NE(vf, std::string::npos);
+  const double fraction = std::stod(r.output.substr(vf + 19, 12));
+  EXPECT_GT(fraction, 0.4);
+  EXPECT_LT(fraction, 0.8);
+  EXPECT_NE(r.output.find("\"compounds changed\": \"no\""), std::string::npos);
+}
