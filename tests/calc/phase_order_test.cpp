@@ -1,0 +1,633 @@
+//! Phase ordering: the placement and typing rules on their own, and the simulator's PhaseOrder
+//! calls on libCORavl11.so with the Peng-Robinson and ideal packages behind it and host phase
+//! collections built with the host framework. Molar volumes are those the packages calculate
+//! (m3/kmol); the phases' states are chosen so that each case's volumes, Z and compressibility
+//! are what the case needs, and each case checks that first.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "calc/phase_order.h"
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/object.h"
+#include "comlite/variant.h"
+#include "frame/host_interfaces.h"
+#include "outside/cape_gui.h"
+#include "outside/ravelin_phase.h"
+#include "outside/ravelin_phase_collection.h"
+#include "ravelin/compound.h"
+#include "ravelin/flash_control.h"
+#include "ravelin/phase.h"
+#include "ravelin/phase_collection.h"
+#include "ravelin/property_names.h"
+#include "support/module_fixture.h"
+
+using comlite::ComPtr;
+using coravl::calc::insertionPosition;
+using coravl::calc::LightestPhase;
+using coravl::calc::orderingCompressibilityFactor;
+using coravl::calc::wantedLightestPhaseType;
+
+// ---- Placement and typing rules ---------------------------------------------------------------
+
+TEST(PhaseOrderPlacement, a_phase_goes_before_the_first_smaller_volume_of_the_first_two) {
+  EXPECT_EQ(insertionPosition({}, 1.0), -1);
+  const std::vector<double> liquid = {0.03};
+  EXPECT_EQ(insertionPosition(liquid, 22.4), 0);
+  const std::vector<double> gas = {22.4};
+  EXPECT_EQ(insertionPosition(gas, 0.03), -1);
+  const std::vector<double> two = {3.0, 1.0};
+  EXPECT_EQ(insertionPosition(two, 4.0), 0);
+  EXPECT_EQ(insertionPosition(two, 2.0), 1);
+  EXPECT_EQ(insertionPosition(two, 0.5), -1);
+  // The third place never takes a newcomer.
+  const std::vector<double> three = {3.0, 2.0, 1.0};
+  EXPECT_EQ(insertionPosition(three, 2.5), 1);
+  EXPECT_EQ(insertionPosition(three, 1.5), -1);
+}
+
+TEST(PhaseOrderPlacement, equal_volumes_keep_their_arrival_order) {
+  const std::vector<double> keys = {2.0, 1.0};
+  EXPECT_EQ(insertionPosition(keys, 2.0), 1);
+  EXPECT_EQ(insertionPosition(keys, 1.0), -1);
+}
+
+TEST(PhaseOrderTyping, z_uses_atmospheres_litres_and_r_of_0_082) {
+  // 22.4 m3/kmol at 0 C and one atmosphere.
+  EXPECT_NEAR(orderingCompressibilityFactor(101325.0, 22.4, 273.15), 22.4 / (273.15 * 0.082),
+              1e-12);
+  EXPECT_NEAR(orderingCompressibilityFactor(2 * 101325.0, 0.5, 250.0), 1.0 / (250.0 * 0.082),
+              1e-12);
+}
+
+TEST(PhaseOrderTyping, the_lightest_phase_is_vapour_liquid_or_left_as_it_is) {
+  LightestPhase p;
+  p.P_Pa = 1e6;  // kappa P >= 0.6 means kappa >= 6e-4 per kPa
+  p.lightFraction = 1.0;
+  p.specificVolume = 0.05;
+  p.Z = 0.9;
+  p.kappa = 1e-3;
+  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseVapour);
+  p.Z = 0.25;  // from 0.25 on
+  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseVapour);
+  p.Z = 0.2;  // too dense, however compressible
+  p.kappa = 1.0;
+  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
+
+  // Gas-like but stiff: a light, not dense phase keeps its type.
+  p.Z = 0.8;
+  p.kappa = 5e-4;
+  EXPECT_EQ(wantedLightestPhaseType(p), 0);
+  p.heavyFraction = 1.5;  // more heavy than light compounds
+  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
+  p.heavyFraction = 1.0;  // as many: still light
+  EXPECT_EQ(wantedLightestPhaseType(p), 0);
+  p.specificVolume = 0.0019;
+  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
+  p.specificVolume = 0.05;
+  p.Z = 0.7;
+  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
+}
+
+// ---- Through the component --------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kPengRobinson =
+    "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
+constexpr const char* kIdeal =
+    "manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n";
+constexpr const char* kCompressibilityOnly = "package = CORavlTest.CompressibilityPackage.1\n";
+constexpr const char* kNoVolumeSlope = "package = CORavlTest.NoVolumeSlopePackage.1\n";
+constexpr const char* kLogged = "package = CORavlTest.LoggedPackage.1\n";
+
+constexpr const char* kOrderPhases = "doOrderPhases = true\n";
+
+//! The natural gas compounds with the two constants the ordering asks the host for.
+std::vector<ravelin::CompoundSpec> naturalGas() {
+  return {{"Methane", "74-82-8", "CH4", 1, {{"NBP", 111.66}, {"MW", 16.043}}},
+          {"Ethane", "74-84-0", "C2H6", 2, {{"NBP", 184.55}, {"MW", 30.070}}},
+          {"Propane", "74-98-6", "C3H8", 3, {{"NBP", 231.02}, {"MW", 44.097}}},
+          {"n-Butane", "106-97-8", "C4H10", 4, {{"NBP", 272.66}, {"MW", 58.123}}},
+          {"i-Butane", "75-28-5", "C4H10", 5, {{"NBP", 261.34}, {"MW", 58.123}}},
+          {"n-Pentane", "109-66-0", "C5H12", 6, {{"NBP", 309.22}, {"MW", 72.150}}},
+          {"n-Hexane", "110-54-3", "C6H14", 7, {{"NBP", 341.88}, {"MW", 86.177}}},
+          {"Nitrogen", "7727-37-9", "N2", 8, {{"NBP", 77.35}, {"MW", 28.014}}},
+          {"CO2", "124-38-9", "CO2", 9, {{"NBP", 194.67}, {"MW", 44.010}}},
+          {"H2S", "7783-06-4", "H2S", 10, {{"NBP", 212.84}, {"MW", 34.081}}}};
+}
+std::vector<ravelin::CompoundSpec> lightHydrocarbons() {
+  auto all = naturalGas();
+  return {all[0], all[1], all[2], all[3]};
+}
+
+enum Compound { kMethane = 0, kPropane = 2, kHexane = 6, kH2S = 9 };
+
+std::vector<double> pure(Compound k, std::size_t n = 10) {
+  std::vector<double> x(n, 0.0);
+  x[static_cast<std::size_t>(k)] = 1.0;
+  return x;
+}
+
+//! A host phase collection that hands every call to a host framework collection, counts the
+//! calls it receives, and can refuse moves.
+class CountingCollection
+    : public comlite::ComObject<CountingCollection, IPhaseCollection, IRvlPhaseMove> {
+ public:
+  ComPtr<IPhaseCollection> inner;
+  ComPtr<IRvlPhaseMove> innerMove;
+  HRESULT moveFailure = S_OK;
+  int calls = 0;
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    ++calls;
+    return ComObject::QueryInterface(riid, ppv);
+  }
+  HRESULT get_NumbOfPhases(LONG* count) override { return ++calls, inner->get_NumbOfPhases(count); }
+  HRESULT put_NumbOfPhases(LONG count) override { return ++calls, inner->put_NumbOfPhases(count); }
+  HRESULT GetPhase(LONG index, IDispatch** phase) override {
+    return ++calls, inner->GetPhase(index, phase);
+  }
+  HRESULT GetPhaseOfKind(LONG kind, LONG index, IDispatch** phase, VARIANT_BOOL* found) override {
+    return ++calls, inner->GetPhaseOfKind(kind, index, phase, found);
+  }
+  HRESULT get_NumbOfComps(LONG* count) override { return ++calls, inner->get_NumbOfComps(count); }
+  HRESULT MovePhase(LONG target, LONG source) override {
+    ++calls;
+    return FAILED(moveFailure) ? moveFailure : innerMove->MovePhase(target, source);
+  }
+};
+
+//! The component as the simulator drives it (compounds, setup, property registration), with
+//! phase ordering switched on in the setup view unless a test says otherwise.
+class PhaseOrderE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* module :
+         {"ravelin", "capeside", "pr_package", "ideal_package", "slope_packages", "CORavl11"})
+      ASSERT_EQ(env.registerModule(module), S_OK) << module;
+    edit(kOrderPhases);
+  }
+
+  void edit(const std::string& text) { std::ofstream(env.dir().file("edits.txt")) << text; }
+
+  ComPtr<IExtendedPropPackage> open(const char* selection,
+                                    const std::vector<ravelin::CompoundSpec>& specs,
+                                    bool setUp = true) {
+    std::ofstream(env.dir().file("selection.txt")) << selection;
+    ComPtr<IExtendedPropPackage> pkg;
+    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                               IExtendedPropPackage::kIID, pkg.putVoid()),
+              S_OK);
+    if (!pkg) return pkg;
+    INT n = 0;
+    comlite::Variant ids, names, identifiers;
+    comlite::Bstr identifierName;
+    EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
+    std::vector<ravelin::Compound> compounds;
+    for (const auto& spec : specs) {
+      compounds.push_back(ravelin::Compound::create(spec));
+      EXPECT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << spec.name;
+    }
+    fluid = ravelin::CompoundList::create(compounds);
+    if (setUp) {
+      INT status = -1;
+      comlite::Variant none;
+      EXPECT_EQ(pkg->SetupPkg(0, none, nullptr, &status), S_OK);
+    }
+    EXPECT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
+    env.notices.clear();
+    return pkg;
+  }
+
+  ravelin::Phase phase(LONG type, double T, double P_kPa, const std::vector<double>& x,
+                       double fraction = 0.5) {
+    auto p = ravelin::Phase::create(*fluid, type);
+    p.setTemperature(T);
+    p.setPressure(P_kPa);
+    p.setComposition(x);
+    p.setFraction(fraction);
+    p.setStatus(ravelin::kPhaseStatusPresent);
+    return p;
+  }
+
+  ravelin::PhaseCollection collection(const std::vector<ravelin::Phase>& phases,
+                                      double vapourFraction = 0.5) {
+    auto overall = ravelin::Phase::create(*fluid, ravelin::kPhaseOverall);
+    overall.setTemperature(phases.front().temperature());
+    overall.setPressure(phases.front().pressure());
+    overall.setFraction(vapourFraction);
+    return ravelin::PhaseCollection::create(overall, phases);
+  }
+
+  //! The package's molar volume of a phase [m3/kmol], as the component writes it.
+  double molarVolume(IExtendedPropPackage* pkg, const ravelin::Phase& p) {
+    EXPECT_EQ(pkg->CalculateProperty(ravelin::propertyId("MolarVolume"), p.dispatch(), nullptr,
+                                     nullptr, nullptr, nullptr),
+              S_OK)
+        << notices();
+    return p.value("MolarVolume").value_or(NAN);
+  }
+  static double Z(double V, double T, double P_kPa) {
+    return orderingCompressibilityFactor(P_kPa * 1000.0, V, T);
+  }
+
+  static bool same(const ravelin::Phase& a, const ravelin::Phase& b) {
+    return a.dispatch() == b.dispatch();
+  }
+  static std::vector<std::pair<LONG, LONG>> moves(std::initializer_list<std::pair<LONG, LONG>> m) {
+    return m;
+  }
+
+  //! The single-phase calculations the test packages were asked for since the last call.
+  static std::string takePackageLog() {
+    void* handle =
+        ::dlopen((testsupport::libDir() + "/libslope_packages.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) return "(module not loaded)";
+    auto log = reinterpret_cast<const char* (*)()>(::dlsym(handle, "slopePackagesLog"));
+    auto clear = reinterpret_cast<void (*)()>(::dlsym(handle, "slopePackagesClearLog"));
+    std::string out = log ? log() : "(no log)";
+    if (clear) clear();
+    ::dlclose(handle);
+    return out;
+  }
+
+  bool noticed(const std::string& part) const {
+    for (const auto& n : env.notices)
+      if (n.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+  std::string notices() const {
+    std::string all;
+    for (const auto& n : env.notices) all += n.text + "\n";
+    return all;
+  }
+
+  testsupport::ModuleEnvironment env;
+  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
+  testsupport::ScopedEnv edits{capegui::kViewEditsVariable, env.dir().file("edits.txt")};
+  ravelin::PropertyRegistry registry = ravelin::PropertyRegistry::create();
+  std::optional<ravelin::CompoundList> fluid;
+};
+
+}  // namespace
+
+// ---- When nothing is ordered
+
+TEST_F(PhaseOrderE2E, with_the_option_off_nothing_of_the_host_is_touched) {
+  edit("");
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane));
+  auto phases = collection({liquid, gas});
+  auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
+  counting->inner = ComPtr<IPhaseCollection>(
+      static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+
+  EXPECT_EQ(pkg->PhaseOrder(static_cast<IPhaseCollection*>(counting.get()), nullptr), S_OK);
+  EXPECT_EQ(counting->calls, 0);
+  EXPECT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK);
+  EXPECT_TRUE(phases.moves().empty());
+  EXPECT_FALSE(liquid.value("MolarVolume").has_value());
+  EXPECT_FALSE(gas.value("MolarVolume").has_value());
+  EXPECT_TRUE(same(phases.phase(0), liquid));
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(PhaseOrderE2E, a_package_not_set_up_refuses_before_any_host_call) {
+  auto pkg = open(kPengRobinson, naturalGas(), false);
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane));
+  auto phases = collection({gas});
+  auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
+  counting->inner = ComPtr<IPhaseCollection>(
+      static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+  EXPECT_EQ(pkg->PhaseOrder(static_cast<IPhaseCollection*>(counting.get()), nullptr), E_FAIL);
+  EXPECT_EQ(counting->calls, 0);
+}
+
+TEST_F(PhaseOrderE2E, no_collection_or_another_object_is_left_alone) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  EXPECT_EQ(pkg->PhaseOrder(nullptr, nullptr), S_OK);
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane));
+  EXPECT_EQ(pkg->PhaseOrder(gas.dispatch(), nullptr), S_OK);
+  EXPECT_FALSE(gas.value("MolarVolume").has_value());
+  // A collection without phases present: only the overall phase is read.
+  auto empty = collection({gas});
+  empty.setNumberOfPhases(0);
+  EXPECT_EQ(pkg->PhaseOrder(empty.dispatch(), nullptr), S_OK);
+  EXPECT_FALSE(gas.value("MolarVolume").has_value());
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+// ---- Placement by molar volume
+
+TEST_F(PhaseOrderE2E, a_gas_arriving_after_a_liquid_is_moved_to_the_front) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
+  auto phases = collection({liquid, gas}, 0.4);
+
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  const double V_liquid = liquid.value("MolarVolume").value_or(NAN);
+  const double V_gas = gas.value("MolarVolume").value_or(NAN);
+  EXPECT_NEAR(V_liquid, 0.035, 0.01);
+  EXPECT_NEAR(V_gas, 22.4, 0.1);
+  EXPECT_EQ(phases.moves(), moves({{0, 1}}));
+  EXPECT_TRUE(same(phases.phase(0), gas));
+  EXPECT_TRUE(same(phases.phase(1), liquid));
+  // A gas first and a liquid second: the types and the vapour fraction stay.
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
+  EXPECT_DOUBLE_EQ(phases.overall().fraction(), 0.4);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(PhaseOrderE2E, three_phases_of_rising_volume_end_in_reverse) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  // Methane at 0 C from about 1 to about 3 m3/kmol.
+  auto p1 = phase(ravelin::kPhaseLiquid, 273.15, 2200.0, pure(kMethane), 0.2);
+  auto p2 = phase(ravelin::kPhaseLiquid, 273.15, 1120.0, pure(kMethane), 0.3);
+  auto p3 = phase(ravelin::kPhaseVapour, 273.15, 750.0, pure(kMethane), 0.5);
+  auto phases = collection({p1, p2, p3});
+
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  const double V1 = p1.value("MolarVolume").value_or(NAN);
+  const double V2 = p2.value("MolarVolume").value_or(NAN);
+  const double V3 = p3.value("MolarVolume").value_or(NAN);
+  EXPECT_NEAR(V1, 1.0, 0.1);
+  EXPECT_NEAR(V2, 2.0, 0.1);
+  EXPECT_NEAR(V3, 3.0, 0.1);
+  // The second goes before the first, then the third before both.
+  EXPECT_EQ(phases.moves(), moves({{0, 1}, {0, 2}}));
+  EXPECT_TRUE(same(phases.phase(0), p3));
+  EXPECT_TRUE(same(phases.phase(1), p2));
+  EXPECT_TRUE(same(phases.phase(2), p1));
+  // A light vapour first: nothing is merged.
+  EXPECT_EQ(p3.type(), ravelin::kPhaseVapour);
+  EXPECT_EQ(p3.status(), ravelin::kPhaseStatusPresent);
+  EXPECT_DOUBLE_EQ(p3.fraction(), 0.5);
+  EXPECT_DOUBLE_EQ(p2.fraction(), 0.3);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(PhaseOrderE2E, equal_volumes_are_not_moved) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto a = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kH2S));
+  auto b = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kH2S));
+  auto phases = collection({a, b}, 0.0);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_EQ(a.value("MolarVolume"), b.value("MolarVolume"));
+  EXPECT_TRUE(phases.moves().empty());
+  EXPECT_TRUE(same(phases.phase(0), a));
+  EXPECT_EQ(a.type(), ravelin::kPhaseLiquid);
+}
+
+// ---- Phase types
+
+TEST_F(PhaseOrderE2E, a_second_vapour_becomes_liquid_and_the_vapour_fraction_zero) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.6);
+  auto dense = phase(ravelin::kPhaseVapour, 273.15, 1000.0, pure(kMethane), 0.4);
+  auto phases = collection({gas, dense}, 0.6);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_TRUE(phases.moves().empty());
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_EQ(dense.type(), ravelin::kPhaseLiquid);
+  EXPECT_EQ(dense.nominalType(), ravelin::kPhaseVapour);
+  EXPECT_EQ(phases.overall().fraction(), 0.0);
+  EXPECT_DOUBLE_EQ(dense.fraction(), 0.4);
+}
+
+TEST_F(PhaseOrderE2E, a_vapour_the_flash_did_not_find_sets_the_vapour_fraction_to_zero) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 1e-30);
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 1.0);
+  auto phases = collection({gas, liquid}, 0.3);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_EQ(phases.overall().fraction(), 0.0);
+
+  // Any other fraction leaves it.
+  gas.setFraction(2e-30);
+  phases.overall().setFraction(0.3);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_DOUBLE_EQ(phases.overall().fraction(), 0.3);
+}
+
+TEST_F(PhaseOrderE2E, a_dense_lightest_vapour_becomes_liquid) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  // Propane and H2S compressed far above their vapour pressures.
+  const double T = 300.0, P = 6000.0;
+  auto dense = phase(ravelin::kPhaseVapour, T, P, pure(kPropane), 0.3);
+  auto liquid = phase(ravelin::kPhaseLiquid, T, P, pure(kH2S), 0.7);
+  auto phases = collection({dense, liquid}, 0.3);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  const double V0 = dense.value("MolarVolume").value_or(NAN);
+  ASSERT_GT(V0, liquid.value("MolarVolume").value_or(NAN));
+  EXPECT_NEAR(Z(V0, T, P), 0.2, 0.03);
+  EXPECT_TRUE(phases.moves().empty());
+  EXPECT_EQ(dense.type(), ravelin::kPhaseLiquid);
+  EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
+  EXPECT_EQ(phases.overall().fraction(), 0.0);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(PhaseOrderE2E, a_gas_first_marked_liquid_becomes_vapour_with_its_fraction) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto gas = phase(ravelin::kPhaseLiquid, 273.15, 101.325, pure(kMethane), 0.35);
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 0.65);
+  auto phases = collection({gas, liquid}, 0.0);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
+  EXPECT_DOUBLE_EQ(phases.overall().fraction(), 0.35);
+}
+
+// ---- Compressibility of the lightest phase, whatever the package offers for it
+
+namespace {
+
+struct SlopeCase {
+  const char* selection;
+  //! The single-phase calculations of the ordering, after the molar volumes of the phases.
+  const char* slopeCalculation;
+};
+
+void PrintTo(const SlopeCase& c, std::ostream* os) {
+  *os << c.selection;
+}
+
+}  // namespace
+
+class PhaseOrderSlope : public PhaseOrderE2E, public ::testing::WithParamInterface<SlopeCase> {};
+
+TEST_P(PhaseOrderSlope, a_compressed_liquid_stays_liquid_and_a_gas_is_vapour) {
+  auto pkg = open(GetParam().selection, naturalGas());
+  // Liquid propane at 300 K, 8 MPa: Z is above 0.25 but the phase is stiff.
+  const double T = 300.0, P = 8000.0;
+  auto liquid = phase(ravelin::kPhaseLiquid, T, P, pure(kPropane), 1.0);
+  auto heavier = phase(ravelin::kPhaseLiquid, T, P, pure(kH2S), 0.0);
+  auto phases = collection({liquid, heavier}, 0.0);
+  takePackageLog();
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  const std::string log = takePackageLog();
+  const double V0 = liquid.value("MolarVolume").value_or(NAN);
+  ASSERT_GT(V0, heavier.value("MolarVolume").value_or(NAN));
+  EXPECT_GE(Z(V0, T, P), 0.25);
+  EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
+  EXPECT_EQ(phases.overall().fraction(), 0.0);
+  if (GetParam().slopeCalculation) {
+    EXPECT_EQ(log, std::string("volume@Liquid;volume@Liquid;") + GetParam().slopeCalculation);
+  }
+
+  // A gas marked liquid is found to be a vapour.
+  auto gas = phase(ravelin::kPhaseLiquid, 273.15, 101.325, pure(kMethane), 0.25);
+  auto condensate = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 0.75);
+  auto twoPhase = collection({gas, condensate}, 0.0);
+  ASSERT_EQ(pkg->PhaseOrder(twoPhase.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_DOUBLE_EQ(twoPhase.overall().fraction(), 0.25);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+std::string slopeCaseName(const ::testing::TestParamInfo<SlopeCase>& info) {
+  static const std::vector<std::string> names = {"peng_robinson", "volume_Dpressure",
+                                                 "compressibility", "finite_difference"};
+  return names.at(info.index);
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, PhaseOrderSlope,
+                         ::testing::Values(SlopeCase{kPengRobinson, nullptr},
+                                           SlopeCase{kLogged, "volume.Dpressure@Liquid;"},
+                                           SlopeCase{kCompressibilityOnly,
+                                                     "compressibility@Liquid;"},
+                                           SlopeCase{kNoVolumeSlope, "volume@Liquid;"}),
+                         slopeCaseName);
+
+TEST_F(PhaseOrderE2E, molar_volumes_from_density_order_and_type_the_phases) {
+  auto pkg = open(kIdeal, lightHydrocarbons());
+  auto dense = phase(ravelin::kPhaseVapour, 300.0, 1000.0, pure(kMethane, 4), 0.5);
+  auto gas = phase(ravelin::kPhaseVapour, 300.0, 100.0, pure(kMethane, 4), 0.5);
+  auto phases = collection({dense, gas}, 0.5);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  // Ideal gas volumes RT/P.
+  EXPECT_NEAR(gas.value("MolarVolume").value_or(NAN), 8.314462618 * 300.0 / 100.0, 1e-3);
+  EXPECT_EQ(phases.moves(), moves({{0, 1}}));
+  EXPECT_TRUE(same(phases.phase(0), gas));
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_EQ(dense.type(), ravelin::kPhaseLiquid);
+  EXPECT_EQ(phases.overall().fraction(), 0.0);
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+// ---- Three phases
+
+TEST_F(PhaseOrderE2E, a_dense_vapour_first_of_three_is_merged_into_the_second) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  const double T = 300.0, P = 5000.0;
+  std::vector<double> x0(10, 0.0), x1(10, 0.0);
+  x0[kHexane] = 0.9, x0[kPropane] = 0.1;
+  x1[kH2S] = 0.8, x1[kPropane] = 0.2;
+  auto dense = phase(ravelin::kPhaseVapour, T, P, x0, 0.2);
+  auto second = phase(ravelin::kPhaseLiquid, T, P, x1, 0.5);
+  auto third = phase(ravelin::kPhaseLiquid, 250.0, P, pure(kH2S), 0.3);
+  auto phases = collection({dense, second, third}, 0.2);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  const double V0 = dense.value("MolarVolume").value_or(NAN);
+  ASSERT_GT(V0, second.value("MolarVolume").value_or(NAN));
+  ASSERT_GT(second.value("MolarVolume").value_or(NAN), third.value("MolarVolume").value_or(NAN));
+  const double MW = 0.9 * 86.177 + 0.1 * 44.097;
+  ASSERT_LT(V0 / MW, 0.002);
+  EXPECT_TRUE(phases.moves().empty());
+
+  EXPECT_EQ(dense.status(), ravelin::kPhaseStatusAbsent);
+  EXPECT_EQ(dense.fraction(), 0.0);
+  EXPECT_DOUBLE_EQ(second.fraction(), 0.7);
+  EXPECT_EQ(phases.overall().fraction(), 0.0);
+  const auto merged = second.composition();
+  ASSERT_EQ(merged.size(), 10u);
+  for (std::size_t k = 0; k < 10; ++k)
+    EXPECT_NEAR(merged[k], (0.5 * x1[k] + 0.2 * x0[k]) / 0.7, 1e-15) << k;
+  EXPECT_DOUBLE_EQ(third.fraction(), 0.3);
+  EXPECT_EQ(third.status(), ravelin::kPhaseStatusPresent);
+}
+
+TEST_F(PhaseOrderE2E, a_light_vapour_first_of_three_is_not_merged) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto gas = phase(ravelin::kPhaseVapour, 300.0, 5000.0, pure(kMethane), 0.2);
+  auto second = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kPropane), 0.5);
+  auto third = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kH2S), 0.3);
+  auto phases = collection({gas, second, third}, 0.2);
+  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+  EXPECT_EQ(gas.status(), ravelin::kPhaseStatusPresent);
+  EXPECT_DOUBLE_EQ(gas.fraction(), 0.2);
+  EXPECT_DOUBLE_EQ(second.fraction(), 0.5);
+  EXPECT_DOUBLE_EQ(phases.overall().fraction(), 0.2);
+  EXPECT_EQ(second.composition(), pure(kPropane));
+}
+
+// ---- Failures
+
+TEST_F(PhaseOrderE2E, a_refused_move_ends_the_ordering_with_its_status) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
+  auto phases = collection({liquid, gas}, 0.4);
+  auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
+  counting->inner = ComPtr<IPhaseCollection>(
+      static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+  counting->moveFailure = E_ACCESSDENIED;
+  EXPECT_EQ(pkg->PhaseOrder(static_cast<IPhaseCollection*>(counting.get()), nullptr),
+            E_ACCESSDENIED);
+  EXPECT_TRUE(noticed("Unexpected error ")) << notices();
+  EXPECT_TRUE(phases.moves().empty());
+  // Nothing after the move was done.
+  EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
+  EXPECT_DOUBLE_EQ(phases.overall().fraction(), 0.4);
+}
+
+TEST_F(PhaseOrderE2E, a_phase_whose_molar_volume_fails_is_not_placed) {
+  auto pkg = open(kPengRobinson, naturalGas());
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
+  auto broken = phase(ravelin::kPhaseLiquid, 0.0, 101.325, pure(kH2S));
+  auto phases = collection({broken, gas}, 0.4);
+  EXPECT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), E_FAIL);
+  EXPECT_TRUE(noticed("CalculateProperty received a negative T: ")) << notices();
+  EXPECT_TRUE(phases.moves().empty());
+  EXPECT_FALSE(gas.value("MolarVolume").has_value());
+}
+
+TEST_F(PhaseOrderE2E, host_compounds_without_a_boiling_point_fail_as_a_host_error) {
+  auto specs = naturalGas();
+  for (auto& s : specs) s.constants.erase("NBP");
+  auto pkg = open(kPengRobinson, specs);
+  auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
+  auto phases = collection({gas, liquid}, 0.4);
+  EXPECT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), E_FAIL);
+  EXPECT_TRUE(noticed("Ravelin Exceptionordering phases")) << notices();
+}
+
+TEST_F(PhaseOrderE2E, a_zero_molecular_weight_is_reported_and_the_ordering_goes_on) {
+  auto specs = naturalGas();
+  for (auto& s : specs) s.constants["MW"] = 0.0;
+  auto pkg = open(kPengRobinson, specs);
+  // A gas marked liquid: with no specific volume it is still typed by Z and its
+  // compressibility.
+  auto gas = phase(ravelin::kPhaseLiquid, 273.15, 101.325, pure(kMethane), 0.4);
+  auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 0.6);
+  auto phases = collection({gas, liquid}, 0.0);
+  EXPECT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK);
+  EXPECT_TRUE(noticed("INTERNAL ERROR ordering phases: light liquid's MolarVol or MolWeight is 0"))
+      << notices();
+  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+  EXPECT_DOUBLE_EQ(phases.overall().fraction(), 0.4);
+}
