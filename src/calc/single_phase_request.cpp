@@ -20,6 +20,7 @@
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_phase.h"
+#include "setup/compound_order.h"
 #include "util/math_utils.h"
 #include "util/set_get.h"
 #include "vocabulary/co_ids.h"
@@ -292,24 +293,35 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
         ("CalculateProperty requested a non existing phase type: " + std::to_string(type)).c_str(),
         nullptr, 1);
 
+  // The host's lists count the fluid package (M); the material's the package (N).
   const LONG N = m_links.compoundCount;
+  const LONG M = fluidPackageCount();
   LONG n = 0;
   thcheck(phase->get_NumbOfComps(&n));
   m_listCount = n;
-  if (n > N)
+  if (n > M)
     return reporter().complain(
         E_FAIL,
         ("Requested list is longer (" + std::to_string(n) +
-         " compounds as the number of compounds in fluid package (" + std::to_string(N) + ")")
+         " compounds as the number of compounds in fluid package (" + std::to_string(M) + ")")
             .c_str(),
         ComplaintKind::InternalError, false);
-  HRESULT hr = readSubList(phase, n, N);
+  m_order = setup::compoundOrder(M, m_links.positionMap, N);
+  if (m_order.empty())
+    return reporter().complain(
+        E_FAIL,
+        ("Calculating properties. The simulator provided " + std::to_string(M) +
+         " compounds, which cannot be matched with the " + std::to_string(N) +
+         " compounds of the CAPE-OPEN package.")
+            .c_str(),
+        ComplaintKind::InternalError, false);
+  HRESULT hr = readSubList(phase, n, M);
   if (FAILED(hr)) return hr;
 
   auto& x = m_state.compositions[static_cast<std::size_t>(index)];
-  x.assign(static_cast<std::size_t>(std::max<LONG>(N, 0)), 0.0);
-  if (FAILED(CRVLUtils::getPhaseRealArray(phase, x.data(), N))) return E_FAIL;
-  if (n < N) {
+  x.assign(static_cast<std::size_t>(M), 0.0);
+  if (FAILED(CRVLUtils::getPhaseRealArray(phase, x.data(), M))) return E_FAIL;
+  if (n < M) {
     // Compounds outside the phase's list are absent from the phase.
     for (std::size_t i = 0; i < x.size(); ++i) {
       const bool listed =
@@ -318,14 +330,22 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
     }
   }
 
+  auto& material = m_material[static_cast<std::size_t>(index)];
   CompositionCheck check = checkComposition(x, twoPhase && index == 1);
   switch (check.verdict) {
     case CompositionVerdict::Good:
+      // Package compounds outside the fluid package are absent from the phase.
+      material.assign(static_cast<std::size_t>(N), 0.0);
+      for (std::size_t i = 0; i < m_order.size(); ++i)
+        material[static_cast<std::size_t>(m_order[i])] = x[i];
       return S_OK;
     case CompositionVerdict::UsePhaseZero: {
       hr = validatePhase(0, twoPhase);
       // Phase 0 stands for this phase: the material gets its composition for both.
-      if (SUCCEEDED(hr)) x = m_state.compositions[0];
+      if (SUCCEEDED(hr)) {
+        x = m_state.compositions[0];
+        material = m_material[0];
+      }
       return hr;
     }
     case CompositionVerdict::FailWithReport:
@@ -336,7 +356,12 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
   }
 }
 
-HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG N) {
+LONG PropertyRequest::fluidPackageCount() const {
+  return m_links.positionMap.empty() ? m_links.compoundCount
+                                     : static_cast<LONG>(m_links.positionMap.size());
+}
+
+HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
   m_subList = false;
   m_mapping.clear();
   const auto mappingComplaint = [this](const std::string& text) {
@@ -361,12 +386,12 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG N) {
           LONG k = 0;
           thcheck(map->get_IthValue(j, &k));
           // A negative index is as far outside the fluid package as one above it.
-          if (k >= N || k < 0)
+          if (k >= M || k < 0)
             return mappingComplaint(
                 "pMapping->get_IthValue() returned a compound (0 based) index (" +
                 std::to_string(k) +
                 " which is above the number of compounds in the fluid package (" +
-                std::to_string(N) + ")");
+                std::to_string(M) + ")");
           mapping[static_cast<std::size_t>(j)] = k;
           if (k != j) reordered = true;
         }
@@ -376,14 +401,17 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG N) {
     }
   }
   // A shorter list without a mapping cannot be told apart: writes of per-compound values fail.
-  if (m_mapping.empty() && n != N) m_subList = true;
+  if (m_mapping.empty() && n != M) m_subList = true;
   return S_OK;
 }
 
 // ---- Material state and request lists -----------------------------------------------------
 
 HRESULT PropertyRequest::prepareMaterial(int index) {
-  const auto& x = m_state.compositions[static_cast<std::size_t>(index)];
+  const auto& x = m_material[static_cast<std::size_t>(index)];
+  // The material reads one value per package compound: only a validated phase has them.
+  if (x.size() != static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 0)))
+    throw comlite::ComError(E_UNEXPECTED, IMatObj::kIID);
   const double* fractions[1] = {x.data()};
   reporter().SetTPFraction(m_state.temperature, m_state.pressure, fractions, m_links.compoundCount,
                            1);
@@ -416,7 +444,7 @@ void PropertyRequest::buildRequestLists() {
     putString(m_state.propertyNames, at++, name.get());
   }
 
-  const auto& x0 = m_state.compositions[0];
+  const auto& x0 = m_material[0];
   const bool pair = m_state.phaseLabelIndex == COIds::PhaseVaporLiquid;
   std::vector<CQoBSTR> labels;
   if (pair) {
@@ -472,17 +500,25 @@ HRESULT PropertyRequest::readSlot(int slot, std::span<double> values) {
 
 void PropertyRequest::mapToPhaseList(std::span<const double> values,
                                      std::vector<double>& out) const {
+  // The fluid package's values, in its order.
+  std::vector<double> fluid(m_order.size());
+  for (std::size_t i = 0; i < m_order.size(); ++i) {
+    const auto k = static_cast<std::size_t>(m_order[i]);
+    if (k >= values.size()) throw comlite::ComError(E_POINTER);
+    fluid[i] = values[k];
+  }
   const auto n = static_cast<std::size_t>(std::max<LONG>(m_listCount, 0));
   out.assign(n, 0.0);
   if (!m_subList) {
-    std::copy_n(values.begin(), std::min(n, values.size()), out.begin());
+    if (fluid.size() < n) throw comlite::ComError(E_POINTER);
+    std::copy_n(fluid.begin(), n, out.begin());
     return;
   }
   if (m_mapping.size() < n) throw comlite::ComError(E_POINTER);
   for (std::size_t j = 0; j < n; ++j) {
     const auto k = static_cast<std::size_t>(m_mapping[j]);
-    if (k >= values.size()) throw comlite::ComError(E_POINTER);
-    out[j] = values[k];
+    if (k >= fluid.size()) throw comlite::ComError(E_POINTER);
+    out[j] = fluid[k];
   }
 }
 
@@ -506,7 +542,8 @@ HRESULT PropertyRequest::calculateSlot(int slot) {
                                 (record.coId == COIds::PropFugacityCoefficient ||
                                  record.coId == COIds::PropLogFugacityCoefficient);
   conversion.pressureKPa = m_state.pressure / 1000.0;
-  const auto& x = m_state.compositions[0];
+  // The values are the package's: so is the composition they are converted with.
+  const auto& x = m_material[0];
   for (std::size_t i = 0; i < m_values.size(); ++i) {
     const double base = i < m_base.size() ? m_base[i] : (m_base.empty() ? 0.0 : m_base[0]);
     const double xi = vector && i < x.size() ? x[i] : 1.0;

@@ -13,6 +13,12 @@
 //! Units: the host phase gives K and kPa; the material object receives K and Pa; values come
 //! back SI per mole and leave in the host's units (translators, value_conversion.h).
 //!
+//! Compound order: the host's phases follow the fluid package (its order, possibly only some of
+//! the package's compounds); the material object holds the package's compounds in the
+//! package's order. Compositions go onto the material, and per-compound results come back,
+//! through the fluid package's position map (setup/compound_order.h), and then through the
+//! phase's own compound sub-list.
+//!
 //! Failures of host framework calls raise CTHCOMError*, failures of CAPE-OPEN calls raise
 //! comlite::ComError; the caller runs a request under the component's MethodGuard.
 
@@ -72,8 +78,9 @@ struct CalculationState {
   //! Request index of each derivative slot (1 to 4; -1 not requested); slot 0 is the value.
   std::array<LONG, 5>& derivativeSlots;
   LONG& derivativeCount;
-  //! Composition arrays: 0 and 1 hold the phases of the request, one value per package
-  //! compound.
+  //! Composition arrays: 0 and 1 hold the phases of the request as the host gives them, one
+  //! value per fluid-package compound in the fluid package's order (the material's copies, in
+  //! the package's order, are the request's: PropertyRequest::materialComposition).
   std::array<std::vector<double>, 13>& compositions;
   //! The phase being calculated (phase 0 of the request).
   comlite::ComPtr<IBasicPhase>& phase;
@@ -88,6 +95,9 @@ struct CalculationLinks {
   ICapeThermoMaterial* material = nullptr;
   //! N: the package's (and the material object's) number of compounds.
   LONG compoundCount = 0;
+  //! Package index of each fluid-package position, as far as the fluid package is mapped.
+  //! Empty: the fluid package is taken to be the package's compounds in the package's order.
+  std::span<const LONG> positionMap;
   //! The host serves derivative requests and compound sub-lists.
   bool derivativesEnabled = false;
   bool subListsSupported = false;
@@ -149,7 +159,8 @@ class PropertyRequest {
   //! Fills the derivative slots from the phase's requests for the current record.
   HRESULT readDerivativeRequests();
   //! Reads and checks temperature, pressure, compound list and composition of phase `index`
-  //! into the state (pressure in Pa, composition into compositions[index]).
+  //! into the state (pressure in Pa, the host's composition into compositions[index]) and
+  //! places the composition on the package's compounds (materialComposition(index)).
   HRESULT validate(int index, bool twoPhase = false);
   //! Gives the material object the state of phase `index` (its own type and composition).
   HRESULT prepareMaterial(int index);
@@ -160,7 +171,8 @@ class PropertyRequest {
   //! `values` (N values, or one), with the slot-0 report. RETURNS: the read's (or report's)
   //! status.
   HRESULT readSlot(int slot, std::span<double> values);
-  //! Writes `values` (one per package compound) through the compound sub-list into `out`.
+  //! Writes `values` (one per package compound, in the package's order) into `out`, one per
+  //! compound of the phase's list: through the fluid package's order, then the sub-list.
   void mapToPhaseList(std::span<const double> values, std::vector<double>& out) const;
 
   //! Number of compounds of the phase's list (n), and whether it is a sub-list that needs
@@ -168,12 +180,22 @@ class PropertyRequest {
   LONG listCount() const { return m_listCount; }
   bool subList() const { return m_subList; }
   const std::vector<LONG>& mapping() const { return m_mapping; }
+  //! Package index of each fluid-package position, as the last validation found it.
+  const std::vector<LONG>& compoundOrder() const { return m_order; }
+  //! The composition of phase `index` as the material receives it: one value per package
+  //! compound, 0 for those outside the fluid package.
+  const std::vector<double>& materialComposition(int index) const {
+    return m_material[static_cast<std::size_t>(index)];
+  }
   LONG hostSlot() const { return m_hostSlot; }
   IBasicPhase* phase(int index) const { return m_phases[index].get(); }
 
  private:
   HRESULT validatePhase(int index, bool twoPhase);
-  HRESULT readSubList(IBasicPhase* phase, LONG n, LONG N);
+  //! The phase's compound sub-list; M is the fluid package's number of compounds.
+  HRESULT readSubList(IBasicPhase* phase, LONG n, LONG M);
+  //! The fluid package's number of compounds: its mapped positions, or N when none is mapped.
+  LONG fluidPackageCount() const;
   HRESULT calculateSlot(int slot);
   HRESULT writeSlot(int slot, std::span<const double> values, bool vector);
   HRESULT calculateDerived(CalculationMode mode);
@@ -188,8 +210,12 @@ class PropertyRequest {
   //! Every wanted request of each derivative slot (the state's slot holds the first): a phase
   //! may ask for one derivative twice, by "dT" and by "Temperature".
   std::array<std::vector<LONG>, 5> m_slotRequests;
-  //! Position j of the phase's list holds package compound m_mapping[j].
+  //! Position j of the phase's list holds fluid-package compound m_mapping[j].
   std::vector<LONG> m_mapping;
+  //! Fluid-package position i holds package compound m_order[i].
+  std::vector<LONG> m_order;
+  //! The compositions of phases 0 and 1 in the package's order, as the material gets them.
+  std::array<std::vector<double>, 2> m_material;
   bool m_subList = false;
   LONG m_listCount = 0;
   LONG m_hostSlot = -1;

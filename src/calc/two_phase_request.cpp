@@ -83,8 +83,8 @@ HRESULT calculateTwoPhaseProperty(LONG propertyId, IDispatch* collectionObject, 
   }
   // The reporter describes the pair in the order of the labels: vapour first.
   const int vapour = type0 == ravelin::kPhaseVapour ? 0 : 1;
-  const double* fractions[2] = {state.compositions[static_cast<std::size_t>(vapour)].data(),
-                                state.compositions[static_cast<std::size_t>(1 - vapour)].data()};
+  const double* fractions[2] = {request.materialComposition(vapour).data(),
+                                request.materialComposition(1 - vapour).data()};
   links.reporter->SetTPFraction(state.temperature, state.pressure, fractions, links.compoundCount,
                                 2);
 

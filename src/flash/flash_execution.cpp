@@ -387,28 +387,6 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
 
 }  // namespace
 
-std::vector<LONG> compoundOrder(LONG hostCount, std::span<const LONG> positionMap,
-                                LONG packageCount) {
-  if (hostCount < 1 || packageCount < 1) return {};
-  const auto n = static_cast<std::size_t>(hostCount);
-  if (positionMap.size() == n) {
-    std::vector<bool> taken(static_cast<std::size_t>(packageCount), false);
-    bool mapped = true;
-    for (LONG j : positionMap) {
-      if (j < 0 || j >= packageCount || taken[static_cast<std::size_t>(j)]) {
-        mapped = false;
-        break;
-      }
-      taken[static_cast<std::size_t>(j)] = true;
-    }
-    if (mapped) return {positionMap.begin(), positionMap.end()};
-  }
-  if (hostCount != packageCount) return {};
-  std::vector<LONG> identity(n);
-  for (std::size_t i = 0; i < n; ++i) identity[i] = static_cast<LONG>(i);
-  return identity;
-}
-
 HRESULT executeFlash(LONG hostFlashType, IDispatch* phaseCollection, IDispatch* thermoProperty,
                      const FlashLinks& links, const FlashCheckInputs& support, FlashState& state,
                      FlashRecord& record, CCOError& reporter, MethodGuard& guard) {

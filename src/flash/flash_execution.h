@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "comlite/types.h"
+#include "setup/compound_order.h"
 #include "util/qo_bstr.h"
 
 class CCOError;
@@ -100,11 +101,8 @@ struct FlashRecord {
   std::vector<CQoBSTR>& phaseLabels;
 };
 
-//! Package index of each of the host's `hostCount` compounds: the fluid package's position map
-//! when it maps every position to a distinct package compound, else the package's own order
-//! when the counts agree; empty when the host's compounds cannot be placed on the material.
-std::vector<LONG> compoundOrder(LONG hostCount, std::span<const LONG> positionMap,
-                                LONG packageCount);
+//! Package index of each host compound (setup/compound_order.h), shared with property requests.
+using setup::compoundOrder;
 
 //! Runs the host's flash of type `hostFlashType` on `phaseCollection`. `thermoProperty` is
 //! only required to be there. The flash type must have a record in `state.factory` and be

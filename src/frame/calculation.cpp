@@ -1,6 +1,7 @@
 //! The property requests of the host: single-phase properties with their derivatives and
 //! two-phase properties (K-values), and the saturation flash options set on the first request.
 
+#include <algorithm>
 #include <span>
 
 #include "calc/single_phase_request.h"
@@ -44,6 +45,10 @@ HRESULT CORavlPP::runCalculation(IDispatch* errorLog, IDispatch* progressMonitor
     links.matObj = m_holdMatObj.as<IMatObj>();
     links.material = m_holdMaterial.as<ICapeThermoMaterial>();
     links.compoundCount = m_compoundCount;
+    // The host's phases follow the fluid package; the material, the package.
+    links.positionMap = std::span<const LONG>(m_compoundList.positionMap())
+                            .first(static_cast<std::size_t>(std::clamp<LONG>(
+                                m_compoundList.mappedCount(), 0, CompoundList::kMapSize)));
     links.derivativesEnabled = m_derivativesEnabled;
     links.subListsSupported = m_subListsSupported > 0;
     links.vaporAndLiquidStates = m_vaporAndLiquidStates;
