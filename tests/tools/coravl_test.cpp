@@ -37,8 +37,8 @@ TEST(Driver, runs_a_case_file_through_the_registered_socket) {
   testsupport::TempDir dir;
   std::ofstream(dir.file("case.txt"))
       << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\n"
-      << "compounds methane, ethane, propane, n-butane\n"
       << "setup\n"
+      << "compounds methane, ethane, propane, n-butane\n"
       << "save saved.txt\n"
       << "recall saved.txt\n";
   const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");

@@ -91,12 +91,13 @@ std::vector<Command> parseCase(const std::string& text, const std::string& origi
 const char* defaultCase() {
   return R"(# The embedded default case: a 10-compound natural gas with the Peng-Robinson package.
 package   CORavlPR.PackageManager.1 :: Natural Gas (PR)
-compounds methane, ethane, propane, n-butane, isobutane, n-pentane, n-hexane, nitrogen, carbon dioxide, hydrogen sulfide
 setup
+compounds methane, ethane, propane, n-butane, isobutane, n-pentane, n-hexane, nitrogen, carbon dioxide, hydrogen sulfide
 properties vapour T=250 P=5000 x=0.60,0.08,0.06,0.04,0.03,0.03,0.06,0.03,0.05,0.02 props=Enthalpy,Entropy,MolarVolume,Cp,ZFactor,Viscosity,ThermalConductivity derivatives=dT,dP
 properties liquid T=250 P=5000 x=0.10,0.08,0.12,0.15,0.08,0.15,0.25,0.01,0.04,0.02 props=Enthalpy,MolarVolume,Cp,LnFugacityCoeff derivatives=dT
 kvalues   T=250 P=5000 x=0.10,0.08,0.12,0.15,0.08,0.15,0.25,0.01,0.04,0.02 y=0.60,0.08,0.06,0.04,0.03,0.03,0.06,0.03,0.05,0.02
 flash     PT 250 5000 z=0.60,0.08,0.06,0.04,0.03,0.03,0.06,0.03,0.05,0.02
+order
 flash     PV 5000 1 z=0.60,0.08,0.06,0.04,0.03,0.03,0.06,0.03,0.05,0.02
 sweep     PT T=200:320:13 P=5000 z=0.60,0.08,0.06,0.04,0.03,0.03,0.06,0.03,0.05,0.02
 save      default-case.sav

@@ -147,6 +147,13 @@ bool HostSession::ensureComponent() {
   m_flash = m_package.as<IExtendedFlash>();
   m_callback = ravelin::PropertyManager::create(ravelin::FlashControl::create());
   m_log = ravelin::ErrorLog::create();
+  // As the simulator does when a fluid package gets this property package: the package is
+  // set up from the selection, then the simulator's properties are registered with it.
+  comlite::Bstr name, description;
+  hr = m_package->GetPackageName(name.out(), description.out());
+  if (FAILED(hr)) throw std::runtime_error("the package cannot be set up: " + status(hr));
+  auto registry = ravelin::PropertyRegistry::create();
+  m_package->InitializePropertyID(registry.dispatch());
   return true;
 }
 
@@ -200,12 +207,24 @@ bool HostSession::cmdCompounds(const Command& c) {
       m_out.end(false, "'" + wanted + "' was not accepted: " + status(hr));
       return false;
     }
+    // As the simulator does for a compound of its own making: the package's constants
+    // (molecular weight, critical data, boiling point...) are handed to it.
+    INT nProps = 0;
+    comlite::Variant propNames;
+    const INT position = static_cast<INT>(added.size());
+    hr = m_package->GetCompoundInfo(position, compound.dispatch(), &nProps, &propNames);
+    if (FAILED(hr)) {
+      m_out.end(false, "no constants for '" + wanted + "': " + status(hr));
+      return false;
+    }
     added.push_back(compound);
     m_compoundIds.push_back(wanted);
-    rows.push_back({std::to_string(rows.size() + 1), wanted, k < cas.size() ? cas[k] : ""});
+    auto mw = compound.constant("MW");
+    rows.push_back({std::to_string(rows.size() + 1), wanted, k < cas.size() ? cas[k] : "",
+                    mw ? Output::number(*mw, 6) : "-"});
   }
   m_fluid = ravelin::CompoundList::create(added);
-  m_out.table("fluid package", {"#", "compound", "CAS"}, rows);
+  m_out.table("fluid package", {"#", "compound", "CAS", "MW [kg/kmol]"}, rows);
   m_out.end(true, "ok");
   return true;
 }
@@ -219,8 +238,6 @@ bool HostSession::cmdSetup(const Command&) {
     m_out.end(false, "setup failed: " + this->status(hr));
     return false;
   }
-  auto registry = ravelin::PropertyRegistry::create();
-  hr = m_package->InitializePropertyID(registry.dispatch());
   comlite::Bstr name, description;
   m_package->GetPackageName(name.out(), description.out());
   m_out.text("package", name.utf8());
