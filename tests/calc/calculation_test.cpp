@@ -16,6 +16,7 @@
 #include "comlite/variant.h"
 #include "frame/host_interfaces.h"
 #include "ideal_package/model/ideal_mixture.h"
+#include "outside/cape_gui.h"
 #include "outside/ravelin_derivatives.h"
 #include "pr_package/model/property_package.h"
 #include "pr_package/test_data.h"
@@ -78,6 +79,23 @@ LONG id(const char* name) {
   return ravelin::propertyId(name);
 }
 
+//! The entries of `values` (one per package compound) at the package indexes of `order` (one
+//! per host compound): the host's view of package-ordered values.
+template <class T>
+std::vector<T> pick(const std::vector<T>& values, const std::vector<std::size_t>& order) {
+  std::vector<T> out;
+  for (std::size_t k : order) out.push_back(values.at(k));
+  return out;
+}
+
+//! A host composition (in the order of `order`) on all `n` package compounds, 0 elsewhere.
+std::vector<double> onPackage(const std::vector<double>& host,
+                              const std::vector<std::size_t>& order, std::size_t n) {
+  std::vector<double> x(n, 0.0);
+  for (std::size_t i = 0; i < order.size(); ++i) x.at(order[i]) = host.at(i);
+  return x;
+}
+
 //! Relative closeness with an absolute floor.
 void expectClose(double got, double want, double rel, const std::string& what) {
   EXPECT_NEAR(got, want, rel * std::max(1.0, std::fabs(want))) << what;
@@ -119,6 +137,21 @@ class Calculation : public ::testing::Test {
     return pkg;
   }
 
+  //! The host's fluid package from now on: the natural gas compounds at `order`.
+  void useFluid(const std::vector<std::size_t>& order) {
+    std::vector<ravelin::Compound> compounds;
+    for (const auto& spec : pick(kNaturalGas, order))
+      compounds.push_back(ravelin::Compound::create(spec));
+    fluid = ravelin::CompoundList::create(compounds);
+  }
+
+  //! The user allows the fluid package to hold some of the package's compounds only, in the
+  //! view that setting up shows.
+  void allowSubsets() {
+    std::ofstream(env.dir().file("edits.txt")) << "allowSubsets = true\n";
+    edits.emplace(capegui::kViewEditsVariable, env.dir().file("edits.txt"));
+  }
+
   ravelin::Phase phase(LONG type, double T, double P_kPa, const std::vector<double>& x) {
     auto p = ravelin::Phase::create(*fluid, type);
     p.setTemperature(T);
@@ -150,6 +183,7 @@ class Calculation : public ::testing::Test {
   ravelin::FlashControl flashControl = ravelin::FlashControl::create();
   ravelin::PropertyManager manager = ravelin::PropertyManager::create(flashControl);
   std::optional<ravelin::CompoundList> fluid;
+  std::optional<testsupport::ScopedEnv> edits;
 };
 
 }  // namespace
@@ -436,6 +470,127 @@ TEST_F(Calculation, a_sub_list_phase_gets_its_values_in_its_own_order) {
   EXPECT_TRUE(noticed("calculating properties (main procedure)(_com_error)")) << notices();
 }
 
+// ---- The fluid package's own order and subsets ---------------------------------------------
+
+TEST_F(Calculation, after_an_exchange_of_compounds_each_host_compound_gets_its_own_values) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  ASSERT_EQ(pkg->ExchangeCompounds(0, 1), S_OK);
+  // The host's fluid package now starts with ethane, then methane.
+  const std::vector<std::size_t> order = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9};
+  useFluid(order);
+  const double T = 280.0, P = 5000.0;
+  const auto& z = pr::test::kNaturalGasZ;  // in the package's order
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, pick(z, order));
+  const auto dT = vapour.addDerivativeRequest("LnFugacityCoeff", "dT");
+  const auto dX = vapour.addDerivativeRequest("LnFugacityCoeff", "dX");
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", vapour), S_OK) << notices();
+  const auto model = [&](const char* p) { return prValue(p, pr::Phase::Vapour, T, P, z); };
+  const auto lnphi = model("logFugacityCoefficient");
+  const auto dlnphi_dT = model("logFugacityCoefficient.Dtemperature");
+  const auto dlnphi_dx = model("logFugacityCoefficient.DmolFraction");
+  // Methane and ethane are far enough apart for a swap to show.
+  ASSERT_GT(std::fabs(lnphi[0] - lnphi[1]), 0.1);
+  const std::size_t n = z.size();
+  const auto got = *vapour.vector("LnFugacityCoeff");
+  ASSERT_EQ(got.size(), n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t k = order[i];
+    const std::string c = " of host compound " + std::to_string(i);
+    expectClose(got[i], lnphi[k], 1e-10, "ln phi" + c);
+    expectClose(vapour.derivative(dT).values.at(i), dlnphi_dT[k], 1e-9, "d/dT" + c);
+    expectClose(vapour.derivative(dX).values.at(i), dlnphi_dx[k * n + k], 1e-9, "d/dx" + c);
+  }
+
+  // A scalar and its composition derivative: the same mixture, the host's order.
+  const auto hX = vapour.addDerivativeRequest("Enthalpy", "dX");
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+  expectClose(*vapour.value("Enthalpy"), model("enthalpy")[0], 1e-10, "H");
+  const auto dHdx = model("enthalpy.DmolFraction");
+  const auto gotHX = vapour.derivative(hX).values;
+  ASSERT_EQ(gotHX.size(), n);
+  for (std::size_t i = 0; i < n; ++i) expectClose(gotHX[i], dHdx[order[i]], 1e-10, "dH/dx");
+
+  // A phase's sub-list names fluid-package positions: propane, then methane (now position 1).
+  std::vector<double> xs(n, 0.0);
+  xs[2] = 0.3;
+  xs[1] = 0.7;
+  auto sub = phase(ravelin::kPhaseVapour, T, P, xs);
+  const std::vector<LONG> list = {2, 1};
+  sub.setSubList(list);
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", sub), S_OK) << notices();
+  const auto lnphiSub =
+      prValue("logFugacityCoefficient", pr::Phase::Vapour, T, P, onPackage(xs, order, n));
+  const auto some = *sub.vector("LnFugacityCoeff");
+  ASSERT_EQ(some.size(), 2u);
+  expectClose(some[0], lnphiSub[2], 1e-10, "propane");
+  expectClose(some[1], lnphiSub[0], 1e-10, "methane");
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(Calculation, a_fluid_package_of_three_of_the_packages_compounds_is_that_mixture) {
+  allowSubsets();
+  // n-Hexane, methane and propane, in the simulator's order.
+  const std::vector<std::size_t> order = {6, 0, 2};
+  auto pkg = open(kPengRobinson, pick(kNaturalGas, order));
+  INT status = -1;
+  ASSERT_EQ(pkg->CanNumbCompChange(&status), S_OK);
+  EXPECT_EQ(status, 1);  // the view's edit took effect
+  const double T = 320.0, P = 1500.0;
+  const std::vector<double> y = {0.05, 0.80, 0.15};
+  // The package's other compounds are absent.
+  const auto z = onPackage(y, order, kNaturalGas.size());
+  auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
+  const auto dT = vapour.addDerivativeRequest("Enthalpy", "dT");
+  const auto dX = vapour.addDerivativeRequest("LnFugacityCoeff", "dX");
+  const auto model = [&](const char* p) { return prValue(p, pr::Phase::Vapour, T, P, z); };
+
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+  expectClose(*vapour.value("Enthalpy"), model("enthalpy")[0], 1e-10, "H");
+  expectClose(vapour.derivative(dT).values.at(0), model("enthalpy.Dtemperature")[0], 1e-10,
+              "dH/dT");
+
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", vapour), S_OK) << notices();
+  const auto lnphi = model("logFugacityCoefficient");
+  const auto dlnphi_dx = model("logFugacityCoefficient.DmolFraction");
+  const std::size_t N = z.size();
+  const auto got = *vapour.vector("LnFugacityCoeff");
+  ASSERT_EQ(got.size(), order.size());
+  const auto dxGot = vapour.derivative(dX).values;
+  ASSERT_EQ(dxGot.size(), order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const std::size_t k = order[i];
+    expectClose(got[i], lnphi[k], 1e-10, "ln phi of host compound " + std::to_string(i));
+    expectClose(dxGot[i], dlnphi_dx[k * N + k], 1e-9, "d/dx of host compound " + std::to_string(i));
+  }
+  EXPECT_LT(got[0], got[1]);  // hexane is the least ideal of the three
+
+  // The phase's own sub-list on top: methane and hexane.
+  const std::vector<double> ys = {0.1, 0.9, 0.0};
+  auto sub = phase(ravelin::kPhaseVapour, T, P, ys);
+  const std::vector<LONG> list = {1, 0};
+  sub.setSubList(list);
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", sub), S_OK) << notices();
+  const auto lnphiSub =
+      prValue("logFugacityCoefficient", pr::Phase::Vapour, T, P, onPackage(ys, order, N));
+  const auto two = *sub.vector("LnFugacityCoeff");
+  ASSERT_EQ(two.size(), 2u);
+  expectClose(two[0], lnphiSub[0], 1e-10, "methane");
+  expectClose(two[1], lnphiSub[6], 1e-10, "hexane");
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(Calculation, a_fluid_package_naming_a_compound_twice_cannot_be_placed) {
+  allowSubsets();
+  auto pkg = open(kPengRobinson, {kNaturalGas[0], kNaturalGas[1], kNaturalGas[0]});
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 1000.0, {0.5, 0.3, 0.2});
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
+  EXPECT_TRUE(
+      noticed("Calculating properties. The simulator provided 3 compounds, which cannot "
+              "be matched with the 10 compounds of the CAPE-OPEN package."))
+      << notices();
+  EXPECT_FALSE(vapour.value("Enthalpy"));
+}
+
 // ---- K-values -------------------------------------------------------------------------------
 
 TEST_F(Calculation, k_values_between_a_liquid_and_a_vapour_in_either_order) {
@@ -477,6 +632,58 @@ TEST_F(Calculation, k_values_between_a_liquid_and_a_vapour_in_either_order) {
                                            nullptr, nullptr, nullptr),
             E_FAIL);
   EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(Calculation, k_values_follow_the_hosts_order_of_compounds_and_its_subsets) {
+  const double T = 250.0, P = 3000.0;
+  const std::vector<double> y = {0.85, 0.07, 0.03, 0.01, 0.005, 0.002, 0.001, 0.02, 0.01, 0.002};
+  const std::vector<double> x = {0.30, 0.12, 0.12, 0.09, 0.07, 0.08, 0.12, 0.02, 0.05, 0.03};
+  const auto modelK = [&](const std::vector<double>& yp, const std::vector<double>& xp) {
+    pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
+    model.set_state(pr::Phase::Vapour, T, P * 1000.0, yp);
+    model.set_state(pr::Phase::Liquid, T, P * 1000.0, xp);
+    return model.two_phase_property("kvalue", pr::Phase::Vapour, pr::Phase::Liquid);
+  };
+  const auto kValues = [&](IExtendedPropPackage* pkg, const std::vector<double>& yh,
+                           const std::vector<double>& xh) -> std::optional<std::vector<double>> {
+    auto vapour = phase(ravelin::kPhaseVapour, T, P, yh);
+    auto liquid = phase(ravelin::kPhaseLiquid, T, P, xh);
+    auto collection =
+        ravelin::PhaseCollection::create(phase(ravelin::kPhaseOverall, T, P, yh), {vapour, liquid});
+    EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), collection.dispatch(), 0, 1, nullptr,
+                                             nullptr, nullptr, nullptr),
+              S_OK)
+        << notices();
+    return collection.overall().vector("KFactor");
+  };
+
+  {
+    // Methane and n-hexane exchanged.
+    auto pkg = open(kKvaluesOnly, kNaturalGas);
+    ASSERT_EQ(pkg->ExchangeCompounds(0, 6), S_OK);
+    const std::vector<std::size_t> order = {6, 1, 2, 3, 4, 5, 0, 7, 8, 9};
+    useFluid(order);
+    const auto K = modelK(y, x);
+    const auto got = kValues(pkg.get(), pick(y, order), pick(x, order));
+    ASSERT_TRUE(got);
+    ASSERT_EQ(got->size(), y.size());
+    for (std::size_t i = 0; i < y.size(); ++i) expectClose((*got)[i], K[order[i]], 1e-9, "K");
+    EXPECT_LT((*got)[0], 1.0);  // hexane first now
+    EXPECT_GT((*got)[6], 1.0);
+  }
+  {
+    // Propane and methane only.
+    allowSubsets();
+    const std::vector<std::size_t> order = {2, 0};
+    auto pkg = open(kKvaluesOnly, pick(kNaturalGas, order));
+    const std::vector<double> yh = {0.1, 0.9}, xh = {0.6, 0.4};
+    const auto K = modelK(onPackage(yh, order, y.size()), onPackage(xh, order, x.size()));
+    const auto got = kValues(pkg.get(), yh, xh);
+    ASSERT_TRUE(got);
+    ASSERT_EQ(got->size(), 2u);
+    expectClose((*got)[0], K[2], 1e-9, "propane");
+    expectClose((*got)[1], K[0], 1e-9, "methane");
+  }
 }
 
 TEST_F(Calculation, a_package_with_fugacities_offers_no_k_values) {
