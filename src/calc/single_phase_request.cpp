@@ -204,7 +204,9 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
   if (pair) m_state.phaseLabelIndex = COIds::PhaseVaporLiquid;
   buildRequestLists();
 
-  // Calculate once; a failure shows in the reads below, which report what is missing.
+  // Calculate once. A failed calculation ends the request: the material object still holds the
+  // values of an earlier calculation, which the reads would hand to the host as this one's.
+  // The material object has already reported the package's error through the component.
   if (pair) {
     hr = m_links.matObj->CalcTwoPhaseProps(m_state.propertyNames, m_state.phaseLabels);
   } else {
@@ -212,7 +214,10 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
     comlite::Bstr mixture(COIds::id2cstr(COIds::CalcMixture));
     hr = m_links.matObj->CalcSinglePhaseProps(m_state.propertyNames, label.get(), mixture.get());
   }
-  if (FAILED(hr)) resetFloatingPoint();
+  if (FAILED(hr)) {
+    resetFloatingPoint();
+    return hr;
+  }
 
   if (mode != CalculationMode::Direct) return calculateDerived(mode);
   m_base.clear();

@@ -24,38 +24,46 @@ constexpr LONG kFirstPhaseType = 0;
 
 }  // namespace
 
-template <class Body>
-HRESULT CORavlPP::runCalculation(IDispatch* errorLog, IDispatch* progressMonitor,
-                                 const char* context, Body&& body) {
-  CallContextScope call(m_reporter, errorLog, progressMonitor);
+calc::CalculationState CORavlPP::calculationState() {
+  return {m_current,         m_phaseLabelIndex, m_temperature,  m_pressure,
+          m_hostPhaseType,   m_propertyNames,   m_phaseLabels,  m_integerList,
+          m_derivativeSlots, m_derivativeCount, m_compositions, m_basicPhase};
+}
+
+calc::CalculationLinks CORavlPP::calculationLinks() {
   if (m_subListsSupported < 0) {
     // The host publishes its sub-list interface when it serves sub-lists.
     auto name =
         comlite::registry::readValue("Interface\\" + comlite::guidToString(IRvlSubCompList::kIID));
     m_subListsSupported = (name && !name->empty()) ? 1 : 0;
   }
+  calc::CalculationLinks links;
+  links.reporter = &m_reporter;
+  links.materialClient = &m_materialClient;
+  links.matObj = m_holdMatObj.as<IMatObj>();
+  links.material = m_holdMaterial.as<ICapeThermoMaterial>();
+  links.compoundCount = m_compoundCount;
+  // The host's phases follow the fluid package; the material, the package.
+  links.positionMap = std::span<const LONG>(m_compoundList.positionMap())
+                          .first(static_cast<std::size_t>(std::clamp<LONG>(
+                              m_compoundList.mappedCount(), 0, CompoundList::kMapSize)));
+  links.derivativesEnabled = m_derivativesEnabled;
+  links.subListsSupported = m_subListsSupported > 0;
+  links.vaporAndLiquidStates = m_vaporAndLiquidStates;
+  links.fugacityFallback = m_fugacityFallback != 0;
+  links.hostPropertyIds = &m_hostPropertyIds;
+  links.registered = std::span<const RegisteredProperty>(
+      m_registered.data(), static_cast<std::size_t>(m_registeredCount));
+  return links;
+}
+
+template <class Body>
+HRESULT CORavlPP::runCalculation(IDispatch* errorLog, IDispatch* progressMonitor,
+                                 const char* context, Body&& body) {
+  CallContextScope call(m_reporter, errorLog, progressMonitor);
   return m_guard.run(context, [&]() -> HRESULT {
-    calc::CalculationState state{m_current,         m_phaseLabelIndex, m_temperature,
-                                 m_pressure,        m_hostPhaseType,   m_propertyNames,
-                                 m_phaseLabels,     m_integerList,     m_derivativeSlots,
-                                 m_derivativeCount, m_compositions,    m_basicPhase};
-    calc::CalculationLinks links;
-    links.reporter = &m_reporter;
-    links.materialClient = &m_materialClient;
-    links.matObj = m_holdMatObj.as<IMatObj>();
-    links.material = m_holdMaterial.as<ICapeThermoMaterial>();
-    links.compoundCount = m_compoundCount;
-    // The host's phases follow the fluid package; the material, the package.
-    links.positionMap = std::span<const LONG>(m_compoundList.positionMap())
-                            .first(static_cast<std::size_t>(std::clamp<LONG>(
-                                m_compoundList.mappedCount(), 0, CompoundList::kMapSize)));
-    links.derivativesEnabled = m_derivativesEnabled;
-    links.subListsSupported = m_subListsSupported > 0;
-    links.vaporAndLiquidStates = m_vaporAndLiquidStates;
-    links.fugacityFallback = m_fugacityFallback != 0;
-    links.hostPropertyIds = &m_hostPropertyIds;
-    links.registered = std::span<const RegisteredProperty>(
-        m_registered.data(), static_cast<std::size_t>(m_registeredCount));
+    auto state = calculationState();
+    auto links = calculationLinks();
     return body(state, links);
   });
 }

@@ -13,6 +13,7 @@
 
 #include "calc/material_client.h"
 #include "calc/property_registration.h"
+#include "calc/single_phase_request.h"
 #include "comlite/automation.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
@@ -159,6 +160,9 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
                                 IDispatch* progressMonitor);
   HRESULT calculateTwoPhaseMain(INT propertyID, IDispatch* pPhaseCollection, INT iphase, INT jphase,
                                 IDispatch* errorLog, IDispatch* progressMonitor);
+  //! The component's calculation state and what a request talks to, by reference.
+  calc::CalculationState calculationState();
+  calc::CalculationLinks calculationLinks();
   //! Runs body(state, links) with the call's error log, under the failure convention.
   template <class Body>
   HRESULT runCalculation(IDispatch* errorLog, IDispatch* progressMonitor, const char* context,

@@ -721,3 +721,16 @@ TEST_F(Calculation, the_first_request_sets_the_saturation_flash_options_once) {
   ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK);
   EXPECT_EQ(flashControl.setOptionCalls(), 2u);
 }
+
+TEST_F(Calculation, a_calculation_the_package_refuses_hands_back_no_earlier_values) {
+  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto first = phase(ravelin::kPhaseVapour, 300.0, 2000.0, pr::test::kNaturalGasZ);
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", first), S_OK);
+  ASSERT_TRUE(first.value("Enthalpy"));
+  // Beyond the model's temperature range the package refuses; the material object still
+  // holds the first result, which must not reach the host as this request's.
+  auto second = phase(ravelin::kPhaseVapour, 20000.0, 2000.0, pr::test::kNaturalGasZ);
+  EXPECT_TRUE(FAILED(calculate(pkg.get(), "Enthalpy", second)));
+  EXPECT_FALSE(second.value("Enthalpy"));
+  EXPECT_FALSE(env.notices.empty());  // the package's own error reached the user
+}
