@@ -152,7 +152,7 @@ class LightestPhaseCheck {
 
   //! Lets the package calculate the current record's property for the first phase. RETURNS:
   //! the package's status.
-  HRESULT calculateCurrent(const frame::RegisteredProperty& record) {
+  HRESULT calculateCurrent(const calc::RegisteredProperty& record) {
     m_state.current = &record;
     m_request.buildRequestLists();
     comlite::Bstr label = firstLabel(m_state.phaseLabels);
@@ -170,7 +170,7 @@ class LightestPhaseCheck {
     // "compressibility" is -(dV/dP)/V [1/Pa]; "volume.Dpressure" is dV/dP [m3/mol/Pa].
     const bool compressibility =
         m_order.pressureDerivative == COIds::id2cstr(COIds::PropCompressibility);
-    frame::RegisteredProperty record;
+    calc::RegisteredProperty record;
     record.coId = compressibility ? COIds::PropCompressibility : COIds::PropVolume;
     record.hostId = m_order.molarVolumeId;
     record.names[0] = m_order.pressureDerivative;
@@ -196,7 +196,7 @@ class LightestPhaseCheck {
   //! host's "MolarVolume" (the volume itself, or the density).
   HRESULT volumeAt(double P_Pa, double& V) {
     CalculationMode mode = CalculationMode::Direct;
-    const frame::RegisteredProperty* record = m_request.chooseRecord(m_order.molarVolumeId, mode);
+    const calc::RegisteredProperty* record = m_request.chooseRecord(m_order.molarVolumeId, mode);
     if (!record) return E_FAIL;
     HRESULT hr = prepareAt(P_Pa);
     if (FAILED(hr)) return hr;

@@ -84,7 +84,7 @@ void registerOne(IPropertyEnumerationRegistry* registry, int index, const Suppor
   // Kept only on success, so that a failure at "Enthalpy" leaves the marker for a retry.
   const LONG hostId = registerName(registry, host.name);
   state.hostPropertyIds[static_cast<std::size_t>(index)] = hostId;
-  if (state.count < 0 || state.count >= frame::kMaxRegisteredProperties) return;
+  if (state.count < 0 || state.count >= calc::kMaxRegisteredProperties) return;
 
   const LONG proposed = host.proposed;
   LONG chosen = proposed;
@@ -109,7 +109,7 @@ void registerOne(IPropertyEnumerationRegistry* registry, int index, const Suppor
     served = supported.has(chosen);
   }
 
-  frame::RegisteredProperty& record = state.table[static_cast<std::size_t>(state.count)];
+  calc::RegisteredProperty& record = state.table[static_cast<std::size_t>(state.count)];
   record.hostId = hostId;
   record.coId = chosen;
   record.translator = propertyFactory().findByCOId(chosen);
@@ -139,7 +139,7 @@ LONG proposedCOId(int index) {
 
 void registerProperties(IDispatch* propertyRegistry, const VARIANT& supportedProperties,
                         RegistrationState& state) {
-  if (state.hostPropertyIds[HostEnthalpy] != frame::kNotRegistered) return;
+  if (state.hostPropertyIds[HostEnthalpy] != calc::kNotRegistered) return;
   HRESULT hr = E_POINTER;
   auto registry =
       comlite::ComPtr<IDispatch>(propertyRegistry).as<IPropertyEnumerationRegistry>(&hr);
@@ -176,9 +176,9 @@ HRESULT initializePropertyID(IDispatch* propertyRegistry, const VARIANT& support
   return S_OK;
 }
 
-const frame::RegisteredProperty* findRegistered(const RegistrationState& state, LONG hostId) {
+const calc::RegisteredProperty* findRegistered(const RegistrationState& state, LONG hostId) {
   const LONG n =
-      state.count < frame::kMaxRegisteredProperties ? state.count : frame::kMaxRegisteredProperties;
+      state.count < calc::kMaxRegisteredProperties ? state.count : calc::kMaxRegisteredProperties;
   for (LONG i = 0; i < n; ++i)
     if (state.table[static_cast<std::size_t>(i)].hostId == hostId)
       return &state.table[static_cast<std::size_t>(i)];
@@ -186,7 +186,7 @@ const frame::RegisteredProperty* findRegistered(const RegistrationState& state, 
 }
 
 INT canCalculateStatus(const RegistrationState& state, LONG hostId) {
-  const frame::RegisteredProperty* r = findRegistered(state, hostId);
+  const calc::RegisteredProperty* r = findRegistered(state, hostId);
   return (r && r->supported) ? 0 : 1;
 }
 

@@ -11,9 +11,9 @@
 
 #include <array>
 
+#include "calc/registered_property.h"
 #include "comlite/types.h"
 #include "comlite/variant.h"
-#include "frame/registered_property.h"
 
 class MethodGuard;
 struct IDispatch;
@@ -68,7 +68,7 @@ struct RegistrationState {
   std::array<LONG, kHostPropertyCount>& hostPropertyIds;
   //! 1 when "LnFugacity" is served by the fugacity coefficient or its logarithm, else 0.
   LONG& fugacityFallback;
-  std::array<frame::RegisteredProperty, frame::kMaxRegisteredProperties>& table;
+  std::array<calc::RegisteredProperty, calc::kMaxRegisteredProperties>& table;
   //! Records in use in `table`.
   LONG& count;
 };
@@ -87,7 +87,7 @@ HRESULT initializePropertyID(IDispatch* propertyRegistry, const VARIANT& support
                              RegistrationState& state, MethodGuard& guard);
 
 //! The record of a host property id among the first `count` records (first match), or nullptr.
-const frame::RegisteredProperty* findRegistered(const RegistrationState& state, LONG hostId);
+const calc::RegisteredProperty* findRegistered(const RegistrationState& state, LONG hostId);
 //! The host's CanCalculate status: 0 when `hostId` has a supported record, else 1.
 INT canCalculateStatus(const RegistrationState& state, LONG hostId);
 

@@ -151,13 +151,13 @@ PropertyRequest::~PropertyRequest() {
 
 bool PropertyRequest::isHost(int hostProperty, LONG hostId) const {
   const LONG id = (*m_links.hostPropertyIds)[static_cast<std::size_t>(hostProperty)];
-  return id != frame::kNotRegistered && id == hostId;
+  return id != calc::kNotRegistered && id == hostId;
 }
 
-const frame::RegisteredProperty* PropertyRequest::chooseRecord(LONG propertyId,
-                                                               CalculationMode& mode) const {
-  const auto find = [this](LONG hostId) -> const frame::RegisteredProperty* {
-    if (hostId == frame::kNotRegistered) return nullptr;
+const calc::RegisteredProperty* PropertyRequest::chooseRecord(LONG propertyId,
+                                                              CalculationMode& mode) const {
+  const auto find = [this](LONG hostId) -> const calc::RegisteredProperty* {
+    if (hostId == calc::kNotRegistered) return nullptr;
     for (const auto& r : m_links.registered)
       if (r.hostId == hostId) return &r;
     return nullptr;
@@ -187,7 +187,7 @@ void PropertyRequest::holdPhase(int index, IBasicPhase* phase, LONG hostPhaseTyp
 
 HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
   CalculationMode mode = CalculationMode::Direct;
-  const frame::RegisteredProperty* record = chooseRecord(propertyId, mode);
+  const calc::RegisteredProperty* record = chooseRecord(propertyId, mode);
   if (!record) return E_FAIL;
   m_state.current = record;
   holdPhase(0, phase, m_state.hostPhaseType);
@@ -245,7 +245,7 @@ HRESULT PropertyRequest::readDerivativeRequests() {
   LONG count = 0;
   HRESULT hr = m_requests->get_Count(&count);
   if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
-  const frame::RegisteredProperty& record = *m_state.current;
+  const calc::RegisteredProperty& record = *m_state.current;
   for (LONG i = 0; i < count; ++i) {
     LONG propertyId = 0, variableId = 0;
     hr = m_requests->GetRequest(i, &propertyId, &variableId);
@@ -435,7 +435,7 @@ HRESULT PropertyRequest::prepareMaterial(int index) {
 }
 
 void PropertyRequest::buildRequestLists() {
-  const frame::RegisteredProperty& record = *m_state.current;
+  const calc::RegisteredProperty& record = *m_state.current;
   const auto& slots = m_state.derivativeSlots;
   LONG names = 1;
   for (std::size_t d = 1; d < slots.size(); ++d)
@@ -528,7 +528,7 @@ void PropertyRequest::mapToPhaseList(std::span<const double> values,
 }
 
 HRESULT PropertyRequest::calculateSlot(int slot) {
-  const frame::RegisteredProperty& record = *m_state.current;
+  const calc::RegisteredProperty& record = *m_state.current;
   const LONG variable = COIds::derivativeVariable(slot);
   const bool vector = COIds::isCompoundVector(record.coId, variable);
   const auto N = static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 1));

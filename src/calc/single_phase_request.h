@@ -28,9 +28,9 @@
 #include <vector>
 
 #include "calc/property_registration.h"
+#include "calc/registered_property.h"
 #include "comlite/com_ptr.h"
 #include "comlite/types.h"
-#include "frame/registered_property.h"
 
 class CCOError;
 class CCOMOclient;
@@ -65,7 +65,7 @@ enum class CalculationMode {
 
 //! The component's per-calculation state, by reference.
 struct CalculationState {
-  const frame::RegisteredProperty*& current;
+  const calc::RegisteredProperty*& current;
   LONG& phaseLabelIndex;  //!< CAPE-OPEN phase id of the request (2 for a two-phase request)
   double& temperature;    //!< [K]
   double& pressure;       //!< [Pa]
@@ -108,7 +108,7 @@ struct CalculationLinks {
   //! Host ids of the registered names (calc::HostProperty positions).
   const std::array<LONG, kHostPropertyCount>* hostPropertyIds = nullptr;
   //! The registered-property table in use.
-  std::span<const frame::RegisteredProperty> registered;
+  std::span<const calc::RegisteredProperty> registered;
 };
 
 //! Outcome of the composition check of one phase.
@@ -153,7 +153,7 @@ class PropertyRequest {
   // Steps, for the two-phase request and for the component's other users.
 
   //! The record of `propertyId` and its mode; nullptr when the property is not served.
-  const frame::RegisteredProperty* chooseRecord(LONG propertyId, CalculationMode& mode) const;
+  const calc::RegisteredProperty* chooseRecord(LONG propertyId, CalculationMode& mode) const;
   //! Holds `phase` as phase `index` (0 or 1) of the request, with its host phase type.
   void holdPhase(int index, IBasicPhase* phase, LONG hostPhaseType);
   //! Fills the derivative slots from the phase's requests for the current record.

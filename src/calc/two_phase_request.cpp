@@ -46,10 +46,10 @@ HRESULT calculateTwoPhaseProperty(LONG propertyId, IDispatch* collectionObject, 
                                   LONG jphase, CalculationState& state,
                                   const CalculationLinks& links, MethodGuard& guard) {
   const auto& ids = *links.hostPropertyIds;
-  if (propertyId == frame::kNotRegistered || propertyId != ids[HostKFactor]) return E_FAIL;
+  if (propertyId == calc::kNotRegistered || propertyId != ids[HostKFactor]) return E_FAIL;
   PropertyRequest request(state, links);
   CalculationMode mode = CalculationMode::Direct;
-  const frame::RegisteredProperty* record = request.chooseRecord(propertyId, mode);
+  const calc::RegisteredProperty* record = request.chooseRecord(propertyId, mode);
   if (!record || mode != CalculationMode::Direct) return E_FAIL;
   state.current = record;
 

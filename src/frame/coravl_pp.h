@@ -13,6 +13,7 @@
 
 #include "calc/material_client.h"
 #include "calc/property_registration.h"
+#include "calc/registered_property.h"
 #include "calc/single_phase_request.h"
 #include "comlite/automation.h"
 #include "comlite/bstr.h"
@@ -25,7 +26,6 @@
 #include "frame/diagnostics_relay.h"
 #include "frame/global_interface_holder.h"
 #include "frame/host_interfaces.h"
-#include "frame/registered_property.h"
 #include "frame/type_library.h"
 #include "outside/adapter.h"
 #include "outside/adapter_diagnostics.h"
@@ -40,6 +40,10 @@
 #include "setup/package_options.h"
 
 namespace coravl::frame {
+
+using calc::kMaxRegisteredProperties;
+using calc::kNotRegistered;
+using calc::RegisteredProperty;
 
 const comlite::automation::InterfaceDesc* propPackageDescPtr();
 const comlite::automation::InterfaceDesc* flashDescPtr();

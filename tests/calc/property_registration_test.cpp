@@ -29,8 +29,8 @@ using comlite::Bstr;
 using comlite::ComPtr;
 using comlite::Variant;
 namespace calc = coravl::calc;
-using coravl::frame::kNotRegistered;
-using coravl::frame::RegisteredProperty;
+using coravl::calc::kNotRegistered;
+using coravl::calc::RegisteredProperty;
 
 namespace {
 
@@ -40,7 +40,7 @@ struct Members {
   std::array<LONG, calc::kDerivativeVariableCount> derivativeIds{};
   std::array<LONG, calc::kHostPropertyCount> hostIds{};
   LONG fallback = 0;
-  std::array<RegisteredProperty, coravl::frame::kMaxRegisteredProperties> table{};
+  std::array<RegisteredProperty, coravl::calc::kMaxRegisteredProperties> table{};
   LONG count = 0;
   calc::RegistrationState state{derivativeIds, hostIds, fallback, table, count};
 };

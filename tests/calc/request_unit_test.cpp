@@ -152,7 +152,7 @@ namespace {
 
 //! A component state of plain members, as the component lends its own.
 struct StateHolder {
-  const frame::RegisteredProperty* current = nullptr;
+  const calc::RegisteredProperty* current = nullptr;
   LONG label = 0, type = 0, derivativeCount = 0;
   double T = 0, P = 0;
   comlite::Variant names, labels, statuses;
@@ -164,8 +164,8 @@ struct StateHolder {
                                compositions, phase};
 };
 
-frame::RegisteredProperty record(LONG coId, LONG hostId, bool supported) {
-  frame::RegisteredProperty r;
+calc::RegisteredProperty record(LONG coId, LONG hostId, bool supported) {
+  calc::RegisteredProperty r;
   r.coId = coId;
   r.hostId = hostId;
   r.supported = supported;
@@ -177,13 +177,13 @@ frame::RegisteredProperty record(LONG coId, LONG hostId, bool supported) {
 
 TEST(RecordChoice, cp_and_molar_volume_fall_back_to_their_derived_records) {
   std::array<LONG, calc::kHostPropertyCount> ids;
-  ids.fill(frame::kNotRegistered);
+  ids.fill(calc::kNotRegistered);
   ids[calc::HostCp] = 104;
   ids[calc::HostMolarVolume] = 103;
   ids[calc::HostHDT] = 222;
   ids[calc::HostMolarDensity] = 223;
   ids[calc::HostEnthalpy] = 101;
-  const std::vector<frame::RegisteredProperty> table = {
+  const std::vector<calc::RegisteredProperty> table = {
       record(COIds::PropEnthalpy, 101, true), record(COIds::PropVolume, 103, false),
       record(COIds::PropHeatCapacityCp, 104, false),
       record(COIds::PropEnthalpyDtemperature, 222, true), record(COIds::PropDensity, 223, true)};
@@ -207,10 +207,10 @@ TEST(RecordChoice, cp_and_molar_volume_fall_back_to_their_derived_records) {
   EXPECT_EQ(request.chooseRecord(103, mode), &table[4]);
   EXPECT_EQ(mode, calc::CalculationMode::MolarVolumeFromDensity);
   EXPECT_EQ(request.chooseRecord(999, mode), nullptr);
-  EXPECT_EQ(request.chooseRecord(frame::kNotRegistered, mode), nullptr);
+  EXPECT_EQ(request.chooseRecord(calc::kNotRegistered, mode), nullptr);
 
   // Neither heat capacity nor the enthalpy derivative: "Cp" is not served at all.
-  const std::vector<frame::RegisteredProperty> bare = {
+  const std::vector<calc::RegisteredProperty> bare = {
       record(COIds::PropHeatCapacityCp, 104, false)};
   links.registered = bare;
   calc::PropertyRequest without(holder.state, links);

@@ -9,7 +9,7 @@
 
 class CCOPropertyTranslator;
 
-namespace coravl::frame {
+namespace coravl::calc {
 
 //! The host's "not registered" marker for property ids.
 constexpr LONG kNotRegistered = -32767;
@@ -26,4 +26,4 @@ struct RegisteredProperty {
   bool supported = false;
 };
 
-}  // namespace coravl::frame
+}  // namespace coravl::calc
