@@ -1,0 +1,141 @@
+//! The socket as the simulator sees it: property requests and flashes through libCORavl11.so,
+//! the adapter side and the Peng-Robinson package, for the 10-compound natural gas.
+
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/creation.h"
+#include "comlite/notice.h"
+#include "frame/host_interfaces.h"
+#include "ravelin/compound.h"
+#include "ravelin/flash_control.h"
+#include "ravelin/phase.h"
+#include "ravelin/phase_collection.h"
+#include "ravelin/property_names.h"
+
+namespace {
+
+const std::vector<std::string> kCompounds = {
+    "methane",   "ethane",   "propane",  "n-butane",       "isobutane",
+    "n-pentane", "n-hexane", "nitrogen", "carbon dioxide", "hydrogen sulfide"};
+const std::vector<double> kFeed = {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02};
+
+//! One socket set up as a simulator would, shared by the benchmarks.
+struct Socket {
+  Socket() {
+    char exe[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = '\0';
+    const auto lib = std::filesystem::path(exe).parent_path().parent_path() / "lib";
+    dir = std::filesystem::temp_directory_path() / ("coravl-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    ::setenv("CORAVL_REGISTRY", (dir / "registry").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    ::setenv("TEMP", dir.c_str(), 1);
+    std::ofstream(dir / "selection.txt")
+        << "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
+    ::setenv("CORAVL_CAPE_SELECTION", (dir / "selection.txt").c_str(), 1);
+    comlite::setNoticeSink([](const std::string&, const std::string&, UINT) {});
+    for (const char* m : {"ravelin", "capeside", "pr_package", "CORavl11"}) {
+      void* h = comlite::loadModule((lib / ("lib" + std::string(m) + ".so")).string());
+      auto reg = h ? reinterpret_cast<HRESULT (*)()>(::dlsym(h, "DllRegisterServer")) : nullptr;
+      if (!reg || FAILED(reg())) std::abort();
+    }
+    CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER, IExtendedPropPackage::kIID,
+                     package.putVoid());
+    flash = package.as<IExtendedFlash>();
+    comlite::Bstr name, description;
+    package->GetPackageName(name.out(), description.out());
+    package->InitializePropertyID(registry.dispatch());
+    INT count = 0;
+    comlite::Variant ids, names, cas;
+    comlite::Bstr identifier;
+    package->GetSupportedComps(&count, &ids, &names, identifier.out(), &cas);
+    std::vector<ravelin::Compound> compounds;
+    for (std::size_t i = 0; i < kCompounds.size(); ++i) {
+      compounds.push_back(
+          ravelin::Compound::create({kCompounds[i], "", "", static_cast<LONG>(20000 + i), {}}));
+      package->AddLastCompound(compounds.back().dispatch());
+    }
+    fluid = ravelin::CompoundList::create(compounds);
+    INT status = -1;
+    comlite::Variant none;
+    package->SetupPkg(0, none, nullptr, &status);
+  }
+  ~Socket() {
+    flash.reset();
+    package.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::filesystem::path dir;
+  ravelin::PropertyRegistry registry = ravelin::PropertyRegistry::create();
+  ravelin::PropertyManager callback =
+      ravelin::PropertyManager::create(ravelin::FlashControl::create());
+  comlite::ComPtr<IExtendedPropPackage> package;
+  comlite::ComPtr<IExtendedFlash> flash;
+  std::optional<ravelin::CompoundList> fluid;
+};
+
+Socket& socket() {
+  static Socket s;
+  return s;
+}
+
+void BM_CalculatePropertyWithTemperatureDerivative(benchmark::State& state) {
+  auto& s = socket();
+  const char* property = state.range(0) == 0 ? "Enthalpy" : "LnFugacityCoeff";
+  auto phase = ravelin::Phase::create(*s.fluid, ravelin::kPhaseVapour);
+  phase.setTemperature(300.0);
+  phase.setPressure(2000.0);
+  phase.setComposition(kFeed);
+  phase.addDerivativeRequest(property, "dT");
+  const LONG id = ravelin::propertyId(property);
+  for (auto _ : state) {
+    if (FAILED(s.package->CalculateProperty(id, phase.dispatch(), nullptr, s.callback.dispatch(),
+                                            nullptr, nullptr)))
+      state.SkipWithError("CalculateProperty failed");
+  }
+  state.SetLabel(property);
+}
+BENCHMARK(BM_CalculatePropertyWithTemperatureDerivative)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ExecuteFlash(benchmark::State& state) {
+  auto& s = socket();
+  const auto type = static_cast<tagFlashTypeEnum>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto overall = ravelin::Phase::create(*s.fluid, ravelin::kPhaseOverall);
+    overall.setComposition(kFeed);
+    overall.setTemperature(250.0);
+    overall.setPressure(5000.0);
+    overall.setValue("Enthalpy", -105000.0);
+    auto collection = ravelin::PhaseCollection::create(
+        overall, {ravelin::Phase::create(*s.fluid, ravelin::kPhaseVapour),
+                  ravelin::Phase::create(*s.fluid, ravelin::kPhaseLiquid)});
+    state.ResumeTiming();
+    if (FAILED(s.flash->Execute(type, nullptr, collection.dispatch(), s.callback.dispatch(),
+                                nullptr, nullptr)))
+      state.SkipWithError("Execute failed");
+  }
+  state.SetLabel(type == xftPTFlash ? "PT" : "PH");
+}
+BENCHMARK(BM_ExecuteFlash)->Arg(xftPTFlash)->Arg(xftPHFlash)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
