@@ -10,7 +10,6 @@
 #include "ideal_package/model/pure_compound.h"
 #include "ideal_package/model/tp_flash.h"
 #include "ideal_package/package_data.h"
-#include "ideal_package/parameter_collection.h"
 
 namespace ideal {
 
@@ -157,70 +156,21 @@ IdealPackage::IdealPackage()
 
 IdealPackage::IdealPackage(std::shared_ptr<const CompoundTable> table,
                            const std::vector<std::size_t>& compounds, std::string name)
-    : m_table(std::move(table)),
+    : CapeComponent(std::move(name),
+                    "Ideal gas and ideal solution (Lee-Kesler vapour pressures, Aly-Lee "
+                    "ideal-gas heat capacities, Rackett liquid volumes)",
+                    kIdealNoParameters),
+      m_table(std::move(table)),
       m_compounds(compounds),
-      m_mixture(select(*m_table, compounds)),
-      m_name(std::move(name)),
-      m_description(
-          "Ideal gas and ideal solution (Lee-Kesler vapour pressures, Aly-Lee "
-          "ideal-gas heat capacities, Rackett liquid volumes)") {}
-
-// ---------------------------------------------------------------------------------------------
-// ICapeIdentification
-
-HRESULT IdealPackage::get_ComponentName(BSTR* name) {
-  return capeside::putString(name, m_name);
-}
-
-HRESULT IdealPackage::put_ComponentName(BSTR name) {
-  return call("ICapeIdentification", "put_ComponentName", [&] {
-    m_name = capeside::text(name);
-    return S_OK;
-  });
-}
-
-HRESULT IdealPackage::get_ComponentDescription(BSTR* desc) {
-  return capeside::putString(desc, m_description);
-}
-
-HRESULT IdealPackage::put_ComponentDescription(BSTR desc) {
-  return call("ICapeIdentification", "put_ComponentDescription", [&] {
-    m_description = capeside::text(desc);
-    return S_OK;
-  });
-}
+      m_mixture(select(*m_table, compounds)) {}
 
 // ---------------------------------------------------------------------------------------------
 // ICapeUtilities
 
-HRESULT IdealPackage::get_parameters(IDispatch** parameters) {
-  return call("ICapeUtilities", "get_parameters", [&] {
-    if (!parameters) return E_POINTER;
-    *parameters = nullptr;
-    ParameterCollection* c = comlite::makeObject<ParameterCollection>();
-    if (!c) throw std::bad_alloc();
-    const HRESULT hr = c->QueryInterface(IDispatch::kIID, reinterpret_cast<void**>(parameters));
-    c->Release();
-    return hr;
-  });
-}
-
-HRESULT IdealPackage::put_simulationContext(IDispatch* context) {
-  m_context = comlite::ComPtr<IDispatch>(context);
-  return S_OK;
-}
-
-HRESULT IdealPackage::Initialize() {
-  m_initialized = true;
-  return S_OK;
-}
-
 HRESULT IdealPackage::Terminate() {
   m_material.reset();
   m_materialMap.clear();
-  m_context.reset();
-  m_initialized = false;
-  return S_OK;
+  return CapeComponent::Terminate();
 }
 
 HRESULT IdealPackage::Edit() {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "capeside/support/cape_object.h"
+#include "capeside/support/cape_component.h"
 #include "comlite/com_ptr.h"
 #include "ideal_package/model/ideal_mixture.h"
 #include "outside/capeopen_common.h"
@@ -22,12 +22,14 @@ namespace ideal {
 inline constexpr CLSID kClsidIdealPackage =
     comlite::makeGuid("3730EC14-607A-43AF-89E7-DD6E96F3923E");
 inline constexpr const char* kProgIdIdealPackage = "CORavlIdeal.PropertyPackage.1";
+//! Why the package and its manager have no parameters (their parameter collections are empty).
+inline constexpr const char* kIdealNoParameters = "the ideal package has no parameters";
 
 class IdealPackage
-    : public capeside::CapeObject<IdealPackage, ICapeThermoPropertyRoutine, ICapeIdentification,
-                                  ICapeUtilities, ICapeThermoCompounds, ICapeThermoPhases,
-                                  ICapeThermoEquilibriumRoutine, ICapeThermoMaterialContext,
-                                  ICapeThermoUniversalConstant> {
+    : public capeside::CapeComponent<IdealPackage, ICapeThermoPropertyRoutine, ICapeIdentification,
+                                     ICapeUtilities, ICapeThermoCompounds, ICapeThermoPhases,
+                                     ICapeThermoEquilibriumRoutine, ICapeThermoMaterialContext,
+                                     ICapeThermoUniversalConstant> {
  public:
   //! Every compound of the data folder (the stand-alone creatable package).
   IdealPackage();
@@ -35,15 +37,7 @@ class IdealPackage
   IdealPackage(std::shared_ptr<const CompoundTable> table,
                const std::vector<std::size_t>& compounds, std::string name);
 
-  // ICapeIdentification
-  HRESULT get_ComponentName(BSTR* name) override;
-  HRESULT put_ComponentName(BSTR name) override;
-  HRESULT get_ComponentDescription(BSTR* desc) override;
-  HRESULT put_ComponentDescription(BSTR desc) override;
-  // ICapeUtilities
-  HRESULT get_parameters(IDispatch** parameters) override;
-  HRESULT put_simulationContext(IDispatch* context) override;
-  HRESULT Initialize() override;
+  // ICapeUtilities (identification and the rest from CapeComponent)
   HRESULT Terminate() override;
   HRESULT Edit() override;
   // ICapeThermoCompounds
@@ -108,14 +102,10 @@ class IdealPackage
   std::shared_ptr<const CompoundTable> m_table;
   std::vector<std::size_t> m_compounds;  //!< package compounds, indexes into the table
   IdealMixture m_mixture;                //!< the package's compounds
-  std::string m_name;
-  std::string m_description;
-  comlite::ComPtr<IDispatch> m_context;
   comlite::ComPtr<ICapeThermoMaterial> m_material;
   //! For each compound of the material, its index in the package (package order when the
   //! material does not list its compounds).
   std::vector<std::size_t> m_materialMap;
-  bool m_initialized = false;
 };
 
 }  // namespace ideal

@@ -2,11 +2,10 @@
 //! The ideal package manager: offers the packages of "packages.txt" (see package_data.h).
 
 #include <string>
+#include <vector>
 
-#include "capeside/support/cape_object.h"
-#include "comlite/com_ptr.h"
-#include "outside/capeopen_common.h"
-#include "outside/capeopen_thermo.h"
+#include "capeside/support/package_manager_base.h"
+#include "ideal_package/package_data.h"
 
 namespace ideal {
 
@@ -14,29 +13,18 @@ inline constexpr CLSID kClsidIdealManager =
     comlite::makeGuid("B95B785E-1C6B-40F8-95B6-18EDA746DC55");
 inline constexpr const char* kProgIdIdealManager = "CORavlIdeal.PackageManager.1";
 
-class PackageManager
-    : public capeside::CapeObject<PackageManager, ICapeThermoPropertyPackageManager,
-                                  ICapeIdentification, ICapeUtilities> {
+class PackageManager : public capeside::PackageManagerBase<PackageManager> {
  public:
-  // ICapeThermoPropertyPackageManager
-  HRESULT GetPropertyPackageList(VARIANT* packageNames) override;
-  HRESULT GetPropertyPackage(BSTR packageName, IDispatch** package) override;
-  // ICapeIdentification
-  HRESULT get_ComponentName(BSTR* name) override;
-  HRESULT put_ComponentName(BSTR name) override;
-  HRESULT get_ComponentDescription(BSTR* desc) override;
-  HRESULT put_ComponentDescription(BSTR desc) override;
-  // ICapeUtilities
-  HRESULT get_parameters(IDispatch** parameters) override;
-  HRESULT put_simulationContext(IDispatch* context) override;
-  HRESULT Initialize() override;
-  HRESULT Terminate() override;
+  PackageManager();
+
+  // ICapeUtilities (the rest from PackageManagerBase)
   HRESULT Edit() override;
 
  private:
-  std::string m_name = "Ideal package manager";
-  std::string m_description = "Ideal gas and ideal solution packages";
-  comlite::ComPtr<IDispatch> m_context;
+  friend class capeside::PackageManagerBase<PackageManager>;
+  static std::vector<PackageDefinition> configurations();
+  static HRESULT makePackage(const PackageDefinition& d, IDispatch** package);
+  static std::string whereOffered();
 };
 
 }  // namespace ideal

@@ -8,7 +8,6 @@
 #include "pr_package/cape_errors.h"
 #include "pr_package/data_folder.h"
 #include "pr_package/model/saturation.h"
-#include "pr_package/parameter_collection.h"
 
 namespace prcape {
 
@@ -93,68 +92,22 @@ HRESULT PrPackage::call(const char* interfaceName, const char* operation, F&& bo
 PrPackage::PrPackage() : PrPackage(standAloneConfiguration()) {}
 
 PrPackage::PrPackage(const PackageConfiguration& configuration)
-    : m_configuration(configuration),
-      m_model(makeModel(configuration)),
-      m_name(configuration.name),
-      m_description(configuration.description.empty()
+    : CapeComponent(configuration.name,
+                    configuration.description.empty()
                         ? "Peng-Robinson equation of state with ideal-gas heat capacities"
-                        : configuration.description) {}
+                        : configuration.description,
+                    kPrNoParameters),
+      m_configuration(configuration),
+      m_model(makeModel(configuration)) {}
 
 PrPackage::~PrPackage() = default;
 
 // ---------------------------------------------------------------------------------------------
-// ICapeIdentification
-
-HRESULT PrPackage::get_ComponentName(BSTR* name) {
-  return capeside::putString(name, m_name);
-}
-
-HRESULT PrPackage::put_ComponentName(BSTR name) {
-  return call("ICapeIdentification", "put_ComponentName", [&] {
-    m_name = capeside::text(name);
-    return S_OK;
-  });
-}
-
-HRESULT PrPackage::get_ComponentDescription(BSTR* desc) {
-  return capeside::putString(desc, m_description);
-}
-
-HRESULT PrPackage::put_ComponentDescription(BSTR desc) {
-  return call("ICapeIdentification", "put_ComponentDescription", [&] {
-    m_description = capeside::text(desc);
-    return S_OK;
-  });
-}
-
-// ---------------------------------------------------------------------------------------------
 // ICapeUtilities
-
-HRESULT PrPackage::get_parameters(IDispatch** parameters) {
-  return call("ICapeUtilities", "get_parameters", [&] {
-    if (!parameters) return E_POINTER;
-    *parameters = nullptr;
-    ParameterCollection* c = comlite::makeObject<ParameterCollection>();
-    if (!c) throw std::bad_alloc();
-    const HRESULT hr = c->QueryInterface(IDispatch::kIID, reinterpret_cast<void**>(parameters));
-    c->Release();
-    return hr;
-  });
-}
-
-HRESULT PrPackage::put_simulationContext(IDispatch* context) {
-  m_context = comlite::ComPtr<IDispatch>(context);
-  return S_OK;
-}
-
-HRESULT PrPackage::Initialize() {
-  return S_OK;  // the model was built with the package; nothing is left to prepare
-}
 
 HRESULT PrPackage::Terminate() {
   m_material.reset();
-  m_context.reset();
-  return S_OK;
+  return CapeComponent::Terminate();
 }
 
 HRESULT PrPackage::Edit() {

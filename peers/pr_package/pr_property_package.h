@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "capeside/support/cape_object.h"
+#include "capeside/support/cape_component.h"
 #include "comlite/com_ptr.h"
 #include "outside/capeopen_common.h"
 #include "outside/capeopen_thermo.h"
@@ -25,12 +25,16 @@ namespace prcape {
 
 inline constexpr CLSID kClsidPrPackage = comlite::makeGuid("60BB5B31-DE12-480D-AA5E-7A6B54F8C9A4");
 inline constexpr const char* kProgIdPrPackage = "CORavlPR.PropertyPackage.1";
+//! Why the package and its manager have no parameters (their parameter collections are empty).
+inline constexpr const char* kPrNoParameters =
+    "the Peng-Robinson package has no parameters: it is set up by its configuration in "
+    "packages.txt";
 
 class PrPackage
-    : public capeside::CapeObject<PrPackage, ICapeThermoPropertyRoutine, ICapeIdentification,
-                                  ICapeUtilities, ICapeThermoCompounds, ICapeThermoPhases,
-                                  ICapeThermoEquilibriumRoutine, ICapeThermoMaterialContext,
-                                  ICapeThermoUniversalConstant> {
+    : public capeside::CapeComponent<PrPackage, ICapeThermoPropertyRoutine, ICapeIdentification,
+                                     ICapeUtilities, ICapeThermoCompounds, ICapeThermoPhases,
+                                     ICapeThermoEquilibriumRoutine, ICapeThermoMaterialContext,
+                                     ICapeThermoUniversalConstant> {
  public:
   //! The stand-alone package: every compound of the data folder.
   PrPackage();
@@ -38,15 +42,7 @@ class PrPackage
   explicit PrPackage(const PackageConfiguration& configuration);
   ~PrPackage() override;
 
-  // ICapeIdentification
-  HRESULT get_ComponentName(BSTR* name) override;
-  HRESULT put_ComponentName(BSTR name) override;
-  HRESULT get_ComponentDescription(BSTR* desc) override;
-  HRESULT put_ComponentDescription(BSTR desc) override;
-  // ICapeUtilities
-  HRESULT get_parameters(IDispatch** parameters) override;
-  HRESULT put_simulationContext(IDispatch* context) override;
-  HRESULT Initialize() override;
+  // ICapeUtilities (identification and the rest from CapeComponent)
   HRESULT Terminate() override;
   HRESULT Edit() override;
   // ICapeThermoCompounds
@@ -108,9 +104,6 @@ class PrPackage
 
   PackageConfiguration m_configuration;
   std::unique_ptr<pr::PropertyPackage> m_model;
-  std::string m_name;
-  std::string m_description;
-  comlite::ComPtr<IDispatch> m_context;
   MaterialAccess m_material;
   // Work buffers of the property routines (one calculation at a time per package).
   std::vector<double> m_x, m_values, m_picked;

@@ -3,6 +3,9 @@
 //! not load, ...): exceptions become a failing status with the error set on the thread, so
 //! that nothing escapes DllGetClassObject / IClassFactory::CreateInstance.
 
+#include <new>
+#include <utility>
+
 #include "capeside/support/cape_object.h"
 
 namespace capeside {
@@ -27,6 +30,19 @@ HRESULT createGuarded(IUnknown* outer, REFIID riid, void** ppv) noexcept {
       return E_OUTOFMEMORY;
     }
   }
+}
+
+//! Makes T from `args` and hands its IDispatch out through `out` (nulled first; the caller
+//! releases it). E_POINTER for a null `out`; std::bad_alloc when T cannot be made.
+template <class T, class... Args>
+HRESULT handOutDispatch(IDispatch** out, Args&&... args) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  T* obj = comlite::makeObject<T>(std::forward<Args>(args)...);
+  if (!obj) throw std::bad_alloc();
+  const HRESULT hr = obj->QueryInterface(IDispatch::kIID, reinterpret_cast<void**>(out));
+  obj->Release();
+  return hr;
 }
 
 }  // namespace capeside

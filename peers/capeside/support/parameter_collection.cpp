@@ -1,14 +1,16 @@
-#include "ideal_package/parameter_collection.h"
+#include "capeside/support/parameter_collection.h"
 
-namespace ideal {
+#include <utility>
+
+namespace capeside {
+
+ParameterCollection::ParameterCollection(std::string whyEmpty) : m_whyEmpty(std::move(whyEmpty)) {}
 
 HRESULT ParameterCollection::Item(VARIANT, IDispatch** item) {
   return guard("ICapeCollection", "Item", [&]() -> HRESULT {
     if (!item) return E_POINTER;
     *item = nullptr;
-    throw capeside::CapeError(ECapeInvalidArgumentHR, "ParameterCollection::Item",
-                              "the ideal package has no parameters")
-        .at(1);
+    throw CapeError(ECapeInvalidArgumentHR, "ParameterCollection::Item", m_whyEmpty).at(1);
   });
 }
 
@@ -18,4 +20,4 @@ HRESULT ParameterCollection::Count(LONG* itemsCount) {
   return S_OK;
 }
 
-}  // namespace ideal
+}  // namespace capeside
