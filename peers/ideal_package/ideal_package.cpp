@@ -4,6 +4,7 @@
 
 #include "capeside/support/error_object.h"
 #include "capeside/support/property_ids.h"
+#include "capeside/support/string_argument.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
 #include "ideal_package/model/model_error.h"
@@ -16,6 +17,7 @@ namespace ideal {
 using capeside::CapeError;
 using capeside::cat;
 using capeside::sameName;
+using capeside::stringArgument;
 
 namespace {
 
@@ -58,16 +60,6 @@ std::vector<std::size_t> everyIndex(const CompoundTable& table) {
 
 bool contains(const std::vector<std::string>& list, const std::string& name) {
   return capeside::findName(list, name) >= 0;
-}
-
-//! A string list argument; ECapeInvalidArgument at `position` when it is not one.
-std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const char* what,
-                                        const char* scope) {
-  auto list = capeside::stringList(v);
-  if (!list)
-    throw CapeError(ECapeInvalidArgumentHR, scope, cat(what, " is not a list of strings"))
-        .at(position);
-  return *list;
 }
 
 comlite::Variant constantValue(const Compound& c, const std::string& id, bool* missing) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "capeside/support/property_ids.h"
+#include "capeside/support/string_argument.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
 #include "pr_package/cape_errors.h"
@@ -14,6 +15,7 @@ namespace prcape {
 using capeside::CapeError;
 using capeside::cat;
 using capeside::sameName;
+using capeside::stringArgument;
 
 namespace {
 
@@ -38,16 +40,6 @@ std::unique_ptr<pr::PropertyPackage> makeModel(const PackageConfiguration& c) {
     out.record().code = ECapeFailedInitialisationHR;
     throw out;
   }
-}
-
-//! A string list argument; ECapeInvalidArgument at `position` when it is not one.
-std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const char* what,
-                                        const char* scope) {
-  auto list = capeside::stringList(v);
-  if (!list)
-    throw CapeError(ECapeInvalidArgumentHR, scope, cat(what, " is not a list of strings"))
-        .at(position);
-  return *list;
 }
 
 //! The phase of a label; ECapeInvalidArgument at `position` for any other label.
