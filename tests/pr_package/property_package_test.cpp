@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <iterator>
 #include <limits>
 
 #include "pr_package/model/error.h"
@@ -76,65 +78,58 @@ TEST_F(Package, case_insensitive_identifiers_labels_and_bases) {
   EXPECT_FALSE(PropertyPackage::check_two_phase_property("kvalue.Dmoles", "Vapor", "Liquid"));
 }
 
-TEST_F(Package, unknown_and_unsupported_requests_have_distinct_kinds) {
-  EXPECT_EQ(kind_of([&] { pkg.single_phase_property("enthalpyy", Phase::Vapour); }),
-            ErrorKind::InvalidArgument);
-  EXPECT_EQ(kind_of([&] { pkg.single_phase_property("enthalpy.Dvolume", Phase::Vapour); }),
-            ErrorKind::InvalidArgument);
-  EXPECT_EQ(
-      kind_of([&] { pkg.single_phase_property("heatCapacityCv.DmolFraction", Phase::Vapour); }),
-      ErrorKind::NotImplemented);
-  EXPECT_EQ(kind_of([&] { pkg.single_phase_property("pH", Phase::Liquid); }),
-            ErrorKind::NotImplemented);
-  EXPECT_EQ(kind_of([] { PropertyPackage::parse_phase("Solid"); }), ErrorKind::InvalidArgument);
-  EXPECT_EQ(kind_of([] { PropertyPackage::parse_basis("volume"); }), ErrorKind::InvalidArgument);
-  EXPECT_EQ(kind_of([] {
-              PropertyPackage(test::database(), {"methane", "kryptonite"});
-            }),
-            ErrorKind::InvalidArgument);
-  EXPECT_EQ(kind_of([] {
-              PropertyPackage(test::database(), {"methane", "METHANE"});
-            }),
-            ErrorKind::InvalidArgument);
-  EXPECT_EQ(kind_of([&] { pkg.two_phase_property("kvalue", Phase::Vapour, Phase::Vapour); }),
-            ErrorKind::InvalidArgument);
-  EXPECT_EQ(kind_of([&] { pkg.compound_constant("boilingColour", 0); }),
-            ErrorKind::InvalidArgument);
-}
-
-TEST_F(Package, property_before_state_is_bad_invocation_order) {
+TEST_F(Package, unknown_unsupported_and_out_of_order_requests_have_distinct_kinds) {
+  constexpr auto V = Phase::Vapour, L = Phase::Liquid;
+  constexpr auto kInvalid = ErrorKind::InvalidArgument, kNotImpl = ErrorKind::NotImplemented;
   PropertyPackage fresh(test::database(), {"methane", "ethane"});
-  EXPECT_EQ(kind_of([&] { fresh.single_phase_property("volume", Phase::Liquid); }),
-            ErrorKind::BadInvOrder);
-  EXPECT_EQ(kind_of([&] { fresh.two_phase_property("kvalue", Phase::Vapour, Phase::Liquid); }),
-            ErrorKind::BadInvOrder);
-  EXPECT_FALSE(fresh.has_state(Phase::Vapour));
+  const std::pair<std::function<void()>, ErrorKind> cases[] = {
+      {[&] { pkg.single_phase_property("enthalpyy", V); }, kInvalid},
+      {[&] { pkg.single_phase_property("enthalpy.Dvolume", V); }, kInvalid},
+      {[&] { pkg.single_phase_property("heatCapacityCv.DmolFraction", V); }, kNotImpl},
+      {[&] { pkg.single_phase_property("pH", L); }, kNotImpl},
+      {[] { PropertyPackage::parse_phase("Solid"); }, kInvalid},
+      {[] { PropertyPackage::parse_basis("volume"); }, kInvalid},
+      {[] {
+         PropertyPackage(test::database(), {"methane", "kryptonite"});
+       },
+       kInvalid},
+      {[] {
+         PropertyPackage(test::database(), {"methane", "METHANE"});
+       },
+       kInvalid},
+      {[&] { pkg.two_phase_property("kvalue", V, V); }, kInvalid},
+      {[&] { pkg.compound_constant("boilingColour", 0); }, kInvalid},
+      // A property asked for before any state is set.
+      {[&] { fresh.single_phase_property("volume", L); }, ErrorKind::BadInvOrder},
+      {[&] { fresh.two_phase_property("kvalue", V, L); }, ErrorKind::BadInvOrder},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(kind_of(cases[i].first), cases[i].second) << "case " << i;
+  EXPECT_FALSE(fresh.has_state(V));
 }
 
 TEST_F(Package, bad_states_are_rejected_without_touching_the_old_state) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  constexpr auto kBounds = ErrorKind::OutOfBounds, kBad = ErrorKind::BadArgument;
   const auto& z = test::kNaturalGasZ;
   const double v0 = pkg.single_phase_property("volume", Phase::Vapour)[0];
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 0.0, 1e5, z); }), ErrorKind::OutOfBounds);
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, -10.0, 1e5, z); }), ErrorKind::OutOfBounds);
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, 0.0, z); }), ErrorKind::OutOfBounds);
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, -1e5, z); }), ErrorKind::OutOfBounds);
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, nan, 1e5, z); }), ErrorKind::BadArgument);
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, nan, z); }), ErrorKind::BadArgument);
-  std::vector<double> bad = z;
-  bad[2] = nan;
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, 1e5, bad); }),
-            ErrorKind::BadArgument);
-  bad = z;
-  bad[0] -= 0.1;  // sums to 0.9
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, 1e5, bad); }),
-            ErrorKind::BadArgument);
-  bad = z;
-  bad[0] = -0.01, bad[1] += 0.01;
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, 1e5, bad); }),
-            ErrorKind::BadArgument);
-  EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, 300.0, 1e5, std::vector<double>{1.0}); }),
-            ErrorKind::BadArgument);
+  std::vector<double> withNaN = z, lowSum = z, negative = z;
+  withNaN[2] = nan;
+  lowSum[0] -= 0.1;  // sums to 0.9
+  negative[0] = -0.01, negative[1] += 0.01;
+  const struct {
+    double T, P;
+    std::vector<double> x;
+    ErrorKind kind;
+  } cases[] = {{0.0, 1e5, z, kBounds},       {-10.0, 1e5, z, kBounds},
+               {300.0, 0.0, z, kBounds},     {300.0, -1e5, z, kBounds},
+               {nan, 1e5, z, kBad},          {300.0, nan, z, kBad},
+               {300.0, 1e5, withNaN, kBad},  {300.0, 1e5, lowSum, kBad},
+               {300.0, 1e5, negative, kBad}, {300.0, 1e5, {1.0}, kBad}};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    EXPECT_EQ(kind_of([&] { pkg.set_state(Phase::Vapour, c.T, c.P, c.x); }), c.kind) << i;
+  }
   EXPECT_EQ(pkg.single_phase_property("volume", Phase::Vapour)[0], v0);
 }
 
