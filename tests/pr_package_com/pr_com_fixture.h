@@ -6,33 +6,20 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "capeside/support/variant_lists.h"
-#include "comlite/bstr.h"
-#include "comlite/com_ptr.h"
-#include "comlite/creation.h"
-#include "outside/adapter.h"
 #include "outside/cape_gui.h"
-#include "outside/capeopen_errors.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "pr_package/model/property_package.h"
+#include "support/cape_fixture.h"
 #include "support/module_fixture.h"
 
 namespace prtest {
 
-using comlite::Bstr;
-using comlite::ComPtr;
-using comlite::Variant;
-
-inline std::string hex(HRESULT hr) {
-  char b[16];
-  std::snprintf(b, sizeof b, "0x%08X", static_cast<unsigned>(hr));
-  return b;
-}
+using namespace capetest;
 
 //! The data folder beside the built module.
 inline std::string builtDataFolder() {
@@ -46,47 +33,11 @@ inline const std::vector<std::string> kNaturalGas = {
 inline const std::vector<double> kNaturalGasZ = {0.60, 0.08, 0.06, 0.04, 0.03,
                                                  0.03, 0.06, 0.03, 0.05, 0.02};
 
-//! The ECape fields of the object a failing call was made on.
-struct CapeErrorSeen {
-  std::string name, description, scope, interfaceName, operation, moreInfo;
-  LONG code = 0;
-  SHORT position = 0;
-};
-
-inline CapeErrorSeen capeErrorOf(IUnknown* obj) {
-  CapeErrorSeen e;
-  ComPtr<IUnknown> unk(obj);
-  auto user = unk.as<ECapeUser>();
-  auto root = unk.as<ECapeRoot>();
-  if (!user || !root) return e;
-  Bstr s;
-  root->get_name(s.out());
-  e.name = s.utf8();
-  user->get_code(&e.code);
-  user->get_description(s.out());
-  e.description = s.utf8();
-  user->get_scope(s.out());
-  e.scope = s.utf8();
-  user->get_interfaceName(s.out());
-  e.interfaceName = s.utf8();
-  user->get_operation(s.out());
-  e.operation = s.utf8();
-  user->get_moreInfo(s.out());
-  e.moreInfo = s.utf8();
-  if (auto bad = unk.as<ECapeBadArgument>()) bad->get_position(&e.position);
-  return e;
-}
-
 class PrModule : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(m_env.registerModule("capeside"), S_OK);
     ASSERT_EQ(m_env.registerModule("pr_package"), S_OK);
-  }
-
-  void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
   }
 
   //! A new package of a configuration, straight from the manager.
@@ -115,12 +66,10 @@ class PrMaterial : public PrModule {
     const std::string selection = m_env.dir().file("selection.txt");
     writeFile(selection, "manager = CORavlPR.PackageManager.1\npackage = " + packageName() + "\n");
     testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
-    ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
-                               IPackageAdapter::kIID, m_adapter.putVoid()),
-              S_OK);
-    ComPtr<IDispatch> selectionGui, gui, material;
-    ASSERT_EQ(m_adapter->SelectPackage(selectionGui.put()), S_OK);
-    ASSERT_EQ(m_adapter->CreatePropPackage(m_package.put(), gui.put()), S_OK);
+    m_adapter = newAdapter();
+    ASSERT_TRUE(m_adapter);
+    ComPtr<IDispatch> gui, material;
+    ASSERT_NO_FATAL_FAILURE(createPackage(m_adapter.get(), m_package, gui));
     ASSERT_EQ(m_adapter->GetMaterialObject(material.put()), S_OK);
     m_mo = material.as<IMatObj>();
     m_thermo = material.as<ICapeThermoMaterial>();
