@@ -29,12 +29,14 @@
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_registry.h"
 #include "setup/qo_utils.h"
+#include "setup/setup_fakes.h"
 #include "support/module_fixture.h"
 #include "vocabulary/property_factory.h"
 
 using comlite::Bstr;
 using comlite::ComPtr;
 using comlite::Variant;
+using coravl_test::listOf;
 
 namespace {
 
@@ -54,68 +56,11 @@ Variant nums(const std::vector<double>& items) {
     SafeArrayPutElement(v.parray, &i, const_cast<double*>(&items[static_cast<std::size_t>(i)]));
   return v;
 }
-template <class T>
-std::vector<T> listOf(const VARIANT& v) {
-  std::vector<T> out;
-  if (!(v.vt & VT_ARRAY) || !v.parray) return out;
-  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
-    if constexpr (std::is_same_v<T, std::string>) {
-      BSTR s = nullptr;
-      SafeArrayGetElement(v.parray, &i, &s);
-      out.push_back(comlite::bstrToUtf8(s));
-      SysFreeString(s);
-    } else {
-      T x{};
-      SafeArrayGetElement(v.parray, &i, &x);
-      out.push_back(x);
-    }
-  }
-  return out;
-}
 using Names = std::vector<std::string>;
 template <class T, class... Args>
 ComPtr<T> make(Args... args) {
   return ComPtr<T>::attach(comlite::makeObject<T>(args...));
 }
-
-//! Records what the list gives the adapter; constants come from `constants`.
-class RecordingAdapter : public comlite::ComObject<RecordingAdapter, IPackageAdapter> {
- public:
-  std::vector<std::vector<double>> idWrites;
-  std::vector<Names> fluidLists;
-  std::vector<LONG> constantIndexes;
-  std::map<std::string, double> constants;
-  HRESULT setValueStatus = S_OK, fluidStatus = S_OK;
-
-  HRESULT SetValue(BSTR, VARIANT v) override {
-    idWrites.push_back(listOf<double>(v));
-    return setValueStatus;
-  }
-  HRESULT SetFluidPackageCompounds(VARIANT v) override {
-    fluidLists.push_back(listOf<std::string>(v));
-    return fluidStatus;
-  }
-  HRESULT GetCompoundConstant(BSTR id, LONG index, double* value) override {
-    constantIndexes.push_back(index);
-    auto it = constants.find(comlite::bstrToUtf8(id));
-    if (it == constants.end()) return comlite::setErrorInfo("no value", "pkg"), E_FAIL;
-    *value = it->second;
-    return S_OK;
-  }
-  HRESULT GetPackageList(VARIANT*) override { return E_UNEXPECTED; }
-  HRESULT SelectPackage(IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT CreatePropPackage(IDispatch**, IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT GetMaterialObject(IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT GetValue(BSTR, VARIANT*) override { return E_UNEXPECTED; }
-  HRESULT Save(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT Recall(BSTR, VARIANT_BOOL*) override { return E_UNEXPECTED; }
-  HRESULT SetWindow(LONGLONG) override { return E_UNEXPECTED; }
-  HRESULT GetWindow(LONGLONG*) override { return E_UNEXPECTED; }
-  HRESULT GetSelectedPackage(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT ReleaseResources() override { return E_UNEXPECTED; }
-  HRESULT GetCallerName(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT SetCallerName(BSTR) override { return E_UNEXPECTED; }
-};
 
 //! Records SetState (reading `count` composition values); nothing else is expected.
 class RecordingMaterial : public comlite::ComObject<RecordingMaterial, IMatObj> {
@@ -277,7 +222,7 @@ class CompoundListTest : public ::testing::Test {
   Variant m_ids, m_qo, m_cas, m_numbers;
   LONG m_count = 0;
   bool m_hypos = false, m_free = false, m_subsets = false;
-  ComPtr<RecordingAdapter> m_adapter = make<RecordingAdapter>();
+  ComPtr<coravl_test::FakeAdapter> m_adapter = make<coravl_test::FakeAdapter>();
   ComPtr<RecordingMaterial> m_material = make<RecordingMaterial>();
   ComPtr<RecordingArray> m_ints = make<RecordingArray>(), m_reals1 = make<RecordingArray>(),
                          m_reals2 = make<RecordingArray>();
@@ -297,13 +242,13 @@ TEST_F(CompoundListTest, supported_compounds_offer_unknown_ids_as_hypothetical) 
   EXPECT_EQ(listOf<std::string>(names), (Names{"methane", "ethane*", "water*"}));
   EXPECT_EQ(idName.utf8(), "CASN");
   EXPECT_EQ(listOf<std::string>(cas), (Names{"74-82-8", "74-84-0", "7732-18-5"}));
-  ASSERT_EQ(m_adapter->idWrites.size(), 1u);
-  EXPECT_EQ(m_adapter->idWrites[0], (std::vector<double>{2, -2, -2}));
+  ASSERT_EQ(m_adapter->values.size(), 1u);
+  EXPECT_EQ(listOf<double>(m_adapter->values[0]), (std::vector<double>{2, -2, -2}));
   m_hypos = true;  // every compound
   ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
   EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{-2, -2, -2}));
   EXPECT_EQ(listOf<std::string>(names)[0], "methane*");
-  EXPECT_EQ(m_adapter->idWrites.back(), (std::vector<double>{-2, -2, -2}));
+  EXPECT_EQ(listOf<double>(m_adapter->values.back()), (std::vector<double>{-2, -2, -2}));
   EXPECT_EQ(m_list->canNumbCompChange(&status), S_OK);
   EXPECT_EQ(status, 0);
 
@@ -319,11 +264,11 @@ TEST_F(CompoundListTest, supported_compounds_offer_unknown_ids_as_hypothetical) 
 
   // Free compounds: none.
   m_free = true;
-  const auto writes = m_adapter->idWrites.size();
+  const auto writes = m_adapter->values.size();
   EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids2, &names, idName.out(), &cas2), S_OK);
   EXPECT_EQ(n, 0);
   EXPECT_EQ(ids2.vt, VT_EMPTY);
-  EXPECT_EQ(m_adapter->idWrites.size(), writes);
+  EXPECT_EQ(m_adapter->values.size(), writes);
   m_list->canNumbCompChange(&status);
   EXPECT_EQ(status, 1);
   m_free = false, m_subsets = true;

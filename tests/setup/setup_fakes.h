@@ -1,21 +1,58 @@
 #pragma once
-//! A package adapter whose save answers what the test sets; every other call is unexpected.
+//! The package adapter fake of the setup tests: it records what it is given and answers what
+//! the test sets; every call no test makes is unexpected.
 
+#include <map>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "comlite/bstr.h"
+#include "comlite/error_info.h"
 #include "comlite/object.h"
+#include "comlite/safearray.h"
+#include "comlite/variant.h"
 #include "outside/adapter.h"
 
 namespace coravl_test {
 
+//! The items of a zero-based list of strings or numbers.
+template <class T>
+std::vector<T> listOf(const VARIANT& v) {
+  std::vector<T> out;
+  if (!(v.vt & VT_ARRAY) || !v.parray) return out;
+  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
+    if constexpr (std::is_same_v<T, std::string>) {
+      BSTR s = nullptr;
+      SafeArrayGetElement(v.parray, &i, &s);
+      out.push_back(comlite::bstrToUtf8(s));
+      SysFreeString(s);
+    } else {
+      T x{};
+      SafeArrayGetElement(v.parray, &i, &x);
+      out.push_back(x);
+    }
+  }
+  return out;
+}
+
 class FakeAdapter : public comlite::ComObject<FakeAdapter, IPackageAdapter> {
  public:
-  //! The save text (nullopt: a null string) and the status of Save.
+  //! Save: the text (nullopt: a null string) and the status.
   std::optional<std::u16string> saveText = u"";
   HRESULT saveStatus = S_OK;
   int saveCalls = 0;
+  //! SetValue: the names and values given.
+  std::vector<std::string> valueNames;
+  std::vector<comlite::Variant> values;
+  HRESULT setValueStatus = S_OK;
+  //! SetFluidPackageCompounds: the lists given.
+  std::vector<std::vector<std::string>> fluidLists;
+  HRESULT fluidStatus = S_OK;
+  //! GetCompoundConstant: the indexes asked for; values come from `constants`.
+  std::vector<LONG> constantIndexes;
+  std::map<std::string, double> constants;
 
   HRESULT Save(BSTR* out) override {
     ++saveCalls;
@@ -24,19 +61,32 @@ class FakeAdapter : public comlite::ComObject<FakeAdapter, IPackageAdapter> {
     *out = saveText ? comlite::bstrFromUtf16(*saveText) : nullptr;
     return saveStatus;
   }
+  HRESULT SetValue(BSTR name, VARIANT v) override {
+    valueNames.push_back(comlite::bstrToUtf8(name));
+    values.emplace_back(v);
+    return setValueStatus;
+  }
+  HRESULT SetFluidPackageCompounds(VARIANT v) override {
+    fluidLists.push_back(listOf<std::string>(v));
+    return fluidStatus;
+  }
+  HRESULT GetCompoundConstant(BSTR id, LONG index, double* value) override {
+    constantIndexes.push_back(index);
+    auto it = constants.find(comlite::bstrToUtf8(id));
+    if (it == constants.end()) return comlite::setErrorInfo("no value", "pkg"), E_FAIL;
+    *value = it->second;
+    return S_OK;
+  }
 
   HRESULT GetPackageList(VARIANT*) override { return E_UNEXPECTED; }
   HRESULT SelectPackage(IDispatch**) override { return E_UNEXPECTED; }
   HRESULT CreatePropPackage(IDispatch**, IDispatch**) override { return E_UNEXPECTED; }
   HRESULT GetMaterialObject(IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT GetCompoundConstant(BSTR, LONG, double*) override { return E_UNEXPECTED; }
   HRESULT GetValue(BSTR, VARIANT*) override { return E_UNEXPECTED; }
-  HRESULT SetValue(BSTR, VARIANT) override { return E_UNEXPECTED; }
   HRESULT Recall(BSTR, VARIANT_BOOL*) override { return E_UNEXPECTED; }
   HRESULT SetWindow(LONGLONG) override { return E_UNEXPECTED; }
   HRESULT GetWindow(LONGLONG*) override { return E_UNEXPECTED; }
   HRESULT GetSelectedPackage(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT SetFluidPackageCompounds(VARIANT) override { return E_UNEXPECTED; }
   HRESULT ReleaseResources() override { return E_UNEXPECTED; }
   HRESULT GetCallerName(BSTR*) override { return E_UNEXPECTED; }
   HRESULT SetCallerName(BSTR) override { return E_UNEXPECTED; }

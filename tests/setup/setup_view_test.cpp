@@ -16,12 +16,14 @@
 #include "outside/cape_gui.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
+#include "setup/setup_fakes.h"
 #include "util/set_get.h"
 #include "vocabulary/co_ids.h"
 
 namespace {
 
 using comlite::ComPtr;
+using coravl_test::FakeAdapter;
 using namespace coravl::setup;
 
 std::string flag(VARIANT_BOOL* p) {
@@ -129,35 +131,6 @@ class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
   }
 };
 
-//! A package adapter that keeps what SetValue gives it; every other call is unexpected.
-class RecordingAdapter : public comlite::ComObject<RecordingAdapter, IPackageAdapter> {
- public:
-  std::vector<std::string> names;
-  comlite::Variant lastValue;
-  HRESULT status = S_OK;
-
-  HRESULT SetValue(BSTR name, VARIANT value) override {
-    names.push_back(comlite::bstrToUtf8(name));
-    lastValue = value;
-    return status;
-  }
-  HRESULT GetPackageList(VARIANT*) override { return E_UNEXPECTED; }
-  HRESULT SelectPackage(IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT CreatePropPackage(IDispatch**, IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT GetMaterialObject(IDispatch**) override { return E_UNEXPECTED; }
-  HRESULT GetCompoundConstant(BSTR, LONG, double*) override { return E_UNEXPECTED; }
-  HRESULT GetValue(BSTR, VARIANT*) override { return E_UNEXPECTED; }
-  HRESULT Save(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT Recall(BSTR, VARIANT_BOOL*) override { return E_UNEXPECTED; }
-  HRESULT SetWindow(LONGLONG) override { return E_UNEXPECTED; }
-  HRESULT GetWindow(LONGLONG*) override { return E_UNEXPECTED; }
-  HRESULT GetSelectedPackage(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT SetFluidPackageCompounds(VARIANT) override { return E_UNEXPECTED; }
-  HRESULT ReleaseResources() override { return E_UNEXPECTED; }
-  HRESULT GetCallerName(BSTR*) override { return E_UNEXPECTED; }
-  HRESULT SetCallerName(BSTR) override { return E_UNEXPECTED; }
-};
-
 //! A list of strings with the given lower bound.
 comlite::Variant strings(const std::vector<std::string>& items, LONG lower = 0) {
   comlite::Variant v;
@@ -193,7 +166,7 @@ class SetupView : public coravl_test::NoticeFixture {
   void SetUp() override {
     NoticeFixture::SetUp();
     gui = ComPtr<RecordingGui>::attach(comlite::makeObject<RecordingGui>());
-    adapter = ComPtr<RecordingAdapter>::attach(comlite::makeObject<RecordingAdapter>());
+    adapter = ComPtr<FakeAdapter>::attach(comlite::makeObject<FakeAdapter>());
   }
   HRESULT show(VARIANT_BOOL* openView = nullptr) {
     return showSetupView(gui.get(), adapter.get(), state, openView);
@@ -205,7 +178,7 @@ class SetupView : public coravl_test::NoticeFixture {
   }
 
   ComPtr<RecordingGui> gui;
-  ComPtr<RecordingAdapter> adapter;
+  ComPtr<FakeAdapter> adapter;
   ComponentOptions options;
   RoutingFlags routing;
   FlashSpecNames flashNames;
@@ -232,7 +205,7 @@ TEST_F(SetupView, sends_every_option_then_the_notice_then_reads_them_back) {
   ASSERT_GE(gui->calls.size(), 6u);
   EXPECT_EQ(gui->calls[0], "46 0 null");
   EXPECT_EQ(gui->calls[5], "30 0");
-  EXPECT_TRUE(adapter->names.empty());  // treatAsHypos is off: no renaming
+  EXPECT_TRUE(adapter->valueNames.empty());  // treatAsHypos is off: no renaming
   EXPECT_TRUE(m_notices.empty());
 }
 
@@ -272,7 +245,7 @@ TEST_F(SetupView, answers_take_effect_on_the_options_the_routing_and_the_flash_n
 TEST_F(SetupView, without_a_gui_component_nothing_is_exchanged) {
   EXPECT_EQ(showSetupView(nullptr, adapter.get(), state, nullptr), E_POINTER);
   EXPECT_EQ(notice, 1);
-  EXPECT_TRUE(adapter->names.empty());
+  EXPECT_TRUE(adapter->valueNames.empty());
 }
 
 TEST_F(SetupView, a_failing_gui_call_ends_the_view_with_its_status) {
@@ -328,16 +301,16 @@ TEST_F(SetupView, hypothetical_compounds_are_renamed_at_every_view) {
   ASSERT_EQ(show(), S_OK);
   const std::vector<std::string> renamed{"methane*", "ethane*", "propane*"};
   EXPECT_EQ(items(qoNames), renamed);
-  ASSERT_EQ(adapter->names, std::vector<std::string>{"SelectedCompQoNames"});
-  EXPECT_EQ(items(adapter->lastValue), renamed);
+  ASSERT_EQ(adapter->valueNames, std::vector<std::string>{"SelectedCompQoNames"});
+  EXPECT_EQ(items(adapter->values.back()), renamed);
 
   // Again: rebuilt from the ids, so no second '*'.
   ASSERT_EQ(show(), S_OK);
   EXPECT_EQ(items(qoNames), renamed);
-  EXPECT_EQ(adapter->names.size(), 2u);
+  EXPECT_EQ(adapter->valueNames.size(), 2u);
 
   // An adapter refusing the names is shown and its status returned.
-  adapter->status = ECapeBadArgumentHR;
+  adapter->setValueStatus = ECapeBadArgumentHR;
   EXPECT_EQ(show(), ECapeBadArgumentHR);
   ASSERT_EQ(m_notices.size(), 1u);
   EXPECT_NE(m_notices[0].text.find("Unexpected error "), std::string::npos) << m_notices[0].text;
