@@ -44,18 +44,18 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
   EXPECT_EQ(comlite::bstrToUtf8(alias.bstrVal), "Ideal C1-C4");
 
   using V = std::vector<std::string>;
-  EXPECT_EQ(strings(a.get(), "SelectedCompIds"), (V{"methane", "ethane", "propane", "n-butane"}));
-  EXPECT_EQ(strings(a.get(), "SelectedCompFormulas"), (V{"CH4", "C2H6", "C3H8", "C4H10"}));
-  EXPECT_EQ(strings(a.get(), "SelectedCompCASNos"),
-            (V{"74-82-8", "74-84-0", "74-98-6", "106-97-8"}));
   // The selection names two compounds (one by CAS number); the others keep the package's names.
-  EXPECT_EQ(strings(a.get(), "SelectedCompQoNames"),
-            (V{"Methane", "ethane", "Propane", "n-butane"}));
-  EXPECT_EQ(strings(a.get(), "UserSelectedCompQoNames"), (V{"Propane", "Methane"}));
+  const std::pair<const char*, V> lists[] = {
+      {"SelectedCompIds", {"methane", "ethane", "propane", "n-butane"}},
+      {"SelectedCompFormulas", {"CH4", "C2H6", "C3H8", "C4H10"}},
+      {"SelectedCompCASNos", {"74-82-8", "74-84-0", "74-98-6", "106-97-8"}},
+      {"SelectedCompQoNames", {"Methane", "ethane", "Propane", "n-butane"}},
+      {"UserSelectedCompQoNames", {"Propane", "Methane"}},
+      {"SelectedPhases", {"Vapor", "Liquid"}},
+      {"SelectedStateOfAggregation", {"Vapor", "Liquid"}},
+      {"SelectedKeyCompoundID", {"", ""}}};
+  for (const auto& [list, expected] : lists) EXPECT_EQ(strings(a.get(), list), expected) << list;
   EXPECT_EQ(doubles(a.get(), "SelectedIDNumbers"), (std::vector<double>{0, 0, 4, 0}));
-  EXPECT_EQ(strings(a.get(), "SelectedPhases"), (V{"Vapor", "Liquid"}));
-  EXPECT_EQ(strings(a.get(), "SelectedStateOfAggregation"), (V{"Vapor", "Liquid"}));
-  EXPECT_EQ(strings(a.get(), "SelectedKeyCompoundID"), (V{"", ""}));
   const V props = strings(a.get(), "SelectedProperties");
   EXPECT_NE(capeside::findName(props, "fugacityCoefficient"), -1);
   EXPECT_NE(capeside::findName(props, "enthalpy.Dtemperature"), -1);
@@ -64,18 +64,19 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
   EXPECT_EQ(capeside::findName(props, "volume"), -1);
 
   // The GUI component carries the package's texts and version.
-  Bstr text;
-  ASSERT_EQ(gui->get_PackageName(text.out()), S_OK);
-  EXPECT_EQ(text.utf8(), "Light hydrocarbons");
-  ASSERT_EQ(gui->get_PackageAlias(text.out()), S_OK);
-  EXPECT_EQ(text.utf8(), "Ideal C1-C4");
-  ASSERT_EQ(gui->get_PackageProgID(text.out()), S_OK);
-  EXPECT_EQ(text.utf8(), "CORavlIdeal.PackageManager.1");
+  const std::pair<HRESULT (ICCAPEGUI::*)(BSTR*), const char*> texts[] = {
+      {&ICCAPEGUI::get_PackageName, "Light hydrocarbons"},
+      {&ICCAPEGUI::get_PackageAlias, "Ideal C1-C4"},
+      {&ICCAPEGUI::get_PackageProgID, "CORavlIdeal.PackageManager.1"},
+      {&ICCAPEGUI::get_About, "Ideal gas and ideal solution property package"}};
+  for (const auto& [get, expected] : texts) {
+    Bstr text;
+    ASSERT_EQ((gui.get()->*get)(text.out()), S_OK) << expected;
+    EXPECT_EQ(text.utf8(), expected);
+  }
   LONG version = 0;
   ASSERT_EQ(gui->get_CapeVersion(&version), S_OK);
   EXPECT_EQ(version, 110);
-  ASSERT_EQ(gui->get_About(text.out()), S_OK);
-  EXPECT_EQ(text.utf8(), "Ideal gas and ideal solution property package");
 
   // The package handed out is the one whose compounds the lists describe.
   auto compounds = package.as<ICapeThermoCompounds>();
@@ -250,23 +251,20 @@ TEST_F(Adapter, missing_or_garbled_selection_fails_and_names_file_and_line) {
   EXPECT_EQ(a->SelectPackage(selection.put()), ECapeFailedInitialisationHR);  // no file yet
   EXPECT_NE(capeErrorOf(a.get()).description.find("cannot open"), std::string::npos);
 
-  select("manager = CORavlIdeal.PackageManager.1\npackage Light hydrocarbons\n");
-  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
-  CapeErrorSeen e = capeErrorOf(a.get());
-  EXPECT_NE(e.description.find(m_selectionFile + ", line 2"), std::string::npos) << e.description;
-
-  select("package = CORavlIdeal.PropertyPackage.1\ncolour = blue\n");
-  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(a.get()).description.find("line 2: unknown key \"colour\""),
-            std::string::npos);
-
-  select("alias = nothing chosen\n");
-  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
-  select("package = No.Such.Package\n");
-  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(a.get()).description.find("not registered"), std::string::npos);
-  select("compound = methane, Methane, four\npackage = CORavlIdeal.PropertyPackage.1\n");
-  EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR);
+  const std::pair<const char*, std::string> garbled[] = {
+      {"manager = CORavlIdeal.PackageManager.1\npackage Light hydrocarbons\n",
+       m_selectionFile + ", line 2"},
+      {"package = CORavlIdeal.PropertyPackage.1\ncolour = blue\n",
+       "line 2: unknown key \"colour\""},
+      {"alias = nothing chosen\n", ""},
+      {"package = No.Such.Package\n", "not registered"},
+      {"compound = methane, Methane, four\npackage = CORavlIdeal.PropertyPackage.1\n", ""}};
+  for (const auto& [text, message] : garbled) {
+    select(text);
+    EXPECT_EQ(a->SelectPackage(selection.put()), ECapeInvalidArgumentHR) << text;
+    const std::string description = capeErrorOf(a.get()).description;
+    EXPECT_NE(description.find(message), std::string::npos) << description;
+  }
 
   {
     testsupport::ScopedEnv none(adapter::kSelectionFileVariable, "");
