@@ -6,50 +6,32 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "comlite/variant.h"
-#include "frame/host_interfaces.h"
 #include "ideal_package/model/ideal_mixture.h"
-#include "outside/cape_gui.h"
 #include "outside/ravelin_derivatives.h"
 #include "pr_package/model/property_package.h"
 #include "pr_package/test_data.h"
-#include "ravelin/compound.h"
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
-#include "ravelin/phase.h"
-#include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
-#include "support/module_fixture.h"
+#include "support/socket_fixture.h"
 
 using comlite::ComPtr;
 
 namespace {
 
-constexpr const char* kPengRobinson =
-    "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
-constexpr const char* kIdeal =
-    "manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n";
+using testsupport::kIdealSelection;
+using testsupport::kPengRobinsonSelection;
+using testsupport::pick;
 constexpr const char* kKvaluesOnly = "package = CORavlTest.KvaluePackage.1\n";
 
 //! The simulator's compounds of the natural gas, in the package's order.
-const std::vector<ravelin::CompoundSpec> kNaturalGas = {
-    {"Methane", "74-82-8", "CH4", 1, {}},     {"Ethane", "74-84-0", "C2H6", 2, {}},
-    {"Propane", "74-98-6", "C3H8", 3, {}},    {"n-Butane", "106-97-8", "C4H10", 4, {}},
-    {"i-Butane", "75-28-5", "C4H10", 5, {}},  {"n-Pentane", "109-66-0", "C5H12", 6, {}},
-    {"n-Hexane", "110-54-3", "C6H14", 7, {}}, {"Nitrogen", "7727-37-9", "N2", 8, {}},
-    {"CO2", "124-38-9", "CO2", 9, {}},        {"H2S", "7783-06-4", "H2S", 10, {}}};
-const std::vector<ravelin::CompoundSpec> kLightHydrocarbons = {
-    {"Methane", "74-82-8", "CH4", 1, {}},
-    {"Ethane", "74-84-0", "C2H6", 2, {}},
-    {"Propane", "74-98-6", "C3H8", 3, {}},
-    {"n-Butane", "106-97-8", "C4H10", 4, {}}};
+const std::vector<ravelin::CompoundSpec> kNaturalGas = testsupport::naturalGasCompounds();
+const std::vector<ravelin::CompoundSpec> kLightHydrocarbons = testsupport::naturalGasCompounds(4);
 
 //! A liquid of the natural gas compounds.
 const std::vector<double> kCondensate = {0.05, 0.03, 0.10, 0.12, 0.05, 0.25, 0.40, 0.0, 0.0, 0.0};
@@ -79,15 +61,6 @@ LONG id(const char* name) {
   return ravelin::propertyId(name);
 }
 
-//! The entries of `values` (one per package compound) at the package indexes of `order` (one
-//! per host compound): the host's view of package-ordered values.
-template <class T>
-std::vector<T> pick(const std::vector<T>& values, const std::vector<std::size_t>& order) {
-  std::vector<T> out;
-  for (std::size_t k : order) out.push_back(values.at(k));
-  return out;
-}
-
 //! A host composition (in the order of `order`) on all `n` package compounds, 0 elsewhere.
 std::vector<double> onPackage(const std::vector<double>& host,
                               const std::vector<std::size_t>& order, std::size_t n) {
@@ -101,64 +74,13 @@ void expectClose(double got, double want, double rel, const std::string& what) {
   EXPECT_NEAR(got, want, rel * std::max(1.0, std::fabs(want))) << what;
 }
 
-class Calculation : public ::testing::Test {
+class Calculation : public testsupport::SocketFixture {
  protected:
-  void SetUp() override {
-    for (const char* module :
-         {"ravelin", "capeside", "pr_package", "ideal_package", "kvalue_package", "CORavl11"})
-      ASSERT_EQ(env.registerModule(module), S_OK) << module;
-  }
-
-  //! The simulator's order: create, compounds, set up, property registration.
-  ComPtr<IExtendedPropPackage> open(const char* selection,
-                                    const std::vector<ravelin::CompoundSpec>& specs) {
-    std::ofstream(env.dir().file("selection.txt")) << selection;
-    ComPtr<IExtendedPropPackage> pkg;
-    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
-                               IExtendedPropPackage::kIID, pkg.putVoid()),
-              S_OK);
-    if (!pkg) return pkg;
-    INT n = 0;
-    comlite::Variant ids, names, identifiers;
-    comlite::Bstr identifierName;
-    EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
-    std::vector<ravelin::Compound> compounds;
-    for (const auto& spec : specs) {
-      compounds.push_back(ravelin::Compound::create(spec));
-      EXPECT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << spec.name;
-    }
-    fluid = ravelin::CompoundList::create(compounds);
-    INT status = -1;
-    comlite::Variant none;
-    EXPECT_EQ(pkg->SetupPkg(0, none, nullptr, &status), S_OK);
-    EXPECT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
-    // What setting up showed (a missing CAS-number file, ...) is not the requests' business.
-    env.notices.clear();
-    return pkg;
-  }
-
-  //! The host's fluid package from now on: the natural gas compounds at `order`.
-  void useFluid(const std::vector<std::size_t>& order) {
-    std::vector<ravelin::Compound> compounds;
-    for (const auto& spec : pick(kNaturalGas, order))
-      compounds.push_back(ravelin::Compound::create(spec));
-    fluid = ravelin::CompoundList::create(compounds);
-  }
+  std::vector<const char*> extraModules() const override { return {"kvalue_package"}; }
 
   //! The user allows the fluid package to hold some of the package's compounds only, in the
   //! view that setting up shows.
-  void allowSubsets() {
-    std::ofstream(env.dir().file("edits.txt")) << "allowSubsets = true\n";
-    edits.emplace(capegui::kViewEditsVariable, env.dir().file("edits.txt"));
-  }
-
-  ravelin::Phase phase(LONG type, double T, double P_kPa, const std::vector<double>& x) {
-    auto p = ravelin::Phase::create(*fluid, type);
-    p.setTemperature(T);
-    p.setPressure(P_kPa);
-    p.setComposition(x);
-    return p;
-  }
+  void allowSubsets() { edit("allowSubsets = true\n"); }
 
   HRESULT calculate(IExtendedPropPackage* pkg, const char* property, const ravelin::Phase& p,
                     IDispatch* errorLog = nullptr) {
@@ -166,24 +88,8 @@ class Calculation : public ::testing::Test {
                                   nullptr);
   }
 
-  bool noticed(const std::string& part) const {
-    for (const auto& n : env.notices)
-      if (n.text.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::string notices() const {
-    std::string all;
-    for (const auto& n : env.notices) all += n.text + "\n";
-    return all;
-  }
-
-  testsupport::ModuleEnvironment env;
-  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
-  ravelin::PropertyRegistry registry = ravelin::PropertyRegistry::create();
   ravelin::FlashControl flashControl = ravelin::FlashControl::create();
   ravelin::PropertyManager manager = ravelin::PropertyManager::create(flashControl);
-  std::optional<ravelin::CompoundList> fluid;
-  std::optional<testsupport::ScopedEnv> edits;
 };
 
 }  // namespace
@@ -191,7 +97,7 @@ class Calculation : public ::testing::Test {
 // ---- Values and derivatives against the Peng-Robinson model -------------------------------
 
 TEST_F(Calculation, enthalpy_of_a_vapour_with_its_derivatives_in_host_units) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   const double T = 300.0, P = 2000.0;
   const auto& x = pr::test::kNaturalGasZ;
   auto vapour = phase(ravelin::kPhaseVapour, T, P, x);
@@ -226,7 +132,7 @@ TEST_F(Calculation, enthalpy_of_a_vapour_with_its_derivatives_in_host_units) {
 }
 
 TEST_F(Calculation, molar_volume_and_heat_capacity_of_a_liquid) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   const double T = 310.0, P = 1500.0;
   auto liquid = phase(ravelin::kPhaseLiquid, T, P, kCondensate);
   const auto dT = liquid.addDerivativeRequest("MolarVolume", "dT");
@@ -259,7 +165,7 @@ TEST_F(Calculation, molar_volume_and_heat_capacity_of_a_liquid) {
 
 TEST_F(Calculation,
        ln_fugacity_coefficients_with_temperature_pressure_and_composition_derivatives) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   const double T = 280.0, P = 5000.0;
   const auto& x = pr::test::kNaturalGasZ;
   auto vapour = phase(ravelin::kPhaseVapour, T, P, x);
@@ -293,7 +199,7 @@ TEST_F(Calculation,
 
 TEST_F(Calculation,
        ln_fugacity_is_per_kpa_its_derivatives_carry_no_offset_and_absent_compounds_get_minus_70) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   const double T = 320.0, P = 3000.0;
   auto vapour = phase(ravelin::kPhaseVapour, T, P, kCondensate);  // nitrogen, CO2, H2S absent
   const auto dT = vapour.addDerivativeRequest("LnFugacity", "dT");
@@ -314,7 +220,7 @@ TEST_F(Calculation,
 // ---- The ideal package: derived modes and the fugacity fallback -----------------------------
 
 TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_volume_from_density) {
-  auto pkg = open(kIdeal, kLightHydrocarbons);
+  auto pkg = open(kIdealSelection, kLightHydrocarbons);
   INT status = -1;
   ASSERT_EQ(pkg->CanCalculate(id("Cp"), &status), S_OK);
   EXPECT_EQ(status, 1);  // not served directly
@@ -337,7 +243,7 @@ TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_vol
 
 TEST_F(Calculation,
        ideal_ln_fugacity_comes_from_the_fugacity_coefficient_and_the_partial_pressure) {
-  auto pkg = open(kIdeal, kLightHydrocarbons);
+  auto pkg = open(kIdealSelection, kLightHydrocarbons);
   const double T = 300.0, P = 500.0;
   const std::vector<double> y = {0.8, 0.2, 0.0, 0.0};
   auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
@@ -353,7 +259,7 @@ TEST_F(Calculation,
 // ---- Refusals and validation messages -------------------------------------------------------
 
 TEST_F(Calculation, refused_states_are_reported_and_fail) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   auto vapour = phase(ravelin::kPhaseVapour, 0.0, 1000.0, pr::test::kNaturalGasZ);
   EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
   EXPECT_TRUE(noticed("CalculateProperty received a negative T: 0.000000")) << notices();
@@ -381,7 +287,7 @@ TEST_F(Calculation, refused_states_are_reported_and_fail) {
 }
 
 TEST_F(Calculation, tiny_negative_fractions_pass_and_out_of_range_ones_are_reported_once) {
-  auto pkg = open(kIdeal, kLightHydrocarbons);
+  auto pkg = open(kIdealSelection, kLightHydrocarbons);
   auto vapour = phase(ravelin::kPhaseVapour, 300.0, 500.0, {0.5, 0.5, -1e-31, 0.0});
   EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
   EXPECT_TRUE(env.notices.empty()) << notices();
@@ -404,17 +310,14 @@ TEST_F(Calculation, tiny_negative_fractions_pass_and_out_of_range_ones_are_repor
 
 TEST_F(Calculation, requests_before_set_up_or_of_a_bad_phase_fail) {
   {
-    std::ofstream(env.dir().file("selection.txt")) << kPengRobinson;
-    ComPtr<IExtendedPropPackage> early;
-    ASSERT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
-                               IExtendedPropPackage::kIID, early.putVoid()),
-              S_OK);
-    fluid = ravelin::CompoundList::create({ravelin::Compound::create(kNaturalGas[0])});
+    auto early = create();  // not set up
+    ASSERT_TRUE(early);
+    useFluid({kNaturalGas[0]});
     auto p = phase(ravelin::kPhaseVapour, 300.0, 100.0, {1.0});
     EXPECT_EQ(calculate(early.get(), "Enthalpy", p), E_FAIL);
     EXPECT_FALSE(p.value("Enthalpy"));
   }
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   auto vapour = phase(ravelin::kPhaseVapour, 300.0, 1000.0, pr::test::kNaturalGasZ);
   vapour.setType(11);
   EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
@@ -430,7 +333,7 @@ TEST_F(Calculation, requests_before_set_up_or_of_a_bad_phase_fail) {
 }
 
 TEST_F(Calculation, a_sub_list_phase_gets_its_values_in_its_own_order) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   const double T = 260.0, P = 4000.0;
   // Propane and methane only, in that order.
   std::vector<double> x(kNaturalGas.size(), 0.0);
@@ -473,11 +376,11 @@ TEST_F(Calculation, a_sub_list_phase_gets_its_values_in_its_own_order) {
 // ---- The fluid package's own order and subsets ---------------------------------------------
 
 TEST_F(Calculation, after_an_exchange_of_compounds_each_host_compound_gets_its_own_values) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   ASSERT_EQ(pkg->ExchangeCompounds(0, 1), S_OK);
   // The host's fluid package now starts with ethane, then methane.
   const std::vector<std::size_t> order = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9};
-  useFluid(order);
+  useFluid(pick(kNaturalGas, order));
   const double T = 280.0, P = 5000.0;
   const auto& z = pr::test::kNaturalGasZ;  // in the package's order
   auto vapour = phase(ravelin::kPhaseVapour, T, P, pick(z, order));
@@ -531,7 +434,7 @@ TEST_F(Calculation, a_fluid_package_of_three_of_the_packages_compounds_is_that_m
   allowSubsets();
   // n-Hexane, methane and propane, in the simulator's order.
   const std::vector<std::size_t> order = {6, 0, 2};
-  auto pkg = open(kPengRobinson, pick(kNaturalGas, order));
+  auto pkg = open(kPengRobinsonSelection, pick(kNaturalGas, order));
   INT status = -1;
   ASSERT_EQ(pkg->CanNumbCompChange(&status), S_OK);
   EXPECT_EQ(status, 1);  // the view's edit took effect
@@ -581,7 +484,7 @@ TEST_F(Calculation, a_fluid_package_of_three_of_the_packages_compounds_is_that_m
 
 TEST_F(Calculation, a_fluid_package_naming_a_compound_twice_cannot_be_placed) {
   allowSubsets();
-  auto pkg = open(kPengRobinson, {kNaturalGas[0], kNaturalGas[1], kNaturalGas[0]});
+  auto pkg = open(kPengRobinsonSelection, {kNaturalGas[0], kNaturalGas[1], kNaturalGas[0]});
   auto vapour = phase(ravelin::kPhaseVapour, 300.0, 1000.0, {0.5, 0.3, 0.2});
   EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
   EXPECT_TRUE(
@@ -593,37 +496,46 @@ TEST_F(Calculation, a_fluid_package_naming_a_compound_twice_cannot_be_placed) {
 
 // ---- K-values -------------------------------------------------------------------------------
 
+namespace {
+
+//! A vapour and a liquid of the natural gas at 250 K and 3000 kPa, and the model's K-values.
+constexpr double kT = 250.0, kP = 3000.0;
+const std::vector<double> kY = {0.85, 0.07, 0.03, 0.01, 0.005, 0.002, 0.001, 0.02, 0.01, 0.002};
+const std::vector<double> kX = {0.30, 0.12, 0.12, 0.09, 0.07, 0.08, 0.12, 0.02, 0.05, 0.03};
+std::vector<double> modelK(const std::vector<double>& yp, const std::vector<double>& xp) {
+  pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
+  model.set_state(pr::Phase::Vapour, kT, kP * 1000.0, yp);
+  model.set_state(pr::Phase::Liquid, kT, kP * 1000.0, xp);
+  return model.two_phase_property("kvalue", pr::Phase::Vapour, pr::Phase::Liquid);
+}
+
+}  // namespace
+
 TEST_F(Calculation, k_values_between_a_liquid_and_a_vapour_in_either_order) {
   auto pkg = open(kKvaluesOnly, kNaturalGas);
   INT status = -1;
   ASSERT_EQ(pkg->CanCalculate(id("KFactor"), &status), S_OK);
   ASSERT_EQ(status, 0);
-  const double T = 250.0, P = 3000.0;
-  const std::vector<double> y = {0.85, 0.07, 0.03, 0.01, 0.005, 0.002, 0.001, 0.02, 0.01, 0.002};
-  const std::vector<double> x = {0.30, 0.12, 0.12, 0.09, 0.07, 0.08, 0.12, 0.02, 0.05, 0.03};
-  auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
+  auto vapour = phase(ravelin::kPhaseVapour, kT, kP, kY);
   // The liquid's own state is not used: the pair is taken at the second phase's.
-  auto liquid = phase(ravelin::kPhaseLiquid, T + 40.0, P * 2, x);
-  auto overall = phase(ravelin::kPhaseOverall, T, P, y);
+  auto liquid = phase(ravelin::kPhaseLiquid, kT + 40.0, kP * 2, kX);
+  auto overall = phase(ravelin::kPhaseOverall, kT, kP, kY);
   auto collection = ravelin::PhaseCollection::create(overall, {vapour, liquid});
 
   ASSERT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), collection.dispatch(), 1, 0, nullptr,
                                            manager.dispatch(), nullptr, nullptr),
             S_OK)
       << notices();
-  pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
-  model.set_state(pr::Phase::Vapour, T, P * 1000.0, y);
-  model.set_state(pr::Phase::Liquid, T, P * 1000.0, x);
-  const auto K = model.two_phase_property("kvalue", pr::Phase::Vapour, pr::Phase::Liquid);
+  const auto K = modelK(kY, kX);
   const auto got = *collection.overall().vector("KFactor");
-  ASSERT_EQ(got.size(), y.size());
-  for (std::size_t i = 0; i < y.size(); ++i) expectClose(got[i], K[i], 1e-9, "K");
+  ASSERT_EQ(got.size(), kY.size());
+  for (std::size_t i = 0; i < kY.size(); ++i) expectClose(got[i], K[i], 1e-9, "K");
   EXPECT_GT(got[0], 1.0);  // methane goes to the vapour
   EXPECT_LT(got[6], 1.0);  // hexane stays in the liquid
 
   // Two liquids, or a property other than K-values: refused without a message.
   env.notices.clear();
-  auto liquid2 = phase(ravelin::kPhaseLiquid, T, P, x);
+  auto liquid2 = phase(ravelin::kPhaseLiquid, kT, kP, kX);
   auto liquids = ravelin::PhaseCollection::create(overall, {liquid, liquid2});
   EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), liquids.dispatch(), 0, 1, nullptr,
                                            nullptr, nullptr, nullptr),
@@ -635,21 +547,12 @@ TEST_F(Calculation, k_values_between_a_liquid_and_a_vapour_in_either_order) {
 }
 
 TEST_F(Calculation, k_values_follow_the_hosts_order_of_compounds_and_its_subsets) {
-  const double T = 250.0, P = 3000.0;
-  const std::vector<double> y = {0.85, 0.07, 0.03, 0.01, 0.005, 0.002, 0.001, 0.02, 0.01, 0.002};
-  const std::vector<double> x = {0.30, 0.12, 0.12, 0.09, 0.07, 0.08, 0.12, 0.02, 0.05, 0.03};
-  const auto modelK = [&](const std::vector<double>& yp, const std::vector<double>& xp) {
-    pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
-    model.set_state(pr::Phase::Vapour, T, P * 1000.0, yp);
-    model.set_state(pr::Phase::Liquid, T, P * 1000.0, xp);
-    return model.two_phase_property("kvalue", pr::Phase::Vapour, pr::Phase::Liquid);
-  };
   const auto kValues = [&](IExtendedPropPackage* pkg, const std::vector<double>& yh,
                            const std::vector<double>& xh) -> std::optional<std::vector<double>> {
-    auto vapour = phase(ravelin::kPhaseVapour, T, P, yh);
-    auto liquid = phase(ravelin::kPhaseLiquid, T, P, xh);
-    auto collection =
-        ravelin::PhaseCollection::create(phase(ravelin::kPhaseOverall, T, P, yh), {vapour, liquid});
+    auto vapour = phase(ravelin::kPhaseVapour, kT, kP, yh);
+    auto liquid = phase(ravelin::kPhaseLiquid, kT, kP, xh);
+    auto collection = ravelin::PhaseCollection::create(phase(ravelin::kPhaseOverall, kT, kP, yh),
+                                                       {vapour, liquid});
     EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), collection.dispatch(), 0, 1, nullptr,
                                              nullptr, nullptr, nullptr),
               S_OK)
@@ -662,12 +565,12 @@ TEST_F(Calculation, k_values_follow_the_hosts_order_of_compounds_and_its_subsets
     auto pkg = open(kKvaluesOnly, kNaturalGas);
     ASSERT_EQ(pkg->ExchangeCompounds(0, 6), S_OK);
     const std::vector<std::size_t> order = {6, 1, 2, 3, 4, 5, 0, 7, 8, 9};
-    useFluid(order);
-    const auto K = modelK(y, x);
-    const auto got = kValues(pkg.get(), pick(y, order), pick(x, order));
+    useFluid(pick(kNaturalGas, order));
+    const auto K = modelK(kY, kX);
+    const auto got = kValues(pkg.get(), pick(kY, order), pick(kX, order));
     ASSERT_TRUE(got);
-    ASSERT_EQ(got->size(), y.size());
-    for (std::size_t i = 0; i < y.size(); ++i) expectClose((*got)[i], K[order[i]], 1e-9, "K");
+    ASSERT_EQ(got->size(), kY.size());
+    for (std::size_t i = 0; i < kY.size(); ++i) expectClose((*got)[i], K[order[i]], 1e-9, "K");
     EXPECT_LT((*got)[0], 1.0);  // hexane first now
     EXPECT_GT((*got)[6], 1.0);
   }
@@ -677,7 +580,7 @@ TEST_F(Calculation, k_values_follow_the_hosts_order_of_compounds_and_its_subsets
     const std::vector<std::size_t> order = {2, 0};
     auto pkg = open(kKvaluesOnly, pick(kNaturalGas, order));
     const std::vector<double> yh = {0.1, 0.9}, xh = {0.6, 0.4};
-    const auto K = modelK(onPackage(yh, order, y.size()), onPackage(xh, order, x.size()));
+    const auto K = modelK(onPackage(yh, order, kY.size()), onPackage(xh, order, kX.size()));
     const auto got = kValues(pkg.get(), yh, xh);
     ASSERT_TRUE(got);
     ASSERT_EQ(got->size(), 2u);
@@ -687,7 +590,7 @@ TEST_F(Calculation, k_values_follow_the_hosts_order_of_compounds_and_its_subsets
 }
 
 TEST_F(Calculation, a_package_with_fugacities_offers_no_k_values) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   INT status = -1;
   ASSERT_EQ(pkg->CanCalculate(id("KFactor"), &status), S_OK);
   EXPECT_EQ(status, 1);
@@ -703,7 +606,7 @@ TEST_F(Calculation, a_package_with_fugacities_offers_no_k_values) {
 // ---- Saturation flash options -----------------------------------------------------------------
 
 TEST_F(Calculation, the_first_request_sets_the_saturation_flash_options_once) {
-  auto pkg = open(kIdeal, kLightHydrocarbons);
+  auto pkg = open(kIdealSelection, kLightHydrocarbons);
   auto vapour = phase(ravelin::kPhaseVapour, 300.0, 500.0, {0.25, 0.25, 0.25, 0.25});
   // A host without a flash control yet: the options are looked up, nothing is set.
   auto bare = ravelin::PropertyManager::create();
@@ -723,7 +626,7 @@ TEST_F(Calculation, the_first_request_sets_the_saturation_flash_options_once) {
 }
 
 TEST_F(Calculation, a_calculation_the_package_refuses_hands_back_no_earlier_values) {
-  auto pkg = open(kPengRobinson, kNaturalGas);
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
   auto first = phase(ravelin::kPhaseVapour, 300.0, 2000.0, pr::test::kNaturalGasZ);
   ASSERT_EQ(calculate(pkg.get(), "Enthalpy", first), S_OK);
   ASSERT_TRUE(first.value("Enthalpy"));

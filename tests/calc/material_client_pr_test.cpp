@@ -4,17 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 
 #include "calc/material_client.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "comlite/creation.h"
 #include "material_fakes.h"
-#include "outside/adapter.h"
 #include "outside/mat_obj.h"
-#include "support/module_fixture.h"
+#include "support/adapter_fixture.h"
 #include "vocabulary/co_ids.h"
 
 using comlite::Bstr;
@@ -31,40 +28,27 @@ class MaterialClientPR : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(m_env.registerModule("capeside"), S_OK);
     ASSERT_EQ(m_env.registerModule("pr_package"), S_OK);
-    const std::string selection = m_env.dir().file("selection.txt");
-    std::ofstream(selection) << "manager = CORavlPR.PackageManager.1\n"
-                                "package = Natural Gas (PR)\n";
-    testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
-    ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
-                               IPackageAdapter::kIID, m_adapter.putVoid()),
-              S_OK);
-    ComPtr<IDispatch> selectionGui, gui;
-    ASSERT_EQ(m_adapter->SelectPackage(selectionGui.put()), S_OK);
-    ASSERT_EQ(m_adapter->CreatePropPackage(m_package.put(), gui.put()), S_OK);
-    ASSERT_EQ(m_adapter->GetMaterialObject(m_material.put()), S_OK);
-    m_mo = m_material.as<IMatObj>();
+    ASSERT_NO_FATAL_FAILURE(m_pkg.openPengRobinson(m_env));
+    m_mo = m_pkg.material.as<IMatObj>();
     ASSERT_TRUE(m_mo);
-    ASSERT_EQ(m_package.as<ICapeThermoMaterialContext>()->SetMaterial(m_material.get()), S_OK);
+    ASSERT_EQ(m_pkg.package.as<ICapeThermoMaterialContext>()->SetMaterial(m_pkg.material.get()),
+              S_OK);
 
     m_client = std::make_unique<CCOMOclient>();
     m_client->setVersion(CCOMOclient::kVersion11);
-    m_client->setPackage(m_package.get());
-    m_client->attachMaterial(m_material.get());
+    m_client->setPackage(m_pkg.package.get());
+    m_client->attachMaterial(m_pkg.material.get());
   }
   void TearDown() override {
     m_client.reset();
     m_mo.reset();
-    m_material.reset();
-    m_package.reset();
-    if (m_adapter) {
-      EXPECT_EQ(m_adapter->ReleaseResources(), S_OK);
-    }
+    m_pkg.release();
   }
 
   void present(const std::vector<std::string>& labels) {
     ASSERT_EQ(m_client->material()->SetPresentPhases(
-                  calctest::stringArray(labels),
-                  calctest::longArray(std::vector<LONG>(labels.size(), 0))),
+                  capeside::makeStringArray(labels),
+                  capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
               S_OK);
   }
   //! What the material holds for a value code of a phase index, read by the material itself.
@@ -75,8 +59,7 @@ class MaterialClientPR : public ::testing::Test {
   }
 
   testsupport::ModuleEnvironment m_env;
-  ComPtr<IPackageAdapter> m_adapter;
-  ComPtr<IDispatch> m_package, m_material;
+  testsupport::AdapterPackage m_pkg;
   ComPtr<IMatObj> m_mo;
   std::unique_ptr<CCOMOclient> m_client;
 };
@@ -103,7 +86,7 @@ TEST_F(MaterialClientPR, single_phase_and_overall_reads_match_the_material) {
   ASSERT_EQ(m_mo->SetState(T, P, kFeed.data(), COIds::PhaseOverall), S_OK);
   ASSERT_EQ(m_mo->SetState(T, P, kFeed.data(), COIds::PhaseVapor), S_OK);
   present({"Vapor"});
-  auto props = calctest::stringArray(
+  auto props = capeside::makeStringArray(
       {"enthalpy", "enthalpy.Dtemperature", "fugacityCoefficient", "fugacityCoefficient.Dmoles"});
   ASSERT_EQ(m_mo->CalcSinglePhaseProps(props, Bstr("Vapor").get(), Bstr("Mixture").get()), S_OK);
 
@@ -162,8 +145,8 @@ TEST_F(MaterialClientPR, two_phase_read_uses_the_package_labels) {
   ASSERT_EQ(m_mo->SetState(T, P, kFeed.data(), COIds::PhaseVapor), S_OK);
   ASSERT_EQ(m_mo->SetState(T, P, kLiquid.data(), COIds::PhaseLiquid), S_OK);
   present({"Vapor", "Liquid"});
-  ASSERT_EQ(m_mo->CalcTwoPhaseProps(calctest::stringArray({"kvalue"}),
-                                    calctest::stringArray({"Vapor", "Liquid"})),
+  ASSERT_EQ(m_mo->CalcTwoPhaseProps(capeside::makeStringArray({"kvalue"}),
+                                    capeside::makeStringArray({"Vapor", "Liquid"})),
             S_OK);
   std::vector<double> K(kN, 0.0);
   ASSERT_EQ(m_client->getProp(COIds::PropKvalue, COIds::PhaseVaporLiquid, K), S_OK);

@@ -4,65 +4,18 @@
 //! is asked and answers with the values it holds.
 
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
 #include "comlite/object.h"
-#include "comlite/safearray.h"
 #include "comlite/variant.h"
 #include "outside/capeopen_thermo.h"
 
 namespace calctest {
 
-//! A 1-D array (lower bound 0) of `vt` elements; strings are given as UTF-8.
-template <class T>
-comlite::Variant makeArray(VARTYPE vt, const std::vector<T>& items) {
-  comlite::Variant v;
-  v.vt = static_cast<VARTYPE>(VT_ARRAY | vt);
-  v.parray = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(items.size()));
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
-    if constexpr (std::is_same_v<T, std::string>) {
-      comlite::Bstr s(items[i]);
-      SafeArrayPutElement(v.parray, &i, s.get());
-    } else {
-      T item = items[i];
-      SafeArrayPutElement(v.parray, &i, &item);
-    }
-  }
-  return v;
-}
-inline comlite::Variant stringArray(const std::vector<std::string>& items) {
-  return makeArray(VT_BSTR, items);
-}
-inline comlite::Variant doubleArray(const std::vector<double>& items) {
-  return makeArray(VT_R8, items);
-}
-inline comlite::Variant longArray(const std::vector<LONG>& items) {
-  return makeArray(VT_I4, items);
-}
-
 inline std::vector<std::string> strings(const VARIANT& v) {
-  std::vector<std::string> out;
-  if (v.vt != (VT_ARRAY | VT_BSTR)) return out;
-  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
-    BSTR s = nullptr;
-    SafeArrayGetElement(v.parray, &i, &s);
-    out.push_back(comlite::bstrToUtf8(s));
-    SysFreeString(s);
-  }
-  return out;
-}
-
-inline std::vector<double> doubles(const VARIANT& v) {
-  std::vector<double> out;
-  if (v.vt != (VT_ARRAY | VT_R8)) return out;
-  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
-    double d = 0;
-    SafeArrayGetElement(v.parray, &i, &d);
-    out.push_back(d);
-  }
-  return out;
+  return capeside::stringList(v).value_or(std::vector<std::string>{});
 }
 
 //! A package with the given phase list and an equilibrium routine.
@@ -84,9 +37,9 @@ class FakePackage
   HRESULT GetPhaseInfo(BSTR, BSTR, VARIANT*) override { return E_NOTIMPL; }
   HRESULT GetPhaseList(VARIANT* l, VARIANT* s, VARIANT* k) override {
     if (FAILED(listFailure)) return listFailure;
-    *l = stringArray(labels).detach();
-    *s = stringArray(states).detach();
-    *k = stringArray(keys).detach();
+    *l = capeside::makeStringArray(labels).detach();
+    *s = capeside::makeStringArray(states).detach();
+    *k = capeside::makeStringArray(keys).detach();
     return S_OK;
   }
   HRESULT CalcEquilibrium(VARIANT, VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -168,12 +121,12 @@ class FakeMaterial
     note(m, p, std::move(l), b);
     if (FAILED(failure)) return failure;
     VariantClear(r);
-    *r = doubleArray(answer).detach();
+    *r = capeside::makeDoubleArray(answer).detach();
     return S_OK;
   }
   HRESULT write(const char* m, BSTR p, std::vector<std::string> l, BSTR b, VARIANT v) {
     note(m, p, std::move(l), b);
-    written = doubles(v);
+    written = capeside::doubleList(v).value_or(std::vector<double>{});
     return failure;
   }
 };

@@ -8,27 +8,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "calc/phase_order.h"
-#include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/object.h"
-#include "comlite/variant.h"
-#include "frame/host_interfaces.h"
-#include "outside/cape_gui.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
-#include "ravelin/compound.h"
 #include "ravelin/flash_control.h"
-#include "ravelin/phase.h"
-#include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
-#include "support/module_fixture.h"
+#include "support/socket_fixture.h"
 
 using comlite::ComPtr;
 using coravl::calc::insertionPosition;
@@ -101,33 +92,15 @@ TEST(PhaseOrderTyping, the_lightest_phase_is_vapour_liquid_or_left_as_it_is) {
 
 namespace {
 
-constexpr const char* kPengRobinson =
-    "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
-constexpr const char* kIdeal =
-    "manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n";
+constexpr const char* kPengRobinson = testsupport::kPengRobinsonSelection;
+constexpr const char* kIdeal = testsupport::kIdealSelection;
 constexpr const char* kCompressibilityOnly = "package = CORavlTest.CompressibilityPackage.1\n";
 constexpr const char* kNoVolumeSlope = "package = CORavlTest.NoVolumeSlopePackage.1\n";
 constexpr const char* kLogged = "package = CORavlTest.LoggedPackage.1\n";
 
 constexpr const char* kOrderPhases = "doOrderPhases = true\n";
 
-//! The natural gas compounds with the two constants the ordering asks the host for.
-std::vector<ravelin::CompoundSpec> naturalGas() {
-  return {{"Methane", "74-82-8", "CH4", 1, {{"NBP", 111.66}, {"MW", 16.043}}},
-          {"Ethane", "74-84-0", "C2H6", 2, {{"NBP", 184.55}, {"MW", 30.070}}},
-          {"Propane", "74-98-6", "C3H8", 3, {{"NBP", 231.02}, {"MW", 44.097}}},
-          {"n-Butane", "106-97-8", "C4H10", 4, {{"NBP", 272.66}, {"MW", 58.123}}},
-          {"i-Butane", "75-28-5", "C4H10", 5, {{"NBP", 261.34}, {"MW", 58.123}}},
-          {"n-Pentane", "109-66-0", "C5H12", 6, {{"NBP", 309.22}, {"MW", 72.150}}},
-          {"n-Hexane", "110-54-3", "C6H14", 7, {{"NBP", 341.88}, {"MW", 86.177}}},
-          {"Nitrogen", "7727-37-9", "N2", 8, {{"NBP", 77.35}, {"MW", 28.014}}},
-          {"CO2", "124-38-9", "CO2", 9, {{"NBP", 194.67}, {"MW", 44.010}}},
-          {"H2S", "7783-06-4", "H2S", 10, {{"NBP", 212.84}, {"MW", 34.081}}}};
-}
-std::vector<ravelin::CompoundSpec> lightHydrocarbons() {
-  auto all = naturalGas();
-  return {all[0], all[1], all[2], all[3]};
-}
+using testsupport::naturalGasCompounds;
 
 enum Compound { kMethane = 0, kPropane = 2, kHexane = 6, kH2S = 9 };
 
@@ -168,52 +141,17 @@ class CountingCollection
 
 //! The component as the simulator drives it (compounds, setup, property registration), with
 //! phase ordering switched on in the setup view unless a test says otherwise.
-class PhaseOrderE2E : public ::testing::Test {
+class PhaseOrderE2E : public testsupport::SocketFixture {
  protected:
+  std::vector<const char*> extraModules() const override { return {"slope_packages"}; }
   void SetUp() override {
-    for (const char* module :
-         {"ravelin", "capeside", "pr_package", "ideal_package", "slope_packages", "CORavl11"})
-      ASSERT_EQ(env.registerModule(module), S_OK) << module;
+    SocketFixture::SetUp();
     edit(kOrderPhases);
-  }
-
-  void edit(const std::string& text) { std::ofstream(env.dir().file("edits.txt")) << text; }
-
-  ComPtr<IExtendedPropPackage> open(const char* selection,
-                                    const std::vector<ravelin::CompoundSpec>& specs,
-                                    bool setUp = true) {
-    std::ofstream(env.dir().file("selection.txt")) << selection;
-    ComPtr<IExtendedPropPackage> pkg;
-    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
-                               IExtendedPropPackage::kIID, pkg.putVoid()),
-              S_OK);
-    if (!pkg) return pkg;
-    INT n = 0;
-    comlite::Variant ids, names, identifiers;
-    comlite::Bstr identifierName;
-    EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
-    std::vector<ravelin::Compound> compounds;
-    for (const auto& spec : specs) {
-      compounds.push_back(ravelin::Compound::create(spec));
-      EXPECT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << spec.name;
-    }
-    fluid = ravelin::CompoundList::create(compounds);
-    if (setUp) {
-      INT status = -1;
-      comlite::Variant none;
-      EXPECT_EQ(pkg->SetupPkg(0, none, nullptr, &status), S_OK);
-    }
-    EXPECT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
-    env.notices.clear();
-    return pkg;
   }
 
   ravelin::Phase phase(LONG type, double T, double P_kPa, const std::vector<double>& x,
                        double fraction = 0.5) {
-    auto p = ravelin::Phase::create(*fluid, type);
-    p.setTemperature(T);
-    p.setPressure(P_kPa);
-    p.setComposition(x);
+    auto p = SocketFixture::phase(type, T, P_kPa, x);
     p.setFraction(fraction);
     p.setStatus(ravelin::kPhaseStatusPresent);
     return p;
@@ -240,6 +178,12 @@ class PhaseOrderE2E : public ::testing::Test {
     return orderingCompressibilityFactor(P_kPa * 1000.0, V, T);
   }
 
+  static ComPtr<CountingCollection> countingOf(const ravelin::PhaseCollection& phases) {
+    auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
+    counting->inner = ComPtr<IPhaseCollection>(
+        static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+    return counting;
+  }
   static bool same(const ravelin::Phase& a, const ravelin::Phase& b) {
     return a.dispatch() == b.dispatch();
   }
@@ -259,23 +203,6 @@ class PhaseOrderE2E : public ::testing::Test {
     ::dlclose(handle);
     return out;
   }
-
-  bool noticed(const std::string& part) const {
-    for (const auto& n : env.notices)
-      if (n.text.find(part) != std::string::npos) return true;
-    return false;
-  }
-  std::string notices() const {
-    std::string all;
-    for (const auto& n : env.notices) all += n.text + "\n";
-    return all;
-  }
-
-  testsupport::ModuleEnvironment env;
-  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
-  testsupport::ScopedEnv edits{capegui::kViewEditsVariable, env.dir().file("edits.txt")};
-  ravelin::PropertyRegistry registry = ravelin::PropertyRegistry::create();
-  std::optional<ravelin::CompoundList> fluid;
 };
 
 }  // namespace
@@ -284,13 +211,11 @@ class PhaseOrderE2E : public ::testing::Test {
 
 TEST_F(PhaseOrderE2E, with_the_option_off_nothing_of_the_host_is_touched) {
   edit("");
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane));
   auto phases = collection({liquid, gas});
-  auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
-  counting->inner = ComPtr<IPhaseCollection>(
-      static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+  auto counting = countingOf(phases);
 
   EXPECT_EQ(pkg->PhaseOrder(static_cast<IPhaseCollection*>(counting.get()), nullptr), S_OK);
   EXPECT_EQ(counting->calls, 0);
@@ -303,18 +228,16 @@ TEST_F(PhaseOrderE2E, with_the_option_off_nothing_of_the_host_is_touched) {
 }
 
 TEST_F(PhaseOrderE2E, a_package_not_set_up_refuses_before_any_host_call) {
-  auto pkg = open(kPengRobinson, naturalGas(), false);
+  auto pkg = open(kPengRobinson, naturalGasCompounds(), false);
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane));
   auto phases = collection({gas});
-  auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
-  counting->inner = ComPtr<IPhaseCollection>(
-      static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+  auto counting = countingOf(phases);
   EXPECT_EQ(pkg->PhaseOrder(static_cast<IPhaseCollection*>(counting.get()), nullptr), E_FAIL);
   EXPECT_EQ(counting->calls, 0);
 }
 
 TEST_F(PhaseOrderE2E, no_collection_or_another_object_is_left_alone) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   EXPECT_EQ(pkg->PhaseOrder(nullptr, nullptr), S_OK);
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane));
   EXPECT_EQ(pkg->PhaseOrder(gas.dispatch(), nullptr), S_OK);
@@ -330,7 +253,7 @@ TEST_F(PhaseOrderE2E, no_collection_or_another_object_is_left_alone) {
 // ---- Placement by molar volume
 
 TEST_F(PhaseOrderE2E, a_gas_arriving_after_a_liquid_is_moved_to_the_front) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
   auto phases = collection({liquid, gas}, 0.4);
@@ -351,7 +274,7 @@ TEST_F(PhaseOrderE2E, a_gas_arriving_after_a_liquid_is_moved_to_the_front) {
 }
 
 TEST_F(PhaseOrderE2E, three_phases_of_rising_volume_end_in_reverse) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   // Methane at 0 C from about 1 to about 3 m3/kmol.
   auto p1 = phase(ravelin::kPhaseLiquid, 273.15, 2200.0, pure(kMethane), 0.2);
   auto p2 = phase(ravelin::kPhaseLiquid, 273.15, 1120.0, pure(kMethane), 0.3);
@@ -379,7 +302,7 @@ TEST_F(PhaseOrderE2E, three_phases_of_rising_volume_end_in_reverse) {
 }
 
 TEST_F(PhaseOrderE2E, equal_volumes_are_not_moved) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto a = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kH2S));
   auto b = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kH2S));
   auto phases = collection({a, b}, 0.0);
@@ -393,7 +316,7 @@ TEST_F(PhaseOrderE2E, equal_volumes_are_not_moved) {
 // ---- Phase types
 
 TEST_F(PhaseOrderE2E, a_second_vapour_becomes_liquid_and_the_vapour_fraction_zero) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.6);
   auto dense = phase(ravelin::kPhaseVapour, 273.15, 1000.0, pure(kMethane), 0.4);
   auto phases = collection({gas, dense}, 0.6);
@@ -407,7 +330,7 @@ TEST_F(PhaseOrderE2E, a_second_vapour_becomes_liquid_and_the_vapour_fraction_zer
 }
 
 TEST_F(PhaseOrderE2E, a_vapour_the_flash_did_not_find_sets_the_vapour_fraction_to_zero) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 1e-30);
   auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 1.0);
   auto phases = collection({gas, liquid}, 0.3);
@@ -423,7 +346,7 @@ TEST_F(PhaseOrderE2E, a_vapour_the_flash_did_not_find_sets_the_vapour_fraction_t
 }
 
 TEST_F(PhaseOrderE2E, a_dense_lightest_vapour_becomes_liquid) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   // Propane and H2S compressed far above their vapour pressures.
   const double T = 300.0, P = 6000.0;
   auto dense = phase(ravelin::kPhaseVapour, T, P, pure(kPropane), 0.3);
@@ -441,7 +364,7 @@ TEST_F(PhaseOrderE2E, a_dense_lightest_vapour_becomes_liquid) {
 }
 
 TEST_F(PhaseOrderE2E, a_gas_first_marked_liquid_becomes_vapour_with_its_fraction) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto gas = phase(ravelin::kPhaseLiquid, 273.15, 101.325, pure(kMethane), 0.35);
   auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 0.65);
   auto phases = collection({gas, liquid}, 0.0);
@@ -470,7 +393,7 @@ void PrintTo(const SlopeCase& c, std::ostream* os) {
 class PhaseOrderSlope : public PhaseOrderE2E, public ::testing::WithParamInterface<SlopeCase> {};
 
 TEST_P(PhaseOrderSlope, a_compressed_liquid_stays_liquid_and_a_gas_is_vapour) {
-  auto pkg = open(GetParam().selection, naturalGas());
+  auto pkg = open(GetParam().selection, naturalGasCompounds());
   // Liquid propane at 300 K, 8 MPa: Z is above 0.25 but the phase is stiff.
   const double T = 300.0, P = 8000.0;
   auto liquid = phase(ravelin::kPhaseLiquid, T, P, pure(kPropane), 1.0);
@@ -513,7 +436,7 @@ INSTANTIATE_TEST_SUITE_P(Packages, PhaseOrderSlope,
                          slopeCaseName);
 
 TEST_F(PhaseOrderE2E, molar_volumes_from_density_order_and_type_the_phases) {
-  auto pkg = open(kIdeal, lightHydrocarbons());
+  auto pkg = open(kIdeal, naturalGasCompounds(4));
   auto dense = phase(ravelin::kPhaseVapour, 300.0, 1000.0, pure(kMethane, 4), 0.5);
   auto gas = phase(ravelin::kPhaseVapour, 300.0, 100.0, pure(kMethane, 4), 0.5);
   auto phases = collection({dense, gas}, 0.5);
@@ -531,7 +454,7 @@ TEST_F(PhaseOrderE2E, molar_volumes_from_density_order_and_type_the_phases) {
 // ---- Three phases
 
 TEST_F(PhaseOrderE2E, a_dense_vapour_first_of_three_is_merged_into_the_second) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   const double T = 300.0, P = 5000.0;
   std::vector<double> x0(10, 0.0), x1(10, 0.0);
   x0[kHexane] = 0.9, x0[kPropane] = 0.1;
@@ -561,7 +484,7 @@ TEST_F(PhaseOrderE2E, a_dense_vapour_first_of_three_is_merged_into_the_second) {
 }
 
 TEST_F(PhaseOrderE2E, a_light_vapour_first_of_three_is_not_merged) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto gas = phase(ravelin::kPhaseVapour, 300.0, 5000.0, pure(kMethane), 0.2);
   auto second = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kPropane), 0.5);
   auto third = phase(ravelin::kPhaseLiquid, 300.0, 5000.0, pure(kH2S), 0.3);
@@ -577,13 +500,11 @@ TEST_F(PhaseOrderE2E, a_light_vapour_first_of_three_is_not_merged) {
 // ---- Failures
 
 TEST_F(PhaseOrderE2E, a_refused_move_ends_the_ordering_with_its_status) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto liquid = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S));
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
   auto phases = collection({liquid, gas}, 0.4);
-  auto counting = ComPtr<CountingCollection>::attach(comlite::makeObject<CountingCollection>());
-  counting->inner = ComPtr<IPhaseCollection>(
-      static_cast<IPhaseCollection*>(static_cast<IDispatch*>(phases.dispatch())));
+  auto counting = countingOf(phases);
   counting->moveFailure = E_ACCESSDENIED;
   EXPECT_EQ(pkg->PhaseOrder(static_cast<IPhaseCollection*>(counting.get()), nullptr),
             E_ACCESSDENIED);
@@ -595,7 +516,7 @@ TEST_F(PhaseOrderE2E, a_refused_move_ends_the_ordering_with_its_status) {
 }
 
 TEST_F(PhaseOrderE2E, a_phase_whose_molar_volume_fails_is_not_placed) {
-  auto pkg = open(kPengRobinson, naturalGas());
+  auto pkg = open(kPengRobinson, naturalGasCompounds());
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
   auto broken = phase(ravelin::kPhaseLiquid, 0.0, 101.325, pure(kH2S));
   auto phases = collection({broken, gas}, 0.4);
@@ -606,7 +527,7 @@ TEST_F(PhaseOrderE2E, a_phase_whose_molar_volume_fails_is_not_placed) {
 }
 
 TEST_F(PhaseOrderE2E, host_compounds_without_a_boiling_point_fail_as_a_host_error) {
-  auto specs = naturalGas();
+  auto specs = naturalGasCompounds();
   for (auto& s : specs) s.constants.erase("NBP");
   auto pkg = open(kPengRobinson, specs);
   auto gas = phase(ravelin::kPhaseVapour, 273.15, 101.325, pure(kMethane), 0.4);
@@ -617,7 +538,7 @@ TEST_F(PhaseOrderE2E, host_compounds_without_a_boiling_point_fail_as_a_host_erro
 }
 
 TEST_F(PhaseOrderE2E, a_zero_molecular_weight_is_reported_and_the_ordering_goes_on) {
-  auto specs = naturalGas();
+  auto specs = naturalGasCompounds();
   for (auto& s : specs) s.constants["MW"] = 0.0;
   auto pkg = open(kPengRobinson, specs);
   // A gas marked liquid: with no specific volume it is still typed by Z and its

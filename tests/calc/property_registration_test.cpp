@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,10 +15,9 @@
 #include "errors/ravl_error.h"
 #include "errors/thcom_error.h"
 #include "frame/host_interfaces.h"
-#include "outside/adapter.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_registry.h"
-#include "support/module_fixture.h"
+#include "support/adapter_fixture.h"
 #include "util/set_get.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_factory.h"
@@ -270,18 +268,10 @@ TEST_F(Registration, failures_are_reported_and_keep_what_came_before) {
 TEST_F(Registration, the_peng_robinson_packages_own_list) {
   ASSERT_EQ(m_env.registerModule("capeside"), S_OK);
   ASSERT_EQ(m_env.registerModule("pr_package"), S_OK);
-  const std::string selection = m_env.dir().file("selection.txt");
-  std::ofstream(selection) << "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
-  testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
-  ComPtr<IPackageAdapter> adapter;
-  ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
-                             IPackageAdapter::kIID, adapter.putVoid()),
-            S_OK);
-  ComPtr<IDispatch> selectionGui, package, gui;
-  ASSERT_EQ(adapter->SelectPackage(selectionGui.put()), S_OK);
-  ASSERT_EQ(adapter->CreatePropPackage(package.put(), gui.put()), S_OK);
+  testsupport::AdapterPackage pr;
+  ASSERT_NO_FATAL_FAILURE(pr.openPengRobinson(m_env, false));
   Variant properties;
-  ASSERT_EQ(adapter->GetValue(Bstr("SelectedProperties").get(), &properties), S_OK);
+  ASSERT_EQ(pr.adapter->GetValue(Bstr("SelectedProperties").get(), &properties), S_OK);
   std::vector<std::string> names;
   LONG index = 0;
   Variant item;
@@ -303,9 +293,7 @@ TEST_F(Registration, the_peng_robinson_packages_own_list) {
   EXPECT_EQ(record(m, "Enthalpy")->names[1], "enthalpy.Dtemperature");
   EXPECT_TRUE(record(m, "LnFugacityCoeff")->supported);
   EXPECT_EQ(m.hostIds[calc::HostHDT], has("heatCapacityCp") ? kNotRegistered : hostId("H.DT"));
-  package.reset();
-  gui.reset();
-  EXPECT_EQ(adapter->ReleaseResources(), S_OK);
+  pr.release();
 }
 
 TEST_F(Registration, the_component_answers_its_fixed_bases) {

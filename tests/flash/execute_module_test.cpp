@@ -6,51 +6,35 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "comlite/creation.h"
-#include "comlite/variant.h"
 #include "frame/host_interfaces.h"
 #include "ideal_package/model/compound_table.h"
 #include "ideal_package/model/tp_flash.h"
 #include "pr_package/model/property_package.h"
-#include "ravelin/compound.h"
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
-#include "support/module_fixture.h"
+#include "support/socket_fixture.h"
 
 using comlite::ComPtr;
 using Doubles = std::vector<double>;
 
 namespace {
 
-struct HostCompound {
-  const char* name;
-  const char* cas;
-  const char* id;  //!< the packages' compound id
-};
-
-const std::vector<HostCompound> kNaturalGas = {
-    {"Methane", "74-82-8", "methane"},     {"Ethane", "74-84-0", "ethane"},
-    {"Propane", "74-98-6", "propane"},     {"n-Butane", "106-97-8", "n-butane"},
-    {"i-Butane", "75-28-5", "isobutane"},  {"n-Pentane", "109-66-0", "n-pentane"},
-    {"n-Hexane", "110-54-3", "n-hexane"},  {"Nitrogen", "7727-37-9", "nitrogen"},
-    {"CO2", "124-38-9", "carbon dioxide"}, {"H2S", "7783-06-4", "hydrogen sulfide"}};
+//! The packages' ids of the natural gas compounds, in the packages' order.
+const std::vector<std::string> kPackageIds = {
+    "methane",   "ethane",   "propane",  "n-butane",       "isobutane",
+    "n-pentane", "n-hexane", "nitrogen", "carbon dioxide", "hydrogen sulfide"};
+const std::vector<ravelin::CompoundSpec> kNaturalGas = testsupport::naturalGasCompounds();
 const Doubles kGasFeed = {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02};
 
 //! The module's Peng-Robinson flash of the natural gas, on the same data.
 pr::FlashSolver& prFlash() {
   static pr::CompoundDatabase db = pr::CompoundDatabase::load_folder(PR_PACKAGE_DATA_DIR);
-  static pr::PropertyPackage model(db, [] {
-    std::vector<std::string> ids;
-    for (const auto& c : kNaturalGas) ids.push_back(c.id);
-    return ids;
-  }());
+  static pr::PropertyPackage model(db, kPackageIds);
   return model.flash_solver();
 }
 
@@ -61,48 +45,20 @@ double largestDifference(const Doubles& a, const Doubles& b) {
   return d;
 }
 
-class Execute : public ::testing::Test {
+class Execute : public testsupport::SocketFixture {
  protected:
-  void SetUp() override {
-    for (const char* module : {"ravelin", "capeside", "pr_package", "ideal_package", "CORavl11"})
-      ASSERT_EQ(m_env.registerModule(module), S_OK) << module;
-    select("manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n");
-  }
-  void select(const std::string& text) { std::ofstream(m_env.dir().file("selection.txt")) << text; }
   //! The component as the simulator sets it up, with `compounds` added in that order.
-  ComPtr<IExtendedFlash> open(const std::vector<HostCompound>& compounds, bool setUp = true) {
-    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
-                               IExtendedPropPackage::kIID, m_package.putVoid()),
-              S_OK);
-    INT n = 0;
-    comlite::Variant ids, names, identifiers;
-    comlite::Bstr identifierName;
-    EXPECT_EQ(m_package->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers),
-              S_OK);
-    std::vector<ravelin::Compound> added;
-    for (const auto& c : compounds) {
-      added.push_back(
-          ravelin::Compound::create({c.name, c.cas, "", static_cast<LONG>(added.size() + 1), {}}));
-      EXPECT_EQ(m_package->AddLastCompound(added.back().dispatch()), S_OK) << c.name;
-    }
-    m_compounds = ravelin::CompoundList::create(added);
-    INT status = -1;
-    if (setUp) {
-      EXPECT_EQ(m_package->SetupPkg(0, comlite::Variant(), nullptr, &status), S_OK);
-    }
-    EXPECT_EQ(m_package->InitializePropertyID(m_registry.dispatch()), S_OK);
-    m_env.notices.clear();  // set-up notices (the CAS-number file) are not the flash's
+  ComPtr<IExtendedFlash> openFlash(const std::vector<ravelin::CompoundSpec>& compounds,
+                                   bool setUp = true) {
+    m_package = open(nullptr, compounds, setUp);
     return m_package.as<IExtendedFlash>();
   }
   //! An overall phase at T [K], P [kPa] with feed `z`, and a vapour and a liquid phase object.
   ravelin::PhaseCollection collection(double T, double P, const Doubles& z) {
-    auto overall = ravelin::Phase::create(m_compounds, ravelin::kPhaseOverall);
-    overall.setTemperature(T);
-    overall.setPressure(P);
-    overall.setComposition(z);
     return ravelin::PhaseCollection::create(
-        overall, {ravelin::Phase::create(m_compounds, ravelin::kPhaseVapour),
-                  ravelin::Phase::create(m_compounds, ravelin::kPhaseLiquid)});
+        phase(ravelin::kPhaseOverall, T, P, z),
+        {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour),
+         ravelin::Phase::create(*fluid, ravelin::kPhaseLiquid)});
   }
   HRESULT execute(IExtendedFlash* flash, tagFlashTypeEnum type, const ravelin::PhaseCollection& c,
                   IDispatch* errorLog = nullptr) {
@@ -133,17 +89,13 @@ class Execute : public ::testing::Test {
         largestDifference(v.composition(), r.y), largestDifference(l.composition(), r.x));
   }
 
-  testsupport::ModuleEnvironment m_env;
-  testsupport::ScopedEnv m_selection{"CORAVL_CAPE_SELECTION", m_env.dir().file("selection.txt")};
-  ravelin::PropertyRegistry m_registry = ravelin::PropertyRegistry::create();
-  ravelin::CompoundList m_compounds = ravelin::CompoundList::create({});
   ComPtr<IExtendedPropPackage> m_package;
 };
 
 }  // namespace
 
 TEST_F(Execute, natural_gas_flashes_match_the_peng_robinson_flash) {
-  auto flash = open(kNaturalGas);
+  auto flash = openFlash(kNaturalGas);
   ASSERT_TRUE(flash);
   const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
   auto c = collection(250.0, 3000.0, kGasFeed);
@@ -190,11 +142,11 @@ TEST_F(Execute, natural_gas_flashes_match_the_peng_robinson_flash) {
   auto exchanged = collection(250.0, 3000.0, swap(kGasFeed));
   ASSERT_EQ(execute(flash.get(), xftPTFlash, exchanged), S_OK);
   expectPhases(exchanged, swapped, "TP after an exchange of compounds");
-  EXPECT_TRUE(m_env.notices.empty());
+  EXPECT_TRUE(env.notices.empty());
 }
 
 TEST_F(Execute, single_phase_results_fill_the_first_phase_object) {
-  auto flash = open(kNaturalGas);
+  auto flash = openFlash(kNaturalGas);
   ASSERT_TRUE(flash);
   for (auto [T, P, type] : {std::tuple{400.0, 1000.0, ravelin::kPhaseVapour},
                             std::tuple{150.0, 10000.0, ravelin::kPhaseLiquid}}) {
@@ -211,14 +163,15 @@ TEST_F(Execute, single_phase_results_fill_the_first_phase_object) {
 }
 
 TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only) {
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
-  const std::vector<HostCompound> light(kNaturalGas.begin(), kNaturalGas.begin() + 4);
+  select(testsupport::kIdealSelection);
+  const auto light = testsupport::naturalGasCompounds(4);
   const Doubles z = {0.4, 0.3, 0.2, 0.1};
-  auto flash = open(light);
+  auto flash = openFlash(light);
   ASSERT_TRUE(flash);
   const auto table = ideal::CompoundTable::load(IDEAL_PACKAGE_DATA_DIR "/compounds.csv");
   std::vector<ideal::Compound> compounds;
-  for (const auto& c : light) compounds.push_back(table.compounds()[*table.find(c.id)]);
+  for (std::size_t i = 0; i < 4; ++i)
+    compounds.push_back(table.compounds()[*table.find(kPackageIds[i])]);
   const auto ref = ideal::tpFlash(ideal::IdealMixture(compounds), 250.0, 1.0e6, z);
 
   auto c = collection(250.0, 1000.0, z);
@@ -235,19 +188,19 @@ TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only
   ph.overall().setValue("Enthalpy", -100000.0);
   EXPECT_EQ(execute(flash.get(), xftPHFlash, ph), E_NOTIMPL);
   EXPECT_EQ(ph.phase(0).status(), ravelin::kPhaseStatusUnknown);
-  EXPECT_TRUE(m_env.notices.empty());
+  EXPECT_TRUE(env.notices.empty());
 }
 
 TEST_F(Execute, what_the_component_refuses) {
-  auto early = open(kNaturalGas, false);  // not set up yet
+  auto early = openFlash(kNaturalGas, false);  // not set up yet
   ASSERT_TRUE(early);
   auto c = collection(250.0, 3000.0, kGasFeed);
   EXPECT_EQ(execute(early.get(), xftPTFlash, c), E_FAIL);
   EXPECT_EQ(c.phase(0).status(), ravelin::kPhaseStatusUnknown);
 
-  auto flash = open(kNaturalGas);
+  auto flash = openFlash(kNaturalGas);
   EXPECT_EQ(execute(flash.get(), xftZPFlash, c), E_NOTIMPL);
-  EXPECT_TRUE(m_env.notices.empty());
+  EXPECT_TRUE(env.notices.empty());
   // An unfeasible feed, told in the call's error log.
   auto log = ravelin::ErrorLog::create();
   Doubles bad = kGasFeed;

@@ -1,23 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "capeside/support/variant_lists.h"
 #include "comlite/com_ptr.h"
-#include "comlite/creation.h"
 #include "comlite/object.h"
 #include "errors/method_guard.h"
 #include "errors/ravl_error.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_support.h"
 #include "frame/host_interfaces.h"
-#include "outside/adapter.h"
 #include "outside/cape_gui.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
-#include "support/module_fixture.h"
+#include "support/adapter_fixture.h"
 #include "vocabulary/co_ids.h"
 
 namespace fl = coravl::flash;
@@ -61,31 +58,21 @@ class FlashSupport : public ::testing::Test {
     m_matObj.reset();
     m_material.reset();
     m_gui.reset();
-    m_package.reset();
-    if (m_adapter) {
-      EXPECT_EQ(m_adapter->ReleaseResources(), S_OK);
-    }
+    m_pkg.release();
   }
   void open(const std::string& manager, const std::string& package) {
-    const std::string selection = m_env.dir().file("selection.txt");
-    std::ofstream(selection) << "manager = " << manager << "\npackage = " << package << "\n";
-    testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
-    ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
-                               IPackageAdapter::kIID, m_adapter.putVoid()),
-              S_OK);
-    ComPtr<IDispatch> selectionGui, gui, material;
-    ASSERT_EQ(m_adapter->SelectPackage(selectionGui.put()), S_OK);
-    ASSERT_EQ(m_adapter->CreatePropPackage(m_package.put(), gui.put()), S_OK);
-    ASSERT_EQ(m_adapter->GetMaterialObject(material.put()), S_OK);
-    m_gui = gui.as<ICCAPEGUI>();
+    ASSERT_NO_FATAL_FAILURE(m_pkg.open(m_env, manager, package));
+    const auto& material = m_pkg.material;
+    m_gui = m_pkg.gui.as<ICCAPEGUI>();
     m_matObj = material.as<IMatObj>();
     m_material = material.as<ICapeThermoMaterial>();
-    m_routine = m_package.as<ICapeThermoEquilibriumRoutine>();
+    m_routine = m_pkg.package.as<ICapeThermoEquilibriumRoutine>();
     ASSERT_TRUE(m_gui && m_matObj && m_material && m_routine);
-    ASSERT_EQ(m_package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
+    ASSERT_EQ(m_pkg.package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
     ASSERT_EQ(material.as<ICapeThermoCompounds>()->GetNumCompounds(&m_count), S_OK);
-    ASSERT_EQ(m_adapter->GetValue(Bstr("SelectedPhases").get(), m_phases.out()), S_OK);
-    ASSERT_EQ(m_adapter->GetValue(Bstr("SelectedStateOfAggregation").get(), m_states.out()), S_OK);
+    ASSERT_EQ(m_pkg.adapter->GetValue(Bstr("SelectedPhases").get(), m_phases.out()), S_OK);
+    ASSERT_EQ(m_pkg.adapter->GetValue(Bstr("SelectedStateOfAggregation").get(), m_states.out()),
+              S_OK);
     ASSERT_EQ(m_matObj->GetPhaseLabel(COIds::PhaseVapor, m_vapor.out()), S_OK);
     m_env.notices.clear();
   }
@@ -97,7 +84,7 @@ class FlashSupport : public ::testing::Test {
     fl::FlashCheckInputs in;
     in.packageInitialised = true;
     in.capeOpenVersion = 110;
-    in.package = m_package.get();
+    in.package = m_pkg.package.get();
     in.equilibriumRoutine = routine ? routine : m_routine.get();
     in.matObj = m_matObj.get();
     in.material = m_material.get();
@@ -120,8 +107,7 @@ class FlashSupport : public ::testing::Test {
   }
 
   testsupport::ModuleEnvironment m_env;
-  ComPtr<IPackageAdapter> m_adapter;
-  ComPtr<IDispatch> m_package;
+  testsupport::AdapterPackage m_pkg;
   ComPtr<ICCAPEGUI> m_gui;
   ComPtr<IMatObj> m_matObj;
   ComPtr<ICapeThermoMaterial> m_material;

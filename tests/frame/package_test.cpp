@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 #include <string>
 
@@ -11,7 +10,7 @@
 #include "ravelin/compound.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/property_names.h"
-#include "support/module_fixture.h"
+#include "support/socket_fixture.h"
 
 using comlite::ComPtr;
 
@@ -19,33 +18,13 @@ namespace {
 
 //! The component with the CAPE-OPEN side it builds on first use: the host framework, the
 //! adapter side and both packages registered in a private registry.
-class Package : public ::testing::Test {
+class Package : public testsupport::SocketFixture {
  protected:
-  void SetUp() override {
-    for (const char* module : {"ravelin", "capeside", "pr_package", "ideal_package", "CORavl11"})
-      ASSERT_EQ(env.registerModule(module), S_OK) << module;
-    select("manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n");
-  }
-  void select(const std::string& text) { std::ofstream(env.dir().file("selection.txt")) << text; }
-  ComPtr<IExtendedPropPackage> create() {
-    ComPtr<IExtendedPropPackage> pkg;
-    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
-                               IExtendedPropPackage::kIID, pkg.putVoid()),
-              S_OK);
-    return pkg;
-  }
   std::string name(IExtendedPropPackage* pkg) {
     comlite::Bstr n, d;
     EXPECT_EQ(pkg->GetPackageName(n.out(), d.out()), S_OK);
     return n.utf8();
   }
-  bool noticed(const std::string& part) const {
-    for (auto& n : env.notices)
-      if (n.text.find(part) != std::string::npos) return true;
-    return false;
-  }
-  testsupport::ModuleEnvironment env;
-  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
 };
 
 std::vector<LONG> longs(const VARIANT& v) {
@@ -98,13 +77,12 @@ TEST_F(Package, a_failed_selection_leaves_the_component_to_try_again) {
   INT status = -1;
   EXPECT_TRUE(FAILED(pkg->IsPkgSetup(&status)));
   // The user fixes the selection; the next host call initialises.
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
+  select(testsupport::kIdealSelection);
   EXPECT_EQ(name(pkg.get()), "Light hydrocarbons");
 }
 
 TEST_F(Package, properties_register_with_the_host_and_follow_the_package_support) {
   auto pr = create();
-  auto registry = ravelin::PropertyRegistry::create();
   // The simulator sets the package up before it registers its properties.
   EXPECT_EQ(name(pr.get()), "Natural Gas (PR)");
   ASSERT_EQ(pr->InitializePropertyID(registry.dispatch()), S_OK);
@@ -115,7 +93,7 @@ TEST_F(Package, properties_register_with_the_host_and_follow_the_package_support
   EXPECT_EQ(status, 0);
 
   // The ideal package has no heat capacity: "Cp" is not served directly.
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
+  select(testsupport::kIdealSelection);
   auto ideal = create();
   EXPECT_EQ(name(ideal.get()), "Light hydrocarbons");
   ASSERT_EQ(ideal->InitializePropertyID(registry.dispatch()), S_OK);

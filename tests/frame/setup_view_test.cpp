@@ -14,7 +14,7 @@
 #include "frame/host_interfaces.h"
 #include "outside/cape_gui.h"
 #include "setup/option_records.h"
-#include "support/module_fixture.h"
+#include "support/socket_fixture.h"
 #include "util/set_get.h"
 
 using comlite::ComPtr;
@@ -70,22 +70,11 @@ std::vector<std::string> adapterList(const std::string& saved, const char* key) 
 
 //! The component with the capeside GUI component as its setup view; the user's edits of the
 //! next view are written with edit().
-class SetupViewE2E : public ::testing::Test {
+class SetupViewE2E : public testsupport::SocketFixture {
  protected:
   void SetUp() override {
-    for (const char* module : {"ravelin", "capeside", "pr_package", "ideal_package", "CORavl11"})
-      ASSERT_EQ(env.registerModule(module), S_OK) << module;
-    std::ofstream(env.dir().file("selection.txt"))
-        << "manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n";
-    edit("");
-  }
-  void edit(const std::string& text) { std::ofstream(env.dir().file("edits.txt")) << text; }
-  ComPtr<IExtendedPropPackage> create() {
-    ComPtr<IExtendedPropPackage> pkg;
-    EXPECT_EQ(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
-                               IExtendedPropPackage::kIID, pkg.putVoid()),
-              S_OK);
-    return pkg;
+    SocketFixture::SetUp();
+    select(testsupport::kIdealSelection);
   }
   static HRESULT setup(IExtendedPropPackage* pkg, INT nfiles, INT* status) {
     comlite::Variant none;
@@ -127,10 +116,6 @@ class SetupViewE2E : public ::testing::Test {
     s.names = stringsOf(names);
     return s;
   }
-
-  testsupport::ModuleEnvironment env;
-  testsupport::ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
-  testsupport::ScopedEnv edits{capegui::kViewEditsVariable, env.dir().file("edits.txt")};
 };
 
 TEST_F(SetupViewE2E, finishing_the_setup_runs_the_view_and_changes_the_instruction) {
@@ -227,9 +212,8 @@ TEST_F(SetupViewE2E, turning_subsets_off_in_the_view_fixes_the_compound_count) {
 
 TEST_F(SetupViewE2E, hypothetical_compounds_are_renamed_for_the_simulator) {
   // The simulator knows two of the package's compounds as library compounds.
-  std::ofstream(env.dir().file("selection.txt"))
-      << "manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n"
-         "compound = methane, Methane, 1\ncompound = propane, Propane, 4\n";
+  select(std::string(testsupport::kIdealSelection) +
+         "compound = methane, Methane, 1\ncompound = propane, Propane, 4\n");
   auto pkg = create();
   const Supported before = supported(pkg.get());
   ASSERT_EQ(before.n, 4);

@@ -104,7 +104,7 @@ class RecordingPackage : public comlite::ComObject<RecordingPackage, IExtendedPr
     *desc = nullptr;
     return S_OK;
   }
-  HRESULT PkgFileNeeded(INT* n, BSTR*) override { return last = "PkgFileNeeded", *n = 0, S_OK; }
+  HRESULT PkgFileNeeded(INT*, BSTR*) override { return E_NOTIMPL; }
   HRESULT SetupPkg(INT nfiles, VARIANT files, BSTR info, INT* status) override {
     last = "SetupPkg";
     lastInt = nfiles;
@@ -113,14 +113,10 @@ class RecordingPackage : public comlite::ComObject<RecordingPackage, IExtendedPr
     *status = nfiles == 0 ? 0 : 1;
     return nfiles == 0 ? S_OK : S_FALSE;
   }
-  HRESULT IsPkgSetup(INT* s) override { return last = "IsPkgSetup", *s = 1, S_OK; }
-  HRESULT InitializePropertyID(IDispatch*) override { return last = "InitializePropertyID", S_OK; }
-  HRESULT CanCalculate(INT id, INT* s) override {
-    last = "CanCalculate";
-    lastInt = id;
-    *s = 1;
-    return S_OK;
-  }
+  HRESULT IsPkgSetup(INT*) override { return E_NOTIMPL; }
+  HRESULT InitializePropertyID(IDispatch*) override { return E_NOTIMPL; }
+  //! Only ever reached with arguments the invocation refuses: it must not be called.
+  HRESULT CanCalculate(INT, INT*) override { return last = "CanCalculate", E_NOTIMPL; }
   HRESULT CalculateProperty(INT, IDispatch*, IDispatch**, IDispatch*, IDispatch*,
                             IDispatch*) override {
     last = "CalculateProperty";
@@ -128,11 +124,11 @@ class RecordingPackage : public comlite::ComObject<RecordingPackage, IExtendedPr
   }
   HRESULT CalculateTwoPhaseProperty(INT, IDispatch*, INT, INT, IDispatch**, IDispatch*, IDispatch*,
                                     IDispatch*) override {
-    return last = "CalculateTwoPhaseProperty", S_OK;
+    return E_NOTIMPL;
   }
-  HRESULT GetEnthalpyBase(INT* b) override { return last = "GetEnthalpyBase", *b = 0, S_OK; }
-  HRESULT GetGibbsBase(INT* b) override { return last = "GetGibbsBase", *b = 0, S_OK; }
-  HRESULT CanNumbCompChange(INT* s) override { return last = "CanNumbCompChange", *s = 0, S_OK; }
+  HRESULT GetEnthalpyBase(INT*) override { return E_NOTIMPL; }
+  HRESULT GetGibbsBase(INT*) override { return E_NOTIMPL; }
+  HRESULT CanNumbCompChange(INT*) override { return E_NOTIMPL; }
   HRESULT GetSupportedComps(INT* n, VARIANT* ids, VARIANT*, BSTR*, VARIANT*) override {
     last = "GetSupportedComps";
     *n = 2;
@@ -141,19 +137,15 @@ class RecordingPackage : public comlite::ComObject<RecordingPackage, IExtendedPr
     ids->parray = SafeArrayCreateVector(VT_I4, 0, 2);
     return S_OK;
   }
-  HRESULT GetNumbCompounds(INT* n) override { return last = "GetNumbCompounds", *n = 3, S_OK; }
-  HRESULT GetCompoundInfo(INT, IDispatch*, INT*, VARIANT*) override {
-    return last = "GetCompoundInfo", S_OK;
-  }
-  HRESULT AddLastCompound(IDispatch*) override { return last = "AddLastCompound", S_OK; }
-  HRESULT RemoveCompoundi(INT) override { return last = "RemoveCompoundi", S_OK; }
-  HRESULT ExchangeCompounds(INT, INT) override { return last = "ExchangeCompounds", S_OK; }
-  HRESULT PhaseOrder(IDispatch*, IDispatch*) override { return last = "PhaseOrder", S_OK; }
-  HRESULT OnView(BSTR*, VARIANT_BOOL* open) override {
-    return last = "OnView", *open = VARIANT_TRUE, S_OK;
-  }
-  HRESULT PkgSave(BSTR*) override { return last = "PkgSave", S_OK; }
-  HRESULT PkgRecall(BSTR, VARIANT_BOOL*) override { return last = "PkgRecall", S_OK; }
+  HRESULT GetNumbCompounds(INT*) override { return E_NOTIMPL; }
+  HRESULT GetCompoundInfo(INT, IDispatch*, INT*, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT AddLastCompound(IDispatch*) override { return E_NOTIMPL; }
+  HRESULT RemoveCompoundi(INT) override { return E_NOTIMPL; }
+  HRESULT ExchangeCompounds(INT, INT) override { return E_NOTIMPL; }
+  HRESULT PhaseOrder(IDispatch*, IDispatch*) override { return E_NOTIMPL; }
+  HRESULT OnView(BSTR*, VARIANT_BOOL*) override { return E_NOTIMPL; }
+  HRESULT PkgSave(BSTR*) override { return E_NOTIMPL; }
+  HRESULT PkgRecall(BSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
   HRESULT GetThermoPropertyRoutine(IDispatch** out) override {
     last = "GetThermoPropertyRoutine";
     *out = nullptr;
