@@ -37,25 +37,11 @@ using comlite::Bstr;
 using comlite::ComPtr;
 using comlite::Variant;
 using coravl_test::listOf;
+using coravl_test::nums;
+using coravl_test::strs;
 
 namespace {
 
-Variant strs(const std::vector<std::string>& items) {
-  Variant v;
-  v.vt = VT_ARRAY | VT_BSTR;
-  v.parray = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
-    SafeArrayPutElement(v.parray, &i, Bstr(items[static_cast<std::size_t>(i)]).get());
-  return v;
-}
-Variant nums(const std::vector<double>& items) {
-  Variant v;
-  v.vt = VT_ARRAY | VT_R8;
-  v.parray = SafeArrayCreateVector(VT_R8, 0, static_cast<ULONG>(items.size()));
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
-    SafeArrayPutElement(v.parray, &i, const_cast<double*>(&items[static_cast<std::size_t>(i)]));
-  return v;
-}
 using Names = std::vector<std::string>;
 template <class T, class... Args>
 ComPtr<T> make(Args... args) {

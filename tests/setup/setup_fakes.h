@@ -37,6 +37,31 @@ std::vector<T> listOf(const VARIANT& v) {
   return out;
 }
 
+//! A list of strings or numbers with the given lower bound.
+template <class T>
+comlite::Variant arrayOf(const std::vector<T>& items, LONG lower = 0) {
+  constexpr bool text = std::is_same_v<T, std::string>;
+  comlite::Variant v;
+  v.vt = VT_ARRAY | (text ? VT_BSTR : VT_R8);
+  v.parray = SafeArrayCreateVector(text ? VT_BSTR : VT_R8, lower, static_cast<ULONG>(items.size()));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    LONG index = lower + static_cast<LONG>(i);
+    if constexpr (text) {
+      SafeArrayPutElement(v.parray, &index, comlite::Bstr(items[i]).get());
+    } else {
+      double x = items[i];
+      SafeArrayPutElement(v.parray, &index, &x);
+    }
+  }
+  return v;
+}
+inline comlite::Variant strs(const std::vector<std::string>& items, LONG lower = 0) {
+  return arrayOf(items, lower);
+}
+inline comlite::Variant nums(const std::vector<double>& items) {
+  return arrayOf(items);
+}
+
 class FakeAdapter : public comlite::ComObject<FakeAdapter, IPackageAdapter> {
  public:
   //! Save: the text (nullopt: a null string) and the status.

@@ -24,6 +24,7 @@ namespace {
 
 using comlite::ComPtr;
 using coravl_test::FakeAdapter;
+using coravl_test::strs;
 using namespace coravl::setup;
 
 std::string flag(VARIANT_BOOL* p) {
@@ -131,19 +132,6 @@ class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
   }
 };
 
-//! A list of strings with the given lower bound.
-comlite::Variant strings(const std::vector<std::string>& items, LONG lower = 0) {
-  comlite::Variant v;
-  v.vt = VT_ARRAY | VT_BSTR;
-  v.parray = SafeArrayCreateVector(VT_BSTR, lower, static_cast<ULONG>(items.size()));
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    LONG index = lower + static_cast<LONG>(i);
-    comlite::Bstr s(items[i]);
-    SafeArrayPutElement(v.parray, &index, s.get());
-  }
-  return v;
-}
-
 std::vector<std::string> items(const VARIANT& v) {
   std::vector<std::string> out;
   if (!vtIsArray(v.vt) || !v.parray) return out;
@@ -183,8 +171,8 @@ class SetupView : public coravl_test::NoticeFixture {
   RoutingFlags routing;
   FlashSpecNames flashNames;
   BYTE notice = 1;
-  comlite::Variant ids = strings({"methane", "ethane", "propane"});
-  comlite::Variant qoNames = strings({"Methane", "ethane*", "Propane"});
+  comlite::Variant ids = strs({"methane", "ethane", "propane"});
+  comlite::Variant qoNames = strs({"Methane", "ethane*", "Propane"});
   SetupViewState state{options, routing, flashNames, notice, ids, qoNames};
 };
 
@@ -321,8 +309,8 @@ TEST_F(SetupView, hypothetical_compounds_are_renamed_at_every_view) {
 
 TEST(HypotheticalNames, follow_the_ids_and_keep_the_list_shape) {
   // Bounds of the simulator's list are kept, elements beyond the ids too.
-  comlite::Variant ids = strings({"water", "co2"}, 3);
-  comlite::Variant names = strings({"Water", "CO2", "extra"}, 1);
+  comlite::Variant ids = strs({"water", "co2"}, 3);
+  comlite::Variant names = strs({"Water", "CO2", "extra"}, 1);
   nameCompoundsAsHypothetical(ids, names);
   EXPECT_EQ(items(names), (std::vector<std::string>{"water*", "co2*", "extra"}));
   EXPECT_EQ(lowerBound(names), 1);
@@ -335,7 +323,7 @@ TEST(HypotheticalNames, follow_the_ids_and_keep_the_list_shape) {
     comlite::Variant s = comlite::Variant::fromString(i == 0 ? "h2" : "n2");
     SafeArrayPutElement(mixed.parray, &i, &s);
   }
-  comlite::Variant shortList = strings({"H2"});
+  comlite::Variant shortList = strs({"H2"});
   nameCompoundsAsHypothetical(mixed, shortList);
   EXPECT_EQ(items(shortList), (std::vector<std::string>{"h2*", "n2*"}));
   EXPECT_EQ(lowerBound(shortList), 0);
