@@ -30,6 +30,7 @@
 #include "outside/ravelin_registry.h"
 #include "setup/qo_utils.h"
 #include "setup/setup_fakes.h"
+#include "support/cape_fixture.h"
 #include "support/module_fixture.h"
 #include "vocabulary/property_factory.h"
 
@@ -488,16 +489,15 @@ class RealPackageTest : public ::testing::Test {
     for (const char* module : {"ravelin", "capeside", "pr_package"})
       ASSERT_EQ(m_env.registerModule(module), S_OK) << module;
     const std::string selection = m_env.dir().file("selection.txt");
-    std::ofstream(selection) << "manager = CORavlPR.PackageManager.1\npackage = C1-C4 (PR)\n"
-                                "compound = methane, Methane, 2\ncompound = ethane\n"
-                                "compound = propane, Propane, 20001\n";
+    capetest::writeFile(selection,
+                        "manager = CORavlPR.PackageManager.1\npackage = C1-C4 (PR)\n"
+                        "compound = methane, Methane, 2\ncompound = ethane\n"
+                        "compound = propane, Propane, 20001\n");
     testsupport::ScopedEnv selected(adapter::kSelectionFileVariable, selection);
-    ASSERT_EQ(CoCreateInstance(adapter::kClsidPackageAdapter, nullptr, CLSCTX_INPROC_SERVER,
-                               IPackageAdapter::kIID, m_adapter.putVoid()),
-              S_OK);
-    ComPtr<IDispatch> selectionGui, gui, material;
-    ASSERT_EQ(m_adapter->SelectPackage(selectionGui.put()), S_OK);
-    ASSERT_EQ(m_adapter->CreatePropPackage(m_package.put(), gui.put()), S_OK);
+    m_adapter = capetest::newAdapter();
+    ASSERT_TRUE(m_adapter);
+    ComPtr<IDispatch> gui, material;
+    ASSERT_NO_FATAL_FAILURE(capetest::createPackage(m_adapter.get(), m_package, gui));
     ASSERT_EQ(m_adapter->GetMaterialObject(material.put()), S_OK);
     m_material = material.as<IMatObj>();
     ASSERT_TRUE(m_material);
