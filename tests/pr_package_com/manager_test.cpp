@@ -52,16 +52,12 @@ TEST_F(Manager, registers_under_the_published_categories_with_its_description) {
   ASSERT_EQ(CLSIDFromProgID(u"CORavlPR.PackageManager.1", &manager), S_OK);
   EXPECT_EQ(comlite::guidToString(package), "{60BB5B31-DE12-480D-AA5E-7A6B54F8C9A4}");
   EXPECT_EQ(comlite::guidToString(manager), "{8E6CD9BE-AE5F-403C-A71D-C0D8D38140F3}");
-  auto has = [&](const CATID& cat, const CLSID& c) {
-    auto all = comlite::classesImplementing(data, cat);
-    return std::find(all.begin(), all.end(), c) != all.end();
-  };
-  EXPECT_TRUE(has(capeopen::kCatThermo11Package, package));
-  EXPECT_TRUE(has(capeopen::kCatCapeOpenComponent, package));
-  EXPECT_TRUE(has(capeopen::kCatThermo11PackageManager, manager));
-  EXPECT_TRUE(has(capeopen::kCatCapeOpenComponent, manager));
-  EXPECT_FALSE(has(capeopen::kCatThermo11Package, manager));
-  EXPECT_FALSE(has(capeopen::kCatThermo11PackageManager, package));
+  EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11Package, package));
+  EXPECT_TRUE(inCategory(data, capeopen::kCatCapeOpenComponent, package));
+  EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11PackageManager, manager));
+  EXPECT_TRUE(inCategory(data, capeopen::kCatCapeOpenComponent, manager));
+  EXPECT_FALSE(inCategory(data, capeopen::kCatThermo11Package, manager));
+  EXPECT_FALSE(inCategory(data, capeopen::kCatThermo11PackageManager, package));
   const std::string key = "CLSID\\" + comlite::guidToString(manager) + "\\CapeDescription";
   EXPECT_EQ(data.value(key, "CapeVersion"), "1.1");
   EXPECT_EQ(data.value(key, "Name"), "Peng-Robinson property package manager");

@@ -1,16 +1,19 @@
 #pragma once
-//! Test support for the CAPE-OPEN modules: status text, files, the adapter, package creation
-//! and the ECape fields of a failing object.
+//! Test support for the CAPE-OPEN modules: status text, files, the adapter, package creation,
+//! registered categories and the ECape fields of a failing object.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "comlite/bstr.h"
+#include "comlite/categories.h"
 #include "comlite/com_ptr.h"
 #include "comlite/creation.h"
+#include "comlite/registry.h"
 #include "outside/adapter.h"
 #include "outside/capeopen_errors.h"
 
@@ -45,6 +48,12 @@ inline void createPackage(IPackageAdapter* a, ComPtr<IDispatch>& package, ComPtr
   ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
   ASSERT_EQ(a->CreatePropPackage(package.put(), gui.put()), S_OK);
   ASSERT_TRUE(package);
+}
+
+//! Whether the registry data lists the class under the category.
+inline bool inCategory(const comlite::registry::Data& data, const CATID& cat, const CLSID& c) {
+  const auto all = comlite::classesImplementing(data, cat);
+  return std::find(all.begin(), all.end(), c) != all.end();
 }
 
 //! The ECape fields of the object a failing call was made on.
