@@ -131,42 +131,11 @@ HRESULT derefView(const VARIANT* src, VARIANT* view) {
     *view = *src->pvarVal;
     return S_OK;
   }
+  // Every scalar sits at the start of the value union: copy as many bytes as the type holds.
+  const UINT size = comlite::safeArrayElementSize(t);
+  if (size == 0) return DISP_E_BADVARTYPE;
   view->vt = t;
-  switch (t) {
-    case VT_I1:
-    case VT_UI1:
-      view->bVal = *src->pbVal;
-      break;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      view->iVal = *src->piVal;
-      break;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_ERROR:
-    case VT_R4:
-      view->lVal = *src->plVal;
-      break;
-    case VT_R8:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-    case VT_CY:
-      view->llVal = *src->pllVal;
-      break;
-    case VT_BSTR:
-      view->bstrVal = *src->pbstrVal;
-      break;
-    case VT_UNKNOWN:
-    case VT_DISPATCH:
-      view->punkVal = *src->ppunkVal;
-      break;
-    default:
-      return DISP_E_BADVARTYPE;
-  }
+  std::memcpy(&view->llVal, src->byref, size);
   return S_OK;
 }
 
