@@ -493,12 +493,19 @@ HRESULT MaterialObject::SetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
 // ---------------------------------------------------------------------------------------------
 // ICapeThermoCompounds: the package's own answers
 
-HRESULT MaterialObject::GetCompoundConstant(VARIANT props, VARIANT compIds, VARIANT* propVals) {
-  return guard(kCompounds, "GetCompoundConstant", [&] {
-    requirePackage("MaterialObject::GetCompoundConstant");
-    const HRESULT hr = m_packageCompounds->GetCompoundConstant(props, compIds, propVals);
-    if (FAILED(hr)) check(hr, m_packageCompounds.get(), kCompounds, "GetCompoundConstant");
+template <class Call>
+HRESULT MaterialObject::forwardToPackage(const char* operation, Call&& call) {
+  return guard(kCompounds, operation, [&] {
+    requirePackage(("MaterialObject::" + std::string(operation)).c_str());
+    const HRESULT hr = call();
+    if (FAILED(hr)) check(hr, m_packageCompounds.get(), kCompounds, operation);
     return hr;
+  });
+}
+
+HRESULT MaterialObject::GetCompoundConstant(VARIANT props, VARIANT compIds, VARIANT* propVals) {
+  return forwardToPackage("GetCompoundConstant", [&] {
+    return m_packageCompounds->GetCompoundConstant(props, compIds, propVals);
   });
 }
 
@@ -517,12 +524,8 @@ HRESULT MaterialObject::GetCompoundList(VARIANT* compIds, VARIANT* formulae, VAR
 }
 
 HRESULT MaterialObject::GetConstPropList(VARIANT* props) {
-  return guard(kCompounds, "GetConstPropList", [&] {
-    requirePackage("MaterialObject::GetConstPropList");
-    const HRESULT hr = m_packageCompounds->GetConstPropList(props);
-    check(hr, m_packageCompounds.get(), kCompounds, "GetConstPropList");
-    return hr;
-  });
+  return forwardToPackage("GetConstPropList",
+                          [&] { return m_packageCompounds->GetConstPropList(props); });
 }
 
 HRESULT MaterialObject::GetNumCompounds(LONG* num) {
@@ -536,42 +539,26 @@ HRESULT MaterialObject::GetNumCompounds(LONG* num) {
 
 HRESULT MaterialObject::GetPDependentProperty(VARIANT props, double pressure, VARIANT compIds,
                                               VARIANT* propVals) {
-  return guard(kCompounds, "GetPDependentProperty", [&] {
-    requirePackage("MaterialObject::GetPDependentProperty");
-    const HRESULT hr =
-        m_packageCompounds->GetPDependentProperty(props, pressure, compIds, propVals);
-    check(hr, m_packageCompounds.get(), kCompounds, "GetPDependentProperty");
-    return hr;
+  return forwardToPackage("GetPDependentProperty", [&] {
+    return m_packageCompounds->GetPDependentProperty(props, pressure, compIds, propVals);
   });
 }
 
 HRESULT MaterialObject::GetPDependentPropList(VARIANT* props) {
-  return guard(kCompounds, "GetPDependentPropList", [&] {
-    requirePackage("MaterialObject::GetPDependentPropList");
-    const HRESULT hr = m_packageCompounds->GetPDependentPropList(props);
-    check(hr, m_packageCompounds.get(), kCompounds, "GetPDependentPropList");
-    return hr;
-  });
+  return forwardToPackage("GetPDependentPropList",
+                          [&] { return m_packageCompounds->GetPDependentPropList(props); });
 }
 
 HRESULT MaterialObject::GetTDependentProperty(VARIANT props, double temperature, VARIANT compIds,
                                               VARIANT* propVals) {
-  return guard(kCompounds, "GetTDependentProperty", [&] {
-    requirePackage("MaterialObject::GetTDependentProperty");
-    const HRESULT hr =
-        m_packageCompounds->GetTDependentProperty(props, temperature, compIds, propVals);
-    check(hr, m_packageCompounds.get(), kCompounds, "GetTDependentProperty");
-    return hr;
+  return forwardToPackage("GetTDependentProperty", [&] {
+    return m_packageCompounds->GetTDependentProperty(props, temperature, compIds, propVals);
   });
 }
 
 HRESULT MaterialObject::GetTDependentPropList(VARIANT* props) {
-  return guard(kCompounds, "GetTDependentPropList", [&] {
-    requirePackage("MaterialObject::GetTDependentPropList");
-    const HRESULT hr = m_packageCompounds->GetTDependentPropList(props);
-    check(hr, m_packageCompounds.get(), kCompounds, "GetTDependentPropList");
-    return hr;
-  });
+  return forwardToPackage("GetTDependentPropList",
+                          [&] { return m_packageCompounds->GetTDependentPropList(props); });
 }
 
 // ---------------------------------------------------------------------------------------------

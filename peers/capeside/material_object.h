@@ -95,6 +95,9 @@ class MaterialObject
 
   // Package binding.
   void requirePackage(const char* scope) const;
+  //! A compound query the package answers itself: its failure is passed on as it raised it.
+  template <class Call>
+  HRESULT forwardToPackage(const char* operation, Call&& call);
   std::size_t compoundCount() const { return m_compIds.size(); }
   //! Index into m_phases of a package phase label; ECapeInvalidArgument at `position` if none.
   std::size_t phaseOfLabel(const std::string& label, SHORT position, const char* scope) const;

@@ -1,5 +1,6 @@
 #include "capeside/support/variant_lists.h"
 
+#include <cstring>
 #include <new>
 
 #include "comlite/bstr.h"
@@ -15,6 +16,21 @@ const VARIANT& deref(const VARIANT& v) {
   return v;
 }
 
+//! Element types a list may hold besides nested variants.
+bool readableScalar(VARTYPE vt) {
+  switch (vt) {
+    case VT_BSTR:
+    case VT_R8:
+    case VT_R4:
+    case VT_I4:
+    case VT_I2:
+    case VT_BOOL:
+      return true;
+    default:
+      return false;
+  }
+}
+
 //! Visits each element of an array in storage order as a VARIANT; false when the type is not
 //! one the visitor can read.
 template <class F>
@@ -27,37 +43,16 @@ bool forEachElement(SAFEARRAY* psa, VARTYPE elementType, F&& visit) {
   for (ULONG i = 0; i < n && ok; ++i) {
     VARIANT item;
     VariantInit(&item);
-    switch (elementType) {
-      case VT_BSTR:
-        item.vt = VT_BSTR;
-        item.bstrVal = static_cast<BSTR*>(data)[i];
-        break;
-      case VT_R8:
-        item.vt = VT_R8;
-        item.dblVal = static_cast<double*>(data)[i];
-        break;
-      case VT_R4:
-        item.vt = VT_R4;
-        item.fltVal = static_cast<float*>(data)[i];
-        break;
-      case VT_I4:
-        item.vt = VT_I4;
-        item.lVal = static_cast<LONG*>(data)[i];
-        break;
-      case VT_I2:
-        item.vt = VT_I2;
-        item.iVal = static_cast<SHORT*>(data)[i];
-        break;
-      case VT_BOOL:
-        item.vt = VT_BOOL;
-        item.boolVal = static_cast<VARIANT_BOOL*>(data)[i];
-        break;
-      case VT_VARIANT:
-        item = static_cast<VARIANT*>(data)[i];  // borrowed, never cleared here
-        break;
-      default:
-        ok = false;
-        continue;
+    const char* element = static_cast<char*>(data) + std::size_t(i) * psa->cbElements;
+    if (elementType == VT_VARIANT) {
+      item = *reinterpret_cast<const VARIANT*>(element);  // borrowed, never cleared here
+    } else if (readableScalar(elementType)) {
+      // Scalars and strings sit at the start of the value union: a borrowed view of the bytes.
+      item.vt = elementType;
+      std::memcpy(&item.llVal, element, psa->cbElements);
+    } else {
+      ok = false;
+      continue;
     }
     ok = visit(deref(item));
   }
