@@ -6,7 +6,7 @@
 
 #include "comlite/bstr.h"
 #include "comlite/guid.h"
-#include "util/name_compare.h"
+#include "base/name_compare.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

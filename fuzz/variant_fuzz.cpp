@@ -11,7 +11,7 @@
 #include "comlite/notice.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "util/set_get.h"
+#include "base/set_get.h"
 
 namespace {
 

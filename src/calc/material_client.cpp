@@ -8,7 +8,7 @@
 #include "comlite/com_error.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
-#include "errors/message_output.h"
+#include "base/message_output.h"
 #include "outside/capeopen_thermo.h"
 #include "vocabulary/co_ids.h"
 

@@ -20,7 +20,7 @@
 #include "comlite/com_ptr.h"
 #include "comlite/types.h"
 #include "comlite/variant.h"
-#include "util/qo_bstr.h"
+#include "base/qo_bstr.h"
 
 struct IDispatch;
 struct IUnknown;

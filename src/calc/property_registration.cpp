@@ -4,11 +4,11 @@
 #include <iterator>
 
 #include "comlite/com_ptr.h"
-#include "errors/method_guard.h"
-#include "errors/thcom_error.h"
+#include "reporter/method_guard.h"
+#include "base/thcom_error.h"
 #include "outside/ravelin_registry.h"
-#include "util/list_search.h"
-#include "util/qo_bstr.h"
+#include "base/list_search.h"
+#include "base/qo_bstr.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/host_property_ids.h"
 #include "vocabulary/property_factory.h"

@@ -11,18 +11,18 @@
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "errors/co_error.h"
-#include "errors/message_output.h"
-#include "errors/thcom_error.h"
+#include "reporter/co_error.h"
+#include "base/message_output.h"
+#include "base/thcom_error.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_phase.h"
-#include "setup/compound_order.h"
-#include "util/math_utils.h"
-#include "util/set_get.h"
+#include "vocabulary/compound_order.h"
+#include "base/math_utils.h"
+#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/host_property_ids.h"
 #include "vocabulary/property_factory.h"
@@ -311,7 +311,7 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
          " compounds as the number of compounds in fluid package (" + std::to_string(M) + ")")
             .c_str(),
         ComplaintKind::InternalError, false);
-  m_order = setup::compoundOrder(M, m_links.positionMap, N);
+  m_order = coravl::compoundOrder(M, m_links.positionMap, N);
   if (m_order.empty())
     return reporter().complain(
         E_FAIL,

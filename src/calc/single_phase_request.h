@@ -16,7 +16,7 @@
 //! Compound order: the host's phases follow the fluid package (its order, possibly only some of
 //! the package's compounds); the material object holds the package's compounds in the
 //! package's order. Compositions go onto the material, and per-compound results come back,
-//! through the fluid package's position map (setup/compound_order.h), and then through the
+//! through the fluid package's position map (vocabulary/compound_order.h), and then through the
 //! phase's own compound sub-list.
 //!
 //! Failures of host framework calls raise CTHCOMError*, failures of CAPE-OPEN calls raise

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "util/math_utils.h"
+#include "base/math_utils.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_translator.h"
 

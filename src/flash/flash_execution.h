@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "comlite/types.h"
-#include "setup/compound_order.h"
-#include "util/qo_bstr.h"
+#include "vocabulary/compound_order.h"
+#include "base/qo_bstr.h"
 
 class CCOError;
 class MethodGuard;
@@ -101,8 +101,8 @@ struct FlashRecord {
   std::vector<CQoBSTR>& phaseLabels;
 };
 
-//! Package index of each host compound (setup/compound_order.h), shared with property requests.
-using setup::compoundOrder;
+//! Package index of each host compound (vocabulary/compound_order.h), shared with property requests.
+using coravl::compoundOrder;
 
 //! Runs the host's flash of type `hostFlashType` on `phaseCollection`. `thermoProperty` is
 //! only required to be there. The flash type must have a record in `state.factory` and be

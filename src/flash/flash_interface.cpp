@@ -2,9 +2,9 @@
 
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
-#include "errors/message_output.h"
+#include "base/message_output.h"
 #include "outside/adapter_diagnostics.h"
-#include "util/name_compare.h"
+#include "base/name_compare.h"
 
 namespace coravl::flash {
 

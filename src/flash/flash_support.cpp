@@ -4,12 +4,12 @@
 
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
-#include "errors/method_guard.h"
+#include "reporter/method_guard.h"
 #include "flash/flash_catalogue.h"
 #include "outside/cape_gui.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
-#include "util/set_get.h"
+#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 
 namespace coravl::flash {

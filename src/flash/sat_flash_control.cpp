@@ -5,11 +5,11 @@
 
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
-#include "errors/co_error.h"
-#include "errors/thcom_error.h"
+#include "reporter/co_error.h"
+#include "base/thcom_error.h"
 #include "outside/ravelin_flash.h"
 #include "outside/ravelin_registry.h"
-#include "util/module_files.h"
+#include "base/module_files.h"
 
 namespace coravl::flash {
 

@@ -8,7 +8,7 @@
 #include "calc/two_phase_request.h"
 #include "comlite/guid.h"
 #include "comlite/registry.h"
-#include "errors/thcom_error.h"
+#include "base/thcom_error.h"
 #include "flash/sat_flash_control.h"
 #include "frame/coravl_pp.h"
 #include "outside/capeopen_thermo.h"

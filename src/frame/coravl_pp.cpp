@@ -7,7 +7,7 @@
 #include "comlite/object.h"
 #include "comlite/registry.h"
 #include "comlite/safearray.h"
-#include "errors/message_output.h"
+#include "base/message_output.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_ids.h"

@@ -1,7 +1,7 @@
 #include "frame/global_interface_holder.h"
 
 #include "comlite/creation.h"
-#include "errors/message_output.h"
+#include "base/message_output.h"
 
 namespace coravl::frame {
 

@@ -8,7 +8,7 @@
 #include "comlite/error_info.h"
 #include "comlite/module.h"
 #include "comlite/platform.h"
-#include "errors/module_identity.h"
+#include "base/module_identity.h"
 #include "frame/coravl_pp.h"
 #include "frame/host_interfaces.h"
 #include "frame/type_library.h"

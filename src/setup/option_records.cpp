@@ -7,8 +7,8 @@
 
 #include "comlite/bstr.h"
 #include "comlite/variant.h"
-#include "util/name_compare.h"
-#include "util/set_get.h"
+#include "base/name_compare.h"
+#include "base/set_get.h"
 
 namespace coravl::setup {
 

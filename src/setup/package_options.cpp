@@ -5,7 +5,7 @@
 #include "comlite/hresult.h"
 #include "outside/adapter.h"
 #include "setup/option_records.h"
-#include "util/name_compare.h"
+#include "base/name_compare.h"
 
 namespace coravl::setup {
 

@@ -3,7 +3,7 @@
 //! package adapter's own records) and exchanges with the setup view.
 //!
 //! Five are the component object's own (ComponentOptions); the six routing flags belong to the
-//! error reporter (RoutingFlags, errors/complaint.h). PackageOptions gathers all eleven as one
+//! error reporter (RoutingFlags, reporter/complaint.h). PackageOptions gathers all eleven as one
 //! value for saving, recalling and the view.
 //!
 //!   #  key                          kept in                           construction  recall default
@@ -26,7 +26,7 @@
 #include <string_view>
 
 #include "comlite/types.h"
-#include "errors/complaint.h"
+#include "reporter/complaint.h"
 
 struct IPackageAdapter;
 

@@ -11,9 +11,9 @@
 #include <system_error>
 
 #include "comlite/platform.h"
-#include "errors/message_output.h"
-#include "util/module_files.h"
-#include "util/name_compare.h"
+#include "base/message_output.h"
+#include "base/module_files.h"
+#include "base/name_compare.h"
 
 namespace {
 

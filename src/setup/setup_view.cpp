@@ -7,12 +7,12 @@
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "errors/message_output.h"
+#include "base/message_output.h"
 #include "outside/adapter.h"
 #include "outside/cape_gui.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
-#include "util/set_get.h"
+#include "base/set_get.h"
 
 namespace coravl::setup {
 

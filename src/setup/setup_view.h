@@ -14,7 +14,7 @@
 //! the package adapter.
 
 #include "comlite/types.h"
-#include "errors/complaint.h"
+#include "reporter/complaint.h"
 
 struct ICCAPEGUI;
 struct IPackageAdapter;

@@ -8,8 +8,8 @@
 #include "comlite/bstr.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
-#include "errors/message_output.h"
-#include "util/name_compare.h"
+#include "base/message_output.h"
+#include "base/name_compare.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "comlite/types.h"
 #include "comlite/variant.h"
-#include "util/qo_bstr.h"
+#include "base/qo_bstr.h"
 
 //! One table entry: an identifier string at a declared position.
 class COId {

@@ -5,8 +5,8 @@
 
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "errors/message_output.h"
-#include "errors/thcom_error.h"
+#include "base/message_output.h"
+#include "base/thcom_error.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_registry.h"

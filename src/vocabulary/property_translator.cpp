@@ -6,9 +6,9 @@
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
-#include "errors/message_output.h"
+#include "base/message_output.h"
 #include "outside/ravelin_compounds.h"
-#include "util/math_utils.h"
+#include "base/math_utils.h"
 #include "vocabulary/co_ids.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "comlite/notice.h"
 #include "comlite/object.h"
 #include "comlite/variant.h"
-#include "errors/ravl_error.h"
+#include "reporter/ravl_error.h"
 #include "flash/sat_flash_control.h"
 #include "outside/ravelin_flash.h"
 #include "outside/ravelin_ids.h"

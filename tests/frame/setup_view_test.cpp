@@ -15,7 +15,7 @@
 #include "outside/cape_gui.h"
 #include "setup/option_records.h"
 #include "support/socket_fixture.h"
-#include "util/set_get.h"
+#include "base/set_get.h"
 
 using comlite::ComPtr;
 

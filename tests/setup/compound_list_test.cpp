@@ -20,7 +20,7 @@
 #include "comlite/error_info.h"
 #include "comlite/object.h"
 #include "comlite/safearray.h"
-#include "errors/ravl_error.h"
+#include "reporter/ravl_error.h"
 #include "outside/adapter.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"

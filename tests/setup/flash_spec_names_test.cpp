@@ -7,7 +7,7 @@
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/hresult.h"
-#include "errors/reporter_fakes.h"
+#include "reporter/reporter_fakes.h"
 #include "setup/package_options.h"
 #include "vocabulary/co_ids.h"
 

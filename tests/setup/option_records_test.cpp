@@ -10,7 +10,7 @@
 #include "comlite/bstr.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "errors/notice_fixture.h"
+#include "support/notice_fixture.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "errors/notice_fixture.h"
+#include "support/notice_fixture.h"
 #include "outside/adapter.h"
 #include "outside/cape_gui.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
 #include "setup/setup_fakes.h"
-#include "util/set_get.h"
+#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 
 namespace {

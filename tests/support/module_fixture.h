@@ -9,7 +9,7 @@
 
 #include "comlite/creation.h"
 #include "comlite/notice.h"
-#include "errors/trace_file.h"
+#include "base/trace_file.h"
 #include "support/temp_env.h"
 
 namespace testsupport {

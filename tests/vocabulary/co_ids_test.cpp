@@ -7,8 +7,8 @@
 
 #include "comlite/bstr.h"
 #include "comlite/safearray.h"
-#include "errors/notice_fixture.h"
-#include "util/set_get.h"
+#include "support/notice_fixture.h"
+#include "base/set_get.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "comlite/com_error.h"
 #include "comlite/notice.h"
 #include "comlite/object.h"
-#include "errors/thcom_error.h"
+#include "base/thcom_error.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
 #include "outside/ravelin_registry.h"

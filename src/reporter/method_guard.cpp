@@ -1,0 +1,39 @@
+#include "reporter/method_guard.h"
+
+#include "comlite/error_info.h"
+
+#include <string>
+
+#include "comlite/com_error.h"
+#include "comlite/hresult.h"
+#include "reporter/co_error.h"
+#include "base/thcom_error.h"
+
+HRESULT MethodGuard::complainCurrentException(const char* context) noexcept {
+  try {
+    const std::string phrase = context ? context : "";
+    HRESULT status = E_FAIL;
+    std::string text;
+    try {
+      throw;
+    } catch (CTHCOMError* e) {
+      CTHCOMError::adopt(e);
+      text = "Ravelin Exception" + phrase;
+    } catch (const comlite::ComError& e) {
+      status = e.status();
+      text = phrase + "(_com_error)";
+    } catch (...) {
+      text = phrase + " exception";
+    }
+    const HRESULT answer =
+        m_reporter.complain(status, text.c_str(), ComplaintKind::InternalError, false);
+    // Something was thrown: a COM error carrying a success code must not pass as success.
+    return FAILED(answer) ? answer : E_FAIL;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+void MethodGuard::clearPendingErrorInfo() noexcept {
+  SetErrorInfo(0, nullptr);
+}

@@ -1,0 +1,42 @@
+#pragma once
+//! Where the host's compounds sit on the CAPE-OPEN material. The simulator's fluid package lists
+//! its compounds in its own order, and may hold only some of the package's; the material always
+//! holds all of the package's compounds, in the package's order. Flashes and property requests
+//! place the host's compositions through the same order and read the results back through it.
+//!
+//! Header only, below the flash and calculation libraries that share it.
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "comlite/types.h"
+
+namespace coravl {
+
+//! Package index of each of the host's `hostCount` compounds: the fluid package's position map
+//! when it maps every position to a distinct package compound, else the package's own order
+//! when the counts agree; empty when the host's compounds cannot be placed on the material.
+inline std::vector<LONG> compoundOrder(LONG hostCount, std::span<const LONG> positionMap,
+                                       LONG packageCount) {
+  if (hostCount < 1 || packageCount < 1) return {};
+  const auto n = static_cast<std::size_t>(hostCount);
+  if (positionMap.size() == n) {
+    std::vector<bool> taken(static_cast<std::size_t>(packageCount), false);
+    bool mapped = true;
+    for (LONG j : positionMap) {
+      if (j < 0 || j >= packageCount || taken[static_cast<std::size_t>(j)]) {
+        mapped = false;
+        break;
+      }
+      taken[static_cast<std::size_t>(j)] = true;
+    }
+    if (mapped) return {positionMap.begin(), positionMap.end()};
+  }
+  if (hostCount != packageCount) return {};
+  std::vector<LONG> identity(n);
+  for (std::size_t i = 0; i < n; ++i) identity[i] = static_cast<LONG>(i);
+  return identity;
+}
+
+}  // namespace coravl

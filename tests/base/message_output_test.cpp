@@ -1,0 +1,157 @@
+#include "base/message_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "comlite/error_info.h"
+#include "comlite/hresult.h"
+#include "base/module_identity.h"
+#include "support/notice_fixture.h"
+
+namespace {
+
+using coravl_test::NoticeFixture;
+
+class MessageOutput : public NoticeFixture {};
+
+TEST_F(MessageOutput, composes_exact_texts_for_fail_and_invalid_argument) {
+  // E_FAIL never carries the system text nor the hexadecimal status.
+  EXPECT_EQ(Utils::composeMessage(E_FAIL, "x", "ctx"), "ctx:  ERROR: x");
+  // Other failures carry the system text on a new line and the status in hex.
+  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, "x", "ctx"),
+            "ctx:  ERROR: x\nThe parameter is incorrect.(0x80070057)");
+  // A failure the system table does not know still gets its hex status.
+  EXPECT_EQ(Utils::composeMessage(static_cast<HRESULT>(0x80041234u), "x", nullptr),
+            " ERROR: x(0x80041234)");
+  EXPECT_TRUE(m_notices.empty());
+}
+
+TEST_F(MessageOutput, context_text_and_error_word_rules) {
+  EXPECT_EQ(Utils::composeMessage(E_FAIL, "x", nullptr), " ERROR: x");
+  EXPECT_EQ(Utils::composeMessage(E_FAIL, "x", ""), " ERROR: x");
+  EXPECT_EQ(Utils::composeMessage(S_OK, "x", nullptr), "x");
+  EXPECT_EQ(Utils::composeMessage(S_OK, nullptr, "ctx"), "ctx: ??");
+  // Internal codes and S_FALSE are not failures: no error word, no status.
+  EXPECT_EQ(Utils::composeMessage(S_FALSE, "x", nullptr), "x");
+  EXPECT_EQ(Utils::composeMessage(100, "x", nullptr), "x");
+  char* none = nullptr;
+  Utils::composeMessage(none, E_FAIL, "x", nullptr);  // no buffer: nothing happens
+}
+
+TEST_F(MessageOutput, pending_error_information_is_appended_once_before_the_system_text) {
+  comlite::setErrorInfo("package said no", "PR package");
+  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, "x", "ctx"),
+            "ctx:  ERROR: x\n(package said no: PR package)\nThe parameter is incorrect."
+            "(0x80070057)");
+  // Reading the information cleared it.
+  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, "x", "ctx"),
+            "ctx:  ERROR: x\nThe parameter is incorrect.(0x80070057)");
+  comlite::setErrorInfo("why", "who");
+  EXPECT_EQ(Utils::composeMessage(S_OK, "x", nullptr), "x\n(why: who)");
+}
+
+TEST_F(MessageOutput, overlong_texts_are_bounded_and_reported) {
+  const std::string longText(5000, 'a');
+  char buffer[Utils::kMessageBufferSize + 16];
+  std::memset(buffer, '#', sizeof buffer);
+  Utils::composeMessage(buffer, E_INVALIDARG, longText.c_str(), "ctx");
+  EXPECT_EQ(std::strlen(buffer), Utils::kMessageBufferSize - 1);
+  EXPECT_EQ(buffer[Utils::kMessageBufferSize], '#');  // nothing written past the buffer
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_EQ(m_notices[0].text, " ERROR: A generated message is too long. Contact support.");
+  // The report is traced as well.
+  EXPECT_NE(readFile(traceFile()).find("A generated message is too long. Contact support."),
+            std::string::npos);
+
+  // A long error description is cut to its own limit; the whole stays within the buffer.
+  m_notices.clear();
+  comlite::setErrorInfo(std::string(3000, 'd'), "src");
+  const std::string withInfo = Utils::composeMessage(E_FAIL, "x", nullptr);
+  EXPECT_EQ(withInfo.size(), std::string(" ERROR: x").size() + 1999);
+  EXPECT_TRUE(m_notices.empty());
+
+  comlite::setErrorInfo(std::string(3000, 'd'), "src");
+  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, std::string(2000, 't').c_str(), nullptr).size(),
+            Utils::kMessageBufferSize - 1);
+}
+
+TEST_F(MessageOutput, pop_up_status_normalises_traces_and_shows) {
+  EXPECT_EQ(Utils::popUpStatus(100, "internal", "ctx"), E_FAIL);
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_EQ(m_notices[0].text, "ctx:  ERROR: internal");
+  EXPECT_EQ(m_notices[0].title, "Daltrix's CAPE-OPEN tool");
+  EXPECT_EQ(m_notices[0].style, Utils::kStyleSystemModal);  // no owner window
+  const auto lines = linesOf(readFile(traceFile()));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(": CORavl11: : ctx:  ERROR: internal"), std::string::npos);
+
+  // Without the trace flag nothing reaches the file; the form without a status is E_FAIL.
+  EXPECT_EQ(Utils::popUpStatus("plain", nullptr, nullptr, false), E_FAIL);
+  EXPECT_EQ(m_notices.back().text, " ERROR: plain");
+  EXPECT_EQ(linesOf(readFile(traceFile())).size(), 1u);
+
+  EXPECT_EQ(Utils::popUpStatus(E_INVALIDARG, "bad", nullptr, nullptr, false), E_INVALIDARG);
+  EXPECT_EQ(Utils::popUpStatus(S_OK, "fine", nullptr, nullptr, false), S_OK);
+  EXPECT_EQ(m_notices.back().text, "fine");
+}
+
+TEST_F(MessageOutput, owner_window_and_forced_system_modal_decide_the_style) {
+  int window = 0;
+  Utils::showMessage("a", "t", Utils::kStyleInformation, &window);
+  EXPECT_EQ(m_notices.back().style, Utils::kStyleInformation);
+  Utils::setOwnerWindow(&window);
+  Utils::showMessage("b", "t", Utils::kStylePlain);
+  EXPECT_EQ(m_notices.back().style, Utils::kStylePlain);
+  Utils::setSystemModal(true);
+  Utils::showMessage("c", "t", Utils::kStylePlain);
+  EXPECT_EQ(m_notices.back().style, Utils::kStyleSystemModal);
+  Utils::setSystemModal(false);
+  Utils::setOwnerWindow(nullptr);
+  Utils::showMessage(nullptr, nullptr, Utils::kStylePlain);
+  EXPECT_EQ(m_notices.back().text, "");
+  EXPECT_EQ(m_notices.back().style, Utils::kStyleSystemModal);
+}
+
+TEST_F(MessageOutput, normalise_status_maps_internal_codes_only) {
+  EXPECT_EQ(Utils::normaliseStatus(2), E_FAIL);
+  EXPECT_EQ(Utils::normaliseStatus(100), E_FAIL);
+  EXPECT_EQ(Utils::normaliseStatus(999), E_FAIL);
+  EXPECT_EQ(Utils::normaliseStatus(0), 0);
+  EXPECT_EQ(Utils::normaliseStatus(1), 1);
+  EXPECT_EQ(Utils::normaliseStatus(1000), 1000);
+  EXPECT_EQ(Utils::normaliseStatus(E_INVALIDARG), E_INVALIDARG);
+}
+
+TEST_F(MessageOutput, environment_values_are_limited_to_259_characters) {
+  ::unsetenv("CORAVL_TEST_VALUE");
+  EXPECT_EQ(Utils::getEnvironmentValue("CORAVL_TEST_VALUE"), "");
+  EXPECT_EQ(Utils::getEnvironmentValue(nullptr), "");
+  saveAndSet("CORAVL_TEST_VALUE", std::string(259, 'v'));
+  EXPECT_EQ(Utils::getEnvironmentValue("CORAVL_TEST_VALUE"), std::string(259, 'v'));
+  EXPECT_TRUE(m_notices.empty());
+  ::setenv("CORAVL_TEST_VALUE", std::string(260, 'v').c_str(), 1);
+  EXPECT_EQ(Utils::getEnvironmentValue("CORAVL_TEST_VALUE"), "");
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_EQ(m_notices[0].text, "Value of Environment Variable is too long");
+  EXPECT_EQ(m_notices[0].title, "CORAVL_TEST_VALUE");
+}
+
+TEST_F(MessageOutput, module_name_and_title_limits) {
+  EXPECT_EQ(Utils::moduleName(), "CORavl11");
+  EXPECT_TRUE(Utils::setModuleName("CORavl11.dll.x"));
+  EXPECT_EQ(Utils::shortModuleName(), "CORavl11");
+  EXPECT_TRUE(Utils::setModuleName(std::string(300, 'm').c_str()));
+  EXPECT_EQ(Utils::moduleName().size(), Utils::kModuleNameMax);
+
+  EXPECT_TRUE(Utils::setTitle(std::string(49, 't').c_str()));
+  EXPECT_EQ(Utils::title(), std::string(49, 't'));
+  EXPECT_FALSE(Utils::setTitle(std::string(50, 'u').c_str()));
+  EXPECT_EQ(Utils::title(), std::string(49, 'u'));
+  EXPECT_TRUE(Utils::setTitle("Selvar Quorel CAPE-OPEN 1.1 Thermo Socket"));
+  Utils::popUpStatus("x", nullptr, nullptr, false);
+  EXPECT_EQ(m_notices.back().title, "Selvar Quorel CAPE-OPEN 1.1 Thermo Socket");
+}
+
+}  // namespace

@@ -1,0 +1,586 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "comlite/bstr.h"
+#include "comlite/com_error.h"
+#include "comlite/com_ptr.h"
+#include "comlite/hresult.h"
+#include "reporter/complaint.h"
+#include "reporter/reporter_fakes.h"
+#include "reporter/reporter_fixture.h"
+#include "vocabulary/co_ids.h"
+
+namespace {
+
+using comlite::ComPtr;
+using coravl_test::FakeErrorLog;
+using coravl_test::FakeGui;
+using coravl_test::ReporterFixture;
+using coravl_test::TestReporter;
+using K = ComplaintKind;
+
+constexpr double kFloor = 1e-30;
+const std::string kOnceOnly = CCOError::kOnceOnlyNotice;
+
+class Reporter : public ReporterFixture {
+ protected:
+  ComPtr<FakeGui> m_gui = ComPtr<FakeGui>::attach(comlite::makeObject<FakeGui>());
+  ComPtr<FakeErrorLog> m_log = ComPtr<FakeErrorLog>::attach(comlite::makeObject<FakeErrorLog>());
+};
+
+TEST_F(Reporter, construction_without_error_utils_says_so_once_and_works_on) {
+  TestReporter r(kFloor);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{" ERROR: error creating capeErrorUtils"});
+  EXPECT_FALSE(r.hasCapeErrorUtils());
+  const RoutingFlags& f = r.routingFlags();
+  EXPECT_TRUE(f.traceRecovErrors);
+  EXPECT_FALSE(f.logRecovErrors);
+  EXPECT_FALSE(f.popUpRecovErrors);
+  EXPECT_TRUE(f.traceCritErrors);
+  EXPECT_TRUE(f.logCritErrors);
+  EXPECT_TRUE(f.popUpCritErrors);
+  EXPECT_EQ(r.floorValue(), kFloor);
+
+  EXPECT_EQ(r.complain(E_FAIL, "x", K::InternalError, false), E_FAIL);
+  EXPECT_EQ(m_notices.back().text, " ERROR: INTERNAL ERROR x");
+}
+
+TEST_F(Reporter, composition_prefix_status_and_returned_status) {
+  auto r = makePlain();
+  std::string out;
+  // The status sits right after the prefix; the text follows with no blank.
+  EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, false, nullptr, &out),
+            ECapeUnknownHR);
+  EXPECT_EQ(out, "INTERNAL ERROR (-2147220223)x");
+  EXPECT_EQ(r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out), E_FAIL);
+  EXPECT_EQ(out, "INTERNAL ERROR x");
+  // Without a prefix there is no status either.
+  EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::Warning, false, nullptr, &out), ECapeUnknownHR);
+  EXPECT_EQ(out, "x");
+  EXPECT_EQ(r->complainByKind("x", K::Warning, false, nullptr, &out), S_OK);
+  EXPECT_EQ(out, "x");
+  EXPECT_EQ(r->complainByKind("x", K::Notice, false), S_OK);
+  EXPECT_EQ(r->complainByKind("x", K::Plain, false), S_OK);
+  EXPECT_EQ(r->complainByKind("x", K::NotAllowed, false), E_FAIL);
+  // Internal codes: 100 is neither shown nor returned as such; other codes are shown.
+  EXPECT_EQ(r->complain(100, "x", K::InternalError, false, nullptr, &out), E_FAIL);
+  EXPECT_EQ(out, "INTERNAL ERROR x");
+  EXPECT_EQ(r->complain(500, "x", K::InternalError, false, nullptr, &out), E_FAIL);
+  EXPECT_EQ(out, "INTERNAL ERROR (500)x");
+  // Kind 8 is tolerated whatever the status, and carries no vendor notice.
+  EXPECT_EQ(r->complain(E_INVALIDARG, "x", K::PackageNonStandardTolerated, false, nullptr, &out),
+            S_OK);
+  EXPECT_EQ(out,
+            "The CAPE-OPEN Property Package '' did not follow the standard while "
+            "(-2147024809)x");
+  const std::pair<K, std::string> prefixes[] = {
+      {K::NotAllowed, "It is not allowed x"},
+      {K::PackageUnfeasibleValues,
+       "The CAPE-OPEN Property Package '' provided unfeasible thermodynamic values x"},
+      {K::PackageException, "The CAPE-OPEN Property Package '' raised an exception while x" +
+                                std::string(CCOError::kVendorNotice)},
+      {K::SystemError, "System Error (normally installation error) 'x"},
+      {K::SimulatorUnfeasibleValues,
+       "INTERNAL ERROR: The Simulator provided unfeasible thermodynamic values x"},
+      {static_cast<K>(11), "x"},
+      {static_cast<K>(-1), "x"},
+  };
+  for (const auto& [kind, text] : prefixes) {
+    r->complain(E_FAIL, "x", kind, false, nullptr, &out);
+    EXPECT_EQ(out, text) << "kind " << static_cast<int>(kind);
+  }
+  EXPECT_EQ(r->complain(E_FAIL, nullptr, K::InternalError, false, nullptr, &out), E_FAIL);
+  EXPECT_EQ(out, "INTERNAL ERROR ");
+  // The extra text follows the message directly.
+  r->complain(S_OK, "a", K::Plain, false, "b", &out);
+  EXPECT_EQ(out, "ab");
+}
+
+TEST_F(Reporter, level_two_with_every_critical_channel_closed_keeps_only_the_prefix) {
+  auto r = makePlain();
+  r->routingFlags().traceCritErrors = false;
+  r->routingFlags().logCritErrors = false;
+  r->routingFlags().popUpCritErrors = false;
+  std::string out;
+  EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, true, "y", &out), ECapeUnknownHR);
+  EXPECT_EQ(out, "INTERNAL ERROR ");
+  EXPECT_EQ(r->complain(100, "x", K::Warning, true, nullptr, &out), E_FAIL);
+  EXPECT_EQ(out, "");
+  EXPECT_TRUE(m_notices.empty());
+  EXPECT_FALSE(std::filesystem::exists(traceFile()));
+  // The same complaint outside a calculation reaches every channel.
+  r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out);
+  EXPECT_EQ(out, "INTERNAL ERROR x");
+  EXPECT_EQ(m_notices.size(), 1u);
+}
+
+TEST_F(Reporter, a_failure_while_composing_is_an_internal_error_and_the_status_stands) {
+  auto r = makeRavl();
+  r->setPackageInfo(m_gui.get());
+  for (int how : {1, 2}) {
+    m_gui->throwOnName = how;
+    m_notices.clear();
+    std::string out = "untouched";
+    EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::PackageNonStandard, false, nullptr, &out),
+              ECapeUnknownHR);
+    EXPECT_EQ(r->complain(E_INVALIDARG, "x", K::PackageNonStandardTolerated, true), S_OK);
+    EXPECT_EQ(out, "untouched");
+    EXPECT_EQ(noticeTexts(),
+              std::vector<std::string>(2, "complainErrorCore:  ERROR: Internal error"));
+  }
+  EXPECT_TRUE(endsWith(trace(), "complainErrorCore:  ERROR: Internal error\n"));
+  // Kinds that do not name the package are unaffected.
+  m_notices.clear();
+  EXPECT_EQ(r->complain(E_FAIL, "x", K::InternalError, false), E_FAIL);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{" ERROR: INTERNAL ERROR x"});
+}
+
+TEST_F(Reporter, kind_five_in_a_calculation_reads_in_full) {
+  auto r = makeRavl();
+  r->setPackageInfo(m_gui.get());
+  r->setCalcContext(strings({"fugacity"}), strings({"Vapor"}), "Mixture", COIds::PhaseVapor);
+  const double x[] = {0.25, 0.75};
+  const double* phases[] = {x};
+  r->SetTPFraction(300.0, 101325.0, phases, 2, 1);
+  CallContextScope call(*r, m_log.get(), nullptr);
+
+  double values[] = {-0.5, 0.2};
+  std::string out;
+  EXPECT_EQ(r->checkPropertyValues(values, COIds::PropFugacity, &out, 0, true, "ctx. "), S_OK);
+  const std::string expected =
+      "The CAPE-OPEN Property Package 'PR Package' provided unfeasible thermodynamic values "
+      "(-0.5, 0.2) for property 'fugacity'. ctx. " +
+      kOnceOnly +
+      "Detected while calculating {(fugacity), (Vapor), Mixture}. Material Object contents: "
+      "V, T(K), 300.000000, P(Pa), 101325.000000, C, 0.25, 0.75";
+  EXPECT_EQ(out, expected);
+  ASSERT_EQ(m_log->entries.size(), 1u);
+  EXPECT_EQ(m_log->entries[0].message,
+            "CAPE-OPEN P. Package 'PR Package' error: <<" + expected + ">>");
+  EXPECT_EQ(m_log->entries[0].status, E_FAIL);
+  EXPECT_EQ(m_log->entries[0].level, -1);
+  EXPECT_EQ(m_log->entries[0].show, VARIANT_TRUE);
+  EXPECT_EQ(values[0], kFloor);
+  EXPECT_EQ(values[1], 0.2);
+  EXPECT_TRUE(m_notices.empty());
+}
+
+TEST_F(Reporter, kind_seven_in_a_two_phase_calculation_reads_in_full) {
+  auto r = makeRavl();
+  m_gui->alias = "My PR";
+  r->setPackageInfo(m_gui.get());
+  r->setCalcContext(strings({"fugacity", "fugacity.Dtemperature"}), strings({"Vapor", "Liquid"}),
+                    "Mixture", COIds::PhaseVapor, COIds::PhaseLiquid);
+  const double y[] = {0.9, 0.1}, x[] = {0.2, 0.8};
+  const double* phases[] = {y, x};
+  r->SetTPFraction(350.5, 2e6, phases, 2, 2);
+
+  std::string out;
+  EXPECT_EQ(r->complain(ECapeComputationHR,
+                        "calculating fugacity. The values of some of these properties were not "
+                        "set. ",
+                        K::PackageNonStandard, true, nullptr, &out),
+            ECapeComputationHR);
+  // The prefix names the package by its name; the log line by its label (the alias).
+  const std::string expected =
+      "The CAPE-OPEN Property Package 'PR Package' did not follow the standard while "
+      "(-2147220213)calculating fugacity. The values of some of these properties were not set. "
+      ". Contact this component's vendor. "
+      "Detected while calculating {(fugacity, fugacity.Dtemperature), (Vapor, Liquid), "
+      "Mixture}. Material Object contents: "
+      "V, T(K), 350.500000, P(Pa), 2000000.000000, C, 0.9, 0.1"
+      "L, T(K), 350.500000, P(Pa), 2000000.000000, C, 0.2, 0.8";
+  EXPECT_EQ(out, expected);
+  // No error log: the message box, traced.
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_EQ(m_notices[0].text.rfind(" ERROR: " + expected, 0), 0u);
+  EXPECT_EQ(count(trace(), expected), 2u);  // the box's trace and the log channel's
+}
+
+//! Channels reached by one report at level 2 for each combination of the critical flags.
+TEST_F(Reporter, routing_follows_each_combination_of_the_critical_flags) {
+  for (int combo = 0; combo < 8; ++combo) {
+    const bool traced = combo & 1, log = combo & 2, popUp = combo & 4;
+    SCOPED_TRACE("trace " + std::to_string(traced) + " log " + std::to_string(log) + " popUp " +
+                 std::to_string(popUp));
+
+    // The plain reporter: message box, trace file.
+    auto plain = makePlain();
+    plain->routingFlags().traceCritErrors = traced;
+    plain->routingFlags().logCritErrors = log;
+    plain->routingFlags().popUpCritErrors = popUp;
+    std::filesystem::remove(traceFile());
+    const HRESULT routed = plain->reportAtLevel(E_INVALIDARG, u"m", 2);
+    EXPECT_EQ(m_notices.size(), popUp ? 1u : 0u);
+    const std::string text = trace();
+    // The trace channel writes the text alone; the log channel adds the status after it.
+    EXPECT_EQ(count(text, ":  ERROR: m\n") - count(text, ":  ERROR: m\nThe parameter"),
+              traced && !popUp ? 1u : 0u);
+    EXPECT_EQ(count(text, "(0x80070057)"), log ? 1u : 0u);  // log channel
+    EXPECT_EQ(routed, traced && !popUp ? 1 : 0);
+    plain.reset();
+
+    // The host's reporter with an error log: pop-ups and traces go to the log.
+    auto ravl = makeRavl();
+    ravl->routingFlags().traceCritErrors = traced;
+    ravl->routingFlags().logCritErrors = log;
+    ravl->routingFlags().popUpCritErrors = popUp;
+    m_log->entries.clear();
+    std::filesystem::remove(traceFile());
+    {
+      CallContextScope call(*ravl, m_log.get(), nullptr);
+      EXPECT_EQ(ravl->reportAtLevel(E_INVALIDARG, u"m", 2), S_OK);
+    }
+    std::vector<LONG> levels;
+    for (const auto& e : m_log->entries) levels.push_back(e.level);
+    std::vector<LONG> expectedLevels;
+    if (traced && !popUp) expectedLevels.push_back(0);
+    if (popUp) expectedLevels.push_back(-1);
+    EXPECT_EQ(levels, expectedLevels);
+    EXPECT_TRUE(m_notices.empty());
+    EXPECT_EQ(count(trace(), "(0x80070057)"), log ? 1u : 0u);
+  }
+}
+
+TEST_F(Reporter, severe_levels_call_the_hook_and_status_100_is_kept_at_level_two) {
+  auto r = makePlain();
+  r->reportMessage("m", 4);
+  EXPECT_EQ(r->severeCalls, 1);
+  r->reportMessage("m", 3);
+  EXPECT_EQ(r->severeCalls, 1);
+  EXPECT_EQ(r->reportAtLevel(100, u"m", 7), S_OK);
+  EXPECT_EQ(r->severeCalls, 1);
+  EXPECT_EQ(r->reportAtLevel(E_FAIL, u"m", 7), S_OK);
+  EXPECT_EQ(r->severeCalls, 2);
+  // Null texts are empty texts.
+  r->reportAtLevel(E_FAIL, nullptr, 1);
+  r->reportMessage(nullptr, 1);
+  EXPECT_EQ(m_notices.back().text, " ERROR: ");
+}
+
+TEST_F(Reporter, host_log_receives_pop_ups_with_the_package_label_and_tag) {
+  auto r = makeRavl();
+  r->setPackageInfo(m_gui.get());
+  CallContextScope call(*r, m_log.get(), nullptr);
+  EXPECT_EQ(r->popUpError(100, "text", nullptr, 2), S_OK);
+  EXPECT_EQ(r->popUpError(0, "text", nullptr, 2), S_OK);
+  EXPECT_EQ(r->popUpError(E_FAIL, "text", nullptr, 2), S_OK);
+  m_gui->alias = "My PR";
+  r->setPackageInfo(m_gui.get());
+  EXPECT_EQ(r->popUpError(S_FALSE, nullptr, nullptr, 2), S_OK);
+  ASSERT_EQ(m_log->entries.size(), 4u);
+  EXPECT_EQ(m_log->entries[0].message, "CAPE-OPEN P. Package 'PR Package' error: <<text>>");
+  EXPECT_EQ(m_log->entries[0].status, 100);
+  EXPECT_EQ(m_log->entries[1].message, "CAPE-OPEN P. Package 'PR Package' message: <<text>>");
+  EXPECT_EQ(m_log->entries[2].message, "CAPE-OPEN P. Package 'PR Package' error: <<text>>");
+  EXPECT_EQ(m_log->entries[3].message, "CAPE-OPEN P. Package 'My PR' message: <<>>");
+  EXPECT_TRUE(m_notices.empty());
+  // Level-2 pop-ups are not traced; a level-1 pop-up is traced first, as it stands.
+  EXPECT_FALSE(std::filesystem::exists(traceFile()));
+  r->popUpError(0, "first level", nullptr, 1);
+  EXPECT_TRUE(endsWith(trace(), ": : first level\n"));
+  // A closed pop-up channel keeps level-2 texts from the log.
+  r->routingFlags().popUpCritErrors = false;
+  r->popUpError(E_FAIL, "closed", nullptr, 2);
+  EXPECT_EQ(m_log->entries.size(), 5u);
+}
+
+TEST_F(Reporter, host_log_that_refuses_falls_back_to_the_notice) {
+  auto r = makeRavl();
+  m_log->answer = E_FAIL;
+  CallContextScope call(*r, m_log.get(), nullptr);
+  EXPECT_EQ(r->popUpError(E_FAIL, "refused", "ctx", 2), S_OK);
+  EXPECT_EQ(m_log->entries.size(), 1u);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{"ctx:  ERROR: refused"});
+  EXPECT_TRUE(endsWith(trace(), "ctx:  ERROR: refused\n"));
+  // The trace channel falls back to the trace file.
+  EXPECT_EQ(r->traceMessage("traced", 2), 1);
+  EXPECT_EQ(m_log->entries.back().message, "traced");
+  EXPECT_EQ(m_log->entries.back().level, 0);
+  EXPECT_TRUE(endsWith(trace(), ": :  ERROR: traced\n"));
+  // A log that takes it answers 0 and nothing is traced.
+  m_log->answer = S_OK;
+  const std::string before = trace();
+  EXPECT_EQ(r->traceMessage("logged", 2), S_OK);
+  EXPECT_EQ(m_log->entries.back().status, S_OK);
+  EXPECT_EQ(trace(), before);
+}
+
+TEST_F(Reporter, without_a_host_log_every_pop_up_is_a_message_box) {
+  auto r = makeRavl();
+  r->routingFlags().popUpCritErrors = false;
+  EXPECT_EQ(r->popUpError(E_FAIL, "a", nullptr, 2), S_OK);
+  // An object that is no error log counts as none.
+  auto plain =
+      ComPtr<coravl_test::PlainDispatch>::attach(comlite::makeObject<coravl_test::PlainDispatch>());
+  {
+    CallContextScope call(*r, plain.get(), nullptr);
+    EXPECT_EQ(r->popUpError(E_FAIL, "b", nullptr, 5), S_OK);
+    EXPECT_EQ(r->traceMessage("c", 1), 1);
+  }
+  EXPECT_EQ(noticeTexts(), (std::vector<std::string>{" ERROR: a", " ERROR: b"}));
+  EXPECT_TRUE(endsWith(trace(), ":  ERROR: c\n"));
+  // popUpMessage reports a failure at level 1 whatever the level asked for.
+  m_notices.clear();
+  EXPECT_EQ(r->popUpMessage("d", "ctx", 9), E_FAIL);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{"ctx:  ERROR: d"});
+}
+
+TEST_F(Reporter, a_failing_query_of_the_host_log_is_an_internal_error) {
+  auto r = makeRavl();
+  auto broken = ComPtr<coravl_test::BrokenDispatch>::attach(
+      comlite::makeObject<coravl_test::BrokenDispatch>());
+  CallContextScope call(*r, broken.get(), nullptr);
+  const std::string internal = "CCORavlError::popUpError:  ERROR: Internal error";
+  EXPECT_EQ(r->popUpError(0, "x", nullptr, 1), E_FAIL);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{internal});
+  EXPECT_EQ(r->traceMessage("x", 1), E_FAIL);
+  EXPECT_EQ(m_notices.size(), 2u);
+  EXPECT_EQ(m_notices[1].text, internal);
+  // A complaint still returns its own status.
+  EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, false), ECapeUnknownHR);
+}
+
+TEST_F(Reporter, call_context_is_held_for_the_call_only) {
+  auto r = makeRavl();
+  const ULONG refsBefore = m_log->refs();
+  {
+    CallContextScope call(*r, m_log.get(), nullptr);
+    EXPECT_EQ(r->errorLog(), m_log.get());
+    EXPECT_EQ(m_log->refs(), refsBefore + 1);
+    auto inner = ComPtr<FakeErrorLog>::attach(comlite::makeObject<FakeErrorLog>());
+    {
+      CallContextScope nested(*r, inner.get(), m_log.get());
+      r->popUpError(0, "inner", nullptr, 1);
+      EXPECT_EQ(r->progressMonitor(), m_log.get());
+    }
+    EXPECT_EQ(inner->entries.size(), 1u);
+    EXPECT_EQ(inner->refs(), 1u);
+    EXPECT_EQ(r->errorLog(), m_log.get());
+    EXPECT_EQ(r->progressMonitor(), nullptr);
+    r->popUpError(0, "during", nullptr, 1);
+  }
+  EXPECT_EQ(r->errorLog(), nullptr);
+  EXPECT_EQ(m_log->refs(), refsBefore);
+  r->popUpError(0, "after", nullptr, 1);
+  EXPECT_EQ(m_log->entries.size(), 1u);
+  EXPECT_EQ(noticeTexts(), std::vector<std::string>{"after"});
+}
+
+TEST_F(Reporter, package_values_are_repaired_and_reported_once) {
+  auto r = makeRavl();
+  r->setNumberOfCompounds(2);
+  std::string out;
+  double first[] = {-0.5, 0.3};
+  EXPECT_EQ(r->checkPropertyValues(first, COIds::PropFugacity, &out, -1, true, nullptr), S_OK);
+  EXPECT_EQ(first[0], kFloor);
+  EXPECT_EQ(first[1], 0.3);
+  EXPECT_TRUE(r->wasReported(COIds::PropFugacity));
+  EXPECT_EQ(m_notices.size(), 1u);
+  double second[] = {-0.5, 0.3};
+  out.clear();
+  EXPECT_EQ(r->checkPropertyValues(second, COIds::PropFugacity, &out, -1, true, nullptr), E_FAIL);
+  EXPECT_EQ(second[0], -0.5);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(m_notices.size(), 1u);
+  // Another property is reported on its own.
+  double cp[] = {0.0};
+  EXPECT_EQ(r->checkPropertyValues(cp, COIds::PropHeatCapacityCp, nullptr, -1, true, ""), S_OK);
+  EXPECT_EQ(cp[0], kFloor);
+  EXPECT_EQ(m_notices.size(), 2u);
+}
+
+//! One value of one property through the check: what comes back, what is left, and whether it
+//! was reported.
+TEST_F(Reporter, each_property_check_repairs_and_reports_as_its_rule_says) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    LONG id;
+    bool fromPackage;
+    double in;
+    HRESULT result;
+    double out;
+    bool reported;
+  };
+  const Case cases[] = {
+      {COIds::PropFugacity, true, -0.00005, S_OK, kFloor, false},  // rounding noise, silent
+      {COIds::PropFugacity, true, 2.0, S_OK, 2.0, false},
+      {COIds::PropKvalue, true, -0.5, S_OK, kFloor, true},
+      {COIds::PropFraction, false, 0.0, S_OK, 0.0, false},
+      {COIds::PropPhaseFraction, false, 1.0, S_OK, 1.0, false},
+      {COIds::PropPhaseFraction, false, 1.5, E_FAIL, kFloor, true},
+      {COIds::PropHeatCapacityCp, true, 0.0, S_OK, kFloor, true},
+      {COIds::PropEnthalpy, true, -123.0, S_OK, -123.0, false},  // no check
+      {COIds::PropEnthalpy, true, nan, S_OK, kFloor, true},      // but never a NaN
+      {COIds::PropTemperature, false, inf, E_FAIL, kFloor, true},
+      {COIds::PropSurfaceTension, true, -1.0, S_OK, kFloor, true},
+  };
+  for (const Case& c : cases) {
+    auto r = makeRavl();
+    r->setNumberOfCompounds(1);
+    double v[] = {c.in};
+    SCOPED_TRACE(std::to_string(c.id) + " " + std::to_string(c.in));
+    EXPECT_EQ(r->checkPropertyValues(v, c.id, nullptr, -1, c.fromPackage, nullptr), c.result);
+    EXPECT_EQ(v[0], c.out);
+    EXPECT_EQ(m_notices.size(), c.reported ? 1u : 0u);
+    EXPECT_EQ(r->wasReported(c.id), c.reported);
+  }
+  // A failing surface tension is shown as the host's no-value marker before its repair.
+  auto r = makeRavl();
+  double sigma[] = {-1.0};
+  std::string out;
+  r->checkPropertyValues(sigma, COIds::PropSurfaceTension, &out, -1, true, nullptr);
+  EXPECT_NE(out.find("(-32767.) for property 'surfaceTension'. "), std::string::npos);
+}
+
+TEST_F(Reporter, simulator_values_are_reported_every_time) {
+  auto r = makeRavl();
+  r->setCalcContext(strings({"pressure"}), strings({"Vapor"}), "Mixture", COIds::PhaseVapor);
+  for (int i = 0; i < 2; ++i) {
+    double pressure[] = {0.0};
+    std::string out;
+    EXPECT_EQ(r->checkPropertyValues(pressure, COIds::PropPressure, &out, -1, false, "ctx"),
+              E_FAIL);
+    EXPECT_EQ(pressure[0], kFloor);
+    // Kind 10 carries no calculation description and no once-only notice.
+    EXPECT_EQ(out,
+              "INTERNAL ERROR: The Simulator provided unfeasible thermodynamic values (0.) for "
+              "property 'pressure'. ctx");
+  }
+  EXPECT_EQ(m_notices.size(), 2u);
+  // Out-of-range fractions become the floor value.
+  r->setNumberOfCompounds(3);
+  double feed[] = {1.5, -0.1, 0.5};
+  EXPECT_EQ(r->checkPropertyValues(feed, COIds::PropFraction, nullptr, -1, false, nullptr), E_FAIL);
+  EXPECT_EQ(feed[0], kFloor);
+  EXPECT_EQ(feed[1], kFloor);
+  EXPECT_EQ(feed[2], 0.5);
+}
+
+TEST_F(Reporter, short_arrays_and_unknown_ids_are_handled_safely) {
+  auto r = makeRavl();
+  r->setNumberOfCompounds(4);
+  // Only the two values given are read and written.
+  std::vector<double> storage = {0.5, -1.0, 777.0};
+  std::string out;
+  EXPECT_EQ(r->checkPropertyValues(std::span<double>(storage.data(), 2), COIds::PropKvalue, &out,
+                                   -1, true, nullptr),
+            S_OK);
+  EXPECT_NE(out.find("(0.5, -1.) for property 'kvalue'. "), std::string::npos);
+  EXPECT_EQ(storage[1], kFloor);
+  EXPECT_EQ(storage[2], 777.0);
+  EXPECT_EQ(r->checkPropertyValues({}, COIds::PropKvalue, nullptr, -1, false, nullptr), S_OK);
+  // An id outside the table has no check and no name, but a value that is no number is bad.
+  for (LONG id : {LONG{500}, LONG{-3}, LONG{0}}) {
+    double ok[] = {-5.0};
+    EXPECT_EQ(r->checkPropertyValues(ok, id, nullptr, -1, false, nullptr), S_OK);
+    double bad[] = {std::numeric_limits<double>::quiet_NaN()};
+    EXPECT_EQ(r->checkPropertyValues(bad, id, &out, -1, false, nullptr), E_FAIL);
+    EXPECT_NE(out.find(") for property ''. "), std::string::npos);
+    EXPECT_EQ(bad[0], kFloor);
+  }
+}
+
+TEST_F(Reporter, messages_stay_within_their_bound) {
+  auto r = makePlain();
+  std::string out;
+  const std::string longText(10000, 'a');
+  r->complain(E_FAIL, longText.c_str(), K::InternalError, false, longText.c_str(), &out);
+  EXPECT_EQ(out.size(), CCOError::kMessageMax);
+  // A cut never splits a character.
+  std::string accents;
+  for (int i = 0; i < 3000; ++i) accents += "\xC3\xA9";
+  r->complain(E_FAIL, accents.c_str(), K::InternalError, false, nullptr, &out);
+  EXPECT_LE(out.size(), CCOError::kMessageMax);
+  EXPECT_EQ(comlite::utf16ToUtf8(comlite::utf8ToUtf16(out)), out);
+  for (const auto& n : m_notices)
+    EXPECT_EQ(n.text.find("A generated message is too long"), std::string::npos);
+}
+
+TEST_F(Reporter, material_state_is_copied_and_cut_to_four_phases) {
+  auto r = makeRavl();
+  const double a[] = {0.1, 0.9};
+  const double* six[] = {a, a, a, a, a, a};
+  r->SetTPFraction(280.0, 5e5, six, 2, 6);
+  EXPECT_EQ(noticeTexts(),
+            std::vector<std::string>{" ERROR: In SetTPFraction, m_currentPhases is longer than "
+                                     "number of phases preallocated.setting to maximum"});
+  EXPECT_EQ(r->currentPhases(), 4);
+  EXPECT_EQ(r->numberOfCompounds(), 2);
+  // Missing arrays describe an empty composition; the description has one line per label.
+  r->SetTPFraction(280.0, 5e5, nullptr, 2, 1);
+  r->setCalcContext(strings({"volume"}), strings({"Liquid"}), "Mixture", COIds::PhaseLiquid);
+  EXPECT_EQ(r->describeMaterial(), "L, T(K), 280.000000, P(Pa), 500000.000000, C, ");
+  EXPECT_EQ(r->describeCalculation(), "calculating {(volume), (Liquid), Mixture}");
+  // Without a context both lists read as empty and no line is made.
+  comlite::Variant empty;
+  r->setCalcContext(empty, empty, nullptr, 0);
+  EXPECT_EQ(r->describeCalculation(), "calculating {<empty>, <empty>, }");
+  EXPECT_EQ(r->describeMaterial(), "");
+  // The material trace writes one such line with its prefix.
+  EXPECT_EQ(r->traceMaterialState(300.0, 1e5, a, true, "feed"), S_OK);
+  EXPECT_TRUE(
+      endsWith(trace(), ": : feed, L, T(K), 300.000000, P(Pa), 100000.000000, C, 0.1, 0.9\n"));
+  r->traceMaterialState(300.0, 1e5, nullptr, false, nullptr);
+  EXPECT_TRUE(endsWith(trace(), ": : V, T(K), 300.000000, P(Pa), 100000.000000, C, \n"));
+  r->SetTPFraction(1.0, 2.0, six, -3, -1);
+  EXPECT_EQ(r->numberOfCompounds(), 0);
+  EXPECT_EQ(r->currentPhases(), 0);
+}
+
+TEST_F(Reporter, package_texts_come_from_the_gui_component) {
+  auto r = makeRavl();
+  m_gui->alias = "My PR";
+  r->setPackageInfo(m_gui.get());
+  EXPECT_EQ(r->packageText(0), "PR Package");
+  EXPECT_EQ(r->packageText(1), "Test.PR.1");
+  EXPECT_EQ(r->packageText(2), "My PR");
+  EXPECT_EQ(r->packageText(3), "Peng-Robinson");
+  EXPECT_EQ(r->packageText(4), "");
+  EXPECT_EQ(r->packageLabel(), "My PR");
+  // The name is asked again for each complaint.
+  m_gui->name = "Renamed";
+  std::string out;
+  r->complain(E_FAIL, "x", K::PackageUnfeasibleValues, false, nullptr, &out);
+  EXPECT_EQ(out,
+            "The CAPE-OPEN Property Package 'Renamed' provided unfeasible thermodynamic "
+            "values x");
+  // A failing getter raises the component's error.
+  m_gui->failingSlot = 12;
+  try {
+    r->setPackageInfo(m_gui.get());
+    ADD_FAILURE() << "no error raised";
+  } catch (const comlite::ComError& e) {
+    EXPECT_EQ(e.status(), E_UNEXPECTED);
+    EXPECT_EQ(e.iid(), ICCAPEGUI::kIID);
+  }
+  r->setPackageInfo(nullptr);
+  EXPECT_EQ(r->packageLabel(), "");
+  EXPECT_EQ(r->packageName(), "");
+}
+
+TEST_F(Reporter, cape_errors_without_error_utils_use_the_composed_message) {
+  auto r = makeRavl();
+  r->setPackageInfo(m_gui.get());
+  auto object =
+      ComPtr<coravl_test::PlainDispatch>::attach(comlite::makeObject<coravl_test::PlainDispatch>());
+  EXPECT_EQ(r->reportCapeError("op", E_INVALIDARG, object.get(), false, "ctx"), E_FAIL);
+  EXPECT_EQ(r->reportCapeError("op", ECapeUnknownHR, object.get(), false, nullptr), E_FAIL);
+  ASSERT_EQ(m_notices.size(), 2u);
+  EXPECT_EQ(m_notices[0].text,
+            " ERROR: The CAPE-OPEN Property Package 'PR Package' raised an exception while ctx:  "
+            "ERROR: op\nThe parameter is incorrect.(0x80070057). Contact this component's "
+            "vendor. ");
+  EXPECT_EQ(m_notices[1].text.rfind(" ERROR: The CAPE-OPEN Property Package 'PR Package' raised "
+                                    "an exception while  ERROR: op",
+                                    0),
+            0u);
+}
+
+}  // namespace
