@@ -11,14 +11,27 @@ function(coravl_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "CORAVL_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
 
-# coravl_module(<name> SOURCES <files...> LIBS <targets...>)
-# A COM in-process module: a shared library exporting the four module entry points.
+# coravl_module(<name> SOURCES <files...> LIBS <targets...> [EXPORTS <symbols...>] [API])
+# A COM in-process module: a shared library exporting the four module entry points and, with
+# EXPORTS, the named C symbols; nothing else, so that a host's symbols and the module's never
+# interpose. A module with a documented C++ API (API) exports what carries its export mark
+# instead, with the static libraries it links kept inside.
 function(coravl_module name)
-  cmake_parse_arguments(M "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(M "API" "" "SOURCES;LIBS;EXPORTS" ${ARGN})
   add_library(${name} SHARED ${M_SOURCES})
   target_link_libraries(${name} PRIVATE ${M_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  if(M_API)
+    target_link_options(${name} PRIVATE "LINKER:--exclude-libs,ALL")
+  else()
+    set(_symbols DllGetClassObject DllCanUnloadNow DllRegisterServer DllUnregisterServer ${M_EXPORTS})
+    list(JOIN _symbols "; " _global)
+    set(_script ${CMAKE_CURRENT_BINARY_DIR}/${name}.exports)
+    file(WRITE ${_script} "{\n  global: ${_global};\n  local: *;\n};\n")
+    target_link_options(${name} PRIVATE "LINKER:--version-script=${_script}")
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${_script})
+  endif()
 endfunction()
 
 # coravl_bench(<name> SOURCES <files...> LIBS <targets...>)

@@ -3,7 +3,7 @@
 //!
 //! Location: "<local application data>/SelvarTech/Selvar Quorel CAPE-OPEN/<short module
 //! name>.trc", where the local application data folder is $XDG_DATA_HOME (else
-//! ~/.local/share). Only the last folder level is created. When the file cannot be opened the
+//! ~/.local/share). Every missing folder level is created. When the file cannot be opened the
 //! line goes to the file of the same name in $TEMP (else /tmp), and the user is told once per
 //! process. The file is opened and closed for every line, so no handle stays open.
 //!

@@ -255,10 +255,6 @@ HRESULT CORavlPP::GetThermoPropertyRoutine(IDispatch** pThermoPropertyRoutine) {
   return *pThermoPropertyRoutine ? S_OK : E_FAIL;
 }
 
-// ---- Methods whose behaviour is still to be built ------------------------------------
-// FIXME: each of these joins with its own part of the component (registration, calculation,
-// compound list, persistence, setup view, flash); until then they say so.
-
 // ---- ICapeDiagnostics and ICapeDiagnostic: the CAPE-OPEN side's route to the simulator ----
 
 HRESULT CORavlPP::ReportError(LONG code, BSTR message) {
