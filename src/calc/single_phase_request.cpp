@@ -5,25 +5,25 @@
 #include <cmath>
 #include <string>
 
+#include "base/math_utils.h"
+#include "base/message_output.h"
+#include "base/set_get.h"
+#include "base/thcom_error.h"
 #include "calc/material_client.h"
 #include "calc/value_conversion.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "reporter/co_error.h"
-#include "base/message_output.h"
-#include "base/thcom_error.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_phase.h"
-#include "vocabulary/compound_order.h"
-#include "base/math_utils.h"
-#include "base/set_get.h"
+#include "reporter/co_error.h"
 #include "vocabulary/co_ids.h"
+#include "vocabulary/compound_order.h"
 #include "vocabulary/host_property_ids.h"
 #include "vocabulary/property_factory.h"
 #include "vocabulary/property_translator.h"
@@ -553,6 +553,11 @@ HRESULT PropertyRequest::calculateSlot(int slot) {
     const double base = i < m_base.size() ? m_base[i] : (m_base.empty() ? 0.0 : m_base[0]);
     const double xi = vector && i < x.size() ? x[i] : 1.0;
     m_values[i] = slotValueToHost(conversion, m_values[i], base, xi);
+    if (!std::isfinite(m_values[i])) {
+      const std::string text = reporter().describeCalculation() +
+                               ". A value has no finite form in the simulator's units. ";
+      return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, true);
+    }
   }
   return writeSlot(slot, m_values, vector);
 }

@@ -6,24 +6,24 @@
 #include <new>
 #include <utility>
 
+#include "base/list_search.h"
+#include "base/message_output.h"
+#include "base/name_compare.h"
+#include "base/ordinal_text.h"
+#include "base/set_get.h"
+#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/error_info.h"
 #include "comlite/safearray.h"
-#include "reporter/co_error.h"
-#include "base/message_output.h"
-#include "reporter/method_guard.h"
-#include "base/thcom_error.h"
 #include "outside/adapter.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
+#include "reporter/co_error.h"
+#include "reporter/method_guard.h"
 #include "setup/qo_utils.h"
-#include "base/list_search.h"
-#include "base/name_compare.h"
-#include "base/ordinal_text.h"
-#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_factory.h"
 
@@ -529,6 +529,8 @@ HRESULT CompoundList::handOverConstants(const CompoundLinks& links, LONG j,
       continue;
     }
     const double hostValue = translator->CO2QO(value, component, 0);
+    // No host form (a failed molecular weight, a value that is not finite): not handed over.
+    if (!std::isfinite(hostValue)) continue;
     handedOver.push_back(translator->rvlName());
     if (coId == COIds::ConstCriticalVolume) criticalVolumeHandedOver = true;
     if (!setter) CTHCOMError::raise(E_POINTER);

@@ -5,13 +5,6 @@
 #include <fstream>
 #include <string>
 
-#include "comlite/bstr.h"
-#include "comlite/global_table.h"
-#include "comlite/hresult.h"
-#include "comlite/platform.h"
-#include "comlite/registry.h"
-#include "comlite/safearray.h"
-#include "support/notice_fixture.h"
 #include "base/create_interface.h"
 #include "base/list_search.h"
 #include "base/math_utils.h"
@@ -20,6 +13,13 @@
 #include "base/ordinal_text.h"
 #include "base/qo_bstr.h"
 #include "base/set_get.h"
+#include "comlite/bstr.h"
+#include "comlite/global_table.h"
+#include "comlite/hresult.h"
+#include "comlite/platform.h"
+#include "comlite/registry.h"
+#include "comlite/safearray.h"
+#include "support/notice_fixture.h"
 
 namespace {
 
@@ -123,9 +123,10 @@ TEST(MathUtils, guards_clamp_at_their_limits) {
   EXPECT_EQ(MathUtils::safeLog(-5), -70);
   EXPECT_EQ(MathUtils::safeLog(1e30), 70);
   EXPECT_DOUBLE_EQ(MathUtils::safeLog(10), std::log(10.0));
-  for (double x : {1e30, 1e-30, 70.0, -70.0}) EXPECT_TRUE(MathUtils::isClampValue(x)) << x;
-  for (double x : {0.0, 69.999, 1e-29, -1e30}) EXPECT_FALSE(MathUtils::isClampValue(x)) << x;
-  EXPECT_TRUE(MathUtils::isClampValue(MathUtils::safeLog(MathUtils::safeExp(-100))));
+  for (double x : {70.0, -70.0, 80.0}) EXPECT_TRUE(MathUtils::safeExpLimits(x)) << x;
+  for (double x : {69.999, 0.0, -69.999}) EXPECT_FALSE(MathUtils::safeExpLimits(x)) << x;
+  for (double x : {1e30, 1e-30, 0.0, -1.0}) EXPECT_TRUE(MathUtils::safeLogLimits(x)) << x;
+  for (double x : {70.0, 1e-29, 9.9e29}) EXPECT_FALSE(MathUtils::safeLogLimits(x)) << x;
 
   EXPECT_EQ(MathUtils::safeDivide(1, 0), 1e-100);
   EXPECT_EQ(MathUtils::safeDivide(-1, 1e-31), 1e-100);

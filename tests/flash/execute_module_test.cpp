@@ -145,6 +145,18 @@ TEST_F(Execute, natural_gas_flashes_match_the_peng_robinson_flash) {
   EXPECT_TRUE(env.notices.empty());
 }
 
+TEST_F(Execute, round_specifications_are_values_not_markers) {
+  // 70 kPa equals a guarded-logarithm limit in the simulator's units; it is a pressure.
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  for (double P : {70.0, 70.001}) {
+    auto c = collection(250.0, P, kGasFeed);
+    ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK) << P;
+    expectPhases(c, prFlash().tp(250.0, P * 1000.0, kGasFeed),
+                 "TP 250 K, " + std::to_string(P) + " kPa");
+  }
+}
+
 TEST_F(Execute, single_phase_results_fill_the_first_phase_object) {
   auto flash = openFlash(kNaturalGas);
   ASSERT_TRUE(flash);
