@@ -201,7 +201,16 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
 
   // Surface tension belongs to the vapour-liquid pair when the package has both.
   const bool pair = record->coId == COIds::PropSurfaceTension && m_links.vaporAndLiquidStates;
-  if (pair) m_state.phaseLabelIndex = COIds::PhaseVaporLiquid;
+  if (pair) {
+    // Both phases of the pair are at the request's state: the material must not calculate
+    // with the other phase's state of an earlier request, nor without one.
+    const auto& x = m_material[0];
+    for (const LONG each : {COIds::PhaseVapor, COIds::PhaseLiquid})
+      comlite::check(
+          m_links.matObj->SetState(m_state.temperature, m_state.pressure, x.data(), each),
+          IMatObj::kIID);
+    m_state.phaseLabelIndex = COIds::PhaseVaporLiquid;
+  }
   buildRequestLists();
 
   // Calculate once. A failed calculation ends the request: the material object still holds the

@@ -637,3 +637,28 @@ TEST_F(Calculation, a_calculation_the_package_refuses_hands_back_no_earlier_valu
   EXPECT_FALSE(second.value("Enthalpy"));
   EXPECT_FALSE(env.notices.empty());  // the package's own error reached the user
 }
+
+TEST_F(Calculation, surface_tension_is_of_the_pair_at_the_requests_state) {
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
+  // Inside the two-phase region both roots of the equation of state exist.
+  const double T = 250.0, P = 3000.0;
+  const auto& z = pr::test::kNaturalGasZ;
+  pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
+  model.set_state(pr::Phase::Vapour, T, P * 1000.0, z);
+  model.set_state(pr::Phase::Liquid, T, P * 1000.0, z);
+  // N/m to dyne/cm.
+  const double want =
+      1000.0 * model.two_phase_property("surfaceTension", pr::Phase::Vapour, pr::Phase::Liquid)[0];
+  ASSERT_GT(want, 0.0);
+  // On a fresh material, and again after an unrelated request at another state.
+  auto liquid = phase(ravelin::kPhaseLiquid, T, P, z);
+  ASSERT_EQ(calculate(pkg.get(), "SurfaceTension", liquid), S_OK) << notices();
+  expectClose(*liquid.value("SurfaceTension"), want, 1e-10, "first");
+  auto other = phase(ravelin::kPhaseLiquid, 310.0, 1500.0, kCondensate);
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", other), S_OK) << notices();
+  liquid.clearResults();
+  ASSERT_EQ(calculate(pkg.get(), "SurfaceTension", liquid), S_OK) << notices();
+  expectClose(*liquid.value("SurfaceTension"), want, 1e-10, "again");
+  std::printf("[ measured ] surface tension 250 K, 3000 kPa: %.6f dyne/cm twice\n",
+              *liquid.value("SurfaceTension"));
+}
