@@ -157,6 +157,30 @@ TEST_F(Execute, round_specifications_are_values_not_markers) {
   }
 }
 
+TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
+  // A stream's collection on every pass: a vapour-only result first.
+  auto c = collection(400.0, 1000.0, kGasFeed);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
+  ASSERT_EQ(c.numberOfPhases(), 1);
+  c.overall().setTemperature(250.0);
+  c.overall().setPressure(3000.0);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
+  expectPhases(c, tp, "TP 250 K, 3000 kPa after a vapour-only pass");
+  // Four phase objects: the two results, the others absent.
+  std::vector<ravelin::Phase> objects;
+  for (int i = 0; i < 4; ++i)
+    objects.push_back(ravelin::Phase::create(*fluid, ravelin::kPhaseVapour));
+  auto four = ravelin::PhaseCollection::create(
+      phase(ravelin::kPhaseOverall, 250.0, 3000.0, kGasFeed), objects);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, four), S_OK) << notices();
+  expectPhases(four, tp, "TP 250 K, 3000 kPa into four phase objects");
+  for (std::size_t i : {2u, 3u}) EXPECT_EQ(four.phase(i).status(), ravelin::kPhaseStatusAbsent);
+  EXPECT_TRUE(env.notices.empty());
+}
+
 TEST_F(Execute, single_phase_results_fill_the_first_phase_object) {
   auto flash = openFlash(kNaturalGas);
   ASSERT_TRUE(flash);
