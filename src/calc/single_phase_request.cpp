@@ -228,7 +228,7 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
     return hr;
   }
 
-  if (mode != CalculationMode::Direct) return calculateDerived(mode);
+  if (mode != CalculationMode::Direct) return calculateDerived(mode, propertyId);
   m_base.clear();
   for (int slot = 0; slot < 5; ++slot) {
     if (slot != 0 && m_state.derivativeSlots[static_cast<std::size_t>(slot)] == -1) continue;
@@ -597,7 +597,7 @@ HRESULT PropertyRequest::writeSlot(int slot, std::span<const double> values, boo
   return S_OK;
 }
 
-HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
+HRESULT PropertyRequest::calculateDerived(CalculationMode mode, LONG propertyId) {
   const LONG coId = m_state.current->coId;
   std::vector<double> value(static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 1)),
                             0.0);
@@ -607,7 +607,12 @@ HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
   else
     hr = m_links.matObj->GetValue(m_state.phaseLabelIndex, coId, value.data());
   if (FAILED(hr)) throw comlite::ComError(hr, IMatObj::kIID);
-  if (hr != S_OK) return hr;
+  if (hr != S_OK) {
+    // Nothing was read: that is no success for the host.
+    const std::string text = reporter().describeCalculation() +
+                             ". The values of some of these properties were not set. ";
+    return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::PackageNonStandard, true);
+  }
   // Both are strictly positive: an unfeasible value is reported and floored like any other.
   hr = reporter().checkPropertyValues(std::span<double>(value).first(1), coId, nullptr,
                                       m_state.phaseLabelIndex, true, nullptr);
@@ -617,6 +622,22 @@ HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
     thcheck(phase->put_HeatCapacity(value[0]));
   else
     thcheck(phase->put_MolarVolume(1000.0 / value[0]));
+  return refuseDerivativeRequests(propertyId);
+}
+
+HRESULT PropertyRequest::refuseDerivativeRequests(LONG propertyId) {
+  // A value served through another property has no derivatives: no request stays pending.
+  if (!m_requests) return S_OK;
+  LONG count = 0;
+  HRESULT hr = m_requests->get_Count(&count);
+  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  for (LONG i = 0; i < count; ++i) {
+    LONG property = 0, variable = 0;
+    hr = m_requests->GetRequest(i, &property, &variable);
+    if (SUCCEEDED(hr) && property == propertyId)
+      hr = m_requests->put_RequestStatus(i, ravelin::kDerivativeNotAvailable);
+    if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  }
   return S_OK;
 }
 

@@ -228,8 +228,13 @@ TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_vol
   const std::vector<double> y = {0.7, 0.15, 0.1, 0.05};
   auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
   const auto mix = idealLightHydrocarbons();
+  // Served through the enthalpy slope, Cp has no derivatives: the host is told so.
+  const auto cpT = vapour.addDerivativeRequest("Cp", "dT");
+  const auto vP = vapour.addDerivativeRequest("MolarVolume", "dP");
 
   ASSERT_EQ(calculate(pkg.get(), "Cp", vapour), S_OK) << notices();
+  EXPECT_EQ(vapour.derivative(cpT).status, ravelin::kDerivativeNotAvailable);
+  EXPECT_EQ(vapour.derivative(vP).status, ravelin::kDerivativePending);
   expectClose(
       *vapour.value("Cp"),
       mix.singlePhase("enthalpy.Dtemperature", ideal::PhaseKind::Vapor, T, P * 1000.0, y)[0], 1e-10,
@@ -237,6 +242,7 @@ TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_vol
   ASSERT_EQ(calculate(pkg.get(), "MolarVolume", vapour), S_OK) << notices();
   const double density = mix.singlePhase("density", ideal::PhaseKind::Vapor, T, P * 1000.0, y)[0];
   expectClose(*vapour.value("MolarVolume"), 1000.0 / density, 1e-10, "V");
+  EXPECT_EQ(vapour.derivative(vP).status, ravelin::kDerivativeNotAvailable);
   // An ideal gas: R T / P in m3/kmol.
   expectClose(*vapour.value("MolarVolume"), 8.314462618 * T / P, 1e-4, "RT/P");
 }
