@@ -4,17 +4,17 @@
 #include <cfenv>
 #include <vector>
 
-#include "base/message_output.h"
-#include "base/thcom_error.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/variant.h"
+#include "reporter/co_error.h"
+#include "base/message_output.h"
+#include "reporter/method_guard.h"
+#include "base/thcom_error.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
-#include "reporter/co_error.h"
-#include "reporter/method_guard.h"
 #include "vocabulary/co_ids.h"
 
 namespace coravl::calc {

@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
-#include "base/message_output.h"
-#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
+#include "base/message_output.h"
+#include "base/thcom_error.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_registry.h"

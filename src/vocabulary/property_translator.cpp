@@ -4,12 +4,12 @@
 #include <limits>
 #include <string>
 
-#include "base/math_utils.h"
-#include "base/message_output.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
+#include "base/message_output.h"
 #include "outside/ravelin_compounds.h"
+#include "base/math_utils.h"
 #include "vocabulary/co_ids.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <set>
 #include <string>
 
-#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/notice.h"
 #include "comlite/object.h"
+#include "base/thcom_error.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
 #include "outside/ravelin_registry.h"
