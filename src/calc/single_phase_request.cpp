@@ -312,6 +312,14 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
   const LONG M = fluidPackageCount();
   LONG n = 0;
   thcheck(phase->get_NumbOfComps(&n));
+  // A negative count from either side would become a list length.
+  if (n < 0 || N < 0)
+    return reporter().complain(E_FAIL,
+                               ("Calculating properties. A negative number of compounds: " +
+                                std::to_string(n < 0 ? n : N) + " from the " +
+                                (n < 0 ? "simulator." : "CAPE-OPEN package."))
+                                   .c_str(),
+                               ComplaintKind::InternalError, false);
   m_listCount = n;
   if (n > M)
     return reporter().complain(
