@@ -98,6 +98,9 @@ constexpr double kSumTolerance = 1e-6;
 constexpr const char* kUnfeasibleResultText =
     "The CAPE-OPEN package returned unfeasible phase fractions or compositions. Phase: ";
 
+constexpr const char* kNoPropertyIdText =
+    "Executing flash. The simulator has given no id for property '";
+
 bool withinUnitInterval(double v) {
   return v >= -kRangeTolerance && v <= 1.0 + kRangeTolerance;  // false for NaN
 }
@@ -226,7 +229,13 @@ HRESULT FlashRun::specificationValue(LONG property, const std::string& context, 
   } else {
     // Any other specification is the host property its translator is registered as.
     auto* host = dynamic_cast<CRVLProperty*>(propertyFactory().findByCOId(property));
-    if (!host || host->rvlName().empty() || host->rvlId() == ravelin::kNoPropertyId) return E_FAIL;
+    if (!host || host->rvlName().empty() || host->rvlId() == ravelin::kNoPropertyId) {
+      // Before the property registration the flash cannot read its specification: told.
+      const char* identifier = COIds::id2cstr(property);
+      const std::string text = kNoPropertyIdText + std::string(identifier ? identifier : "") +
+                               "': the property ids are not initialised.";
+      return m_reporter.complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, false);
+    }
     if (FAILED(m_overall->GetPropertyValue(host->rvlId(), &value))) return E_FAIL;
   }
   CCOPropertyTranslator* translator = propertyFactory().findByCOId(property);
