@@ -16,8 +16,12 @@ double safeLog(double x) {
   return std::log(x);
 }
 
-bool isClampValue(double x) {
-  return x == kHuge || x == kTiny || x == kLogLimit || x == -kLogLimit;
+bool safeExpLimits(double x) {
+  return x <= -kLogLimit || x >= kLogLimit;
+}
+
+bool safeLogLimits(double x) {
+  return x <= kTiny || x >= kHuge;
 }
 
 double safeDivide(double a, double b) {

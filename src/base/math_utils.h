@@ -19,8 +19,11 @@ constexpr double kDefaultTolerance = 1e-10;
 double safeExp(double x);
 //! ln x, but -70 for x <= 1e-30 and 70 for x >= 1e30.
 double safeLog(double x);
-//! True exactly for the limit values of safeExp and safeLog: 1e30, 1e-30, 70 and -70.
-bool isClampValue(double x);
+//! Whether safeExp(x) gives its limit (1e-30 or 1e30), a marker rather than e^x. Only the
+//! argument tells: an exact 70 or 1e30 elsewhere is an ordinary value.
+bool safeExpLimits(double x);
+//! Whether safeLog(x) gives its limit (-70 or 70), a marker rather than ln x.
+bool safeLogLimits(double x);
 //! a / b, except that |b| <= 1e-30 with |a| >= 1e-30 gives 1e-100 (0 / 0 still divides).
 double safeDivide(double a, double b);
 //! Whether b is within `tolerance` of a (0 means 1e-10): relative to a, except that for

@@ -163,7 +163,9 @@ void CCOMOclient::setPackage(IDispatch* package) {
     m_phaseLabels = std::move(labels);
     m_statesOfAggregation = std::move(states);
     m_keyCompounds = std::move(keys);
-    m_numPhases = std::max<LONG>(count, 0);
+    // The count is the package's word; the phases are those it lists.
+    const auto listed = static_cast<LONG>(stringsOf(m_phaseLabels).size());
+    m_numPhases = std::clamp<LONG>(count, 0, listed);
     m_package = std::move(pkg);
   }
   buildPhaseTable();

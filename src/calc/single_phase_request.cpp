@@ -201,7 +201,16 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
 
   // Surface tension belongs to the vapour-liquid pair when the package has both.
   const bool pair = record->coId == COIds::PropSurfaceTension && m_links.vaporAndLiquidStates;
-  if (pair) m_state.phaseLabelIndex = COIds::PhaseVaporLiquid;
+  if (pair) {
+    // Both phases of the pair are at the request's state: the material must not calculate
+    // with the other phase's state of an earlier request, nor without one.
+    const auto& x = m_material[0];
+    for (const LONG each : {COIds::PhaseVapor, COIds::PhaseLiquid})
+      comlite::check(
+          m_links.matObj->SetState(m_state.temperature, m_state.pressure, x.data(), each),
+          IMatObj::kIID);
+    m_state.phaseLabelIndex = COIds::PhaseVaporLiquid;
+  }
   buildRequestLists();
 
   // Calculate once. A failed calculation ends the request: the material object still holds the
@@ -219,7 +228,7 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
     return hr;
   }
 
-  if (mode != CalculationMode::Direct) return calculateDerived(mode);
+  if (mode != CalculationMode::Direct) return calculateDerived(mode, propertyId);
   m_base.clear();
   for (int slot = 0; slot < 5; ++slot) {
     if (slot != 0 && m_state.derivativeSlots[static_cast<std::size_t>(slot)] == -1) continue;
@@ -303,6 +312,14 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
   const LONG M = fluidPackageCount();
   LONG n = 0;
   thcheck(phase->get_NumbOfComps(&n));
+  // A negative count from either side would become a list length.
+  if (n < 0 || N < 0)
+    return reporter().complain(E_FAIL,
+                               ("Calculating properties. A negative number of compounds: " +
+                                std::to_string(n < 0 ? n : N) + " from the " +
+                                (n < 0 ? "simulator." : "CAPE-OPEN package."))
+                                   .c_str(),
+                               ComplaintKind::InternalError, false);
   m_listCount = n;
   if (n > M)
     return reporter().complain(
@@ -553,6 +570,11 @@ HRESULT PropertyRequest::calculateSlot(int slot) {
     const double base = i < m_base.size() ? m_base[i] : (m_base.empty() ? 0.0 : m_base[0]);
     const double xi = vector && i < x.size() ? x[i] : 1.0;
     m_values[i] = slotValueToHost(conversion, m_values[i], base, xi);
+    if (!std::isfinite(m_values[i])) {
+      const std::string text = reporter().describeCalculation() +
+                               ". A value has no finite form in the simulator's units. ";
+      return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, true);
+    }
   }
   return writeSlot(slot, m_values, vector);
 }
@@ -583,7 +605,7 @@ HRESULT PropertyRequest::writeSlot(int slot, std::span<const double> values, boo
   return S_OK;
 }
 
-HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
+HRESULT PropertyRequest::calculateDerived(CalculationMode mode, LONG propertyId) {
   const LONG coId = m_state.current->coId;
   std::vector<double> value(static_cast<std::size_t>(std::max<LONG>(m_links.compoundCount, 1)),
                             0.0);
@@ -593,7 +615,12 @@ HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
   else
     hr = m_links.matObj->GetValue(m_state.phaseLabelIndex, coId, value.data());
   if (FAILED(hr)) throw comlite::ComError(hr, IMatObj::kIID);
-  if (hr != S_OK) return hr;
+  if (hr != S_OK) {
+    // Nothing was read: that is no success for the host.
+    const std::string text = reporter().describeCalculation() +
+                             ". The values of some of these properties were not set. ";
+    return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::PackageNonStandard, true);
+  }
   // Both are strictly positive: an unfeasible value is reported and floored like any other.
   hr = reporter().checkPropertyValues(std::span<double>(value).first(1), coId, nullptr,
                                       m_state.phaseLabelIndex, true, nullptr);
@@ -603,6 +630,22 @@ HRESULT PropertyRequest::calculateDerived(CalculationMode mode) {
     thcheck(phase->put_HeatCapacity(value[0]));
   else
     thcheck(phase->put_MolarVolume(1000.0 / value[0]));
+  return refuseDerivativeRequests(propertyId);
+}
+
+HRESULT PropertyRequest::refuseDerivativeRequests(LONG propertyId) {
+  // A value served through another property has no derivatives: no request stays pending.
+  if (!m_requests) return S_OK;
+  LONG count = 0;
+  HRESULT hr = m_requests->get_Count(&count);
+  if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  for (LONG i = 0; i < count; ++i) {
+    LONG property = 0, variable = 0;
+    hr = m_requests->GetRequest(i, &property, &variable);
+    if (SUCCEEDED(hr) && property == propertyId)
+      hr = m_requests->put_RequestStatus(i, ravelin::kDerivativeNotAvailable);
+    if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);
+  }
   return S_OK;
 }
 

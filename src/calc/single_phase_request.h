@@ -198,7 +198,10 @@ class PropertyRequest {
   LONG fluidPackageCount() const;
   HRESULT calculateSlot(int slot);
   HRESULT writeSlot(int slot, std::span<const double> values, bool vector);
-  HRESULT calculateDerived(CalculationMode mode);
+  //! `propertyId` is the host property asked for (Cp or MolarVolume).
+  HRESULT calculateDerived(CalculationMode mode, LONG propertyId);
+  //! Marks the phase's derivative requests of `propertyId` as not available.
+  HRESULT refuseDerivativeRequests(LONG propertyId);
   bool isHost(int hostProperty, LONG hostId) const;
   CCOError& reporter() const { return *m_links.reporter; }
 

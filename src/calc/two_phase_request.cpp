@@ -22,6 +22,8 @@ namespace coravl::calc {
 namespace {
 
 constexpr const char* kUnexpected = "Unexpected error ";
+constexpr const char* kNoHolderText =
+    "Calculating K-values. The overall phase of the phase collection cannot hold them.";
 //! Kind and index that name the collection's two-phase property holder (its overall phase).
 constexpr LONG kHolderKind = 1;
 constexpr LONG kHolderIndex = 0;
@@ -96,6 +98,10 @@ HRESULT calculateTwoPhaseProperty(LONG propertyId, IDispatch* collectionObject, 
   auto holder = holderItem.as<IBasicPhase>(&qhr);
   if (!holder && FAILED(qhr) && qhr != E_NOINTERFACE)
     throw comlite::ComError(qhr, IBasicPhase::kIID);
+  // Without the holder the values would be lost: refused before the calculation, and told.
+  if (!holder)
+    return links.reporter->complain(E_NOINTERFACE, kNoHolderText, ComplaintKind::InternalError,
+                                    false);
 
   state.phaseLabelIndex = COIds::PhaseVaporLiquid;
   hr = guard.run(kPerformingCall, [&] {
@@ -115,8 +121,6 @@ HRESULT calculateTwoPhaseProperty(LONG propertyId, IDispatch* collectionObject, 
   hr = request.readSlot(0, values);
   if (FAILED(hr)) return hr;
   values.resize(static_cast<std::size_t>(std::max<LONG>(links.compoundCount, 0)));
-  // Without the holder the values would be lost: that is no success.
-  if (!holder) return E_NOINTERFACE;
   std::vector<double> list;
   request.mapToPhaseList(values, list);
   thcheck(holder->SetPropertyVector(propertyId, request.listCount(), list.data()));

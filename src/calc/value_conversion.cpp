@@ -10,10 +10,9 @@ namespace coravl::calc {
 
 namespace {
 
-//! Per Pa to per kPa, as the translators do for pressure derivatives.
+//! Per Pa to per kPa. A derivative is never a guarded limit, whatever its value.
 double perKPa(double value, LONG variable) {
-  if (variable == COIds::DerivPressure && !MathUtils::isClampValue(value)) return value * 1000.0;
-  return value;
+  return variable == COIds::DerivPressure ? value * 1000.0 : value;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "flash/flash_execution.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -91,6 +92,33 @@ std::vector<CQoBSTR> stringsOf(const VARIANT& list) {
   return out;
 }
 
+//! How far the package's fractions may stray from [0, 1], and their sums from 1.
+constexpr double kRangeTolerance = 1e-10;
+constexpr double kSumTolerance = 1e-6;
+constexpr const char* kUnfeasibleResultText =
+    "The CAPE-OPEN package returned unfeasible phase fractions or compositions. Phase: ";
+
+constexpr const char* kNoPropertyIdText =
+    "Executing flash. The simulator has given no id for property '";
+
+bool withinUnitInterval(double v) {
+  return v >= -kRangeTolerance && v <= 1.0 + kRangeTolerance;  // false for NaN
+}
+
+//! A phase fraction and a composition the host may take: finite, within [0, 1] (rounding
+//! noise at the ends is clipped), the composition summing to 1.
+bool feasibleResult(double& fraction, std::vector<double>& composition) {
+  if (!withinUnitInterval(fraction)) return false;
+  fraction = std::clamp(fraction, 0.0, 1.0);
+  double sum = 0.0;
+  for (double& x : composition) {
+    if (!withinUnitInterval(x)) return false;
+    x = std::clamp(x, 0.0, 1.0);
+    sum += x;
+  }
+  return std::fabs(sum - 1.0) <= kSumTolerance;
+}
+
 bool contains(const std::vector<CQoBSTR>& labels, const CQoBSTR& label) {
   return std::find(labels.begin(), labels.end(), label) != labels.end();
 }
@@ -109,6 +137,8 @@ class FlashRun {
 
  private:
   HRESULT core(const CCORVLflash& flash, const std::string& name);
+  //! A flash that failed after the collection was touched leaves no phase present.
+  void markNonePresent() noexcept;
   //! The value of one specification property from the overall phase, in CAPE-OPEN units.
   //! RETURNS: S_OK; E_FAIL when the host holds no such value; the answer to an unfeasible one.
   HRESULT specificationValue(LONG property, const std::string& context, double& value);
@@ -128,6 +158,8 @@ class FlashRun {
 
   ComPtr<IPhaseCollection> m_collection;
   ComPtr<IBasicPhase> m_overall;
+  //! The collection's phase objects, once the flash has marked them absent.
+  std::vector<ComPtr<IBasicPhase>> m_phases;
   ComPtr<IRealArrayDisp> m_feedArray;
   //! The feed in the host's order.
   std::vector<double> m_feed;
@@ -169,7 +201,23 @@ HRESULT FlashRun::execute(LONG hostFlashType, IDispatch* phaseCollection, IDispa
   if (FAILED(hr)) return hr;
   if (!isFlashTypeSupported(hostFlashType, support, m_state, m_guard)) return E_NOTIMPL;
   const std::string coreContext = kCoreContext + name;
-  return m_guard.run(coreContext.c_str(), [&] { return core(*flash, name); });
+  return m_guard.run(coreContext.c_str(), [&] {
+    HRESULT hr = E_FAIL;
+    try {
+      hr = core(*flash, name);
+    } catch (...) {
+      markNonePresent();
+      throw;
+    }
+    if (hr != S_OK) markNonePresent();
+    return hr;
+  });
+}
+
+void FlashRun::markNonePresent() noexcept {
+  if (m_phases.empty()) return;
+  for (auto& phase : m_phases) phase->put_Status(ravelin::kPhaseStatusAbsent);
+  m_collection->put_NumbOfPhases(0);
 }
 
 HRESULT FlashRun::specificationValue(LONG property, const std::string& context, double& value) {
@@ -181,7 +229,13 @@ HRESULT FlashRun::specificationValue(LONG property, const std::string& context, 
   } else {
     // Any other specification is the host property its translator is registered as.
     auto* host = dynamic_cast<CRVLProperty*>(propertyFactory().findByCOId(property));
-    if (!host || host->rvlName().empty() || host->rvlId() == ravelin::kNoPropertyId) return E_FAIL;
+    if (!host || host->rvlName().empty() || host->rvlId() == ravelin::kNoPropertyId) {
+      // Before the property registration the flash cannot read its specification: told.
+      const char* identifier = COIds::id2cstr(property);
+      const std::string text = kNoPropertyIdText + std::string(identifier ? identifier : "") +
+                               "': the property ids are not initialised.";
+      return m_reporter.complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, false);
+    }
     if (FAILED(m_overall->GetPropertyValue(host->rvlId(), &value))) return E_FAIL;
   }
   CCOPropertyTranslator* translator = propertyFactory().findByCOId(property);
@@ -243,10 +297,7 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     return m_reporter.complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, false);
   }
 
-  // 1, 2: the collection's size and the two specification values.
-  LONG phaseCount = 0;
-  thcheck(m_collection->get_NumbOfPhases(&phaseCount));
-  phaseCount = std::max<LONG>(phaseCount, 0);
+  // 1, 2: the two specification values.
   const std::string context = kValueCheckContext + name;
   double values[2] = {0.0, 0.0};
   const LONG properties[2] = {flash.firstSpecification(), flash.secondSpecification()};
@@ -255,22 +306,29 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     if (FAILED(hr)) return hr;
   }
 
-  // 3, 4: every phase of the collection starts absent; the slots that have a package phase
-  // may be present.
-  std::vector<ComPtr<IBasicPhase>> phases;
-  std::vector<CQoBSTR> allowed;
-  for (LONG i = 0; i < phaseCount; ++i) {
+  // 3, 4: every phase object of the collection starts absent. The number of phases present
+  // is no capacity: an earlier flash lowered it. The objects are counted, as far as there are
+  // result slots to fill them.
+  const LONG slots = std::max<LONG>(table.hostPhaseCount(), kOverallSlot) + 1;
+  for (LONG i = 0; i < slots; ++i) {
     ComPtr<IDispatch> object;
-    thcheck(m_collection->GetPhase(i, object.put()));
-    phases.push_back(requiredInterface<IBasicPhase>(object.get()));
-    thcheck(phases.back()->put_Status(ravelin::kPhaseStatusAbsent));
-    CQoBSTR label = table.labelOfSlot(i);
+    const HRESULT hr = m_collection->GetPhase(i, object.put());
+    if (hr == DISP_E_BADINDEX) break;
+    thcheck(hr);
+    m_phases.push_back(requiredInterface<IBasicPhase>(object.get()));
+    thcheck(m_phases.back()->put_Status(ravelin::kPhaseStatusAbsent));
+  }
+  const auto phaseCount = static_cast<LONG>(m_phases.size());
+  // Every slot with a package phase may be present; the overall slot is no phase.
+  std::vector<CQoBSTR> allowed;
+  for (LONG slot = 0; slot < slots; ++slot) {
+    if (slot == kOverallSlot) continue;
+    CQoBSTR label = table.labelOfSlot(slot);
     if (!label.empty()) allowed.push_back(std::move(label));
   }
 
   // 5: the feed, in the package's compound order (package compounds outside the fluid package
   // take no part).
-  const LONG slots = std::max<LONG>(table.hostPhaseCount(), kOverallSlot) + 1;
   m_record.compositions.resize(static_cast<std::size_t>(slots));
   for (auto& c : m_record.compositions) c.assign(static_cast<std::size_t>(packageCount), 0.0);
   std::vector<double>& feed = m_record.compositions[kOverallSlot];
@@ -334,6 +392,9 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     }
     std::vector<double>& composition = m_record.compositions[static_cast<std::size_t>(slot)];
     if (FAILED(readSlot(COIds::PropFraction, slot, composition))) continue;
+    if (!feasibleResult(fraction, composition))
+      return m_reporter.complain(E_FAIL, (kUnfeasibleResultText + label.narrow()).c_str(),
+                                 ComplaintKind::PackageNonStandard, false);
     if (accepted == phaseCount) {
       const std::string text = "Too many phases. Phase '" + label.narrow() +
                                "' will be removed. Inconsistency error may appear";
@@ -342,6 +403,14 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     fractions[static_cast<std::size_t>(slot)] = fraction;
     ++accepted;
   }
+
+  double total = 0.0;
+  for (LONG slot = 0; slot < slots; ++slot)
+    if (fractions[static_cast<std::size_t>(slot)] != kAbsentFraction)
+      total += fractions[static_cast<std::size_t>(slot)];
+  if (accepted > 0 && !(std::fabs(total - 1.0) <= kSumTolerance))
+    return m_reporter.complain(E_FAIL, (kUnfeasibleResultText + std::string("all")).c_str(),
+                               ComplaintKind::PackageNonStandard, false);
 
   // 12: the collection takes the phases with the largest fractions.
   while (accepted > phaseCount) {
@@ -355,18 +424,19 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
   }
   const LONG resultCount = std::min(accepted, phaseCount);
 
-  // 13: the overall vapour fraction and the number of phases.
-  thcheck(m_overall->put_PhaseFraction(std::max(fractions[0], 0.0)));
-  thcheck(m_collection->put_NumbOfPhases(resultCount));
-  if (resultCount == 0) return CORAVL_E_NOPHASES;
+  if (resultCount == 0) {
+    thcheck(m_overall->put_PhaseFraction(0.0));  // no vapour reached the collection
+    return CORAVL_E_NOPHASES;
+  }
 
-  // 14: each result into the next phase object of the collection.
+  // 13: each result into the next phase object of the collection; the number of phases and
+  // the overall vapour fraction only once every phase holds its result.
   m_record.phaseLabels.clear();
   std::size_t k = 0;
   for (LONG slot = 0; slot < slots; ++slot) {
     const double fraction = fractions[static_cast<std::size_t>(slot)];
     if (fraction == kAbsentFraction) continue;
-    IBasicPhase* phase = phases[k++].get();
+    IBasicPhase* phase = m_phases[k++].get();
     m_record.phaseLabels.push_back(table.labelOfSlot(slot));
     const std::vector<double>& composition = m_record.compositions[static_cast<std::size_t>(slot)];
     thcheck(phase->put_PhaseFraction(fraction));
@@ -378,6 +448,8 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     thcheck(phase->put_Status(ravelin::kPhaseStatusPresent));
     if (type == ravelin::kPhaseSolid) table.rememberComposition(composition, slot);
   }
+  thcheck(m_collection->put_NumbOfPhases(resultCount));
+  thcheck(m_overall->put_PhaseFraction(std::max(fractions[0], 0.0)));
 
   // 15: what the flash found of the overall state.
   if (!flash.usesProperty(COIds::PropTemperature)) thcheck(m_overall->put_Temperature(T));

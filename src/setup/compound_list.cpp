@@ -529,6 +529,8 @@ HRESULT CompoundList::handOverConstants(const CompoundLinks& links, LONG j,
       continue;
     }
     const double hostValue = translator->CO2QO(value, component, 0);
+    // No host form (a failed molecular weight, a value that is not finite): not handed over.
+    if (!std::isfinite(hostValue)) continue;
     handedOver.push_back(translator->rvlName());
     if (coId == COIds::ConstCriticalVolume) criticalVolumeHandedOver = true;
     if (!setter) CTHCOMError::raise(E_POINTER);

@@ -19,7 +19,8 @@ constexpr const char* kUnexpected = "Unexpected error ";
 
 //! The identifier with its first letter made upper-case: "temperature" gives "Temperature".
 std::string derivedHostName(LONG coId) {
-  std::string name = COIds::id2cstr(coId);
+  const char* identifier = COIds::id2cstr(coId);  // null for an id without text
+  std::string name = identifier ? identifier : "";
   if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') name[0] = static_cast<char>(name[0] - 32);
   return name;
 }

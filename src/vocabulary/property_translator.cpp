@@ -1,6 +1,7 @@
 #include "vocabulary/property_translator.h"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "comlite/bstr.h"
@@ -29,7 +30,8 @@ double CCOPropertyTranslator::getMW(IUnknown*) {
 double CCOPropertyTranslator::basisFactor(IUnknown* component) {
   if (m_basisMode == 0) return -1.0;
   if (!component) {
-    const std::string text = std::string("Property ") + COIds::id2cstr(m_coId) +
+    const char* identifier = COIds::id2cstr(m_coId);  // null for an id without text
+    const std::string text = std::string("Property ") + (identifier ? identifier : "") +
                              " requires MW and Component pointer was not provided";
     Utils::popUpStatus(text.c_str());
     return 0.0;
@@ -46,41 +48,83 @@ void CCOPropertyTranslator::setConversion(double moleMultiplier, double offset,
     Utils::popUpStatus("CCOProperty: m_QO2COMoleMult==0.0 || m_QO2COMassMult==0.0");
 }
 
+namespace {
+
+constexpr double kNotTranslated = std::numeric_limits<double>::quiet_NaN();
+
+//! A molecular weight the basis step may use: a failed or missing one (0, the no-value
+//! marker, NaN) must not scale a value the host then takes as real.
+bool usableFactor(double factor) {
+  return std::isfinite(factor) && factor > 0.0 && factor != kNoValue;
+}
+
+double finiteOrNot(double v) {
+  return std::isfinite(v) ? v : kNotTranslated;
+}
+
+}  // namespace
+
 double CCOPropertyTranslator::CO2QO(double value, IUnknown* component, LONG derivVariable) {
-  double v = value;
-  if (!MathUtils::isClampValue(v))
-    v = m_QO2COMoleMult == 0.0 ? 0.0 : (v - m_offset) / m_QO2COMoleMult;
+  if (!std::isfinite(value)) return kNotTranslated;
+  if (derivVariable != 0) {
+    // Without the value itself the derivative of a logarithm or a power is unknown; callers
+    // with the value use the chain rule (calc/value_conversion.h).
+    if (m_logMode != 0 || m_exponent != 1.0) return kNotTranslated;
+    if (m_QO2COMoleMult == 0.0) return 0.0;
+    double d = value / m_QO2COMoleMult;  // the offset has no derivative
+    if (m_basisMode != 0) {
+      const double factor = basisFactor(component);
+      if (!usableFactor(factor)) return kNotTranslated;
+      d = m_basisMode == 1 ? d * factor : d / factor;
+    }
+    if (derivVariable == COIds::PropPressure) d *= 1000.0;
+    return finiteOrNot(d);
+  }
+  // The input is a CAPE-OPEN value, never a marker: the linear map always applies.
+  double v = m_QO2COMoleMult == 0.0 ? 0.0 : (value - m_offset) / m_QO2COMoleMult;
   if (m_exponent != 1.0) v = std::pow(v, 1.0 / m_exponent);
-  const double factor = basisFactor(component);
-  if (m_basisMode == 1)
-    v *= factor;
-  else if (m_basisMode == -1)
-    v /= factor;
+  if (m_basisMode != 0) {
+    const double factor = basisFactor(component);
+    if (!usableFactor(factor)) return kNotTranslated;
+    v = m_basisMode == 1 ? v * factor : v / factor;
+  }
   if (m_logMode == 1)
     v = MathUtils::safeLog(v);
   else if (m_logMode == -1)
     v = MathUtils::safeExp(v);
-  if (derivVariable == COIds::PropPressure && !MathUtils::isClampValue(v)) v *= 1000.0;
-  return v;
+  return finiteOrNot(v);
 }
 
 double CCOPropertyTranslator::QO2CO(double value, IUnknown* component, LONG derivVariable) {
-  // The steps of CO2QO undone in reverse order, so that QO2CO(CO2QO(x)) == x for every
-  // translator, including derivatives by pressure of logarithmic and offset properties.
+  // The steps of CO2QO undone in reverse order, so that QO2CO(CO2QO(x)) == x.
+  if (!std::isfinite(value)) return kNotTranslated;
+  if (derivVariable != 0) {
+    if (m_logMode != 0 || m_exponent != 1.0) return kNotTranslated;
+    double d = value;
+    if (derivVariable == COIds::PropPressure) d /= 1000.0;
+    if (m_basisMode != 0) {
+      const double factor = basisFactor(component);
+      if (!usableFactor(factor)) return kNotTranslated;
+      d = m_basisMode == 1 ? d / factor : d * factor;
+    }
+    return finiteOrNot(d * m_QO2COMoleMult);
+  }
   double v = value;
-  if (derivVariable == COIds::PropPressure && !MathUtils::isClampValue(v)) v /= 1000.0;
-  if (m_logMode == 1)
-    v = MathUtils::safeExp(v);
-  else if (m_logMode == -1)
-    v = MathUtils::safeLog(v);
-  const double factor = basisFactor(component);
-  if (m_basisMode == 1)
-    v /= factor;
-  else if (m_basisMode == -1)
-    v *= factor;
+  // A guarded limit is a marker, not a number: it passes on as it is.
+  if (m_logMode == 1) {
+    if (MathUtils::safeExpLimits(v)) return MathUtils::safeExp(v);
+    v = std::exp(v);
+  } else if (m_logMode == -1) {
+    if (MathUtils::safeLogLimits(v)) return MathUtils::safeLog(v);
+    v = std::log(v);
+  }
+  if (m_basisMode != 0) {
+    const double factor = basisFactor(component);
+    if (!usableFactor(factor)) return kNotTranslated;
+    v = m_basisMode == 1 ? v / factor : v * factor;
+  }
   if (m_exponent != 1.0) v = std::pow(v, m_exponent);
-  if (!MathUtils::isClampValue(v)) v = v * m_QO2COMoleMult + m_offset;
-  return v;
+  return finiteOrNot(v * m_QO2COMoleMult + m_offset);
 }
 
 double CRVLProperty::getMW(IUnknown* component) {

@@ -21,12 +21,19 @@ class CCOPropertyTranslator {
   //! component and reports it [kg/kmol].
   virtual double getMW(IUnknown* component);
   //! CAPE-OPEN value to host form. `derivVariable` is the derivative variable id (27
-  //! temperature, 28 pressure, 25 and 26 the composition variables, or 0).
+  //! temperature, 28 pressure, 25 and 26 the composition variables, or 0); a derivative is
+  //! converted without the offset, and is NaN for a logarithmic row or a power, whose
+  //! derivative needs the value itself (calc/value_conversion.h has the chain rule).
+  //! RETURNS: NaN when the value has no finite host form: a value that is not finite, a
+  //! basis step without a usable molecular weight, or a result that is not finite.
   virtual double CO2QO(double value, IUnknown* component, LONG derivVariable);
-  //! Host value to CAPE-OPEN form: the exact inverse of CO2QO (its steps in reverse order).
+  //! Host value to CAPE-OPEN form: the exact inverse of CO2QO (its steps in reverse order),
+  //! NaN in the same cases. A limit of the guarded exponential or logarithm of a logarithmic
+  //! row is a marker and is returned as it is.
   virtual double QO2CO(double value, IUnknown* component, LONG derivVariable);
 
-  //! -1 without a basis mode; 0 (reported) without a component; else getMW(component).
+  //! -1 without a basis mode; 0 (reported) without a component; else getMW(component). The
+  //! conversions use only a finite positive factor.
   double basisFactor(IUnknown* component);
   //! Stores the linear map; a zero multiplier is reported (and kept).
   void setConversion(double moleMultiplier, double offset, double massMultiplier);

@@ -123,9 +123,10 @@ TEST(MathUtils, guards_clamp_at_their_limits) {
   EXPECT_EQ(MathUtils::safeLog(-5), -70);
   EXPECT_EQ(MathUtils::safeLog(1e30), 70);
   EXPECT_DOUBLE_EQ(MathUtils::safeLog(10), std::log(10.0));
-  for (double x : {1e30, 1e-30, 70.0, -70.0}) EXPECT_TRUE(MathUtils::isClampValue(x)) << x;
-  for (double x : {0.0, 69.999, 1e-29, -1e30}) EXPECT_FALSE(MathUtils::isClampValue(x)) << x;
-  EXPECT_TRUE(MathUtils::isClampValue(MathUtils::safeLog(MathUtils::safeExp(-100))));
+  for (double x : {70.0, -70.0, 80.0}) EXPECT_TRUE(MathUtils::safeExpLimits(x)) << x;
+  for (double x : {69.999, 0.0, -69.999}) EXPECT_FALSE(MathUtils::safeExpLimits(x)) << x;
+  for (double x : {1e30, 1e-30, 0.0, -1.0}) EXPECT_TRUE(MathUtils::safeLogLimits(x)) << x;
+  for (double x : {70.0, 1e-29, 9.9e29}) EXPECT_FALSE(MathUtils::safeLogLimits(x)) << x;
 
   EXPECT_EQ(MathUtils::safeDivide(1, 0), 1e-100);
   EXPECT_EQ(MathUtils::safeDivide(-1, 1e-31), 1e-100);

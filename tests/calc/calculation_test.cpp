@@ -228,8 +228,13 @@ TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_vol
   const std::vector<double> y = {0.7, 0.15, 0.1, 0.05};
   auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
   const auto mix = idealLightHydrocarbons();
+  // Served through the enthalpy slope, Cp has no derivatives: the host is told so.
+  const auto cpT = vapour.addDerivativeRequest("Cp", "dT");
+  const auto vP = vapour.addDerivativeRequest("MolarVolume", "dP");
 
   ASSERT_EQ(calculate(pkg.get(), "Cp", vapour), S_OK) << notices();
+  EXPECT_EQ(vapour.derivative(cpT).status, ravelin::kDerivativeNotAvailable);
+  EXPECT_EQ(vapour.derivative(vP).status, ravelin::kDerivativePending);
   expectClose(
       *vapour.value("Cp"),
       mix.singlePhase("enthalpy.Dtemperature", ideal::PhaseKind::Vapor, T, P * 1000.0, y)[0], 1e-10,
@@ -237,6 +242,7 @@ TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_vol
   ASSERT_EQ(calculate(pkg.get(), "MolarVolume", vapour), S_OK) << notices();
   const double density = mix.singlePhase("density", ideal::PhaseKind::Vapor, T, P * 1000.0, y)[0];
   expectClose(*vapour.value("MolarVolume"), 1000.0 / density, 1e-10, "V");
+  EXPECT_EQ(vapour.derivative(vP).status, ravelin::kDerivativeNotAvailable);
   // An ideal gas: R T / P in m3/kmol.
   expectClose(*vapour.value("MolarVolume"), 8.314462618 * T / P, 1e-4, "RT/P");
 }
@@ -636,4 +642,29 @@ TEST_F(Calculation, a_calculation_the_package_refuses_hands_back_no_earlier_valu
   EXPECT_TRUE(FAILED(calculate(pkg.get(), "Enthalpy", second)));
   EXPECT_FALSE(second.value("Enthalpy"));
   EXPECT_FALSE(env.notices.empty());  // the package's own error reached the user
+}
+
+TEST_F(Calculation, surface_tension_is_of_the_pair_at_the_requests_state) {
+  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
+  // Inside the two-phase region both roots of the equation of state exist.
+  const double T = 250.0, P = 3000.0;
+  const auto& z = pr::test::kNaturalGasZ;
+  pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
+  model.set_state(pr::Phase::Vapour, T, P * 1000.0, z);
+  model.set_state(pr::Phase::Liquid, T, P * 1000.0, z);
+  // N/m to dyne/cm.
+  const double want =
+      1000.0 * model.two_phase_property("surfaceTension", pr::Phase::Vapour, pr::Phase::Liquid)[0];
+  ASSERT_GT(want, 0.0);
+  // On a fresh material, and again after an unrelated request at another state.
+  auto liquid = phase(ravelin::kPhaseLiquid, T, P, z);
+  ASSERT_EQ(calculate(pkg.get(), "SurfaceTension", liquid), S_OK) << notices();
+  expectClose(*liquid.value("SurfaceTension"), want, 1e-10, "first");
+  auto other = phase(ravelin::kPhaseLiquid, 310.0, 1500.0, kCondensate);
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", other), S_OK) << notices();
+  liquid.clearResults();
+  ASSERT_EQ(calculate(pkg.get(), "SurfaceTension", liquid), S_OK) << notices();
+  expectClose(*liquid.value("SurfaceTension"), want, 1e-10, "again");
+  std::printf("[ measured ] surface tension 250 K, 3000 kPa: %.6f dyne/cm twice\n",
+              *liquid.value("SurfaceTension"));
 }

@@ -123,6 +123,21 @@ TEST_F(MaterialClient, ten_phases_keep_overall_reachable_and_odd_states_in_bound
   EXPECT_TRUE(m_client.phaseLabelOfId(-1).empty());
 }
 
+TEST_F(MaterialClient, the_phase_count_is_bounded_by_the_phases_listed) {
+  for (LONG claimed : {LONG{2000000000}, LONG{1}}) {
+    m_package = ComPtr<FakePackage>::attach(comlite::makeObject<FakePackage>());
+    m_package->labels = {"V", "L"};
+    m_package->states = {"Vapor", "Liquid"};
+    m_package->keys = {"", ""};
+    m_package->claimedPhases = claimed;
+    m_client.setPackage(dispatchOf(m_package.get()));
+    const LONG phases = std::min<LONG>(claimed, 2);
+    EXPECT_EQ(m_client.numPhases(), phases) << claimed;
+    EXPECT_EQ(m_client.phaseTable().size(), static_cast<std::size_t>(phases) + 1) << claimed;
+    EXPECT_EQ(label(m_client.phaseLabelOfIndex(phases)), "Overall") << claimed;
+  }
+}
+
 TEST_F(MaterialClient, failed_phase_list_raises_and_keeps_the_old_table) {
   bind({"Gas", "Oil"}, {"Vapor", "Liquid"}, {"", ""});
   auto broken = ComPtr<FakePackage>::attach(comlite::makeObject<FakePackage>());

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,120 @@ TEST_F(Execute, natural_gas_flashes_match_the_peng_robinson_flash) {
   ASSERT_EQ(execute(flash.get(), xftPTFlash, exchanged), S_OK);
   expectPhases(exchanged, swapped, "TP after an exchange of compounds");
   EXPECT_TRUE(env.notices.empty());
+}
+
+TEST_F(Execute, round_specifications_are_values_not_markers) {
+  // 70 kPa equals a guarded-logarithm limit in the simulator's units; it is a pressure.
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  for (double P : {70.0, 70.001}) {
+    auto c = collection(250.0, P, kGasFeed);
+    ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK) << P;
+    expectPhases(c, prFlash().tp(250.0, P * 1000.0, kGasFeed),
+                 "TP 250 K, " + std::to_string(P) + " kPa");
+  }
+}
+
+TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
+  // A stream's collection on every pass: a vapour-only result first.
+  auto c = collection(400.0, 1000.0, kGasFeed);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
+  ASSERT_EQ(c.numberOfPhases(), 1);
+  c.overall().setTemperature(250.0);
+  c.overall().setPressure(3000.0);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
+  expectPhases(c, tp, "TP 250 K, 3000 kPa after a vapour-only pass");
+  // Four phase objects: the two results, the others absent.
+  std::vector<ravelin::Phase> objects;
+  for (int i = 0; i < 4; ++i)
+    objects.push_back(ravelin::Phase::create(*fluid, ravelin::kPhaseVapour));
+  auto four = ravelin::PhaseCollection::create(
+      phase(ravelin::kPhaseOverall, 250.0, 3000.0, kGasFeed), objects);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, four), S_OK) << notices();
+  expectPhases(four, tp, "TP 250 K, 3000 kPa into four phase objects");
+  for (std::size_t i : {2u, 3u}) EXPECT_EQ(four.phase(i).status(), ravelin::kPhaseStatusAbsent);
+  EXPECT_TRUE(env.notices.empty());
+}
+
+TEST_F(Execute, the_other_flash_types_match_the_peng_robinson_flash) {
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
+  struct Case {
+    tagFlashTypeEnum type;
+    const char* what;
+    pr::FlashResult want;
+    double T, P;  //!< the collection's overall state before the flash [K, kPa]
+    const char* property;
+    double value;
+  };
+  const Case cases[] = {
+      {xftTHFlash, "TH at 250 K", prFlash().th(250.0, tp.h_Jmol, kGasFeed), 250.0, 100.0,
+       "Enthalpy", tp.h_Jmol},
+      {xftTSFlash, "TS at 250 K", prFlash().ts(250.0, tp.s_JmolK, kGasFeed), 250.0, 100.0,
+       "Entropy", tp.s_JmolK},
+      {xftPVFlash, "PVF at 3000 kPa", prFlash().pvf(3.0e6, tp.beta, kGasFeed), 300.0, 3000.0,
+       nullptr, tp.beta},
+      {xftHVFlash, "HVF", prFlash().hvf(tp.h_Jmol, tp.beta, kGasFeed), 300.0, 100.0, "Enthalpy",
+       tp.beta},
+  };
+  for (const auto& k : cases) {
+    auto c = collection(k.T, k.P, kGasFeed);
+    if (k.type == xftHVFlash) {
+      c.overall().setValue("Enthalpy", tp.h_Jmol);
+      c.overall().setFraction(tp.beta);
+    } else if (k.property) {
+      c.overall().setValue(k.property, k.value);
+    } else {
+      c.overall().setFraction(k.value);
+    }
+    ASSERT_EQ(execute(flash.get(), k.type, c), S_OK) << k.what << notices();
+    expectPhases(c, k.want, k.what);
+    EXPECT_NEAR(c.overall().temperature(), k.want.T_K, 1e-6 * k.want.T_K) << k.what;
+    EXPECT_NEAR(c.overall().pressure(), k.want.P_Pa / 1000.0, 1e-6 * k.want.P_Pa / 1000.0)
+        << k.what;
+  }
+  EXPECT_TRUE(env.notices.empty()) << notices();
+}
+
+TEST_F(Execute, a_flash_before_the_property_registration_is_told) {
+  // The property ids are the module's, once per process: a fresh process has none.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto flashBeforeRegistration = [this] {
+    select(testsupport::kPengRobinsonSelection);
+    auto pkg = create();
+    INT n = 0, status = -1;
+    comlite::Variant ids, names, identifiers;
+    comlite::Bstr identifierName;
+    pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
+    std::vector<ravelin::Compound> compounds;
+    for (const auto& spec : kNaturalGas) {
+      compounds.push_back(ravelin::Compound::create(spec));
+      pkg->AddLastCompound(compounds.back().dispatch());
+    }
+    fluid = ravelin::CompoundList::create(compounds);
+    pkg->SetupPkg(0, comlite::Variant(), nullptr, &status);
+    auto flash = pkg.as<IExtendedFlash>();
+    for (auto [type, name] :
+         {std::pair{xftPHFlash, "Enthalpy"}, std::pair{xftTSFlash, "Entropy"}}) {
+      auto c = collection(250.0, 3000.0, kGasFeed);
+      c.overall().setValue(name, -1000.0);
+      auto log = ravelin::ErrorLog::create();
+      const HRESULT hr = execute(flash.get(), type, c, log.dispatch());
+      std::fprintf(stderr, "<%s %s %zu:%s>\n", name, hr == E_FAIL ? "E_FAIL" : "other",
+                   log.entries().size(),
+                   log.entries().empty() ? "" : log.entries()[0].message.c_str());
+    }
+    std::fflush(stderr);
+    std::_Exit(0);
+  };
+  EXPECT_EXIT(flashBeforeRegistration(), ::testing::ExitedWithCode(0),
+              "<Enthalpy E_FAIL 1:[^\n]*The simulator has given no id for property 'enthalpy': "
+              "the property ids are not initialised.[^\n]*\n[^\n]*<Entropy E_FAIL 1:[^\n]*"
+              "'entropy'");
 }
 
 TEST_F(Execute, single_phase_results_fill_the_first_phase_object) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -254,7 +255,8 @@ TEST_F(FlashExecution, a_tp_flash_puts_the_feed_on_the_material_and_copies_each_
   EXPECT_EQ(m_package->spec2, (Strings{"pressure", "", "Overall", ""}));
   EXPECT_EQ(m_package->solutionType, "Unspecified");
   EXPECT_EQ(m_solutionType.utf8(), "Unspecified");
-  EXPECT_EQ(m_package->allowed, (Strings{"Vap", "Liq1"}));
+  // Every package phase that has a slot may be present, whatever the collection holds.
+  EXPECT_EQ(m_package->allowed, (Strings{"Vap", "Liq1", "Liq2", "Ice"}));
 
   EXPECT_EQ(c.numberOfPhases(), 2);
   EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.4);
@@ -329,11 +331,6 @@ TEST_F(FlashExecution, the_collection_takes_what_it_can_hold_of_the_package_answ
   EXPECT_EQ(c.phase(0).type(), ravelin::kPhaseLiquid);
   EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.0);
   EXPECT_EQ(c.phase(1).status(), ravelin::kPhaseStatusAbsent);
-  // Another phase without its fraction is lost.
-  m_package->result = {{"Vap", 0.0, kY, false}, {"Liq1", 0.6, kX}};
-  c.setNumberOfPhases(2);
-  ASSERT_EQ(run(xftPTFlash, c), S_OK);
-  EXPECT_EQ(labels(), Strings{"Liq1"});
 
   // A solid is read by its label and remembered for its slot.
   m_package->result = {{"Vap", 0.9, kY}, {"Ice", 0.1, {0.0, 0.0, 1.0}}};
@@ -348,12 +345,54 @@ TEST_F(FlashExecution, the_collection_takes_what_it_can_hold_of_the_package_answ
   m_log.clear();
   m_package->result = {{"Foam", 1.0, kX}};
   c.overall().setFraction(0.7);
-  c.setNumberOfPhases(2);
   EXPECT_EQ(run(xftPTFlash, c), CORAVL_E_NOPHASES);
   EXPECT_EQ(c.numberOfPhases(), 0);
   EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.0);
   EXPECT_EQ(c.phase(0).status(), ravelin::kPhaseStatusAbsent);
   EXPECT_TRUE(m_log.entries().empty());
+}
+
+TEST_F(FlashExecution, an_unfeasible_or_failed_answer_leaves_no_phase_present) {
+  auto c = collection();
+  m_package->result = {{"Vap", 0.4, kY}, {"Liq1", 0.6, kX}};
+  ASSERT_EQ(run(xftPTFlash, c), S_OK);
+  ASSERT_EQ(c.numberOfPhases(), 2);
+  const Doubles nan3 = {0.5, std::nan(""), 0.5};
+  const struct {
+    std::vector<ScriptPhase> result;
+    const char* what;
+  } cases[] = {
+      {{{"Vap", 0.0, kY, false}, {"Liq1", 0.6, kX}}, "a phase lost: fractions sum to 0.6"},
+      {{{"Vap", 0.4, kY}, {"Liq1", 0.7, kX}}, "fractions sum to 1.1"},
+      {{{"Vap", 1.2, kY}}, "fraction above 1"},
+      {{{"Vap", std::nan(""), kY}}, "fraction not a number"},
+      {{{"Vap", 0.4, {0.8, 0.15, 0.15}}, {"Liq1", 0.6, kX}}, "composition sums to 1.1"},
+      {{{"Vap", 0.4, {1.1, -0.1, 0.0}}, {"Liq1", 0.6, kX}}, "composition outside [0, 1]"},
+      {{{"Vap", 1.0, nan3}}, "composition not a number"},
+  };
+  for (const auto& k : cases) {
+    m_log.clear();
+    m_package->result = k.result;
+    EXPECT_EQ(run(xftPTFlash, c), E_FAIL) << k.what;
+    EXPECT_TRUE(
+        logged("The CAPE-OPEN package returned unfeasible phase fractions or "
+               "compositions. Phase: "))
+        << k.what;
+    EXPECT_EQ(c.numberOfPhases(), 0) << k.what;
+    for (int i : {0, 1}) EXPECT_EQ(c.phase(i).status(), ravelin::kPhaseStatusAbsent) << k.what;
+  }
+  // Rounding noise at the ends is no failure.
+  m_package->result = {{"Vap", 1.0 + 1e-12, {0.5, 0.5 + 1e-12, -1e-12}}};
+  ASSERT_EQ(run(xftPTFlash, c), S_OK);
+  EXPECT_EQ(c.phase(0).composition(), (Doubles{0.5, 0.5 + 1e-12, 0.0}));
+  EXPECT_DOUBLE_EQ(c.phase(0).fraction(), 1.0);
+  // The package fails after an earlier success: nothing of that success stays present.
+  m_package->result = {{"Vap", 0.4, kY}, {"Liq1", 0.6, kX}};
+  ASSERT_EQ(run(xftPTFlash, c), S_OK);
+  m_package->failure = ECapeSolvingErrorHR;
+  EXPECT_EQ(run(xftPTFlash, c), ECapeSolvingErrorHR);
+  EXPECT_EQ(c.numberOfPhases(), 0);
+  for (int i : {0, 1}) EXPECT_EQ(c.phase(i).status(), ravelin::kPhaseStatusAbsent);
 }
 
 TEST_F(FlashExecution, a_tvf_flash_fixes_the_vapour_fraction_and_finds_the_pressure) {
@@ -422,9 +461,16 @@ TEST_F(FlashExecution, what_ends_a_flash_and_how_it_is_told) {
   // A phase object of another fluid package refuses the composition: a host failure inside.
   auto two = ravelin::CompoundList::create({ravelin::Compound::create({"Methane", "", "", 1, {}})});
   auto overall = c.overall();
-  auto mixed = ravelin::PhaseCollection::create(overall, {ravelin::Phase::create(two, 3)});
+  // The first phase takes its result, the second refuses it: no half-written collection.
+  m_package->result = {{"Vap", 0.4, kY}, {"Liq1", 0.6, kX}};
+  auto mixed = ravelin::PhaseCollection::create(
+      overall, {ravelin::Phase::create(m_compounds, 3), ravelin::Phase::create(two, 4)});
+  mixed.overall().setFraction(0.25);
   EXPECT_EQ(run(xftPTFlash, mixed), E_FAIL);
   EXPECT_TRUE(logged("INTERNAL ERROR Ravelin Exceptionexecuting flash TP"));
+  EXPECT_EQ(mixed.numberOfPhases(), 0);
+  EXPECT_EQ(mixed.phase(0).status(), ravelin::kPhaseStatusAbsent);
+  EXPECT_DOUBLE_EQ(mixed.overall().fraction(), 0.25);
 }
 
 TEST(FlashCompoundOrder, the_map_the_identity_or_nothing) {
