@@ -182,9 +182,15 @@ void FlashSolver::build_hessian(double beta, std::span<double> H) {
 }
 
 bool FlashSolver::newton_tp(double T, double P, std::span<const double> z, FlashResult& r) {
+  // The unknowns are the mole numbers u of the smaller phase: the larger phase follows as
+  // z - u without cancellation, so a trace phase keeps the relative precision of its own
+  // amounts and of its mole fractions, and the material balance holds exactly.
   const std::size_t na = m_active.size();
   double beta = r.beta;
+  const bool minor_liquid = beta > 0.5;
+  for (std::size_t i : m_active) m_w[i] = minor_liquid ? (1.0 - beta) * r.x[i] : beta * r.y[i];
   double last_gmax = HUGE_VAL;
+  bool polish = false;
   for (int it = 0; it < kMaxNewton; ++it) {
     m_mix.evaluate(T, P, r.x, RootChoice::MinGibbs, Level::Full, m_l);
     m_mix.evaluate(T, P, r.y, RootChoice::MinGibbs, Level::Full, m_v);
@@ -195,41 +201,47 @@ bool FlashSolver::newton_tp(double T, double P, std::span<const double> z, Flash
       m_b[a] = -g;
       gmax = std::max(gmax, std::abs(g));
     }
-    // Converged, or stalled at round-off (logs of trace amounts limit the attainable residual).
-    if (gmax < kFugacityTolerance || (gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax)) {
+    // Converged, or stalled at round-off. A small phase's amount moves with the residual
+    // divided by that amount, so it takes one more Newton step than the tolerance asks for.
+    const double minor = std::min(beta, 1.0 - beta);
+    const bool stalled = gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax;
+    if (polish || gmax == 0.0 || stalled || (gmax < kFugacityTolerance && minor >= 1e-3)) {
       r.beta = beta;
       return true;
     }
+    if (gmax < kFugacityTolerance) polish = true;
     last_gmax = gmax;
     build_hessian(beta, m_A);
     if (!lu_solve(std::span<double>(m_A.data(), na * na), std::span<double>(m_b.data(), na), na)) {
       return false;
     }
-    // Vapour moles v = beta y, liquid moles z - v; halve the step until both stay positive.
+    // m_b is the change of the vapour moles; the liquid moles change by its negative.
+    const double sign = minor_liquid ? -1.0 : 1.0;
     double step = 1.0;
     for (int cut = 0; cut < 40; ++cut) {
       bool ok = true;
       for (std::size_t a = 0; a < na && ok; ++a) {
         const std::size_t i = m_active[a];
-        const double v = beta * r.y[i] + step * m_b[a];
-        ok = v > 0.0 && v < z[i];
+        const double u = m_w[i] + step * sign * m_b[a];
+        ok = u > 0.0 && u < z[i];
       }
       if (ok) break;
       step *= 0.5;
     }
-    double nb = 0.0;
+    double nu = 0.0;
     for (std::size_t a = 0; a < na; ++a) {
       const std::size_t i = m_active[a];
-      m_w[i] = beta * r.y[i] + step * m_b[a];
-      nb += m_w[i];
+      m_w[i] += step * sign * m_b[a];
+      nu += m_w[i];
     }
-    if (!(nb > 0.0 && nb < 1.0)) return false;
-    for (std::size_t a = 0; a < na; ++a) {
-      const std::size_t i = m_active[a];
-      r.y[i] = m_w[i] / nb;
-      r.x[i] = (z[i] - m_w[i]) / (1.0 - nb);
+    if (!(nu > 0.0 && nu < 1.0)) return false;
+    std::vector<double>& minor_x = minor_liquid ? r.x : r.y;
+    std::vector<double>& major_x = minor_liquid ? r.y : r.x;
+    for (std::size_t i : m_active) {
+      minor_x[i] = m_w[i] / nu;
+      major_x[i] = (z[i] - m_w[i]) / (1.0 - nu);
     }
-    beta = nb;
+    beta = minor_liquid ? 1.0 - nu : nu;
   }
   return false;
 }
