@@ -20,18 +20,19 @@ void ResidualState::resize(std::size_t count) {
 
 namespace {
 
-// Newton on the cubic from z; stops when the step no longer shrinks the residual.
+// A few Newton steps on the cubic from z, kept only while they make the residual smaller.
 double polish_root(double c2, double c1, double c0, double z) {
-  for (int it = 0; it < 50; ++it) {
-    const double f = ((z + c2) * z + c1) * z + c0;
+  double f = ((z + c2) * z + c1) * z + c0;
+  for (int it = 0; it < 4 && f != 0.0; ++it) {
     const double df = (3.0 * z + 2.0 * c2) * z + c1;
-    if (f == 0.0 || df == 0.0) break;
-    const double dz = f / df;
-    const double next = z - dz;
+    if (df == 0.0) break;
+    const double next = z - f / df;
     const double fn = ((next + c2) * next + c1) * next + c0;
     if (!(std::abs(fn) < std::abs(f))) break;
+    const bool done = std::abs(next - z) <= 1e-15 * std::abs(next);
     z = next;
-    if (std::abs(dz) <= 1e-16 * std::abs(z)) break;
+    f = fn;
+    if (done) break;
   }
   return z;
 }
