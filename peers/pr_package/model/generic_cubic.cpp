@@ -20,18 +20,16 @@ void ResidualState::resize(std::size_t count) {
 
 namespace {
 
-// A few Newton steps on the cubic from z, kept only while they make the residual smaller.
-double polish_root(double c2, double c1, double c0, double z) {
-  double f = ((z + c2) * z + c1) * z + c0;
-  for (int it = 0; it < 4 && f != 0.0; ++it) {
+// A few Newton steps on the cubic from z.
+double polish_root(double c2, double c1, double c0, double z, int steps = 3) {
+  for (int it = 0; it < steps; ++it) {
+    const double f = ((z + c2) * z + c1) * z + c0;
     const double df = (3.0 * z + 2.0 * c2) * z + c1;
-    if (df == 0.0) break;
+    if (f == 0.0 || df == 0.0) break;
     const double next = z - f / df;
-    const double fn = ((next + c2) * next + c1) * next + c0;
-    if (!(std::abs(fn) < std::abs(f))) break;
+    if (!std::isfinite(next)) break;
     const bool done = std::abs(next - z) <= 1e-15 * std::abs(next);
     z = next;
-    f = fn;
     if (done) break;
   }
   return z;
@@ -64,7 +62,7 @@ int solve_cubic(double c2, double c1, double c0, double roots[3]) {
       if (std::abs(z) > std::abs(r0)) r0 = z;
     }
   }
-  r0 = polish_root(c2, c1, c0, r0);
+  r0 = polish_root(c2, c1, c0, r0, 1);
   int count = 1;
   roots[0] = r0;
   // z^3 + c2 z^2 + c1 z + c0 = (z - r0)(z^2 + e1 z + e0)
