@@ -300,6 +300,28 @@ TEST(Flash, trace_phase_amount_has_full_relative_precision) {
   }
 }
 
+// CO2 + n-hexane (database constants and k_ij = 0.11) at 8 MPa, up to close to the mixture
+// critical point, where a start from Wilson K-values falls onto the trivial solution.
+// Reference: bubble (dew) temperature and incipient phase from equal Peng-Robinson fugacities,
+// solved in python3 with mpmath findroot at 50 digits.
+TEST(Flash, near_critical_bubble_and_dew_points_follow_the_saturation_line) {
+  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "n-hexane"});
+  FlashSolver flash(mix);
+  struct Case {
+    double z_co2, beta, T_K, incipient_co2;
+  };
+  const Case cases[] = {
+      {0.5, 0.0, 377.98606769363, 0.898348300113},
+      {0.9, 0.0, 320.415482617302, 0.966586303937},
+      {0.7, 1.0, 437.702149438119, 0.409941737628},
+  };
+  for (const Case& c : cases) {
+    const FlashResult r = flash.pvf(8e6, c.beta, std::vector<double>{c.z_co2, 1.0 - c.z_co2});
+    EXPECT_NEAR(r.T_K, c.T_K, 1e-6) << c.z_co2;
+    EXPECT_NEAR(c.beta == 0.0 ? r.y[0] : r.x[0], c.incipient_co2, 1e-8) << c.z_co2;
+  }
+}
+
 TEST(RachfordRice, negative_flash_and_one_sided_k_values) {
   const std::vector<double> z = {0.5, 0.5};
   EXPECT_NEAR(solve_rachford_rice(z, std::vector<double>{2.0, 0.5}).beta, 0.5, 1e-14);
