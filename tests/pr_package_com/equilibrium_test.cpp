@@ -107,6 +107,20 @@ TEST_F(Equilibrium, pvf_flash_gives_dew_bubble_and_intermediate_points) {
   }
 }
 
+// A trace liquid: methane + n-butane (k_ij = 0.0185) at 250 K and 3 MPa, a hair inside the dew
+// curve. Reference: phase compositions from equal Peng-Robinson fugacities in python3 with
+// mpmath at 50 digits, the liquid amount 1.00000000098e-8 by the lever rule for this feed.
+TEST_F(Equilibrium, trace_liquid_amount_through_the_socket) {
+  std::vector<double> z(10, 0.0);
+  z[0] = 0.9761925708503684;  // methane
+  z[3] = 1.0 - z[0];          // n-butane
+  ASSERT_EQ(m_mo->SetState(250.0, 3e6, z.data(), kOverall), S_OK);
+  present({"Vapor", "Liquid"});
+  ASSERT_EQ(m_mo->Flash(kFlashTP), S_OK) << capeErrorOf(m_mo.get()).description;
+  EXPECT_NEAR(phaseValue("phaseFraction", "Liquid")[0], 1.00000000098093e-8, 1e-14);
+  EXPECT_NEAR(phaseValue("fraction", "Liquid")[0], 0.224220198970, 1e-10);
+}
+
 // The near-critical dew point of CO2 + n-hexane at 8 MPa (70 % CO2, the other compounds of the
 // package absent), which a start from Wilson K-values cannot reach. Reference: 437.702149438 K
 // from equal Peng-Robinson fugacities (k_ij = 0.11) solved in python3 with mpmath at 50 digits.
