@@ -1,6 +1,6 @@
 // Speed of the hot paths for a 10-compound natural gas:
 //   property set (H, S, V, Cp, ln phi with temperature derivatives) on a fresh state,
-//   two-phase TP flash, PH flash.
+//   two-phase TP flash, PH flash, pure-compound vapour pressure.
 // Run the Release build with --benchmark_repetitions=10 and read the medians.
 #include <benchmark/benchmark.h>
 
@@ -9,6 +9,7 @@
 
 #include "pr_package/model/flash.h"
 #include "pr_package/model/property_package.h"
+#include "pr_package/model/saturation.h"
 
 namespace {
 
@@ -96,6 +97,18 @@ void BM_PHFlashThroughFacade(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PHFlashThroughFacade);
+
+// Vapour pressure of n-hexane across its range, 0.3 to 0.95 Tc.
+void BM_SaturationAtT(benchmark::State& state) {
+  const pr::Mixture mix = pr::Mixture::from_database(database(), {"n-hexane"});
+  const double Tc = mix.compound(0).Tc_K;
+  int k = 0;
+  for (auto _ : state) {
+    const double T = Tc * (0.3 + 0.65 * (k++ % 1000) / 1000.0);
+    benchmark::DoNotOptimize(pr::saturation_at_T(mix, 0, T).P_Pa);
+  }
+}
+BENCHMARK(BM_SaturationAtT);
 
 }  // namespace
 

@@ -268,6 +268,60 @@ TEST(Flash, pure_compound_ph_inside_dome_uses_lever_rule) {
   EXPECT_NEAR(t.beta, 0.3, 1e-6);
 }
 
+// Methane + n-butane (database constants, k_ij = 0) at 250 K and 3 MPa, feeds a hair inside
+// the dew and the bubble curve. Reference: the phase compositions x1 = 0.241563215805,
+// y1 = 0.976310319508 from equal Peng-Robinson fugacities solved in python3 with mpmath at
+// 50 digits, the minor-phase amount then by the lever rule for the feed as given here.
+TEST(Flash, trace_phase_amount_has_full_relative_precision) {
+  const CompoundDatabase& db = test::database();
+  const Mixture mix({db.compound("methane"), db.compound("n-butane")}, {0.0, 0.0, 0.0, 0.0});
+  FlashSolver flash(mix);
+  struct Case {
+    double z_major;  // the first compound on the dew side, the second on the bubble side
+    bool dew_side;
+    double minor;  // liquid fraction on the dew side, vapour fraction on the bubble side
+  };
+  const Case cases[] = {
+      {0.9763102460333998, true, 9.99999999810238e-8},
+      {0.9763103121606391, true, 9.99999995694972e-9},
+      {0.7584367107201408, false, 1.00000000036852e-7},
+      {0.7584367768473802, false, 1.00000000127783e-8},
+  };
+  for (const Case& c : cases) {
+    const std::vector<double> z = c.dew_side ? std::vector<double>{c.z_major, 1.0 - c.z_major}
+                                             : std::vector<double>{1.0 - c.z_major, c.z_major};
+    const FlashResult r = flash.tp(250.0, 3e6, z);
+    ASSERT_TRUE(r.has_vapour && r.has_liquid) << c.minor;
+    const double minor = c.dew_side ? 1.0 - r.beta : r.beta;
+    // 1 - beta near 1 carries 1e-16 absolute, so 1e-6 relative is the floor at 1e-8.
+    EXPECT_NEAR(minor, c.minor, 1e-6 * c.minor) << c.dew_side;
+    EXPECT_NEAR(r.x[0], 0.241563215805, 1e-10);
+    EXPECT_NEAR(r.y[0], 0.976310319508, 1e-10);
+  }
+}
+
+// CO2 + n-hexane (database constants and k_ij = 0.11) at 8 MPa, up to close to the mixture
+// critical point, where a start from Wilson K-values falls onto the trivial solution.
+// Reference: bubble (dew) temperature and incipient phase from equal Peng-Robinson fugacities,
+// solved in python3 with mpmath findroot at 50 digits.
+TEST(Flash, near_critical_bubble_and_dew_points_follow_the_saturation_line) {
+  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "n-hexane"});
+  FlashSolver flash(mix);
+  struct Case {
+    double z_co2, beta, T_K, incipient_co2;
+  };
+  const Case cases[] = {
+      {0.5, 0.0, 377.98606769363, 0.898348300113},
+      {0.9, 0.0, 320.415482617302, 0.966586303937},
+      {0.7, 1.0, 437.702149438119, 0.409941737628},
+  };
+  for (const Case& c : cases) {
+    const FlashResult r = flash.pvf(8e6, c.beta, std::vector<double>{c.z_co2, 1.0 - c.z_co2});
+    EXPECT_NEAR(r.T_K, c.T_K, 1e-6) << c.z_co2;
+    EXPECT_NEAR(c.beta == 0.0 ? r.y[0] : r.x[0], c.incipient_co2, 1e-8) << c.z_co2;
+  }
+}
+
 TEST(RachfordRice, negative_flash_and_one_sided_k_values) {
   const std::vector<double> z = {0.5, 0.5};
   EXPECT_NEAR(solve_rachford_rice(z, std::vector<double>{2.0, 0.5}).beta, 0.5, 1e-14);

@@ -166,5 +166,51 @@ TEST(GenericCubic, solve_cubic_finds_known_roots) {
   EXPECT_NEAR(r[0], 0.5, 1e-13);
 }
 
+// A heavy compound with its own constants (Tc = 723 K, Pc = 1.40 MPa, omega = 0.717, about
+// n-hexadecane), where B falls to 1e-10 and below. References: the same Peng-Robinson cubic
+// and fugacity equality solved in python3 with mpmath at 50 digits (polyroots on the cubic,
+// findroot in ln P on ln phi_L - ln phi_V), rounded to 12 digits here.
+const GenericCubic kHeavy = make_peng_robinson({723.0}, {1.40e6}, {0.717}, {0.0});
+
+TEST(GenericCubic, tiny_covolume_keeps_both_roots_to_full_precision) {
+  struct Case {
+    double T, P, Z_liq, Z_vap;
+  };
+  const Case cases[] = {
+      {260.0, 1e-3, 1.63341096422e-10, 0.999999994112},
+      {300.0, 1e-3, 1.43764520383e-10, 0.999999995945},
+      {300.0, 1e-6, 1.43764520383e-13, 0.999999999996},
+  };
+  for (const Case& c : cases) {
+    const auto z = kHeavy.z_roots(c.T, c.P, kPure);
+    ASSERT_EQ(z.size(), 2u) << c.T << " K, " << c.P << " Pa";
+    EXPECT_NEAR(z[0], c.Z_liq, 1e-10 * c.Z_liq) << c.T << " K, " << c.P << " Pa";
+    EXPECT_NEAR(z[1], c.Z_vap, 1e-11) << c.T << " K, " << c.P << " Pa";
+  }
+}
+
+TEST(PengRobinson, saturation_at_very_low_vapour_pressure_matches_reference) {
+  CompoundRecord c = test::database().compound("n-decane");
+  c.name = "heavy";
+  c.Tc_K = 723.0;
+  c.Pc_Pa = 1.40e6;
+  c.omega = 0.717;
+  const Mixture mix({c}, {0.0});
+  struct Case {
+    double T, Psat;
+  };
+  const Case cases[] = {
+      {230.0, 2.39564947829e-5},
+      {250.0, 7.14087877765e-4},
+      {300.0, 0.372581058380},
+      {450.0, 4377.00338469},
+  };
+  for (const Case& k : cases) {
+    const SaturationPoint s = saturation_at_T(mix, 0, k.T);
+    EXPECT_NEAR(s.P_Pa, k.Psat, 1e-9 * k.Psat) << k.T << " K";
+    EXPECT_NEAR(saturation_at_P(mix, 0, k.Psat).T_K, k.T, 1e-8 * k.T) << k.T << " K";
+  }
+}
+
 }  // namespace
 }  // namespace pr

@@ -107,6 +107,38 @@ TEST_F(Equilibrium, pvf_flash_gives_dew_bubble_and_intermediate_points) {
   }
 }
 
+// A trace liquid: methane + n-butane (k_ij = 0.0185) at 250 K and 3 MPa, a hair inside the dew
+// curve. Reference: phase compositions from equal Peng-Robinson fugacities in python3 with
+// mpmath at 50 digits, the liquid amount 1.00000000098e-8 by the lever rule for this feed.
+TEST_F(Equilibrium, trace_liquid_amount_through_the_socket) {
+  std::vector<double> z(10, 0.0);
+  z[0] = 0.9761925708503684;  // methane
+  z[3] = 1.0 - z[0];          // n-butane
+  ASSERT_EQ(m_mo->SetState(250.0, 3e6, z.data(), kOverall), S_OK);
+  present({"Vapor", "Liquid"});
+  ASSERT_EQ(m_mo->Flash(kFlashTP), S_OK) << capeErrorOf(m_mo.get()).description;
+  EXPECT_NEAR(phaseValue("phaseFraction", "Liquid")[0], 1.00000000098093e-8, 1e-14);
+  EXPECT_NEAR(phaseValue("fraction", "Liquid")[0], 0.224220198970, 1e-10);
+}
+
+// The near-critical dew point of CO2 + n-hexane at 8 MPa (70 % CO2, the other compounds of the
+// package absent), which a start from Wilson K-values cannot reach. Reference: 437.702149438 K
+// from equal Peng-Robinson fugacities (k_ij = 0.11) solved in python3 with mpmath at 50 digits.
+TEST_F(Equilibrium, near_critical_dew_point_through_the_socket) {
+  std::vector<double> z(10, 0.0);
+  z[8] = 0.7;  // carbon dioxide
+  z[6] = 0.3;  // n-hexane
+  setOverall("pressure", nullptr, {8e6});
+  setOverall("fraction", "mole", z);
+  present({"Vapor", "Liquid"});
+  ASSERT_EQ(m_thermo->SetSinglePhaseProp(Bstr("phaseFraction").get(), Bstr("Vapor").get(),
+                                         Bstr("mole").get(), capeside::makeDoubleArray({1.0})),
+            S_OK);
+  ASSERT_EQ(m_mo->Flash(kFlashPVF), S_OK) << capeErrorOf(m_mo.get()).description;
+  EXPECT_NEAR(phaseValue("temperature", "Overall", "")[0], 437.702149438, 1e-6);
+  EXPECT_NEAR(phaseValue("fraction", "Liquid")[8], 0.409941737628, 1e-8);
+}
+
 TEST_F(Equilibrium, a_single_present_phase_takes_the_whole_feed_at_fixed_t_and_p) {
   ASSERT_EQ(m_mo->SetState(230, 4e6, kNaturalGasZ.data(), kOverall), S_OK);
   present({"Vapor"});

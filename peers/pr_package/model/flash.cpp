@@ -182,9 +182,15 @@ void FlashSolver::build_hessian(double beta, std::span<double> H) {
 }
 
 bool FlashSolver::newton_tp(double T, double P, std::span<const double> z, FlashResult& r) {
+  // The unknowns are the mole numbers u of the smaller phase: the larger phase follows as
+  // z - u without cancellation, so a trace phase keeps the relative precision of its own
+  // amounts and of its mole fractions, and the material balance holds exactly.
   const std::size_t na = m_active.size();
   double beta = r.beta;
+  const bool minor_liquid = beta > 0.5;
+  for (std::size_t i : m_active) m_w[i] = minor_liquid ? (1.0 - beta) * r.x[i] : beta * r.y[i];
   double last_gmax = HUGE_VAL;
+  bool polish = false;
   for (int it = 0; it < kMaxNewton; ++it) {
     m_mix.evaluate(T, P, r.x, RootChoice::MinGibbs, Level::Full, m_l);
     m_mix.evaluate(T, P, r.y, RootChoice::MinGibbs, Level::Full, m_v);
@@ -195,41 +201,47 @@ bool FlashSolver::newton_tp(double T, double P, std::span<const double> z, Flash
       m_b[a] = -g;
       gmax = std::max(gmax, std::abs(g));
     }
-    // Converged, or stalled at round-off (logs of trace amounts limit the attainable residual).
-    if (gmax < kFugacityTolerance || (gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax)) {
+    // Converged, or stalled at round-off. A small phase's amount moves with the residual
+    // divided by that amount, so it takes one more Newton step than the tolerance asks for.
+    const double minor = std::min(beta, 1.0 - beta);
+    const bool stalled = gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax;
+    if (polish || gmax == 0.0 || stalled || (gmax < kFugacityTolerance && minor >= 1e-3)) {
       r.beta = beta;
       return true;
     }
+    if (gmax < kFugacityTolerance) polish = true;
     last_gmax = gmax;
     build_hessian(beta, m_A);
     if (!lu_solve(std::span<double>(m_A.data(), na * na), std::span<double>(m_b.data(), na), na)) {
       return false;
     }
-    // Vapour moles v = beta y, liquid moles z - v; halve the step until both stay positive.
+    // m_b is the change of the vapour moles; the liquid moles change by its negative.
+    const double sign = minor_liquid ? -1.0 : 1.0;
     double step = 1.0;
     for (int cut = 0; cut < 40; ++cut) {
       bool ok = true;
       for (std::size_t a = 0; a < na && ok; ++a) {
         const std::size_t i = m_active[a];
-        const double v = beta * r.y[i] + step * m_b[a];
-        ok = v > 0.0 && v < z[i];
+        const double u = m_w[i] + step * sign * m_b[a];
+        ok = u > 0.0 && u < z[i];
       }
       if (ok) break;
       step *= 0.5;
     }
-    double nb = 0.0;
+    double nu = 0.0;
     for (std::size_t a = 0; a < na; ++a) {
       const std::size_t i = m_active[a];
-      m_w[i] = beta * r.y[i] + step * m_b[a];
-      nb += m_w[i];
+      m_w[i] += step * sign * m_b[a];
+      nu += m_w[i];
     }
-    if (!(nb > 0.0 && nb < 1.0)) return false;
-    for (std::size_t a = 0; a < na; ++a) {
-      const std::size_t i = m_active[a];
-      r.y[i] = m_w[i] / nb;
-      r.x[i] = (z[i] - m_w[i]) / (1.0 - nb);
+    if (!(nu > 0.0 && nu < 1.0)) return false;
+    std::vector<double>& minor_x = minor_liquid ? r.x : r.y;
+    std::vector<double>& major_x = minor_liquid ? r.y : r.x;
+    for (std::size_t i : m_active) {
+      minor_x[i] = m_w[i] / nu;
+      major_x[i] = (z[i] - m_w[i]) / (1.0 - nu);
     }
-    beta = nb;
+    beta = minor_liquid ? 1.0 - nu : nu;
   }
   return false;
 }
@@ -560,29 +572,96 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
     finish_two_phase(r, RootChoice::Vapour, RootChoice::Liquid, false, false);
     return r;
   }
-  const std::size_t na = m_active.size();
-  // Start: Wilson K-values with T (or P) from the Rachford-Rice condition at this beta.
-  double T = unknown_T ? 300.0 : fixed;
-  double P = unknown_T ? fixed : 1e5;
-  {
-    double lo = unknown_T ? std::log(T_min_K * 5.0) : std::log(P_min_Pa);
-    double hi = unknown_T ? std::log(T_max_K) : std::log(P_max_Pa);
-    for (int it = 0; it < 100; ++it) {
-      const double mid = 0.5 * (lo + hi);
-      (unknown_T ? T : P) = std::exp(mid);
-      wilson(T, P, m_lnK);
-      for (std::size_t i = 0; i < m_n; ++i) m_K[i] = std::exp(m_lnK[i]);
-      const double f = rachford_rice_residual(z, m_K, beta);
-      // f rises with T and falls with P.
-      if ((f > 0.0) == unknown_T)
-        hi = mid;
-      else
-        lo = mid;
+  const auto where = [&](double X) {
+    return cat("vapour fraction ", beta, " at ", unknown_T ? "P = " : "T = ", X,
+               unknown_T ? " Pa" : " K");
+  };
+  double lnX = 0.0;
+  bool trivial = false;
+  wilson_start(unknown_T, fixed, beta, z, lnX);
+  // A direct solution close to the trivial one may sit on a spurious branch (a point where the
+  // phases are nearly identical far from the real line); such starts go by continuation.
+  const auto spread = [&] {
+    double big = 0.0;
+    for (std::size_t i : m_active) big = std::max(big, std::abs(m_lnK[i]));
+    return big;
+  };
+  if (vf_newton(unknown_T, fixed, beta, z, lnX, r, trivial) && spread() > 0.05) return r;
+  // Continuation along the line of this vapour fraction from a point further from any critical
+  // point (a tenth of the pressure, or four fifths of the temperature), each step started
+  // from the last converged K-values; where the steps can no longer advance, the line ends.
+  const double target = std::log(fixed);
+  double s = target - (unknown_T ? std::log(10.0) : std::log(1.25));
+  wilson_start(unknown_T, std::exp(s), beta, z, lnX);
+  bool trivial0 = false;
+  if (!vf_newton(unknown_T, std::exp(s), beta, z, lnX, r, trivial0) || !(spread() > 0.05)) {
+    throw Error(ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
+                trivial ? cat(where(fixed),
+                              ": the phases became identical (outside the two-phase region or "
+                              "too close to a critical point)")
+                        : cat("no convergence for ", where(fixed)));
+  }
+  double h = 0.25 * (target - s);
+  std::vector<double> lnK_ok = m_lnK;
+  double lnX_ok = lnX;
+  FlashResult last = r;
+  while (s < target) {
+    const double next = std::min(s + h, target);
+    bool triv = false;
+    // A step that moves the unknown far has jumped to another branch.
+    if (vf_newton(unknown_T, std::exp(next), beta, z, lnX, r, triv) &&
+        std::abs(lnX - lnX_ok) < 0.1 && spread() > 1e-3) {
+      s = next;
+      lnK_ok = m_lnK;
+      lnX_ok = lnX;
+      last = r;
+      h *= 1.5;
+      continue;
+    }
+    m_lnK = lnK_ok;
+    lnX = lnX_ok;
+    h *= 0.5;
+    if (h < 1e-7) {
+      throw Error(ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
+                  cat(where(fixed), ": the line of this vapour fraction ends near T = ", last.T_K,
+                      " K, P = ", last.P_Pa,
+                      " Pa (a critical point, or its highest pressure or temperature)"));
     }
   }
-  double lnX = std::log(unknown_T ? T : P);
+  return r;
+}
+
+void FlashSolver::wilson_start(bool unknown_T, double fixed, double beta, std::span<const double> z,
+                               double& lnX) {
+  // Wilson K-values with T (or P) from the Rachford-Rice condition at this beta.
+  double T = unknown_T ? 300.0 : fixed;
+  double P = unknown_T ? fixed : 1e5;
+  double lo = unknown_T ? std::log(T_min_K * 5.0) : std::log(P_min_Pa);
+  double hi = unknown_T ? std::log(T_max_K) : std::log(P_max_Pa);
+  for (int it = 0; it < 100; ++it) {
+    const double mid = 0.5 * (lo + hi);
+    (unknown_T ? T : P) = std::exp(mid);
+    wilson(T, P, m_lnK);
+    for (std::size_t i = 0; i < m_n; ++i) m_K[i] = std::exp(m_lnK[i]);
+    const double f = rachford_rice_residual(z, m_K, beta);
+    // f rises with T and falls with P.
+    if ((f > 0.0) == unknown_T)
+      hi = mid;
+    else
+      lo = mid;
+  }
+  lnX = std::log(unknown_T ? T : P);
+}
+
+bool FlashSolver::vf_newton(bool unknown_T, double fixed, double beta, std::span<const double> z,
+                            double& lnX, FlashResult& r, bool& trivial) {
+  // Newton in (ln K, ln T or ln P) on equal fugacities and the Rachford-Rice condition.
+  const std::size_t na = m_active.size();
+  double T = unknown_T ? 0.0 : fixed;
+  double P = unknown_T ? fixed : 0.0;
   const std::size_t m = na + 1;
   double last_gmax = HUGE_VAL;
+  trivial = false;
   for (int it = 0; it < 100; ++it) {
     (unknown_T ? T : P) = std::exp(lnX);
     double sx = 0.0, sy = 0.0;
@@ -612,21 +691,19 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
     m_b[na] = -rr;
     gmax = std::max(gmax, std::abs(rr));
     if (lnKmax < 1e-4) {
-      throw Error(ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
-                  cat("vapour fraction ", beta, " at ", unknown_T ? "P = " : "T = ", fixed,
-                      unknown_T ? " Pa" : " K",
-                      ": the phases became identical (outside the two-phase region or too "
-                      "close to a critical point)"));
+      trivial = true;  // the phases became identical
+      return false;
     }
     const bool stalled = gmax < kRoundOffTolerance && gmax > 0.5 * last_gmax;
     last_gmax = gmax;
     if (gmax < kFugacityTolerance || stalled) {
       r.T_K = T;
       r.P_Pa = P;
+      r.beta = beta;
       r.x = m_prev;
       r.y = m_w;
       finish_two_phase(r, RootChoice::Vapour, RootChoice::Liquid, false, false);
-      return r;
+      return true;
     }
     // Jacobian in (ln K_active, ln X); x and y are mole numbers of totals sx, sy, and ln phi is
     // homogeneous of degree zero, so d ln phi_i/d y_j = Phi_ij / sy.
@@ -650,7 +727,7 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
     }
     m_A[na * m + na] = 0.0;
     if (!lu_solve(std::span<double>(m_A.data(), m * m), std::span<double>(m_b.data(), m), m)) {
-      break;
+      return false;
     }
     double big = 0.0;
     for (std::size_t a = 0; a < na; ++a) big = std::max(big, std::abs(m_b[a]));
@@ -660,11 +737,11 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
     for (std::size_t a = 0; a < na; ++a) m_lnK[m_active[a]] += step * m_b[a];
     lnX += step * m_b[na];
     const double Xn = std::exp(lnX);
-    if (unknown_T ? (Xn < T_min_K || Xn > T_max_K) : (Xn < P_min_Pa || Xn > P_max_Pa)) break;
+    if (unknown_T ? (Xn < T_min_K || Xn > T_max_K) : (Xn < P_min_Pa || Xn > P_max_Pa)) {
+      return false;
+    }
   }
-  throw Error(ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
-              cat("no convergence for vapour fraction ", beta, " at ",
-                  unknown_T ? "P = " : "T = ", fixed, unknown_T ? " Pa" : " K"));
+  return false;
 }
 
 FlashResult FlashSolver::hvf(double h, double beta, std::span<const double> z) {

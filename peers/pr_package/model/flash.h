@@ -79,6 +79,10 @@ class FlashSolver {
   FlashResult outer_P(double T, double target, Target what, std::span<const double> z);
   FlashResult lever(double T, double P, double target, Target what, std::span<const double> z);
   FlashResult vapour_fraction(bool unknown_T, double fixed, double beta, std::span<const double> z);
+  void wilson_start(bool unknown_T, double fixed, double beta, std::span<const double> z,
+                    double& lnX);
+  bool vf_newton(bool unknown_T, double fixed, double beta, std::span<const double> z, double& lnX,
+                 FlashResult& r, bool& trivial);
   void wilson(double T, double P, std::vector<double>& lnK) const;
   void set_active(std::span<const double> z);
   double value(const FlashResult& r, Target what) const {

@@ -18,36 +18,66 @@ void ResidualState::resize(std::size_t count) {
   dlnphi_dn.assign(count * count, 0.0);
 }
 
+namespace {
+
+// A few Newton steps on the cubic from z.
+double polish_root(double c2, double c1, double c0, double z, int steps = 3) {
+  for (int it = 0; it < steps; ++it) {
+    const double f = ((z + c2) * z + c1) * z + c0;
+    const double df = (3.0 * z + 2.0 * c2) * z + c1;
+    if (f == 0.0 || df == 0.0) break;
+    const double next = z - f / df;
+    if (!std::isfinite(next)) break;
+    const bool done = std::abs(next - z) <= 1e-15 * std::abs(next);
+    z = next;
+    if (done) break;
+  }
+  return z;
+}
+
+}  // namespace
+
 int solve_cubic(double c2, double c1, double c0, double roots[3]) {
-  // Depressed cubic t^3 + p t + q = 0 with z = t - c2/3.
+  // One root from the depressed cubic t^3 + p t + q = 0 (z = t - c2/3): the one of largest
+  // magnitude, which the closed forms give to full precision. The others come from the
+  // deflated quadratic, whose small root is taken as a product (c0 over the other two) so
+  // that a liquid root near the co-volume keeps its relative precision however small it is.
   const double shift = c2 / 3.0;
   const double p = c1 - c2 * shift;
   const double q = 2.0 * shift * shift * shift - shift * c1 + c0;
   const double disc = 0.25 * q * q + p * p * p / 27.0;
-  int count = 0;
+  double r0;
   if (disc > 0.0) {
     const double sq = std::sqrt(disc);
-    roots[0] = std::cbrt(-0.5 * q + sq) + std::cbrt(-0.5 * q - sq) - shift;
-    count = 1;
+    const double u = std::cbrt(-0.5 * q + (q <= 0.0 ? sq : -sq));
+    r0 = (u != 0.0 ? u - p / (3.0 * u) : 0.0) - shift;
   } else {
     const double r = std::sqrt(std::max(-p / 3.0, 0.0));
     const double c = r > 0.0 ? std::clamp(-0.5 * q / (r * r * r), -1.0, 1.0) : 0.0;
     const double phi = std::acos(c);
     constexpr double kTwoPi = 6.283185307179586477;
-    for (int k = 0; k < 3; ++k) roots[k] = 2.0 * r * std::cos((phi - kTwoPi * k) / 3.0) - shift;
-    count = 3;
-  }
-  for (int k = 0; k < count; ++k) {
-    double z = roots[k];
-    for (int it = 0; it < 3; ++it) {
-      const double f = ((z + c2) * z + c1) * z + c0;
-      const double df = (3.0 * z + 2.0 * c2) * z + c1;
-      if (df == 0.0) break;
-      const double dz = f / df;
-      z -= dz;
-      if (std::abs(dz) <= 1e-15 * std::abs(z)) break;
+    r0 = -shift;
+    for (int k = 0; k < 3; ++k) {
+      const double z = 2.0 * r * std::cos((phi - kTwoPi * k) / 3.0) - shift;
+      if (std::abs(z) > std::abs(r0)) r0 = z;
     }
-    roots[k] = z;
+  }
+  r0 = polish_root(c2, c1, c0, r0, 1);
+  int count = 1;
+  roots[0] = r0;
+  // z^3 + c2 z^2 + c1 z + c0 = (z - r0)(z^2 + e1 z + e0)
+  const double e1 = c2 + r0;
+  const double e0 = r0 != 0.0 ? -c0 / r0 : c1 + r0 * e1;
+  const double dq = e1 * e1 - 4.0 * e0;
+  if (dq >= 0.0) {
+    const double h = -0.5 * (e1 + std::copysign(std::sqrt(dq), e1));
+    if (h != 0.0) {
+      roots[count++] = polish_root(c2, c1, c0, h);
+      roots[count++] = polish_root(c2, c1, c0, e0 / h);
+    } else {
+      roots[count++] = 0.0;
+      roots[count++] = 0.0;
+    }
   }
   std::sort(roots, roots + count);
   return count;
