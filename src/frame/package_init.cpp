@@ -3,20 +3,21 @@
 
 #include <string>
 
+#include "base/create_interface.h"
+#include "base/list_search.h"
+#include "base/message_output.h"
+#include "base/module_identity.h"
+#include "base/name_compare.h"
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
-#include "base/message_output.h"
-#include "base/module_identity.h"
 #include "frame/coravl_pp.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/sim_context.h"
+#include "setup/option_records.h"
 #include "setup/qo_utils.h"
-#include "base/create_interface.h"
-#include "base/list_search.h"
-#include "base/name_compare.h"
-#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 
 namespace coravl::frame {
@@ -253,6 +254,12 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
     }
   }
   m_compoundList.rebuildFromUserNames();
+  // The saved map is exact where a name match is not: simulator names may differ from the
+  // package's.
+  if (recall)
+    if (auto saved =
+            setup::findLastRecord(comlite::bstrView(saveInfo), CompoundList::kPositionsKey))
+      m_compoundList.restorePositions(*saved);
 
   // "CORavlPP::initCO before configure qohowgui"
   check(m_setupView->ConfigureCompounds(m_selectedCompQoNames, m_guiCompoundList1.out(),
@@ -319,7 +326,10 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
                                ComplaintKind::PackageNonStandard, false);
 
   for (auto& c : m_compositions) c.assign(static_cast<std::size_t>(m_compoundCount), 0.0);
-  if (recall && !m_compoundList.compoundsChanged()) m_compoundList.refresh(compoundLinks());
+  if (recall && !m_compoundList.compoundsChanged()) {
+    m_compoundList.refresh(compoundLinks());
+    m_compoundList.closeGateOnUnmapped();
+  }
   m_compoundList.clearEdited();
   if (m_compoundList.compoundsChanged()) m_compoundList.clearCompounds();
 

@@ -7,6 +7,7 @@
 #include "frame/coravl_pp.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
+#include "setup/option_records.h"
 #include "setup/qo_utils.h"
 #include "vocabulary/co_ids.h"
 
@@ -56,13 +57,28 @@ calc::RegistrationState CORavlPP::registrationState() {
 
 HRESULT CORavlPP::PkgSave(BSTR* saveinfo) {
   return m_guard.run("saving the package", [&] {
-    return setup::savePackage(
+    HRESULT hr = setup::savePackage(
         m_adapter.get(), setup::PackageOptions{m_options, m_reporter.routingFlags()}, saveinfo);
+    if (FAILED(hr)) return hr;
+    // The map goes with the case: a recall cannot rebuild it from simulator names alone.
+    std::u16string list(comlite::bstrView(*saveinfo));
+    if (!setup::appendRecord(list, CompoundList::kPositionsKey, m_compoundList.positionsText()))
+      return hr;
+    SysFreeString(*saveinfo);
+    *saveinfo = comlite::bstrFromUtf16(list);
+    return *saveinfo ? S_OK : E_OUTOFMEMORY;
   });
 }
 
 HRESULT CORavlPP::PkgRecall(BSTR saveinfo, VARIANT_BOOL* BaseChanged) {
   if (BaseChanged) *BaseChanged = VARIANT_FALSE;
+  // The package of this object is already built: answering success would keep it and lose
+  // the saved case without a word.
+  if (m_packageInitialised)
+    return m_reporter.complain(E_FAIL,
+                               "recalling the package. This object has already set up its "
+                               "package; the saved case can be recalled only into a new one.",
+                               ComplaintKind::NotAllowed, false);
   m_recallPending = 1;
   m_viewNotice = 0;
   const std::u16string_view text = comlite::bstrView(saveinfo);

@@ -6,24 +6,24 @@
 #include <new>
 #include <utility>
 
+#include "base/list_search.h"
+#include "base/message_output.h"
+#include "base/name_compare.h"
+#include "base/ordinal_text.h"
+#include "base/set_get.h"
+#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/error_info.h"
 #include "comlite/safearray.h"
-#include "reporter/co_error.h"
-#include "base/message_output.h"
-#include "reporter/method_guard.h"
-#include "base/thcom_error.h"
 #include "outside/adapter.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
+#include "reporter/co_error.h"
+#include "reporter/method_guard.h"
 #include "setup/qo_utils.h"
-#include "base/list_search.h"
-#include "base/name_compare.h"
-#include "base/ordinal_text.h"
-#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_factory.h"
 
@@ -582,6 +582,59 @@ void CompoundList::rebuildFromUserNames() {
     m_positionMap[static_cast<std::size_t>(k)] = found >= 0 ? found - lowerQo : -1;
   }
   m_mappedCount = count;
+}
+
+std::u16string CompoundList::positionsText() const {
+  std::u16string text;
+  const LONG n = std::min<LONG>(static_cast<LONG>(m_compounds.size()), kMapSize);
+  for (LONG k = 0; k < n; ++k) {
+    if (k) text += u',';
+    text += comlite::utf8ToUtf16(std::to_string(m_positionMap[static_cast<std::size_t>(k)]));
+  }
+  return text;
+}
+
+bool CompoundList::restorePositions(std::u16string_view text) {
+  const LONG n = std::min<LONG>(static_cast<LONG>(m_compounds.size()), kMapSize);
+  const LONG packageCount = countOf(m_lists.qoNames);
+  std::array<LONG, kMapSize> map;
+  map.fill(-1);
+  LONG k = 0;
+  std::size_t at = 0;
+  while (at <= text.size() && !text.empty()) {
+    const std::size_t comma = std::min(text.find(u',', at), text.size());
+    const std::u16string_view item = text.substr(at, comma - at);
+    if (item.empty() || k >= n) return false;
+    LONG value = 0;
+    bool negative = false;
+    std::size_t i = 0;
+    if (item[0] == u'-') negative = true, i = 1;
+    if (i >= item.size() || item.size() > 7) return false;
+    for (; i < item.size(); ++i) {
+      if (item[i] < u'0' || item[i] > u'9') return false;
+      value = value * 10 + (item[i] - u'0');
+    }
+    if (negative) value = -value;
+    if (value < -1 || value >= packageCount) return false;
+    map[static_cast<std::size_t>(k++)] = value;
+    at = comma + 1;
+  }
+  if (k != n) return false;
+  m_positionMap = map;
+  return true;
+}
+
+void CompoundList::closeGateOnUnmapped() {
+  const LONG n = std::min<LONG>(static_cast<LONG>(m_compounds.size()), kMapSize);
+  for (LONG k = 0; k < n; ++k) {
+    if (m_positionMap[static_cast<std::size_t>(k)] >= 0) continue;
+    m_listValid = 0;
+    m_pendingWarning = "Component '" + m_compounds[static_cast<std::size_t>(k)] +
+                       "' (position: " + std::to_string(k) +
+                       ") could not be matched to a compound of the package. Remove it and add "
+                       "it again.";
+    return;
+  }
 }
 
 void CompoundList::markCompoundsChanged(std::string warning) {

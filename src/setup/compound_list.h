@@ -144,6 +144,18 @@ class CompoundList {
   //! The package's compounds differ from the saved ones: the warning stays pending for the
   //! gate and the list is not valid until the simulator has rebuilt it.
   void markCompoundsChanged(std::string warning);
+  //! The record key of the saved map.
+  static constexpr std::u16string_view kPositionsKey = u"CompoundPositions";
+  //! The map as saved with the case: one package index per fluid-package position ("-1" for
+  //! none), separated by commas.
+  std::u16string positionsText() const;
+  //! Takes the saved map over the one rebuilt by name, when `text` holds one index per
+  //! position, each a package compound; otherwise the rebuilt map stays.
+  //! RETURNS: whether the saved map was taken.
+  bool restorePositions(std::u16string_view text);
+  //! After a recall: a position that maps to no package compound closes the gate, with a
+  //! warning naming the compound.
+  void closeGateOnUnmapped();
   void clearEdited() { m_listEdited = 0; }
   //! Empties the fluid-package list (the simulator adds its compounds again).
   void clearCompounds() { m_compounds.clear(); }

@@ -85,3 +85,29 @@ TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
   EXPECT_LT(fraction, 0.8);
   EXPECT_NE(r.output.find("\"compounds changed\": \"no\""), std::string::npos);
 }
+
+TEST(Driver, a_case_saved_by_one_run_is_recalled_first_thing_by_another) {
+  testsupport::TempDir dir;
+  std::ofstream(dir.file("save.txt"))
+      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\n"
+      << "setup\n"
+      << "compounds methane, ethane, propane, n-butane\n"
+      << "save saved.txt\n";
+  DriverRun r = driver(dir, "--json '" + dir.file("save.txt") + "'");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  // A new process opening the case recalls before anything else, then saves it again.
+  std::ofstream(dir.file("open.txt"))
+      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\n"
+      << "recall saved.txt\n"
+      << "save again.txt\n";
+  r = driver(dir, "--json '" + dir.file("open.txt") + "'");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("\"package\": \"Light hydrocarbons\""), std::string::npos) << r.output;
+  const auto read = [&](const char* name) {
+    std::ifstream in(dir.file(name), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string first = read("saved.txt");
+  EXPECT_NE(first.find("CompoundPositions : 7 : 0,1,2,3 , "), std::string::npos) << first;
+  EXPECT_EQ(read("again.txt"), first);
+}

@@ -138,6 +138,18 @@ bool HostSession::execute(const Command& c) {
 
 bool HostSession::ensureComponent() {
   if (m_package) return true;
+  createComponent();
+  // As the simulator does when a fluid package gets this property package: the package is
+  // set up from the selection, then the simulator's properties are registered with it.
+  comlite::Bstr name, description;
+  HRESULT hr = m_package->GetPackageName(name.out(), description.out());
+  if (FAILED(hr)) throw std::runtime_error("the package cannot be set up: " + status(hr));
+  auto registry = ravelin::PropertyRegistry::create();
+  m_package->InitializePropertyID(registry.dispatch());
+  return true;
+}
+
+void HostSession::createComponent() {
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(u"CORavl11.PropPkg", &clsid);
   if (SUCCEEDED(hr))
@@ -147,14 +159,6 @@ bool HostSession::ensureComponent() {
   m_flash = m_package.as<IExtendedFlash>();
   m_callback = ravelin::PropertyManager::create(ravelin::FlashControl::create());
   m_log = ravelin::ErrorLog::create();
-  // As the simulator does when a fluid package gets this property package: the package is
-  // set up from the selection, then the simulator's properties are registered with it.
-  comlite::Bstr name, description;
-  hr = m_package->GetPackageName(name.out(), description.out());
-  if (FAILED(hr)) throw std::runtime_error("the package cannot be set up: " + status(hr));
-  auto registry = ravelin::PropertyRegistry::create();
-  m_package->InitializePropertyID(registry.dispatch());
-  return true;
 }
 
 bool HostSession::cmdPackage(const Command& c) {
@@ -475,15 +479,21 @@ bool HostSession::cmdRecall(const Command& c) {
   m_lastFlash.reset();
   m_flash.reset();
   m_package.reset();
-  ensureComponent();
+  // A simulator opening a saved case recalls before anything else is asked.
+  createComponent();
   comlite::Bstr text(ss.str());
   VARIANT_BOOL changed = VARIANT_FALSE;
   const HRESULT hr = m_package->PkgRecall(text.get(), &changed);
   comlite::Bstr name, description;
-  if (SUCCEEDED(hr)) m_package->GetPackageName(name.out(), description.out());
+  if (SUCCEEDED(hr)) {
+    m_package->GetPackageName(name.out(), description.out());
+    auto registry = ravelin::PropertyRegistry::create();
+    m_package->InitializePropertyID(registry.dispatch());
+  }
   m_out.text("package", name.utf8());
   m_out.text("compounds changed", changed ? "yes" : "no");
   m_out.end(SUCCEEDED(hr), status(hr));
+  if (FAILED(hr)) m_package.reset();  // the next command starts from a new selection
   return SUCCEEDED(hr);
 }
 

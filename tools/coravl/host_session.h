@@ -46,6 +46,8 @@ class HostSession {
 
   //! Creates the socket on first need.
   bool ensureComponent();
+  //! A new socket object, nothing asked of it yet.
+  void createComponent();
   //! One flash on a fresh collection; the result phases are left in `m_lastFlash`.
   HRESULT flash(tagFlashTypeEnum type, const std::vector<std::pair<std::string, double>>& specs,
                 const std::vector<double>& z);
