@@ -85,3 +85,17 @@ TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
   EXPECT_LT(fraction, 0.8);
   EXPECT_NE(r.output.find("\"compounds changed\": \"no\""), std::string::npos);
 }
+
+TEST(Driver, a_refused_property_shows_the_packages_reason_once) {
+  testsupport::TempDir dir;
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
+      << "setup\ncompounds methane, ethane\n"
+      << "properties vapour T=20000 P=5000 x=0.9,0.1 props=Enthalpy\n";
+  const DriverRun r = driver(dir, "'" + dir.file("case.txt") + "'");
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  const std::string reason = "temperature 20000 K is outside the model's range [1, 5000] K";
+  const auto at = r.output.find(reason);
+  ASSERT_NE(at, std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find(reason, at + 1), std::string::npos) << r.output;
+}
