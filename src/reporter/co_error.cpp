@@ -223,6 +223,9 @@ HRESULT CCOError::routeMessage(HRESULT status, const char* text, int level) {
   HRESULT result = S_OK;
   if (m_flags.traceOpen(level) && !m_flags.popUpOpen(level)) result = traceMessage(text, level);
   if (level >= reportLevel::kSevere) severeLevelHook(0);
+  // A complaint whose channels are all off reaches none: the pop-up path would otherwise open
+  // a notice holding only the prefix.
+  if (!m_flags.anyOpen(level)) return result;
   popUpError(status, text, nullptr, level);
   if (m_flags.logOpen(level)) Utils::traceStatus(status, text, nullptr);
   return result;

@@ -101,22 +101,28 @@ TEST_F(Reporter, composition_prefix_status_and_returned_status) {
   EXPECT_EQ(out, "ab");
 }
 
-TEST_F(Reporter, level_two_with_every_critical_channel_closed_keeps_only_the_prefix) {
-  auto r = makePlain();
-  r->routingFlags().traceCritErrors = false;
-  r->routingFlags().logCritErrors = false;
-  r->routingFlags().popUpCritErrors = false;
-  std::string out;
-  EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, true, "y", &out), ECapeUnknownHR);
-  EXPECT_EQ(out, "INTERNAL ERROR ");
-  EXPECT_EQ(r->complain(100, "x", K::Warning, true, nullptr, &out), E_FAIL);
-  EXPECT_EQ(out, "");
-  EXPECT_TRUE(m_notices.empty());
-  EXPECT_FALSE(std::filesystem::exists(traceFile()));
-  // The same complaint outside a calculation reaches every channel.
-  r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out);
-  EXPECT_EQ(out, "INTERNAL ERROR x");
-  EXPECT_EQ(m_notices.size(), 1u);
+TEST_F(Reporter, level_two_with_every_critical_channel_closed_reaches_no_channel) {
+  // The host's reporter without an error log in the call as well: no notice either.
+  std::unique_ptr<CCOError> reporters[] = {makePlain(), makeRavl()};
+  for (auto& r : reporters) {
+    m_notices.clear();
+    r->routingFlags().traceCritErrors = false;
+    r->routingFlags().logCritErrors = false;
+    r->routingFlags().popUpCritErrors = false;
+    std::string out;
+    EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, true, "y", &out), ECapeUnknownHR);
+    EXPECT_EQ(out, "INTERNAL ERROR ");
+    EXPECT_EQ(r->complain(100, "x", K::Warning, true, nullptr, &out), E_FAIL);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(r->complain(E_INVALIDARG, nullptr, K::InternalError, true), E_INVALIDARG);
+    EXPECT_TRUE(m_notices.empty());
+    EXPECT_FALSE(std::filesystem::exists(traceFile()));
+    // The same complaint outside a calculation reaches every channel.
+    r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out);
+    EXPECT_EQ(out, "INTERNAL ERROR x");
+    EXPECT_EQ(m_notices.size(), 1u);
+    std::filesystem::remove(traceFile());
+  }
 }
 
 TEST_F(Reporter, a_failure_while_composing_is_an_internal_error_and_the_status_stands) {
