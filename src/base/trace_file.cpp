@@ -7,10 +7,10 @@
 #include <ctime>
 #include <mutex>
 
-#include "comlite/platform.h"
 #include "base/message_output.h"
 #include "base/module_identity.h"
 #include "base/set_get.h"
+#include "comlite/platform.h"
 
 namespace Utils {
 
@@ -81,11 +81,19 @@ bool ensureDirectory(TraceState& s) {
   return true;
 }
 
-//! Opens the trace file, falling back to the temporary folder. Null when neither opens.
-std::FILE* openTraceFile(TraceState& s, std::string& path) {
+//! Where the trace folder would be, for the fallback notice when it cannot be had.
+std::string intendedDirectory() {
+  const std::string base = comlite::localAppDataFolder();
+  return (base.empty() ? std::string("$HOME/.local/share") : base) + kTraceSubfolder;
+}
+
+//! Opens the trace file, falling back to the temporary folder, also when the trace folder
+//! cannot be had (no or a read-only home in a container). Null when neither opens.
+std::FILE* openTraceFile(TraceState& s, std::string& path, bool haveFolder) {
   const std::string fileName = shortModuleName() + ".trc";
-  path = s.directory + "/" + fileName;
-  if (std::FILE* f = std::fopen(path.c_str(), "a+")) return f;
+  path = (haveFolder ? s.directory : intendedDirectory()) + "/" + fileName;
+  if (haveFolder)
+    if (std::FILE* f = std::fopen(path.c_str(), "a+")) return f;
 
   std::string tempDir = getEnvironmentValue("TEMP");
   if (tempDir.empty()) tempDir = "/tmp";
@@ -122,7 +130,8 @@ bool buildLine(std::string& line, const std::string& message, const char* contex
                 module.size() + ctx.size() + message.size() + kSlack <=
             kTraceLineBufferSize;
     line.reserve(kTraceLineBufferSize);
-    line = std::string(date) + " " + time + ": " + module + ": " + ctx + ": ";
+    // The message follows the context directly; tools that read trace files rely on it.
+    line = std::string(date) + " " + time + ": " + module + ": " + ctx;
     line += message;
   }
   // Keep room for the suffix so that a cut line still ends where the caller wanted.
@@ -139,14 +148,11 @@ bool buildLine(std::string& line, const std::string& message, const char* contex
 
 bool writeLine(const std::string& message, const char* context, bool raw, const char* suffix) {
   TraceState& s = state();
-  if (!ensureDirectory(s)) {
-    showMessage(kProblemWriting, "", kStylePlain);
-    return false;
-  }
+  const bool haveFolder = ensureDirectory(s);
   std::string path;
   std::FILE* file = nullptr;
   try {
-    file = openTraceFile(s, path);
+    file = openTraceFile(s, path, haveFolder);
     if (!file) {
       showMessage("Could not open trace file", "", kStylePlain);
       return false;

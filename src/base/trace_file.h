@@ -3,11 +3,12 @@
 //!
 //! Location: "<local application data>/SelvarTech/Selvar Quorel CAPE-OPEN/<short module
 //! name>.trc", where the local application data folder is $XDG_DATA_HOME (else
-//! ~/.local/share). Every missing folder level is created. When the file cannot be opened the
-//! line goes to the file of the same name in $TEMP (else /tmp), and the user is told once per
-//! process. The file is opened and closed for every line, so no handle stays open.
+//! ~/.local/share). Missing folder levels are created. When the folder cannot be had (no or
+//! a read-only home) or the file cannot be opened, the line goes to the file of the same name
+//! in $TEMP (else /tmp), and the user is told once per process. The file is opened and closed
+//! for every line, so no handle stays open.
 //!
-//! A line is "mm/dd/yy hh:mm:ss: <module>: <context>: <message><suffix>", at most 2399
+//! A line is "mm/dd/yy hh:mm:ss: <module>: <context><message><suffix>", at most 2399
 //! characters. Writers are serialised; a trace requested while the same thread is already
 //! writing one (from a notice raised inside the writer) is dropped.
 

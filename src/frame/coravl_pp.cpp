@@ -2,12 +2,12 @@
 
 #include <new>
 
+#include "base/message_output.h"
 #include "comlite/creation.h"
 #include "comlite/error_info.h"
 #include "comlite/object.h"
 #include "comlite/registry.h"
 #include "comlite/safearray.h"
-#include "base/message_output.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_ids.h"
@@ -273,7 +273,11 @@ HRESULT CORavlPP::ReportCapeError(BSTR operation, LONG code, BSTR description,
     comlite::setErrorInfo(comlite::bstrToUtf8(description), comlite::bstrToUtf8(interfaceName));
   const std::string op = comlite::bstrToUtf8(operation);
   const std::string itf = comlite::bstrToUtf8(interfaceName);
-  return m_reporter.reportCapeError(op.c_str(), code, nullptr, inCalculation != VARIANT_FALSE,
+  // Without a description the object that failed is asked: packages that keep their error
+  // on themselves answer through ECapeUser. The interface named tells which object it was.
+  IUnknown* failing = m_holdPackageDispatch.get();
+  if (itf == "ICapeThermoMaterial" || itf == "ICapeThermoCompounds") failing = m_holdMaterial.get();
+  return m_reporter.reportCapeError(op.c_str(), code, failing, inCalculation != VARIANT_FALSE,
                                     itf.c_str());
 }
 

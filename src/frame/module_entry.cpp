@@ -4,11 +4,11 @@
 
 #include <atomic>
 
+#include "base/module_identity.h"
 #include "comlite/categories.h"
 #include "comlite/error_info.h"
 #include "comlite/module.h"
 #include "comlite/platform.h"
-#include "base/module_identity.h"
 #include "frame/coravl_pp.h"
 #include "frame/host_interfaces.h"
 #include "frame/type_library.h"
@@ -144,15 +144,22 @@ COMLITE_EXPORT HRESULT DllRegisterServer() {
 
 COMLITE_EXPORT HRESULT DllUnregisterServer() {
   std::string why;
+  bool registered = false;
   HRESULT hr = comlite::registry::update(
-      [](comlite::registry::Data& data) {
+      [&registered](comlite::registry::Data& data) {
+        registered = data.hasKey(coravl::frame::classKey());
         coravl::frame::removeRegistration(data);
-        return true;
+        return registered;
       },
       &why);
-  // Failures end the sequence but are not passed on, as the host's installer expects.
+  // A failure ends the sequence and is passed on: an installer told "done" when nothing was
+  // removed leaves the class behind without knowing.
+  if (SUCCEEDED(hr) && !registered) {
+    hr = SELFREG_E_CLASS;
+    why = "the class is not registered in " + comlite::registry::filePath();
+  }
   if (FAILED(hr)) comlite::setErrorInfo(why, "DllUnregisterServer");
-  return S_OK;
+  return hr;
 }
 
 // Load hook: the module name names the trace and profile files from the first message on.

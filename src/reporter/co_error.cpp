@@ -4,17 +4,18 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/message_output.h"
+#include "base/set_get.h"
+#include "base/thcom_error.h"
+#include "base/trace_file.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
-#include "base/message_output.h"
-#include "base/thcom_error.h"
-#include "base/trace_file.h"
 #include "outside/cape_error_utils.h"
 #include "outside/cape_gui.h"
-#include "base/set_get.h"
 #include "vocabulary/co_ids.h"
 
 namespace {
@@ -222,6 +223,9 @@ HRESULT CCOError::routeMessage(HRESULT status, const char* text, int level) {
   HRESULT result = S_OK;
   if (m_flags.traceOpen(level) && !m_flags.popUpOpen(level)) result = traceMessage(text, level);
   if (level >= reportLevel::kSevere) severeLevelHook(0);
+  // A complaint whose channels are all off reaches none: the pop-up path would otherwise open
+  // a notice holding only the prefix.
+  if (!m_flags.anyOpen(level)) return result;
   popUpError(status, text, nullptr, level);
   if (m_flags.logOpen(level)) Utils::traceStatus(status, text, nullptr);
   return result;
@@ -362,7 +366,12 @@ HRESULT CCOError::checkPropertyValues(std::span<double> values, LONG propertyId,
 HRESULT CCOError::reportCapeError(const char* text, HRESULT status, IUnknown* failingObject,
                                   bool inCalculation, const char* context) {
   std::string description;
-  if (isCapeErrorCode(status) && m_errorUtils && failingObject) {
+  // Error information the failing call left on the thread is the package's own account:
+  // the composed message carries it. Only without it is the object itself asked.
+  std::string pendingDescription, pendingSource;
+  comlite::takeErrorInfo(pendingDescription, pendingSource);
+  if (!pendingDescription.empty()) comlite::setErrorInfo(pendingDescription, pendingSource);
+  if (pendingDescription.empty() && isCapeErrorCode(status) && m_errorUtils && failingObject) {
     comlite::Variant object;
     IDispatch* dispatch = nullptr;
     if (SUCCEEDED(

@@ -95,9 +95,11 @@ class CCOError {
   HRESULT complainByKind(const char* message, ComplaintKind kind, bool inCalculation,
                          const char* extra = nullptr, std::string* outText = nullptr);
   //! Reports an error raised by a CAPE-OPEN object as a kind-6 complaint. For a CAPE-OPEN
-  //! error code (0x80040501 to 0x80040517) with a failing object, capeErrorUtils describes it;
+  //! error code (0x80040501 to 0x80040517) with a failing object and no pending error
+  //! information, capeErrorUtils describes it from the object's ECapeUser / ECapeRoot;
   //! otherwise (or without capeErrorUtils) the description is the composed message of
-  //! `status`, `text` and `context`. A failure of capeErrorUtils raises comlite::ComError.
+  //! `status`, `text` and `context`, which carries the pending information. A failure of
+  //! capeErrorUtils raises comlite::ComError.
   HRESULT reportCapeError(const char* text, HRESULT status, IUnknown* failingObject,
                           bool inCalculation, const char* context);
   //! Sends a finished message to the channels open for `level`. RETURNS: traceMessage's result

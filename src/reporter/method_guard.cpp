@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "base/thcom_error.h"
 #include "comlite/com_error.h"
 #include "comlite/hresult.h"
 #include "reporter/co_error.h"
-#include "base/thcom_error.h"
 
 HRESULT MethodGuard::complainCurrentException(const char* context) noexcept {
   try {
@@ -22,6 +22,9 @@ HRESULT MethodGuard::complainCurrentException(const char* context) noexcept {
     } catch (const comlite::ComError& e) {
       status = e.status();
       text = phrase + "(_com_error)";
+      // The package's own reason, taken from the thread when the error was raised, in the
+      // form composed messages give pending error information.
+      if (!e.description().empty()) text += "\n(" + e.description() + ": " + e.source() + ")";
     } catch (...) {
       text = phrase + " exception";
     }

@@ -9,7 +9,8 @@
 //!
 //! Whatever the body throws becomes one kind-1 complaint, not in a calculation:
 //!   - CTHCOMError* (a failing host framework call): "Ravelin Exception" + context, E_FAIL;
-//!   - comlite::ComError: context + "(_com_error)", with the error's status;
+//!   - comlite::ComError: context + "(_com_error)", then "\n(<description>: <source>)" when the
+//!     failing object left a description, with the error's status;
 //!   - anything else: context + " exception", E_FAIL.
 //! The method then returns the reporter's answer, which is always a failure status. Nothing
 //! escapes run().

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/module_identity.h"
 #include "comlite/error_info.h"
 #include "comlite/hresult.h"
-#include "base/module_identity.h"
 #include "support/notice_fixture.h"
 
 namespace {
@@ -85,7 +85,7 @@ TEST_F(MessageOutput, pop_up_status_normalises_traces_and_shows) {
   EXPECT_EQ(m_notices[0].style, Utils::kStyleSystemModal);  // no owner window
   const auto lines = linesOf(readFile(traceFile()));
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NE(lines[0].find(": CORavl11: : ctx:  ERROR: internal"), std::string::npos);
+  EXPECT_NE(lines[0].find(": CORavl11: ctx:  ERROR: internal"), std::string::npos);
 
   // Without the trace flag nothing reaches the file; the form without a status is E_FAIL.
   EXPECT_EQ(Utils::popUpStatus("plain", nullptr, nullptr, false), E_FAIL);

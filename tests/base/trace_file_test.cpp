@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
+#include "base/module_identity.h"
 #include "comlite/hresult.h"
 #include "comlite/variant.h"
-#include "base/module_identity.h"
 #include "support/notice_fixture.h"
 
 namespace {
@@ -36,11 +36,11 @@ TEST_F(TraceFile, lines_carry_date_time_module_and_context) {
   EXPECT_TRUE(Utils::traceLine(static_cast<const char*>(nullptr), nullptr, true, "\n"));
   const auto lines = linesOf(readFile(traceFile()));
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_TRUE(std::regex_match(
-      lines[0], std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d: CORavl11: ctx: hello)")))
+  EXPECT_TRUE(std::regex_match(lines[0],
+                               std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d: CORavl11: ctxhello)")))
       << lines[0];
   EXPECT_EQ(lines[1], "raw text");
-  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.{17}: CORavl11: : no context)")));
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(.{17}: CORavl11: no context)")));
   EXPECT_EQ(lines[3], "no suffix");  // the null message added only its suffix
   EXPECT_EQ(Utils::traceFilePath(), traceFile().string());
   EXPECT_EQ(Utils::traceDirectory(), traceFolder().string());
@@ -59,32 +59,32 @@ TEST_F(TraceFile, missing_vendor_folder_is_created_with_the_trace_folder) {
   EXPECT_EQ(readFile(traceFile()), "one\n");
 }
 
-TEST_F(TraceFile, folder_that_cannot_be_made_fails_each_call_and_is_looked_for_again) {
-  // The vendor folder's place is taken by a file inside a folder that cannot hold one.
+TEST_F(TraceFile, a_folder_that_cannot_be_had_traces_to_temp_and_is_looked_for_again) {
+  // A container: the vendor folder's place is taken by a file, the home is read-only, or
+  // there is no home at all. Lines still reach TEMP, and the user is told so once.
   fs::remove_all(m_dataHome / "SelvarTech");
   std::ofstream(m_dataHome / "SelvarTech") << "blocked";
-  EXPECT_FALSE(Utils::traceLine("one", nullptr, false, "\n"));
-  EXPECT_FALSE(Utils::traceLine("two", nullptr, false, "\n"));
-  ASSERT_EQ(m_notices.size(), 2u);
-  EXPECT_EQ(m_notices[0].text, "problem writing trace file");
-  EXPECT_EQ(m_notices[0].title, "");
-  EXPECT_EQ(m_notices[1].text, "problem writing trace file");
-  EXPECT_TRUE(fs::is_empty(m_temp));
+  EXPECT_TRUE(Utils::traceLine("one", nullptr, true, "\n"));
+  EXPECT_TRUE(Utils::traceLine("two", nullptr, true, "\n"));
+  ASSERT_EQ(m_notices.size(), 1u);
+  EXPECT_EQ(m_notices[0].text, fallbackNotice());
+  EXPECT_EQ(readFile(m_dataHome / "SelvarTech"), "blocked");
   EXPECT_EQ(Utils::traceDirectory(), "");
+
+  // A home nothing can be made in, even by root, then none.
+  ::unsetenv("XDG_DATA_HOME");
+  saveAndSet("HOME", "/proc/self");
+  EXPECT_TRUE(Utils::traceLine("read-only", nullptr, true, "\n"));
+  ::unsetenv("HOME");
+  EXPECT_TRUE(Utils::traceLine("no home", nullptr, true, "\n"));
+  EXPECT_EQ(readFile(m_temp / "CORavl11.trc"), "one\ntwo\nread-only\nno home\n");
+  EXPECT_EQ(m_notices.size(), 1u);
 
   // The folder is looked for again on the next call.
   fs::remove(m_dataHome / "SelvarTech");
+  ::setenv("XDG_DATA_HOME", m_dataHome.string().c_str(), 1);
   EXPECT_TRUE(Utils::traceLine("three", nullptr, true, "\n"));
   EXPECT_EQ(readFile(traceFile()), "three\n");
-}
-
-TEST_F(TraceFile, a_file_where_the_folder_should_be_is_a_failure) {
-  fs::remove_all(m_dataHome / "SelvarTech");
-  std::ofstream(m_dataHome / "SelvarTech") << "not a folder";
-  EXPECT_FALSE(Utils::traceLine("x", nullptr, false, "\n"));
-  ASSERT_EQ(m_notices.size(), 1u);
-  EXPECT_EQ(m_notices[0].text, "problem writing trace file");
-  EXPECT_EQ(readFile(m_dataHome / "SelvarTech"), "not a folder");
 }
 
 TEST_F(TraceFile, unopenable_file_falls_back_to_temp_with_one_notice) {
@@ -148,6 +148,7 @@ TEST_F(TraceFile, a_trace_requested_while_tracing_is_dropped) {
   m_onNotice = nullptr;
   fs::remove_all(m_dataHome / "SelvarTech");
   std::ofstream(m_dataHome / "SelvarTech") << "blocked";
+  ::setenv("TEMP", (m_root / "missing").string().c_str(), 1);
   Utils::resetTraceStateForTests();
   EXPECT_FALSE(Utils::traceLine("fails", nullptr, true, "\n"));
   fs::remove(m_dataHome / "SelvarTech");
@@ -181,12 +182,12 @@ TEST_F(TraceFile, tracers_format_numbers_arrays_and_statuses) {
   EXPECT_EQ(Utils::traceStatus(S_OK, "fine", nullptr), S_OK);
   const auto lines = linesOf(readFile(traceFile()));
   ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[0].substr(17), ": CORavl11: n: 1.");
-  EXPECT_EQ(lines[1].substr(17), ": CORavl11: : 3.141592654");
-  EXPECT_EQ(lines[2].substr(17), ": CORavl11: arr: x=1, 2, 3");
-  EXPECT_EQ(lines[3].substr(17), ": CORavl11: : 0.5, 2., 0.3333333333");
-  EXPECT_EQ(lines[4].substr(17), ": CORavl11: : ctx:  ERROR: internal");
-  EXPECT_EQ(lines[5].substr(17), ": CORavl11: : fine");
+  EXPECT_EQ(lines[0].substr(17), ": CORavl11: n1.");
+  EXPECT_EQ(lines[1].substr(17), ": CORavl11: 3.141592654");
+  EXPECT_EQ(lines[2].substr(17), ": CORavl11: arrx=1, 2, 3");
+  EXPECT_EQ(lines[3].substr(17), ": CORavl11: 0.5, 2., 0.3333333333");
+  EXPECT_EQ(lines[4].substr(17), ": CORavl11: ctx:  ERROR: internal");
+  EXPECT_EQ(lines[5].substr(17), ": CORavl11: fine");
   EXPECT_TRUE(m_notices.empty());
 }
 

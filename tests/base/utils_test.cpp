@@ -5,13 +5,6 @@
 #include <fstream>
 #include <string>
 
-#include "comlite/bstr.h"
-#include "comlite/global_table.h"
-#include "comlite/hresult.h"
-#include "comlite/platform.h"
-#include "comlite/registry.h"
-#include "comlite/safearray.h"
-#include "support/notice_fixture.h"
 #include "base/create_interface.h"
 #include "base/list_search.h"
 #include "base/math_utils.h"
@@ -20,6 +13,13 @@
 #include "base/ordinal_text.h"
 #include "base/qo_bstr.h"
 #include "base/set_get.h"
+#include "comlite/bstr.h"
+#include "comlite/global_table.h"
+#include "comlite/hresult.h"
+#include "comlite/platform.h"
+#include "comlite/registry.h"
+#include "comlite/safearray.h"
+#include "support/notice_fixture.h"
 
 namespace {
 

@@ -8,10 +8,11 @@
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/hresult.h"
+#include "outside/cape_error_utils.h"
 #include "reporter/reporter_fakes.h"
 #include "reporter/reporter_fixture.h"
-#include "outside/cape_error_utils.h"
 #include "support/temp_env.h"
 
 namespace {
@@ -49,6 +50,21 @@ TEST_F(CapeErrorReport, cape_error_codes_are_described_by_the_error_utilities) {
   EXPECT_NE(log->entries[0].message.find("status=-2147220219. Contact this component's vendor. "
                                          "Detected while calculating {"),
             std::string::npos);
+}
+
+TEST_F(CapeErrorReport, a_pending_description_is_the_packages_account_once) {
+  auto r = makeRavl();
+  auto object = comlite::ComPtr<coravl_test::PlainDispatch>::attach(
+      comlite::makeObject<coravl_test::PlainDispatch>());
+  comlite::setErrorInfo("temperature 20000 K is outside the model's range", "PrPackage");
+  r->reportCapeError("op", ECapeOutOfBoundsHR, object.get(), false, "ctx");
+  EXPECT_EQ(noticeTexts(),
+            (std::vector<std::string>{
+                " ERROR: The CAPE-OPEN Property Package '' raised an exception while ctx:  "
+                "ERROR: op\n(temperature 20000 K is outside the model's range: "
+                "PrPackage)(0x80040507). Contact this component's vendor. "}));
+  std::string description, source;
+  EXPECT_FALSE(comlite::takeErrorInfo(description, source) && !description.empty());
 }
 
 TEST_F(CapeErrorReport, other_statuses_and_missing_objects_use_the_composed_message) {

@@ -5,12 +5,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/thcom_error.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
+#include "comlite/error_info.h"
 #include "comlite/hresult.h"
 #include "reporter/reporter_fakes.h"
 #include "reporter/reporter_fixture.h"
-#include "base/thcom_error.h"
 
 namespace {
 
@@ -60,6 +61,20 @@ TEST_F(Guard, each_kind_of_failure_becomes_its_complaint) {
       ECapeUnknownHR);
   EXPECT_EQ(lastLogged(), "INTERNAL ERROR (-2147220223)executing flash(_com_error)");
 
+  // The package's own reason and source follow the component's text, once.
+  EXPECT_EQ(guard.run("calculating properties (main procedure)",
+                      []() -> HRESULT {
+                        comlite::setErrorInfo("temperature 20000 K is outside the model's range",
+                                              "PrPackage::CalcSinglePhaseProp");
+                        comlite::check(ECapeOutOfBoundsHR);
+                        return S_OK;
+                      }),
+            ECapeOutOfBoundsHR);
+  EXPECT_EQ(lastLogged(),
+            "INTERNAL ERROR (-2147220217)calculating properties (main procedure)(_com_error)\n"
+            "(temperature 20000 K is outside the model's range: "
+            "PrPackage::CalcSinglePhaseProp)");
+
   EXPECT_EQ(
       guard.run("registering properties", []() -> HRESULT { throw std::runtime_error("boom"); }),
       E_FAIL);
@@ -70,7 +85,7 @@ TEST_F(Guard, each_kind_of_failure_becomes_its_complaint) {
 
   // Not in a calculation: no calculation description, level-1 texts are traced.
   EXPECT_NE(trace().find("INTERNAL ERROR checking flashtypes exception"), std::string::npos);
-  EXPECT_EQ(m_log->entries.size(), 4u);
+  EXPECT_EQ(m_log->entries.size(), 5u);
   EXPECT_TRUE(m_notices.empty());
 }
 

@@ -101,22 +101,28 @@ TEST_F(Reporter, composition_prefix_status_and_returned_status) {
   EXPECT_EQ(out, "ab");
 }
 
-TEST_F(Reporter, level_two_with_every_critical_channel_closed_keeps_only_the_prefix) {
-  auto r = makePlain();
-  r->routingFlags().traceCritErrors = false;
-  r->routingFlags().logCritErrors = false;
-  r->routingFlags().popUpCritErrors = false;
-  std::string out;
-  EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, true, "y", &out), ECapeUnknownHR);
-  EXPECT_EQ(out, "INTERNAL ERROR ");
-  EXPECT_EQ(r->complain(100, "x", K::Warning, true, nullptr, &out), E_FAIL);
-  EXPECT_EQ(out, "");
-  EXPECT_TRUE(m_notices.empty());
-  EXPECT_FALSE(std::filesystem::exists(traceFile()));
-  // The same complaint outside a calculation reaches every channel.
-  r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out);
-  EXPECT_EQ(out, "INTERNAL ERROR x");
-  EXPECT_EQ(m_notices.size(), 1u);
+TEST_F(Reporter, level_two_with_every_critical_channel_closed_reaches_no_channel) {
+  // The host's reporter without an error log in the call as well: no notice either.
+  std::unique_ptr<CCOError> reporters[] = {makePlain(), makeRavl()};
+  for (auto& r : reporters) {
+    m_notices.clear();
+    r->routingFlags().traceCritErrors = false;
+    r->routingFlags().logCritErrors = false;
+    r->routingFlags().popUpCritErrors = false;
+    std::string out;
+    EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, true, "y", &out), ECapeUnknownHR);
+    EXPECT_EQ(out, "INTERNAL ERROR ");
+    EXPECT_EQ(r->complain(100, "x", K::Warning, true, nullptr, &out), E_FAIL);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(r->complain(E_INVALIDARG, nullptr, K::InternalError, true), E_INVALIDARG);
+    EXPECT_TRUE(m_notices.empty());
+    EXPECT_FALSE(std::filesystem::exists(traceFile()));
+    // The same complaint outside a calculation reaches every channel.
+    r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out);
+    EXPECT_EQ(out, "INTERNAL ERROR x");
+    EXPECT_EQ(m_notices.size(), 1u);
+    std::filesystem::remove(traceFile());
+  }
 }
 
 TEST_F(Reporter, a_failure_while_composing_is_an_internal_error_and_the_status_stands) {
@@ -283,7 +289,7 @@ TEST_F(Reporter, host_log_receives_pop_ups_with_the_package_label_and_tag) {
   // Level-2 pop-ups are not traced; a level-1 pop-up is traced first, as it stands.
   EXPECT_FALSE(std::filesystem::exists(traceFile()));
   r->popUpError(0, "first level", nullptr, 1);
-  EXPECT_TRUE(endsWith(trace(), ": : first level\n"));
+  EXPECT_TRUE(endsWith(trace(), "CORavl11: first level\n"));
   // A closed pop-up channel keeps level-2 texts from the log.
   r->routingFlags().popUpCritErrors = false;
   r->popUpError(E_FAIL, "closed", nullptr, 2);
@@ -302,7 +308,7 @@ TEST_F(Reporter, host_log_that_refuses_falls_back_to_the_notice) {
   EXPECT_EQ(r->traceMessage("traced", 2), 1);
   EXPECT_EQ(m_log->entries.back().message, "traced");
   EXPECT_EQ(m_log->entries.back().level, 0);
-  EXPECT_TRUE(endsWith(trace(), ": :  ERROR: traced\n"));
+  EXPECT_TRUE(endsWith(trace(), "CORavl11:  ERROR: traced\n"));
   // A log that takes it answers 0 and nothing is traced.
   m_log->answer = S_OK;
   const std::string before = trace();
@@ -525,10 +531,10 @@ TEST_F(Reporter, material_state_is_copied_and_cut_to_four_phases) {
   EXPECT_EQ(r->describeMaterial(), "");
   // The material trace writes one such line with its prefix.
   EXPECT_EQ(r->traceMaterialState(300.0, 1e5, a, true, "feed"), S_OK);
-  EXPECT_TRUE(
-      endsWith(trace(), ": : feed, L, T(K), 300.000000, P(Pa), 100000.000000, C, 0.1, 0.9\n"));
+  EXPECT_TRUE(endsWith(trace(),
+                       "CORavl11: feed, L, T(K), 300.000000, P(Pa), 100000.000000, C, 0.1, 0.9\n"));
   r->traceMaterialState(300.0, 1e5, nullptr, false, nullptr);
-  EXPECT_TRUE(endsWith(trace(), ": : V, T(K), 300.000000, P(Pa), 100000.000000, C, \n"));
+  EXPECT_TRUE(endsWith(trace(), "CORavl11: V, T(K), 300.000000, P(Pa), 100000.000000, C, \n"));
   r->SetTPFraction(1.0, 2.0, six, -3, -1);
   EXPECT_EQ(r->numberOfCompounds(), 0);
   EXPECT_EQ(r->currentPhases(), 0);

@@ -111,3 +111,17 @@ TEST(Driver, a_case_saved_by_one_run_is_recalled_first_thing_by_another) {
   EXPECT_NE(first.find("CompoundPositions : 7 : 0,1,2,3 , "), std::string::npos) << first;
   EXPECT_EQ(read("again.txt"), first);
 }
+
+TEST(Driver, a_refused_property_shows_the_packages_reason_once) {
+  testsupport::TempDir dir;
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
+      << "setup\ncompounds methane, ethane\n"
+      << "properties vapour T=20000 P=5000 x=0.9,0.1 props=Enthalpy\n";
+  const DriverRun r = driver(dir, "'" + dir.file("case.txt") + "'");
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  const std::string reason = "temperature 20000 K is outside the model's range [1, 5000] K";
+  const auto at = r.output.find(reason);
+  ASSERT_NE(at, std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find(reason, at + 1), std::string::npos) << r.output;
+}

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "comlite/registry.h"
@@ -46,8 +47,20 @@ TEST(Regsvr, registers_and_unregisters_a_module_and_says_so) {
   }
   r = regsvr(registry, "-u '" + module + "'");
   EXPECT_EQ(r.exitCode, 0) << r.output;
-  testsupport::ScopedEnv env("CORAVL_REGISTRY", registry);
-  EXPECT_FALSE(comlite::registry::readValue("CORavl11.PropPkg\\CurVer"));
+  {
+    testsupport::ScopedEnv env("CORAVL_REGISTRY", registry);
+    EXPECT_FALSE(comlite::registry::readValue("CORavl11.PropPkg\\CurVer"));
+  }
+  // Unregistering what is not there, or from a garbled registry, is a failure that says so.
+  r = regsvr(registry, "-u '" + module + "'");
+  EXPECT_EQ(r.exitCode, 4) << r.output;
+  EXPECT_NE(r.output.find("0x80040201"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("the class is not registered in " + registry), std::string::npos)
+      << r.output;
+  std::ofstream(registry) << "\x01garbled{";
+  r = regsvr(registry, "-u '" + module + "'");
+  EXPECT_EQ(r.exitCode, 4) << r.output;
+  EXPECT_EQ(r.output.find("succeeded"), std::string::npos) << r.output;
 }
 
 TEST(Regsvr, failures_have_their_own_exit_codes_and_messages) {

@@ -274,6 +274,7 @@ bool HostSession::cmdProperties(const Command& c) {
     for (const auto& d : derivs) phase.addDerivativeRequest(p, d);
   std::vector<std::vector<std::string>> rows;
   bool ok = true;
+  m_log->clear();
   for (const auto& p : props) {
     IDispatch* context = nullptr;
     const HRESULT hr =
@@ -306,6 +307,8 @@ bool HostSession::cmdProperties(const Command& c) {
   std::vector<std::string> header{"property", "value"};
   for (const auto& d : derivs) header.push_back("d/" + d.substr(1));
   m_out.table(which + " phase", header, rows);
+  // What the component told the simulator's log is what its user reads about a failure.
+  for (const auto& entry : m_log->entries()) m_out.text("log", entry.message);
   m_out.end(ok, ok ? "ok" : "some properties failed");
   return ok;
 }
