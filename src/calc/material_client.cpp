@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/message_output.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
-#include "base/message_output.h"
 #include "outside/capeopen_thermo.h"
 #include "vocabulary/co_ids.h"
 
@@ -188,8 +188,12 @@ void CCOMOclient::buildPhaseTable() {
   m_idToPhase.fill(kNoPhase);
   m_phaseTable.clear();
   m_secondLiquidIndex = 0;
+  m_extraSlots = 0;
 
   bool aqueousSeen = false;
+  // Phases past the first of their slot (solids, a third liquid, a second vapour) take the
+  // slots from 4 on, in package order, as far as the table reaches.
+  LONG nextExtraSlot = kFirstExtraSlot;
   for (LONG i = 0; i < m_numPhases; ++i) {
     PhaseRecord record;
     record.label = entry(labels, i);
@@ -212,12 +216,18 @@ void CCOMOclient::buildPhaseTable() {
     record.aqueous = aqueousSeen;
     record.phaseId = id;
     record.hostSlot = record.fluid ? COIds::COphaseId2offset(id) : -1;
-    if (record.fluid) {
-      if (LONG* at = tableAt(m_slotToPhase, record.hostSlot)) *at = i;
+    if (record.hostSlot == COIds::SlotOverall) {
+      record.hostSlot = -1;  // a state the host has no phase for; told as it was met
+    } else if (!record.fluid ||
+               m_slotToPhase[static_cast<std::size_t>(record.hostSlot)] != kNoPhase) {
+      const LONG slot = nextExtraSlot++;
+      record.hostSlot = tableAt(m_slotToPhase, slot) ? slot : -1;
     }
+    if (LONG* at = tableAt(m_slotToPhase, record.hostSlot)) *at = i;
     if (LONG* at = tableAt(m_idToPhase, id)) *at = i;
     m_phaseTable[i] = std::move(record);
   }
+  m_extraSlots = nextExtraSlot - kFirstExtraSlot;
 
   PhaseRecord overall;
   overall.label = CQoBSTR(COIds::id2str(COIds::PhaseOverall));
@@ -293,7 +303,14 @@ LONG CCOMOclient::phaseIndexFor(LONG phaseId, std::span<const double> compositio
     if (!record.set || record.values.empty()) continue;
     if (compositionMatches(composition, record.values, count)) return key;
   }
-  return -1;
+  // Without a flash to tell them apart, only a package's one solid phase is certain.
+  LONG found = -1;
+  for (const auto& [index, record] : m_phaseTable) {
+    if (record.fluid || record.hostSlot < 0) continue;
+    if (found != -1) return -1;
+    found = record.hostSlot;
+  }
+  return found;
 }
 
 CQoBSTR CCOMOclient::phaseLabelOfSlot(LONG hostSlot) const {
@@ -312,14 +329,17 @@ CQoBSTR CCOMOclient::phaseLabelOfId(LONG phaseId) const {
 }
 
 LONG CCOMOclient::hostPhaseCount() const {
-  const auto count = static_cast<LONG>(m_solidLabels.size() + m_liquidLabels.size()) + 3;
-  return m_secondLiquidIndex == 0 ? count - 1 : count;
+  return COIds::SlotOverall + m_extraSlots;
 }
 
 LONG CCOMOclient::hostPhaseTypeOfSlot(LONG hostSlot) const {
-  const auto liquids = static_cast<LONG>(m_liquidLabels.size());
-  if (hostSlot >= 4 + liquids) return 6;
-  if (hostSlot >= 4) return 4;
+  if (hostSlot >= kFirstExtraSlot) {
+    const auto record = static_cast<std::size_t>(hostSlot) < kTableSize
+                            ? m_phaseTable.find(m_slotToPhase[hostSlot])
+                            : m_phaseTable.end();
+    if (record == m_phaseTable.end()) throw comlite::ComError(E_INVALIDARG);
+    return record->second.fluid ? hostPhaseTypeOfId(record->second.phaseId) : kHostSolidType;
+  }
   return hostPhaseTypeOfId(COIds::offset2COphaseId(hostSlot));
 }
 

@@ -17,10 +17,10 @@
 #include <span>
 #include <vector>
 
+#include "base/qo_bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/types.h"
 #include "comlite/variant.h"
-#include "base/qo_bstr.h"
 
 struct IDispatch;
 struct IUnknown;
@@ -55,6 +55,10 @@ class CCOMOclient {
   //! Table entry of a slot or id that no package phase maps to. Not a valid package phase
   //! index, so a package with ten or more phases stays unambiguous.
   static constexpr LONG kNoPhase = -1;
+  //! First host slot of the phases past vapour, liquid and second liquid (solids first of all).
+  static constexpr LONG kFirstExtraSlot = 4;
+  //! Host phase type of a solid phase.
+  static constexpr LONG kHostSolidType = 6;
 
   CCOMOclient();
   //! Releases the package, material, phases, compounds, property routine and equilibrium
@@ -81,7 +85,8 @@ class CCOMOclient {
   //! ComError(E_INVALIDARG).
   static LONG hostPhaseTypeOfId(LONG phaseId);
   //! Host phase slot of a phase id. For a solid (7) the key of the first remembered
-  //! composition that `composition` matches, -1 when none does.
+  //! composition that `composition` matches; with none, the slot of the package's only solid
+  //! phase; -1 when there is no solid phase, or several and none matches.
   LONG phaseIndexFor(LONG phaseId, std::span<const double> composition) const;
 
   //! Labels, as new strings; empty when nothing maps there.
@@ -89,10 +94,12 @@ class CCOMOclient {
   CQoBSTR phaseLabelOfIndex(LONG packagePhaseIndex) const;
   CQoBSTR phaseLabelOfId(LONG phaseId) const;
 
-  //! Solid labels + liquid labels + 3, less 1 when there is no second liquid.
+  //! The last host slot a package phase asks for: 3 (overall) plus one slot from 4 on for
+  //! each phase past the first of its slot (every solid, a third liquid, ...). Phases past
+  //! slot 10 get no slot.
   LONG hostPhaseCount() const;
-  //! Slots at or above 4 + liquid count: 6 (solid); other slots at or above 4: 4 (liquid);
-  //! slots 0 to 3: the host phase type of the slot's phase id (a negative slot raises).
+  //! Slots 0 to 3: the host phase type of the slot's phase id; from 4 on: 6 for a solid phase,
+  //! else the type of its phase id. A negative slot or one without a phase raises.
   LONG hostPhaseTypeOfSlot(LONG hostSlot) const;
   //! Keeps a copy of the first compound-count values of `composition` under `key`.
   void rememberComposition(std::span<const double> composition, LONG key);
@@ -159,6 +166,7 @@ class CCOMOclient {
   comlite::Variant m_vectorValue;
   LONG m_numCompounds = 0;
   LONG m_secondLiquidIndex = 0;
+  LONG m_extraSlots = 0;  //!< phases given (or denied) a slot from 4 on
   std::map<LONG, RememberedComposition> m_remembered;
   comlite::ComPtr<IDispatch> m_package;
   comlite::ComPtr<ICapeThermoMaterial> m_material;

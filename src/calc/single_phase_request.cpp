@@ -5,25 +5,25 @@
 #include <cmath>
 #include <string>
 
+#include "base/math_utils.h"
+#include "base/message_output.h"
+#include "base/set_get.h"
+#include "base/thcom_error.h"
 #include "calc/material_client.h"
 #include "calc/value_conversion.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "reporter/co_error.h"
-#include "base/message_output.h"
-#include "base/thcom_error.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_phase.h"
-#include "vocabulary/compound_order.h"
-#include "base/math_utils.h"
-#include "base/set_get.h"
+#include "reporter/co_error.h"
 #include "vocabulary/co_ids.h"
+#include "vocabulary/compound_order.h"
 #include "vocabulary/host_property_ids.h"
 #include "vocabulary/property_factory.h"
 #include "vocabulary/property_translator.h"
@@ -360,7 +360,7 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
       material.assign(static_cast<std::size_t>(N), 0.0);
       for (std::size_t i = 0; i < m_order.size(); ++i)
         material[static_cast<std::size_t>(m_order[i])] = x[i];
-      return S_OK;
+      return checkSolidPhase(index);
     case CompositionVerdict::UsePhaseZero: {
       hr = validatePhase(0, twoPhase);
       // Phase 0 stands for this phase: the material gets its composition for both.
@@ -427,6 +427,21 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
   return S_OK;
 }
 
+HRESULT PropertyRequest::checkSolidPhase(int index) {
+  const LONG type = m_types[static_cast<std::size_t>(index)];
+  if (type < ravelin::kPhaseSolid || type > kLastPhaseType) return S_OK;
+  const CCOMOclient& client = *m_links.materialClient;
+  if (client.phaseIndexFor(COIds::PhaseSolid, m_material[static_cast<std::size_t>(index)]) >= 0)
+    return S_OK;
+  const std::string text =
+      client.solidLabels().empty()
+          ? "CalculateProperty requested a solid phase (type " + std::to_string(type) +
+                "), which the CAPE-OPEN package does not have"
+          : "CalculateProperty requested a solid phase (type " + std::to_string(type) +
+                ") whose composition matches none of the solid phases of the last flash";
+  return reporter().popUpMessage(text.c_str(), nullptr, 1);
+}
+
 // ---- Material state and request lists -----------------------------------------------------
 
 HRESULT PropertyRequest::prepareMaterial(int index) {
@@ -445,7 +460,16 @@ HRESULT PropertyRequest::prepareMaterial(int index) {
                  IMatObj::kIID);
   m_hostSlot = m_links.materialClient->phaseIndexFor(id, x);
   if (id == COIds::PhaseSolid) {
-    const HRESULT hr = m_links.materialClient->setPropOfSlot(COIds::PropFraction, m_hostSlot, x);
+    // The state went to the liquid: the solid phase takes it as well, or the package
+    // calculates it at whatever state it held before.
+    CCOMOclient& client = *m_links.materialClient;
+    HRESULT hr = client.setPropOfSlot(COIds::PropFraction, m_hostSlot, x);
+    if (SUCCEEDED(hr))
+      hr = client.setPropOfSlot(COIds::PropTemperature, m_hostSlot,
+                                std::span<const double>(&m_state.temperature, 1));
+    if (SUCCEEDED(hr))
+      hr = client.setPropOfSlot(COIds::PropPressure, m_hostSlot,
+                                std::span<const double>(&m_state.pressure, 1));
     if (FAILED(hr)) return hr;
   }
   return S_OK;

@@ -192,6 +192,9 @@ class PropertyRequest {
 
  private:
   HRESULT validatePhase(int index, bool twoPhase);
+  //! A solid phase type needs the package's solid phase of this composition: refused with a
+  //! message when there is none.
+  HRESULT checkSolidPhase(int index);
   //! The phase's compound sub-list; M is the fluid package's number of compounds.
   HRESULT readSubList(IBasicPhase* phase, LONG n, LONG M);
   //! The fluid package's number of compounds: its mapped positions, or N when none is mapped.

@@ -24,9 +24,16 @@ class ClientPhaseTable final : public flash::FlashPhaseTable {
   LONG phaseIdOfSlot(LONG slot) const override {
     // The material names the phases of the first three slots by their phase ids; the id of
     // the package's own phase there (an aqueous second liquid keeps "Aqueous").
+    // A later phase of the same id (a third liquid) owns the id on the material: this slot's
+    // phase is then read by its label.
     if (slot < 0 || slot >= flash::kOverallSlot) return 0;
-    const auto record = m_client.phaseTable().find(m_client.slotToPhase()[slot]);
-    return record == m_client.phaseTable().end() ? 0 : record->second.phaseId;
+    const LONG index = m_client.slotToPhase()[slot];
+    const auto record = m_client.phaseTable().find(index);
+    if (record == m_client.phaseTable().end()) return 0;
+    const LONG id = record->second.phaseId;
+    const bool owner = id > 0 && static_cast<std::size_t>(id) < CCOMOclient::kTableSize &&
+                       m_client.idToPhase()[id] == index;
+    return owner ? id : 0;
   }
   LONG hostPhaseTypeOfSlot(LONG slot) const override { return m_client.hostPhaseTypeOfSlot(slot); }
   HRESULT readOfSlot(LONG propertyId, LONG slot, std::span<double> values) override {

@@ -17,6 +17,7 @@
 #include "pr_package/test_data.h"
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
+#include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
 #include "support/socket_fixture.h"
 
@@ -28,6 +29,7 @@ using testsupport::kIdealSelection;
 using testsupport::kPengRobinsonSelection;
 using testsupport::pick;
 constexpr const char* kKvaluesOnly = "package = CORavlTest.KvaluePackage.1\n";
+constexpr const char* kWithSolid = "package = CORavlTest.SolidPackage.1\n";
 
 //! The simulator's compounds of the natural gas, in the package's order.
 const std::vector<ravelin::CompoundSpec> kNaturalGas = testsupport::naturalGasCompounds();
@@ -76,7 +78,9 @@ void expectClose(double got, double want, double rel, const std::string& what) {
 
 class Calculation : public testsupport::SocketFixture {
  protected:
-  std::vector<const char*> extraModules() const override { return {"kvalue_package"}; }
+  std::vector<const char*> extraModules() const override {
+    return {"kvalue_package", "solid_package"};
+  }
 
   //! The user allows the fluid package to hold some of the package's compounds only, in the
   //! view that setting up shows.
@@ -667,4 +671,53 @@ TEST_F(Calculation, surface_tension_is_of_the_pair_at_the_requests_state) {
   expectClose(*liquid.value("SurfaceTension"), want, 1e-10, "again");
   std::printf("[ measured ] surface tension 250 K, 3000 kPa: %.6f dyne/cm twice\n",
               *liquid.value("SurfaceTension"));
+}
+
+// ---- Solid phases ---------------------------------------------------------------------------
+
+TEST_F(Calculation, a_solid_phase_found_by_a_flash_or_the_only_one_calculates_at_its_own_state) {
+  auto pkg = open(kWithSolid, kNaturalGas);
+  const auto& z = pr::test::kNaturalGasZ;
+  // The test package's solid: H = 40 (T - 298.15) - 10000 J/mol, V = 4e-5 m3/mol.
+  auto solidH = [](double T) { return 40.0 * (T - 298.15) - 10000.0; };
+
+  // A cold TP flash: the whole feed is one solid phase, typed solid in the host's collection.
+  auto c =
+      ravelin::PhaseCollection::create(phase(ravelin::kPhaseOverall, 90.0, 100.0, z),
+                                       {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour),
+                                        ravelin::Phase::create(*fluid, ravelin::kPhaseLiquid)});
+  auto flash = pkg.as<IExtendedFlash>();
+  ASSERT_EQ(flash->Execute(xftPTFlash, nullptr, c.dispatch(), c.dispatch(), nullptr, nullptr), S_OK)
+      << notices();
+  ASSERT_EQ(c.numberOfPhases(), 1);
+  auto solid = c.phase(0);
+  EXPECT_EQ(solid.type(), ravelin::kPhaseSolid);
+  EXPECT_DOUBLE_EQ(solid.fraction(), 1.0);
+  EXPECT_EQ(solid.composition(), z);
+  EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.0);
+
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", solid), S_OK) << notices();
+  EXPECT_DOUBLE_EQ(*solid.value("Enthalpy"), solidH(90.0));
+  // Any solid code, any composition and state: the package's one solid at the host's state.
+  auto other = phase(8, 250.0, 500.0, kCondensate);
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", other), S_OK) << notices();
+  EXPECT_DOUBLE_EQ(*other.value("Enthalpy"), solidH(250.0));
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", other), S_OK) << notices();
+  EXPECT_DOUBLE_EQ(*other.value("MolarVolume"), 0.04);  // m3/kmol
+  // The fluid phases are still the Peng-Robinson package's.
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, z);
+  ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
+  expectClose(*vapour.value("Enthalpy"),
+              prValue("enthalpy", pr::Phase::Vapour, 300.0, 2000.0, z)[0], 1e-10, "H");
+  EXPECT_TRUE(env.notices.empty()) << notices();
+
+  // A package without a solid phase says so.
+  auto fluidOnly = open(kPengRobinsonSelection, kNaturalGas);
+  auto cold = phase(ravelin::kPhaseSolid, 90.0, 100.0, z);
+  EXPECT_EQ(calculate(fluidOnly.get(), "Enthalpy", cold), E_FAIL);
+  EXPECT_TRUE(
+      noticed("CalculateProperty requested a solid phase (type 6), which the CAPE-OPEN package "
+              "does not have"))
+      << notices();
+  EXPECT_FALSE(cold.value("Enthalpy"));
 }

@@ -63,7 +63,7 @@ TEST_F(MaterialClient, second_liquid_is_liquid2_unless_an_aqueous_liquid_came_fi
   EXPECT_EQ(label(m_client.phaseLabelOfSlot(2)), "Heavy");
   EXPECT_EQ(label(m_client.phaseLabelOfSlot(3)), "Overall");
   EXPECT_EQ(m_client.phaseTable().at(3).keyCompound.narrow(), "UNDEFINED");
-  EXPECT_EQ(m_client.hostPhaseCount(), 5);
+  EXPECT_EQ(m_client.hostPhaseCount(), 3);
 
   bind({"Gas", "Oil", "Water"}, {"Vapor", "Liquid", "Liquid"}, {"", "", "Aqueous"});
   EXPECT_EQ(ids(), (std::vector<LONG>{3, 4, 6, 1}));
@@ -80,19 +80,27 @@ TEST_F(MaterialClient, second_liquid_is_liquid2_unless_an_aqueous_liquid_came_fi
   EXPECT_EQ(m_client.liquidLabels().size(), 2u);
 }
 
-TEST_F(MaterialClient, solids_get_no_host_slot) {
-  bind({"Gas", "Oil", "Ice"}, {"Vapor", "Liquid", "Solid"}, {"", "", "Water"});
-  const PhaseRecord& ice = m_client.phaseTable().at(2);
+TEST_F(MaterialClient, solids_and_a_third_liquid_take_the_slots_from_4_in_package_order) {
+  bind({"Gas", "Ice", "Oil", "Heavy", "Tar", "Salt"},
+       {"Vapor", "Solid", "Liquid", "Liquid", "Liquid", "Solid"}, {"", "Water", "", "", "", ""});
+  EXPECT_EQ(ids(), (std::vector<LONG>{3, 7, 4, 5, 5, 7, 1}));
+  const PhaseRecord& ice = m_client.phaseTable().at(1);
   EXPECT_FALSE(ice.fluid);
-  EXPECT_EQ(ice.hostSlot, -1);
-  EXPECT_EQ(m_client.idToPhase()[COIds::PhaseSolid], 2);
-  EXPECT_EQ(m_client.solidLabels().size(), 1u);
-  EXPECT_EQ(m_client.hostPhaseCount(), 4);  // no second liquid
-  EXPECT_EQ(m_client.hostPhaseTypeOfSlot(0), 3);
-  EXPECT_EQ(m_client.hostPhaseTypeOfSlot(2), 4);
-  EXPECT_EQ(m_client.hostPhaseTypeOfSlot(3), 1);
-  EXPECT_EQ(m_client.hostPhaseTypeOfSlot(4), 4);
-  EXPECT_EQ(m_client.hostPhaseTypeOfSlot(5), 6);
+  EXPECT_EQ(ice.hostSlot, 4);
+  EXPECT_EQ(m_client.idToPhase()[COIds::PhaseSolid], 5);
+  EXPECT_EQ(m_client.solidLabels().size(), 2u);
+  EXPECT_EQ(m_client.hostPhaseCount(), 6);
+  const std::vector<std::pair<const char*, LONG>> bySlot = {
+      {"Gas", 3}, {"Oil", 4}, {"Heavy", 4}, {"Overall", 1}, {"Ice", 6}, {"Tar", 4}, {"Salt", 6}};
+  for (LONG slot = 0; slot < static_cast<LONG>(bySlot.size()); ++slot) {
+    EXPECT_EQ(label(m_client.phaseLabelOfSlot(slot)), bySlot[slot].first) << slot;
+    EXPECT_EQ(m_client.hostPhaseTypeOfSlot(slot), bySlot[slot].second) << slot;
+  }
+  EXPECT_THROW(m_client.hostPhaseTypeOfSlot(7), comlite::ComError);
+  // Two solids and no flash to tell them apart: none is certain.
+  EXPECT_EQ(m_client.phaseIndexFor(COIds::PhaseSolid, std::vector<double>{1.0, 0.0, 0.0, 0.0}), -1);
+  bind({"Gas", "Ice"}, {"Vapor", "Solid"}, {"", ""});
+  EXPECT_EQ(m_client.phaseIndexFor(COIds::PhaseSolid, std::vector<double>{1.0, 0.0, 0.0, 0.0}), 4);
 }
 
 TEST_F(MaterialClient, package_without_phase_list_has_only_the_overall_record) {
@@ -105,7 +113,7 @@ TEST_F(MaterialClient, package_without_phase_list_has_only_the_overall_record) {
   EXPECT_EQ(m_client.phases(), nullptr);
   EXPECT_EQ(m_client.propertyRoutine(), nullptr);
   EXPECT_NE(m_client.equilibriumRoutine(), nullptr);
-  EXPECT_EQ(m_client.hostPhaseCount(), 2);
+  EXPECT_EQ(m_client.hostPhaseCount(), 3);
 }
 
 TEST_F(MaterialClient, ten_phases_keep_overall_reachable_and_odd_states_in_bounds) {
