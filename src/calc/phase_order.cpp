@@ -6,21 +6,21 @@
 #include <cmath>
 #include <vector>
 
+#include "base/message_output.h"
+#include "base/thcom_error.h"
 #include "calc/material_client.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "reporter/co_error.h"
-#include "base/message_output.h"
-#include "base/thcom_error.h"
 #include "outside/mat_obj.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
 #include "outside/ravelin_ids.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
+#include "reporter/co_error.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/host_property_ids.h"
 
@@ -120,6 +120,10 @@ class LightestPhaseCheck {
     m_request.holdPhase(0, phase, type);
     return m_request.validate(0);
   }
+
+  //! The first phase's sub-list, as the re-reading found it.
+  const std::vector<LONG>& mapping() const { return m_request.mapping(); }
+  LONG listCount() const { return m_request.listCount(); }
 
   //! dV/dP of the first phase [m3/kmol/kPa] at the state read, for its molar volume V0
   //! [m3/kmol]: from the package's pressure derivative when it has one and gives it, else by
@@ -267,17 +271,37 @@ struct MakeUp {
   double heavy = 0.0;
 };
 
-MakeUp compoundMakeUp(IRvlCompoundList* compounds, std::span<const double> x) {
+//! `x` holds one mole fraction per fluid-package compound; `mapping` and `listCount` are the
+//! phase's sub-list (position j of its list is fluid-package compound mapping[j]). A host may
+//! list a phase's compounds as the fluid package or as the phase's own list: the compound of a
+//! fluid-package position is looked up in whichever the list's length says it is. Compounds
+//! outside the phase's list are absent and asked nothing.
+MakeUp compoundMakeUp(IRvlCompoundList* compounds, std::span<const double> x,
+                      const std::vector<LONG>& mapping, LONG listCount) {
   MakeUp out;
-  for (std::size_t k = 0; k < x.size(); ++k) {
-    comlite::ComPtr<IDispatch> item;
-    thcheck(compounds->get_Item(static_cast<LONG>(k), item.put()));
-    auto compound = required<IRvlCompound>(item.get());
+  LONG items = 0;
+  thcheck(compounds->get_Count(&items));
+  const auto fluid = static_cast<LONG>(x.size());
+  for (LONG k = 0; k < fluid; ++k) {
+    const double xk = x[static_cast<std::size_t>(k)];
+    if (xk == 0.0 || xk == ravelin::kNoValue) continue;
+    LONG item = k;
+    if (items != fluid) {
+      const auto at = std::find(mapping.begin(), mapping.end(), k);
+      item = at != mapping.end() ? static_cast<LONG>(at - mapping.begin())
+             : mapping.empty()   ? k
+                                 : -1;
+      // A list of neither length cannot be read by position.
+      if (items != listCount || item < 0 || item >= items) CTHCOMError::raise(E_INVALIDARG);
+    }
+    comlite::ComPtr<IDispatch> entry;
+    thcheck(compounds->get_Item(item, entry.put()));
+    auto compound = required<IRvlCompound>(entry.get());
     double Tb = 0.0, M = 0.0;
     thcheck(compound->GetNormalBoilingPoint(kReferenceT_K, kReferenceP_kPa, &Tb));
     thcheck(compound->GetMolecularWeight(kReferenceT_K, kReferenceP_kPa, &M));
-    out.molecularWeight += x[k] * M;
-    (Tb - kReferenceT_K <= kLightBoilingPoint_C ? out.light : out.heavy) += x[k];
+    out.molecularWeight += xk * M;
+    (Tb - kReferenceT_K <= kLightBoilingPoint_C ? out.light : out.heavy) += xk;
   }
   return out;
 }
@@ -309,12 +333,15 @@ void typeLightestPhase(IPhaseCollection* collection, LONG n, IBasicPhase* overal
 
 //! Merges the first phase into the second: fractions add up, the composition is their
 //! fraction-weighted mean and the first phase is no longer present.
-HRESULT mergeFirstIntoSecond(CalculationState& state, LONG N, IBasicPhase* overall, Entry& first,
+HRESULT mergeFirstIntoSecond(CalculationState& state, IBasicPhase* overall, Entry& first,
                              Entry& second, IRealArrayDisp* compositionArray) {
   double f0 = 0.0, f1 = 0.0;
   thcheck(first.phase->get_PhaseFraction(&f0));
   thcheck(second.phase->get_PhaseFraction(&f1));
-  const auto size = static_cast<std::size_t>(std::max<LONG>(N, 0));
+  // The host's phases hold one entry per fluid-package compound, as the first one was read;
+  // the package may have more compounds.
+  const std::size_t size = state.compositions[0].size();
+  const auto N = static_cast<LONG>(size);
   auto& x1 = state.compositions[1];
   x1.assign(size, 0.0);
   HRESULT hr = CRVLUtils::getPhaseRealArray(second.phase.get(), x1.data(), N);
@@ -417,11 +444,8 @@ HRESULT orderPhases(IDispatch* collectionObject, CalculationState& state,
   if (FAILED(hr)) return hr;
   const double kappa = -dVdP / V0;
 
-  const LONG N = links.compoundCount;
-  const auto& x0 = state.compositions[0];
-  const MakeUp makeUp = compoundMakeUp(
-      compounds.get(), std::span<const double>(x0).first(
-                           std::min(x0.size(), static_cast<std::size_t>(std::max<LONG>(N, 0)))));
+  const MakeUp makeUp =
+      compoundMakeUp(compounds.get(), state.compositions[0], check.mapping(), check.listCount());
   if (V0 == 0.0 || makeUp.molecularWeight == 0.0)
     links.reporter->complainByKind(kNoSpecificVolumeText, ComplaintKind::InternalError, false);
   const double specificVolume = V0 / makeUp.molecularWeight;
@@ -439,7 +463,7 @@ HRESULT orderPhases(IDispatch* collectionObject, CalculationState& state,
     return S_OK;
   }
   if (first.type == ravelin::kPhaseVapour && specificVolume < kDenseSpecificVolume)
-    return mergeFirstIntoSecond(state, N, overall.get(), first, entries[1], order.compositionArray);
+    return mergeFirstIntoSecond(state, overall.get(), first, entries[1], order.compositionArray);
   return S_OK;
 }
 

@@ -454,33 +454,43 @@ TEST_F(PhaseOrderE2E, molar_volumes_from_density_order_and_type_the_phases) {
 // ---- Three phases
 
 TEST_F(PhaseOrderE2E, a_dense_vapour_first_of_three_is_merged_into_the_second) {
-  auto pkg = open(kPengRobinson, naturalGasCompounds());
-  const double T = 300.0, P = 5000.0;
-  std::vector<double> x0(10, 0.0), x1(10, 0.0);
-  x0[kHexane] = 0.9, x0[kPropane] = 0.1;
-  x1[kH2S] = 0.8, x1[kPropane] = 0.2;
-  auto dense = phase(ravelin::kPhaseVapour, T, P, x0, 0.2);
-  auto second = phase(ravelin::kPhaseLiquid, T, P, x1, 0.5);
-  auto third = phase(ravelin::kPhaseLiquid, 250.0, P, pure(kH2S), 0.3);
-  auto phases = collection({dense, second, third}, 0.2);
-  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
-  const double V0 = dense.value("MolarVolume").value_or(NAN);
-  ASSERT_GT(V0, second.value("MolarVolume").value_or(NAN));
-  ASSERT_GT(second.value("MolarVolume").value_or(NAN), third.value("MolarVolume").value_or(NAN));
-  const double MW = 0.9 * 86.177 + 0.1 * 44.097;
-  ASSERT_LT(V0 / MW, 0.002);
-  EXPECT_TRUE(phases.moves().empty());
+  // The whole natural gas, and a fluid package of three of its compounds (n-hexane, propane,
+  // H2S in the simulator's order) whose first phase lists two of them only.
+  const std::vector<std::size_t> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, three = {6, 2, 9};
+  for (const auto* order : {&all, &three}) {
+    const bool subset = order == &three;
+    SCOPED_TRACE(subset ? "subset" : "all");
+    edit(std::string(kOrderPhases) + (subset ? "allowSubsets = true\n" : ""));
+    auto pkg = open(kPengRobinson, testsupport::pick(naturalGasCompounds(), *order));
+    const double T = 300.0, P = 5000.0;
+    std::vector<double> x0(10, 0.0), x1(10, 0.0);
+    x0[kHexane] = 0.9, x0[kPropane] = 0.1;
+    x1[kH2S] = 0.8, x1[kPropane] = 0.2;
+    x0 = testsupport::pick(x0, *order), x1 = testsupport::pick(x1, *order);
+    auto dense = phase(ravelin::kPhaseVapour, T, P, x0, 0.2);
+    if (subset) dense.setSubList(std::vector<LONG>{1, 0});
+    auto second = phase(ravelin::kPhaseLiquid, T, P, x1, 0.5);
+    auto third = phase(ravelin::kPhaseLiquid, 250.0, P, testsupport::pick(pure(kH2S), *order), 0.3);
+    auto phases = collection({dense, second, third}, 0.2);
+    ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+    const double V0 = dense.value("MolarVolume").value_or(NAN);
+    ASSERT_GT(V0, second.value("MolarVolume").value_or(NAN));
+    ASSERT_GT(second.value("MolarVolume").value_or(NAN), third.value("MolarVolume").value_or(NAN));
+    const double MW = 0.9 * 86.177 + 0.1 * 44.097;
+    ASSERT_LT(V0 / MW, 0.002);
+    EXPECT_TRUE(phases.moves().empty());
 
-  EXPECT_EQ(dense.status(), ravelin::kPhaseStatusAbsent);
-  EXPECT_EQ(dense.fraction(), 0.0);
-  EXPECT_DOUBLE_EQ(second.fraction(), 0.7);
-  EXPECT_EQ(phases.overall().fraction(), 0.0);
-  const auto merged = second.composition();
-  ASSERT_EQ(merged.size(), 10u);
-  for (std::size_t k = 0; k < 10; ++k)
-    EXPECT_NEAR(merged[k], (0.5 * x1[k] + 0.2 * x0[k]) / 0.7, 1e-15) << k;
-  EXPECT_DOUBLE_EQ(third.fraction(), 0.3);
-  EXPECT_EQ(third.status(), ravelin::kPhaseStatusPresent);
+    EXPECT_EQ(dense.status(), ravelin::kPhaseStatusAbsent);
+    EXPECT_EQ(dense.fraction(), 0.0);
+    EXPECT_DOUBLE_EQ(second.fraction(), 0.7);
+    EXPECT_EQ(phases.overall().fraction(), 0.0);
+    const auto merged = second.composition();
+    ASSERT_EQ(merged.size(), order->size());
+    for (std::size_t k = 0; k < merged.size(); ++k)
+      EXPECT_NEAR(merged[k], (0.5 * x1[k] + 0.2 * x0[k]) / 0.7, 1e-15) << k;
+    EXPECT_DOUBLE_EQ(third.fraction(), 0.3);
+    EXPECT_EQ(third.status(), ravelin::kPhaseStatusPresent);
+  }
 }
 
 TEST_F(PhaseOrderE2E, a_light_vapour_first_of_three_is_not_merged) {
