@@ -74,15 +74,20 @@ HRESULT prepare(const ParamDesc& p, VARIANT* arg, Args::Slot& s) {
     return S_OK;
   }
   if (p.dir == Dir::Out || p.dir == Dir::OutRetval) return DISP_E_TYPEMISMATCH;
+  // A type that is none and a value out of the parameter's range are told as such; any other
+  // failed conversion is a mismatch.
+  auto conversionFailure = [](HRESULT hr) {
+    return hr == DISP_E_BADVARTYPE || hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH;
+  };
   if (p.vt == VT_VARIANT) {
     // By value: the method sees the caller's value (dereferenced) without a copy.
     HRESULT hr = VariantCopyInd(&s.value, arg);
-    if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
+    if (FAILED(hr)) return conversionFailure(hr);
     s.ref = &s.value;
     return S_OK;
   }
   HRESULT hr = VariantChangeType(&s.value, arg, 0, p.vt);
-  if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
+  if (FAILED(hr)) return conversionFailure(hr);
   s.ref = storageOf(s.value, p.vt);
   return S_OK;
 }
@@ -198,28 +203,43 @@ HRESULT invoke(const InterfaceDesc& desc, void* self, DISPID dispid, WORD flags,
   if (!params) params = &empty;
   if (params->cArgs && !params->rgvarg) return E_INVALIDARG;
   const bool isPut = m->kind == INVOKE_PROPERTYPUT || m->kind == INVOKE_PROPERTYPUTREF;
-  if (params->cNamedArgs > 0) {
-    const bool putNamed = isPut && params->cNamedArgs == 1 && params->rgdispidNamedArgs &&
-                          params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
-    if (!putNamed) return DISP_E_NONAMEDARGS;
-  }
   const std::size_t n = m->params.size();
+  if (params->cNamedArgs > params->cArgs || (params->cNamedArgs && !params->rgdispidNamedArgs))
+    return E_INVALIDARG;
+  if (params->cArgs > n) return DISP_E_BADPARAMCOUNT;
+  // The argument of each parameter, by position: named arguments come first in rgvarg, the
+  // positional ones follow in reverse order. A named argument's DISPID is its parameter's
+  // position; a put's value is named DISPID_PROPERTYPUT and is the last parameter.
+  std::vector<VARIANT*> argOf(n, nullptr);
+  const std::size_t positional = params->cArgs - params->cNamedArgs;
+  for (std::size_t p = 0; p < positional; ++p) argOf[p] = &params->rgvarg[params->cArgs - 1 - p];
+  for (UINT i = 0; i < params->cNamedArgs; ++i) {
+    DISPID id = params->rgdispidNamedArgs[i];
+    if (id == DISPID_PROPERTYPUT && isPut && n > 0) id = static_cast<DISPID>(n - 1);
+    if (id < 0 || static_cast<std::size_t>(id) >= n || argOf[static_cast<std::size_t>(id)]) {
+      if (argErr) *argErr = i;
+      return DISP_E_PARAMNOTFOUND;
+    }
+    argOf[static_cast<std::size_t>(id)] = &params->rgvarg[i];
+  }
   // A trailing [out, retval] (or plain [out]) parameter may be left to the result variant.
   const bool lastToResult =
-      n > 0 && params->cArgs + 1 == n &&
+      n > 0 && !argOf[n - 1] &&
       (m->params.back().dir == Dir::OutRetval || m->params.back().dir == Dir::Out);
-  if (params->cArgs != n && !lastToResult) return DISP_E_BADPARAMCOUNT;
+  // By position every parameter is passed but such a last one; by name the ones left out are
+  // told one by one.
+  if (params->cNamedArgs == 0 && params->cArgs != n && !(lastToResult && params->cArgs + 1 == n))
+    return DISP_E_BADPARAMCOUNT;
 
   Args args;
   args.slots.resize(n);
   std::size_t prepared = 0;
   HRESULT hr = S_OK;
   for (; prepared < n; ++prepared) {
-    VARIANT* arg =
-        prepared < params->cArgs ? &params->rgvarg[params->cArgs - 1 - prepared] : nullptr;
+    VARIANT* arg = argOf[prepared];
     hr = prepare(m->params[prepared], arg, args.slots[prepared]);
     if (FAILED(hr)) {
-      if (argErr) *argErr = static_cast<UINT>(params->cArgs - 1 - prepared);
+      if (argErr && arg) *argErr = static_cast<UINT>(arg - params->rgvarg);
       break;
     }
   }
@@ -227,7 +247,7 @@ HRESULT invoke(const InterfaceDesc& desc, void* self, DISPID dispid, WORD flags,
     hr = m->invoke(self, args);
     if (SUCCEEDED(hr) && lastToResult)
       moveToResult(m->params.back(), args.slots.back(), result);
-    else if (SUCCEEDED(hr) && result && n == params->cArgs)
+    else if (SUCCEEDED(hr) && result && !lastToResult)
       VariantClear(result);
   }
   for (std::size_t i = 0; i < prepared && i < n; ++i) releaseSlot(m->params[i], args.slots[i]);

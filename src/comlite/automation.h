@@ -107,8 +107,13 @@ HRESULT getIDsOfNames(const InterfaceDesc& desc, LPOLESTR* names, UINT cNames, D
 
 //! IDispatch::Invoke over the description: picks the member by DISPID and call kind, converts
 //! the arguments (by value or by reference) to the declared types, calls the invoker and
-//! writes results back. RETURNS: DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT,
-//! DISP_E_TYPEMISMATCH (with *puArgErr = the argument's index in rgvarg), DISP_E_NONAMEDARGS;
+//! writes results back. Named arguments are taken by DISPID (the parameter's position, or
+//! DISPID_PROPERTYPUT for a put's value). RETURNS: DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT,
+//! DISP_E_PARAMNOTFOUND for a named DISPID that is no parameter or is named twice,
+//! DISP_E_PARAMNOTOPTIONAL for an [in] parameter left out, DISP_E_BADVARTYPE for an argument
+//! of no valid type, DISP_E_OVERFLOW for a value out of the parameter's range (1e300 or NaN
+//! for an integer), DISP_E_TYPEMISMATCH for any other failed conversion (each with *puArgErr
+//! = the argument's index in rgvarg);
 //! a failure of the method itself is returned as is, or as DISP_E_EXCEPTION with the status and
 //! pending error text in *pExcepInfo when the caller supplied one.
 HRESULT invoke(const InterfaceDesc& desc, void* self, DISPID dispid, WORD flags, DISPPARAMS* params,

@@ -24,6 +24,15 @@ const comlite::automation::InterfaceDesc* flashDescPtr() {
 const comlite::automation::LibraryDesc* libraryDescPtr() {
   return &coravl11Library();
 }
+const comlite::automation::InterfaceDesc* capeDiagnosticDescPtr() {
+  return &capeDiagnosticDesc();
+}
+const comlite::automation::InterfaceDesc* capeDiagnosticsDescPtr() {
+  return &capeDiagnosticsDesc();
+}
+const comlite::automation::InterfaceDesc* derivativeCalculationDescPtr() {
+  return &derivativeCalculationDesc();
+}
 
 namespace {
 

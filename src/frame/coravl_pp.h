@@ -19,8 +19,6 @@
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/variant.h"
-#include "reporter/method_guard.h"
-#include "reporter/ravl_error.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_support.h"
 #include "frame/diagnostics_relay.h"
@@ -35,6 +33,8 @@
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
+#include "reporter/method_guard.h"
+#include "reporter/ravl_error.h"
 #include "setup/compound_list.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
@@ -48,17 +48,21 @@ using calc::RegisteredProperty;
 const comlite::automation::InterfaceDesc* propPackageDescPtr();
 const comlite::automation::InterfaceDesc* flashDescPtr();
 const comlite::automation::LibraryDesc* libraryDescPtr();
+const comlite::automation::InterfaceDesc* capeDiagnosticDescPtr();
+const comlite::automation::InterfaceDesc* capeDiagnosticsDescPtr();
+const comlite::automation::InterfaceDesc* derivativeCalculationDescPtr();
 
 using comlite::automation::DualImpl;
 using comlite::automation::noInterfaceDesc;
 using comlite::automation::noLibraryDesc;
 
-class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr, &libraryDescPtr>,
-                       public DualImpl<IExtendedFlash, &flashDescPtr, &libraryDescPtr>,
-                       public DualImpl<ICapeDiagnostics, &noInterfaceDesc, &noLibraryDesc>,
-                       public DualImpl<ICapeSimulationContext, &noInterfaceDesc, &noLibraryDesc>,
-                       public DualImpl<ICapeDiagnostic, &noInterfaceDesc, &noLibraryDesc>,
-                       public DualImpl<IDerivativeCalculation, &noInterfaceDesc, &noLibraryDesc> {
+class CORavlPP final
+    : public DualImpl<IExtendedPropPackage, &propPackageDescPtr, &libraryDescPtr>,
+      public DualImpl<IExtendedFlash, &flashDescPtr, &libraryDescPtr>,
+      public DualImpl<ICapeDiagnostics, &capeDiagnosticsDescPtr, &libraryDescPtr>,
+      public DualImpl<ICapeSimulationContext, &noInterfaceDesc, &noLibraryDesc>,
+      public DualImpl<ICapeDiagnostic, &capeDiagnosticDescPtr, &libraryDescPtr>,
+      public DualImpl<IDerivativeCalculation, &derivativeCalculationDescPtr, &libraryDescPtr> {
  public:
   //! The class object's instance creator: a plain object, or an aggregated one inside `outer`
   //! (then `riid` must be IID_IUnknown and the inner unknown is returned).

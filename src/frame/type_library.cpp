@@ -1,6 +1,9 @@
 #include "frame/type_library.h"
 
 #include "frame/host_interfaces.h"
+#include "outside/adapter_diagnostics.h"
+#include "outside/capeopen_common.h"
+#include "outside/ravelin_derivatives.h"
 
 namespace coravl::frame {
 
@@ -347,7 +350,130 @@ InterfaceDesc makeSimulationContext() {
           }};
 }
 
+// The interfaces the component offers to outside components, described for their script
+// callers as their own libraries declare them.
+
+InterfaceDesc makeCapeDiagnostic() {
+  return {"ICapeDiagnostic",
+          ICapeDiagnostic::kIID,
+          "ICapeDiagnostic Interface",
+          kDual,
+          {
+              {"PopUpMessage",
+               1,
+               7,
+               INVOKE_FUNC,
+               "method PopUpMessage",
+               {in("message", VT_BSTR)},
+               [](void* s, Args& a) {
+                 return static_cast<ICapeDiagnostic*>(s)->PopUpMessage(a.bstr(0));
+               }},
+              {"LogMessage",
+               2,
+               8,
+               INVOKE_FUNC,
+               "method LogMessage",
+               {in("message", VT_BSTR)},
+               [](void* s, Args& a) {
+                 return static_cast<ICapeDiagnostic*>(s)->LogMessage(a.bstr(0));
+               }},
+          }};
+}
+
+InterfaceDesc makeCapeDiagnostics() {
+  return {"ICapeDiagnostics",
+          ICapeDiagnostics::kIID,
+          "ICapeDiagnostics Interface",
+          kDual,
+          {
+              {"ReportError",
+               1,
+               7,
+               INVOKE_FUNC,
+               "method ReportError",
+               {in("code", VT_I4), in("message", VT_BSTR)},
+               [](void* s, Args& a) {
+                 return static_cast<ICapeDiagnostics*>(s)->ReportError(a.i4(0), a.bstr(1));
+               }},
+              {"PopUpError",
+               2,
+               8,
+               INVOKE_FUNC,
+               "method PopUpError",
+               {in("code", VT_I4), in("message", VT_BSTR)},
+               [](void* s, Args& a) {
+                 return static_cast<ICapeDiagnostics*>(s)->PopUpError(a.i4(0), a.bstr(1));
+               }},
+              {"ReportCapeError",
+               3,
+               9,
+               INVOKE_FUNC,
+               "method ReportCapeError",
+               {in("operation", VT_BSTR), in("code", VT_I4), in("description", VT_BSTR),
+                in("inCalculation", VT_BOOL), in("interfaceName", VT_BSTR)},
+               [](void* s, Args& a) {
+                 return static_cast<ICapeDiagnostics*>(s)->ReportCapeError(
+                     a.bstr(0), a.i4(1), a.bstr(2), a.boolean(3), a.bstr(4));
+               }},
+          }};
+}
+
+InterfaceDesc makeDerivativeCalculation() {
+  return {"IDerivativeCalculation",
+          IDerivativeCalculation::kIID,
+          "IDerivativeCalculation Interface",
+          kDual,
+          {
+              {"EnableDerivatives",
+               1,
+               7,
+               INVOKE_FUNC,
+               "method EnableDerivatives",
+               {in("enable", VT_UI1)},
+               [](void* s, Args& a) {
+                 return static_cast<IDerivativeCalculation*>(s)->EnableDerivatives(a.ui1(0));
+               }},
+              {"CanCalculate",
+               2,
+               8,
+               INVOKE_FUNC,
+               "method CanCalculate",
+               {in("propertyID", VT_I4), inOut("status", VT_I4)},
+               [](void* s, Args& a) {
+                 return static_cast<IDerivativeCalculation*>(s)->CanCalculate(a.i4(0), a.i4Ref(1));
+               }},
+              {"CanCalculateDerivative",
+               3,
+               9,
+               INVOKE_FUNC,
+               "method CanCalculateDerivative",
+               {in("reserved", VT_I4),
+                in("propertyID", VT_I4),
+                in("variableID", VT_I4),
+                {"canCalculate", VT_UI1, Dir::Out}},
+               [](void* s, Args& a) {
+                 return static_cast<IDerivativeCalculation*>(s)->CanCalculateDerivative(
+                     a.i4(0), a.i4(1), a.i4(2), static_cast<BYTE*>(a.slots[3].ref));
+               }},
+          }};
+}
+
 }  // namespace
+
+const InterfaceDesc& capeDiagnosticDesc() {
+  static const InterfaceDesc d = makeCapeDiagnostic();
+  return d;
+}
+
+const InterfaceDesc& capeDiagnosticsDesc() {
+  static const InterfaceDesc d = makeCapeDiagnostics();
+  return d;
+}
+
+const InterfaceDesc& derivativeCalculationDesc() {
+  static const InterfaceDesc d = makeDerivativeCalculation();
+  return d;
+}
 
 const InterfaceDesc& extendedPropPackageDesc() {
   static const InterfaceDesc d = makePropPackage();

@@ -11,5 +11,10 @@ const comlite::automation::InterfaceDesc& extendedPropPackageDesc();
 const comlite::automation::InterfaceDesc& extendedFlashDesc();
 const comlite::automation::InterfaceDesc& simulationContextDesc();
 const comlite::automation::InterfaceDesc& simConDesc();
+//! The interfaces offered to outside components, declared by their own libraries: described
+//! here for late binding only (not part of CORavl11Lib, so not registered with it).
+const comlite::automation::InterfaceDesc& capeDiagnosticDesc();
+const comlite::automation::InterfaceDesc& capeDiagnosticsDesc();
+const comlite::automation::InterfaceDesc& derivativeCalculationDesc();
 
 }  // namespace coravl::frame

@@ -215,6 +215,40 @@ TEST_F(Component, late_binding_dispatches_per_interface) {
   ti->ReleaseTypeAttr(attr);
   EXPECT_EQ(pkg->Invoke(4, IID_IUnknown, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
+
+  // The interfaces offered to outside components describe themselves too.
+  for (const IID& iid :
+       {ICapeDiagnostic::kIID, ICapeDiagnostics::kIID, IDerivativeCalculation::kIID}) {
+    ComPtr<IDispatch> offered;
+    ASSERT_EQ(pkg->QueryInterface(iid, offered.putVoid()), S_OK);
+    count = 0;
+    ASSERT_EQ(offered->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ASSERT_EQ(offered->GetTypeInfo(0, 0, ti.put()), S_OK);
+    ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->guid, iid);
+    ti->ReleaseTypeAttr(attr);
+  }
+
+  // A script calls by name with named arguments, in any order.
+  auto diagnostics = pkg.as<ICapeDiagnostics>();
+  LPOLESTR popUp[] = {const_cast<LPOLESTR>(u"PopUpError"), const_cast<LPOLESTR>(u"message"),
+                      const_cast<LPOLESTR>(u"code")};
+  DISPID ids[3] = {};
+  ASSERT_EQ(diagnostics->GetIDsOfNames(GUID_NULL, popUp, 3, 0, ids), S_OK);
+  EXPECT_EQ(ids[0], 2);
+  VARIANT named[2];
+  named[0] = comlite::Variant::fromString("named from a script").detach();
+  named[1] = comlite::Variant::fromLong(E_FAIL).detach();
+  DISPID namedIds[2] = {ids[1], ids[2]};
+  DISPPARAMS byName{named, namedIds, 2, 2};
+  env.notices.clear();
+  diagnostics->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &byName, nullptr, nullptr, nullptr);
+  VariantClear(&named[0]);
+  bool shown = false;
+  for (auto& n : env.notices)
+    shown = shown || n.text.find("named from a script") != std::string::npos;
+  EXPECT_TRUE(shown);
 }
 
 TEST_F(Component, aggregates_inside_an_outer_object) {

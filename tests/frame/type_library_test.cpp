@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
@@ -10,6 +13,9 @@
 #include "comlite/vtable_slot.h"
 #include "frame/host_interfaces.h"
 #include "frame/type_library.h"
+#include "outside/adapter_diagnostics.h"
+#include "outside/capeopen_common.h"
+#include "outside/ravelin_derivatives.h"
 
 using comlite::vtableSlot;
 namespace automation = comlite::automation;
@@ -71,6 +77,26 @@ TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
   EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
   EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
   EXPECT_EQ(vtableSlot(&IDispatch::Invoke), 6);
+
+  // The interfaces offered to outside components.
+  const std::vector<std::pair<const comlite::automation::InterfaceDesc*, std::vector<int>>>
+      offered = {
+          {&coravl::frame::capeDiagnosticDesc(),
+           {vtableSlot(&ICapeDiagnostic::PopUpMessage), vtableSlot(&ICapeDiagnostic::LogMessage)}},
+          {&coravl::frame::capeDiagnosticsDesc(),
+           {vtableSlot(&ICapeDiagnostics::ReportError), vtableSlot(&ICapeDiagnostics::PopUpError),
+            vtableSlot(&ICapeDiagnostics::ReportCapeError)}},
+          {&coravl::frame::derivativeCalculationDesc(),
+           {vtableSlot(&IDerivativeCalculation::EnableDerivatives),
+            vtableSlot(&IDerivativeCalculation::CanCalculate),
+            vtableSlot(&IDerivativeCalculation::CanCalculateDerivative)}}};
+  for (const auto& [desc, slots] : offered) {
+    ASSERT_EQ(desc->methods.size(), slots.size()) << desc->name;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      EXPECT_EQ(desc->methods[i].slot, slots[i]) << desc->methods[i].name;
+      EXPECT_EQ(desc->methods[i].dispid, static_cast<DISPID>(i + 1)) << desc->methods[i].name;
+    }
+  }
 }
 
 TEST(TypeLibrary, library_facts) {
@@ -269,12 +295,40 @@ TEST(Invoke, wrong_counts_types_and_members_are_refused) {
 
   EXPECT_EQ(automation::invoke(desc, self, 99, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
             DISP_E_MEMBERNOTFOUND);
-  DISPID named = 0;
-  DISPPARAMS withNames{args, &named, 2, 1};
-  EXPECT_EQ(
-      automation::invoke(desc, self, 6, DISPATCH_METHOD, &withNames, nullptr, nullptr, nullptr),
-      DISP_E_NONAMEDARGS);
+  // Named arguments: DISPIDs that are no parameter, or a parameter named twice.
+  for (auto named :
+       {std::vector<DISPID>{2, 0}, std::vector<DISPID>{-7, 0}, std::vector<DISPID>{0, 0}}) {
+    DISPPARAMS withNames{args, named.data(), 2, 2};
+    argErr = 99;
+    EXPECT_EQ(
+        automation::invoke(desc, self, 6, DISPATCH_METHOD, &withNames, nullptr, nullptr, &argErr),
+        DISP_E_PARAMNOTFOUND)
+        << named[0];
+    EXPECT_LT(argErr, 2u);
+  }
   VariantClear(&args[1]);
+
+  // Arguments of no type, and numbers no integer can hold.
+  for (auto [vt, value, want] :
+       {std::tuple{VARTYPE(0x7FFF), 0.0, DISP_E_BADVARTYPE},
+        std::tuple{VARTYPE(VT_R8), 1e300, DISP_E_OVERFLOW},
+        std::tuple{VARTYPE(VT_R8), double(NAN), DISP_E_OVERFLOW},
+        std::tuple{VARTYPE(VT_R8), 7.0, E_NOTIMPL}}) {  // the fake's own answer
+    VARIANT bad[2];
+    VariantInit(&bad[1]);
+    bad[1].vt = vt;
+    bad[1].dblVal = value;
+    bad[0].vt = VT_I4 | VT_BYREF;
+    bad[0].plVal = &status;
+    DISPPARAMS bp{bad, nullptr, 2, 0};
+    argErr = 99;
+    EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &bp, nullptr, nullptr, &argErr),
+              want)
+        << value;
+    if (want != E_NOTIMPL) {
+      EXPECT_EQ(argErr, 1u) << value;
+    }
+  }
 
   // A failing method's status reaches the caller through the exception information.
   EXCEPINFO excep{};
