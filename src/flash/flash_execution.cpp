@@ -5,15 +5,14 @@
 #include <string>
 #include <utility>
 
+#include "base/set_get.h"
+#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "reporter/co_error.h"
-#include "reporter/method_guard.h"
-#include "base/thcom_error.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_support.h"
 #include "outside/capeopen_thermo.h"
@@ -23,7 +22,8 @@
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
 #include "outside/ravelin_registry.h"
-#include "base/set_get.h"
+#include "reporter/co_error.h"
+#include "reporter/method_guard.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_factory.h"
 
@@ -33,6 +33,8 @@ namespace {
 
 using comlite::ComPtr;
 
+//! What the package was doing when its equilibrium failed.
+constexpr const char* kEquilibriumText = "calculating an equilibrium (CalcEquilibrium)";
 //! Fraction of a slot that holds no result.
 constexpr double kAbsentFraction = -1.0;
 //! Kind of the overall phase in the collection's lookup by kind.
@@ -355,11 +357,16 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
   auto materialContext = requiredInterface<ICapeThermoMaterialContext>(required(m_links.package));
   comlite::check(materialContext->SetMaterial(material), ICapeThermoMaterialContext::kIID);
 
-  // 8: the equilibrium; the package's failure is its own answer.
-  const HRESULT solved = required(m_links.equilibriumRoutine)
-                             ->CalcEquilibrium(m_state.specification1, m_state.specification2,
-                                               m_state.solutionType.get());
-  if (FAILED(solved)) return solved;
+  // 8: the equilibrium; the package's failure is its own answer, and its reason (left on the
+  // thread or on the routine) is the host's to read.
+  ICapeThermoEquilibriumRoutine* routine = required(m_links.equilibriumRoutine);
+  const HRESULT solved = routine->CalcEquilibrium(m_state.specification1, m_state.specification2,
+                                                  m_state.solutionType.get());
+  if (FAILED(solved)) {
+    m_reporter.reportCapeError(kEquilibriumText, solved, routine, false,
+                               "ICapeThermoEquilibriumRoutine");
+    return solved;
+  }
 
   // 9, 10: the state found and the phases present.
   double T = 0.0, P = 0.0;

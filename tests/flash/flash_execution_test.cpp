@@ -14,9 +14,8 @@
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
 #include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/object.h"
-#include "reporter/method_guard.h"
-#include "reporter/ravl_error.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_support.h"
 #include "frame/host_interfaces.h"
@@ -26,6 +25,8 @@
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
+#include "reporter/method_guard.h"
+#include "reporter/ravl_error.h"
 #include "support/module_fixture.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_factory.h"
@@ -80,7 +81,10 @@ class ScriptedPackage : public comlite::ComObject<ScriptedPackage, ICapeThermoEq
     if (SUCCEEDED(m_mo->GetSinglePhaseProp(Bstr("phaseFraction").get(), Bstr("Vap").get(),
                                            Bstr("mole").get(), v.out())))
       seen["phaseFraction"] = capeside::doubleList(v).value_or(Doubles{});
-    if (FAILED(failure)) return failure;
+    if (FAILED(failure)) {
+      comlite::setErrorInfo("no solution at this state", "FakeEquilibrium");
+      return failure;
+    }
     // A fresh answer: no value of an earlier one stays on the phases.
     m_mo->SetPresentPhases(capeside::makeStringArray({}), capeside::makeLongArray({}));
     Strings present;
@@ -442,11 +446,13 @@ TEST_F(FlashExecution, what_ends_a_flash_and_how_it_is_told) {
   EXPECT_EQ(m_package->calls, 0);
   EXPECT_EQ(m_count, fl::kNoCompounds);
 
-  // The package fails: its own status, no message of ours.
+  // The package fails: its own status, and its own reason once in the host's log.
   m_log.clear();
   m_package->failure = ECapeSolvingErrorHR;
   EXPECT_EQ(run(xftPTFlash, c), ECapeSolvingErrorHR);
-  EXPECT_TRUE(m_log.entries().empty());
+  ASSERT_EQ(m_log.entries().size(), 1u);
+  EXPECT_TRUE(logged("calculating an equilibrium (CalcEquilibrium)"));
+  EXPECT_TRUE(logged("no solution at this state"));
   m_package->failure = S_OK;
   // The package answers a state that is none.
   m_package->result = {{"Vap", 1.0, kY}};

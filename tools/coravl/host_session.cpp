@@ -307,15 +307,20 @@ bool HostSession::cmdProperties(const Command& c) {
   std::vector<std::string> header{"property", "value"};
   for (const auto& d : derivs) header.push_back("d/" + d.substr(1));
   m_out.table(which + " phase", header, rows);
-  // What the component told the simulator's log is what its user reads about a failure.
-  for (const auto& entry : m_log->entries()) m_out.text("log", entry.message);
+  showLog();
   m_out.end(ok, ok ? "ok" : "some properties failed");
   return ok;
+}
+
+void HostSession::showLog() {
+  // What the component told the simulator's log is what its user reads about a failure.
+  for (const auto& entry : m_log->entries()) m_out.text("log", entry.message);
 }
 
 bool HostSession::cmdKValues(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  m_log->clear();
   // The simulator derives K-values from the fugacity coefficients of both phases.
   std::vector<double> lnphi[2];
   const LONG types[2] = {kVapour, kLiquid};
@@ -331,6 +336,7 @@ bool HostSession::cmdKValues(const Command& c) {
                                      &context, m_callback->dispatch(), m_log->dispatch(), nullptr);
     auto v = phase.vector("LnFugacityCoeff");
     if (FAILED(hr) || !v) {
+      showLog();
       m_out.end(false, "fugacity coefficients failed: " + status(hr));
       return false;
     }
@@ -395,10 +401,12 @@ bool HostSession::cmdFlash(const Command& c) {
   if (c.words.size() < 3) throw std::runtime_error("flash <type> <spec1> <spec2> z=...");
   const FlashKind* kind = flashKind(c.words[0]);
   if (!kind) throw std::runtime_error("unknown flash type '" + c.words[0] + "'");
+  m_log->clear();
   const HRESULT hr = flash(
       kind->type, {{kind->spec1, parseNumber(c.words[1])}, {kind->spec2, parseNumber(c.words[2])}},
       composition(c, "z"));
   reportFlash(hr);
+  showLog();
   m_out.end(SUCCEEDED(hr), status(hr));
   return SUCCEEDED(hr);
 }
@@ -431,6 +439,7 @@ bool HostSession::cmdSweep(const Command& c) {
   std::vector<std::vector<std::string>> rows;
   const int total = static_cast<int>(v1.size() * v2.size());
   int done = 0, failed = 0;
+  m_log->clear();
   for (double a : v1)
     for (double b : v2) {
       const HRESULT hr = flash(kind->type, {{kind->spec1, a}, {kind->spec2, b}}, z);
@@ -443,6 +452,7 @@ bool HostSession::cmdSweep(const Command& c) {
       m_out.progress(++done, total, "flashes");
     }
   m_out.table("sweep", {kind->spec1, kind->spec2, "T [K]", "P [kPa]", "vapour fraction"}, rows);
+  showLog();
   m_out.end(failed == 0, failed ? std::to_string(failed) + " flashes failed" : "ok");
   return failed == 0;
 }

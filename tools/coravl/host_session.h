@@ -36,6 +36,8 @@ class HostSession {
   bool cmdCompounds(const Command& c);
   bool cmdOption(const Command& c);
   bool cmdSetup(const Command& c);
+  //! The entries of the simulator's error log, as the user reads them.
+  void showLog();
   bool cmdProperties(const Command& c);
   bool cmdKValues(const Command& c);
   bool cmdFlash(const Command& c);
