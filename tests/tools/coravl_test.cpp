@@ -127,3 +127,34 @@ TEST(Driver, a_refused_property_shows_the_packages_reason_once) {
   ASSERT_NE(at, std::string::npos) << r.output;
   EXPECT_EQ(r.output.find(reason, at + 1), std::string::npos) << r.output;
 }
+
+TEST(Driver, json_and_csv_carry_exact_numbers_and_failed_values_say_why) {
+  testsupport::TempDir dir;
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
+      << "setup\ncompounds methane, ethane\n"
+      << "properties vapour T=250 P=5000 x=0.9,0.1 props=Enthalpy,LnFugacityCoeff\n"
+      << "properties vapour T=20000 P=5000 x=0.9,0.1 props=Enthalpy\n";
+  const DriverRun json = driver(dir, "--json '" + dir.file("case.txt") + "'");
+  const DriverRun csv = driver(dir, "--csv '" + dir.file("case.txt") + "'");
+  EXPECT_EQ(json.exitCode, 1) << json.output;
+  EXPECT_EQ(csv.exitCode, 1) << csv.output;
+  // A number is a JSON number, the same text as in the CSV, and reads back at full precision.
+  const std::string key = "{\"property\": \"Enthalpy\", \"value\": ";
+  const auto at = json.output.find(key);
+  ASSERT_NE(at, std::string::npos) << json.output;
+  const auto from = at + key.size();
+  const std::string number = json.output.substr(from, json.output.find_first_of(",}", from) - from);
+  EXPECT_GT(number.size(), 12u) << number;
+  EXPECT_NE(csv.output.find("\nEnthalpy," + number + "\n"), std::string::npos) << csv.output;
+  EXPECT_NE(json.output.find("\"MW [kg/kmol]\": 16.04246}"), std::string::npos) << json.output;
+  EXPECT_NE(json.output.find("\"value\": [-0."), std::string::npos) << json.output;  // ln phi
+  EXPECT_NE(csv.output.find("\n1,methane,74-82-8,16.04246\n"), std::string::npos) << csv.output;
+  // A refused value carries the package's reason, not only the status.
+  const std::string reason = "temperature 20000 K is outside the model's range [1, 5000] K";
+  const auto failed = json.output.find("\"value\": {\"error\": \"0x80040507: ");
+  ASSERT_NE(failed, std::string::npos) << json.output;
+  EXPECT_NE(json.output.find(reason, failed), std::string::npos) << json.output;
+  EXPECT_NE(csv.output.find("Enthalpy,\"failed: 0x80040507: "), std::string::npos) << csv.output;
+  EXPECT_NE(csv.output.find(reason), std::string::npos) << csv.output;
+}

@@ -8,6 +8,7 @@
 
 #include "comlite/bstr.h"
 #include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/safearray.h"
 #include "comlite/system_message.h"
 #include "ravelin/phase.h"
@@ -97,6 +98,18 @@ std::string HostSession::status(HRESULT hr) const {
   const std::string text = comlite::systemMessage(hr);
   if (hr == S_OK) return "ok";
   return text.empty() ? std::string(buf) : std::string(buf) + " " + text;
+}
+
+std::string HostSession::why(HRESULT hr) const {
+  std::string reasons;
+  for (const auto& entry : m_log ? m_log->entries() : std::vector<ravelin::LogEntry>{})
+    if (!entry.message.empty() && reasons.find(entry.message) == std::string::npos)
+      reasons += (reasons.empty() ? "" : "; ") + entry.message;
+  std::string description, source;
+  if (comlite::takeErrorInfo(description, source) && !description.empty() &&
+      reasons.find(description) == std::string::npos)
+    reasons += (reasons.empty() ? "" : "; ") + description;
+  return reasons.empty() ? status(hr) : status(hr) + ": " + reasons;
 }
 
 std::string HostSession::filePath(const std::string& name) const {
@@ -193,7 +206,7 @@ bool HostSession::cmdCompounds(const Command& c) {
   const auto cas = strings(identifiers);
   const auto numbers = longs(ids);
   std::vector<ravelin::Compound> added;
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   for (const auto& wanted : parseNames(c.rest)) {
     std::size_t k = 0;
     while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
@@ -224,8 +237,8 @@ bool HostSession::cmdCompounds(const Command& c) {
     added.push_back(compound);
     m_compoundIds.push_back(wanted);
     auto mw = compound.constant("MW");
-    rows.push_back({std::to_string(rows.size() + 1), wanted, k < cas.size() ? cas[k] : "",
-                    mw ? Output::number(*mw, 6) : "-"});
+    rows.push_back({Cell::number(static_cast<double>(rows.size() + 1)), wanted,
+                    k < cas.size() ? cas[k] : "", mw ? Cell::number(*mw) : Cell("-")});
   }
   m_fluid = ravelin::CompoundList::create(added);
   m_out.table("fluid package", {"#", "compound", "CAS", "MW [kg/kmol]"}, rows);
@@ -272,32 +285,37 @@ bool HostSession::cmdProperties(const Command& c) {
   const auto derivs = parseNames(c.named.count("derivatives") ? c.named.at("derivatives") : "");
   for (const auto& p : props)
     for (const auto& d : derivs) phase.addDerivativeRequest(p, d);
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
+  std::vector<std::string> notes;
   bool ok = true;
-  m_log->clear();
   for (const auto& p : props) {
     IDispatch* context = nullptr;
+    m_log->clear();
+    SetErrorInfo(0, nullptr);
     const HRESULT hr =
         m_package->CalculateProperty(ravelin::propertyId(p), phase.dispatch(), &context,
                                      m_callback->dispatch(), m_log->dispatch(), nullptr);
-    std::string shown;
-    if (auto v = phase.value(p)) {
-      shown = Output::number(*v, 8);
+    Row row{p};
+    if (FAILED(hr)) {
+      // What the component told the simulator's log is what its user reads about a failure.
+      row.push_back(Cell::failed(why(hr)));
+    } else if (auto v = phase.value(p)) {
+      row.push_back(Cell::number(*v, 8));
     } else if (auto vec = phase.vector(p)) {
-      for (std::size_t i = 0; i < vec->size(); ++i)
-        shown += (i ? ", " : "") + Output::number((*vec)[i], 6);
+      row.push_back(Cell::numbers(*vec));
+    } else {
+      row.push_back(Cell::failed("no value was written"));
     }
-    std::vector<std::string> row{p, SUCCEEDED(hr) ? shown : "(" + status(hr) + ")"};
+    if (SUCCEEDED(hr))
+      for (const auto& entry : m_log->entries()) notes.push_back(entry.message);
     for (const auto& d : derivs) {
-      std::string cell = "-";
+      Cell cell("-");
       for (std::size_t i = 0; i < phase.derivativeCount(); ++i) {
         auto req = phase.derivative(i);
         if (req.propertyId != ravelin::propertyId(p) || req.variableId != ravelin::propertyId(d))
           continue;
         if (!req.written) continue;
-        cell.clear();
-        for (std::size_t k = 0; k < req.values.size(); ++k)
-          cell += (k ? ", " : "") + Output::number(req.values[k], 6);
+        cell = req.values.size() == 1 ? Cell::number(req.values[0]) : Cell::numbers(req.values);
       }
       row.push_back(cell);
     }
@@ -307,8 +325,7 @@ bool HostSession::cmdProperties(const Command& c) {
   std::vector<std::string> header{"property", "value"};
   for (const auto& d : derivs) header.push_back("d/" + d.substr(1));
   m_out.table(which + " phase", header, rows);
-  // What the component told the simulator's log is what its user reads about a failure.
-  for (const auto& entry : m_log->entries()) m_out.text("log", entry.message);
+  for (const auto& note : notes) m_out.text("log", note);
   m_out.end(ok, ok ? "ok" : "some properties failed");
   return ok;
 }
@@ -331,14 +348,14 @@ bool HostSession::cmdKValues(const Command& c) {
                                      &context, m_callback->dispatch(), m_log->dispatch(), nullptr);
     auto v = phase.vector("LnFugacityCoeff");
     if (FAILED(hr) || !v) {
-      m_out.end(false, "fugacity coefficients failed: " + status(hr));
+      m_out.end(false, "fugacity coefficients failed: " + why(hr));
       return false;
     }
     lnphi[k] = *v;
   }
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   for (std::size_t i = 0; i < lnphi[0].size() && i < m_compoundIds.size(); ++i)
-    rows.push_back({m_compoundIds[i], Output::number(std::exp(lnphi[1][i] - lnphi[0][i]), 6)});
+    rows.push_back({m_compoundIds[i], Cell::number(std::exp(lnphi[1][i] - lnphi[0][i]))});
   m_out.table("K-values", {"compound", "K"}, rows);
   m_out.end(true, "ok");
   return true;
@@ -364,6 +381,8 @@ HRESULT HostSession::flash(tagFlashTypeEnum type,
   auto vapour = ravelin::Phase::create(*m_fluid, kVapour);
   auto liquid = ravelin::Phase::create(*m_fluid, kLiquid);
   m_lastFlash = ravelin::PhaseCollection::create(overall, {vapour, liquid});
+  m_log->clear();
+  SetErrorInfo(0, nullptr);
   return m_flash->Execute(type, nullptr, m_lastFlash->dispatch(), m_callback->dispatch(),
                           m_log->dispatch(), nullptr);
 }
@@ -374,17 +393,14 @@ void HostSession::reportFlash(HRESULT hr) {
   m_out.value("temperature", overall.temperature(), "K");
   m_out.value("pressure", overall.pressure(), "kPa");
   m_out.value("vapour fraction", overall.fraction());
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   const LONG n = m_lastFlash->numberOfPhases();
   for (LONG k = 0; k < n && SUCCEEDED(hr); ++k) {
     auto p = m_lastFlash->phase(static_cast<std::size_t>(k));
-    std::string x;
-    auto comp = p.composition();
-    for (std::size_t i = 0; i < comp.size(); ++i) x += (i ? ", " : "") + Output::number(comp[i], 5);
     rows.push_back({p.type() == kVapour   ? "vapour"
                     : p.type() == kLiquid ? "liquid"
                                           : "other",
-                    Output::number(p.fraction(), 6), x});
+                    Cell::number(p.fraction()), Cell::numbers(p.composition(), 5)});
   }
   m_out.table("phases", {"phase", "fraction", "composition"}, rows);
 }
@@ -399,7 +415,7 @@ bool HostSession::cmdFlash(const Command& c) {
       kind->type, {{kind->spec1, parseNumber(c.words[1])}, {kind->spec2, parseNumber(c.words[2])}},
       composition(c, "z"));
   reportFlash(hr);
-  m_out.end(SUCCEEDED(hr), status(hr));
+  m_out.end(SUCCEEDED(hr), SUCCEEDED(hr) ? status(hr) : why(hr));
   return SUCCEEDED(hr);
 }
 
@@ -428,17 +444,18 @@ bool HostSession::cmdSweep(const Command& c) {
   };
   const auto v1 = range(key1), v2 = range(key2);
   const auto z = composition(c, "z");
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   const int total = static_cast<int>(v1.size() * v2.size());
   int done = 0, failed = 0;
   for (double a : v1)
     for (double b : v2) {
       const HRESULT hr = flash(kind->type, {{kind->spec1, a}, {kind->spec2, b}}, z);
       auto overall = m_lastFlash->overall();
-      rows.push_back({Output::number(a), Output::number(b),
-                      SUCCEEDED(hr) ? Output::number(overall.temperature()) : "-",
-                      SUCCEEDED(hr) ? Output::number(overall.pressure()) : "-",
-                      SUCCEEDED(hr) ? Output::number(overall.fraction()) : status(hr)});
+      if (SUCCEEDED(hr))
+        rows.push_back({Cell::number(a), Cell::number(b), Cell::number(overall.temperature()),
+                        Cell::number(overall.pressure()), Cell::number(overall.fraction())});
+      else
+        rows.push_back({Cell::number(a), Cell::number(b), "-", "-", Cell::failed(why(hr))});
       if (FAILED(hr)) ++failed;
       m_out.progress(++done, total, "flashes");
     }

@@ -53,6 +53,8 @@ class HostSession {
                 const std::vector<double>& z);
   void reportFlash(HRESULT hr);
   std::string status(HRESULT hr) const;
+  //! The status with the reason the host's error log or the thread's error information holds.
+  std::string why(HRESULT hr) const;
   std::string filePath(const std::string& name) const;
   std::vector<double> composition(const Command& c, const char* key) const;
 
