@@ -158,3 +158,27 @@ TEST(Driver, json_and_csv_carry_exact_numbers_and_failed_values_say_why) {
   EXPECT_NE(csv.output.find("Enthalpy,\"failed: 0x80040507: "), std::string::npos) << csv.output;
   EXPECT_NE(csv.output.find(reason), std::string::npos) << csv.output;
 }
+
+TEST(Driver, packages_lists_the_shipped_managers_their_packages_and_compounds) {
+  testsupport::TempDir dir;
+  const DriverRun r = driver(dir, "--json packages");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output.find("\"ok\": false"), std::string::npos) << r.output;
+  const char* expected[] = {
+      "{\"command\": \"package manager CORavlPR.PackageManager.1\"",
+      "{\"package\": \"Natural Gas (PR)\", \"selection\": \"CORavlPR.PackageManager.1::Natural "
+      "Gas (PR)\"}",
+      "{\"command\": \"package manager CORavlIdeal.PackageManager.1\"",
+      "{\"command\": \"package CORavlPR.PackageManager.1::Aromatics (PR)\", \"description\": ",
+      "\"compounds\": [{\"id\": \"benzene\", \"CAS\": \"71-43-2\", \"formula\": \"C6H6\"}, "
+      "{\"id\": \"toluene\", \"CAS\": \"108-88-3\", \"formula\": \"C7H8\"}]",
+  };
+  for (const char* e : expected) EXPECT_NE(r.output.find(e), std::string::npos) << e;
+  // What it lists is what a case selects.
+  const auto at = r.output.find("\"selection\": \"CORavlIdeal.PackageManager.1::");
+  ASSERT_NE(at, std::string::npos) << r.output;
+  const auto from = at + 14;
+  const std::string selection = r.output.substr(from, r.output.find('"', from) - from);
+  std::ofstream(dir.file("case.txt")) << "package " << selection << "\nsetup\n";
+  EXPECT_EQ(driver(dir, "'" + dir.file("case.txt") + "'").exitCode, 0) << selection;
+}

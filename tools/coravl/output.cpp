@@ -85,6 +85,11 @@ std::string csvCell(const Cell& c) {
   return csvText(c.text);
 }
 
+//! Commands of a case name their line; those of the command line have none.
+std::string lineText(int line) {
+  return line > 0 ? " (line " + std::to_string(line) + ")" : "";
+}
+
 }  // namespace
 
 Cell Cell::number(double v, int digits) {
@@ -146,13 +151,14 @@ void Output::begin(const std::string& command, int line) {
   m_line = line;
   switch (m_format) {
     case Format::Json:
-      std::printf("{\"command\": %s, \"line\": %d", jsonString(command).c_str(), line);
+      std::printf("{\"command\": %s", jsonString(command).c_str());
+      if (line > 0) std::printf(", \"line\": %d", line);
       break;
     case Format::Csv:
-      std::printf("# %s (line %d)\n", command.c_str(), line);
+      std::printf("# %s%s\n", command.c_str(), lineText(line).c_str());
       break;
     case Format::Table:
-      std::printf("\n== %s (line %d)\n", command.c_str(), line);
+      std::printf("\n== %s%s\n", command.c_str(), lineText(line).c_str());
       break;
   }
 }
