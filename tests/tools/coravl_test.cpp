@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <regex>
 #include <string>
 
 #include "support/temp_env.h"
@@ -181,4 +185,62 @@ TEST(Driver, packages_lists_the_shipped_managers_their_packages_and_compounds) {
   const std::string selection = r.output.substr(from, r.output.find('"', from) - from);
   std::ofstream(dir.file("case.txt")) << "package " << selection << "\nsetup\n";
   EXPECT_EQ(driver(dir, "'" + dir.file("case.txt") + "'").exitCode, 0) << selection;
+}
+
+TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points) {
+  testsupport::TempDir dir;
+  const std::string z = " z=0.60,0.08,0.06,0.04,0.03,0.03,0.06,0.03,0.05,0.02";
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\nsetup\n"
+      << "compounds methane, ethane, propane, n-butane, isobutane, n-pentane, n-hexane, "
+         "nitrogen, carbon dioxide, hydrogen sulfide\n"
+      << "flash PT 250 5000" << z << "\n"
+      << "envelope" << z << " --svg envelope.svg\n"
+      << "order\n"
+      << "sweep PT T=200:320:7 P=5000" << z << " --svg sweep.svg\n";
+  const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  const auto read = [&](const char* name) {
+    std::ifstream in(dir.file(name), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  // The table's points, curve by curve, in the SVG's own text.
+  std::map<std::string, std::string> table;
+  std::map<std::string, double> maxT, maxP;
+  const std::regex row(
+      R"re(\{"curve": "(\w+)", "T \[K\]": ([-0-9.e+]+), "P \[kPa\]": ([-0-9.e+]+)\})re");
+  for (std::sregex_iterator m(r.output.begin(), r.output.end(), row), end; m != end; ++m) {
+    const std::string curve = (*m)[1];
+    table[curve] += (table[curve].empty() ? "" : " ") + (*m)[2].str() + "," + (*m)[3].str();
+    maxT[curve] = std::max(maxT[curve], std::stod((*m)[2]));
+    maxP[curve] = std::max(maxP[curve], std::stod((*m)[3]));
+  }
+  ASSERT_EQ(table.size(), 2u) << r.output;
+  const std::string svg = read("envelope.svg");
+  for (const auto& [curve, points] : table) {
+    EXPECT_GT(std::count(points.begin(), points.end(), ' '), 20) << curve;
+    EXPECT_NE(svg.find("data-name=\"" + curve + " curve\""), std::string::npos) << curve;
+    EXPECT_NE(svg.find("points=\"" + points + "\""), std::string::npos) << curve;
+  }
+  EXPECT_NE(svg.find(">T [K]</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">P [kPa]</text>"), std::string::npos);
+  // The cricondentherm is the warmest point, the cricondenbar the highest, and the curves meet
+  // at the critical point (for this gas near 317 K and 15.2 MPa).
+  const auto number = [&](const std::string& key) {
+    const auto at = r.output.find("\"" + key + "\": ");
+    return at == std::string::npos ? NAN : std::stod(r.output.substr(at + key.size() + 4));
+  };
+  EXPECT_DOUBLE_EQ(number("cricondentherm T"), maxT["dew"]);
+  EXPECT_DOUBLE_EQ(number("cricondenbar P"), std::max(maxP["dew"], maxP["bubble"]));
+  EXPECT_NEAR(number("critical point T"), 317, 5);
+  EXPECT_NEAR(number("critical point P"), 15200, 200);
+  EXPECT_NE(svg.find("data-name=\"critical point\""), std::string::npos);
+  // The case's last flash is marked, and stays the one `order` orders.
+  EXPECT_NE(svg.find("data-name=\"last flash\" data-x=\"250\" data-y=\"5000\""), std::string::npos);
+  EXPECT_NE(r.output.find("{\"command\": \"order\", \"line\": 6, \"temperature\": 250, "
+                          "\"pressure\": 5000"),
+            std::string::npos)
+      << r.output;
+  // A sweep draws its vapour fraction against temperature, point for point.
+  EXPECT_NE(read("sweep.svg").find("points=\"200,0 220,0.35796864608036"), std::string::npos);
 }

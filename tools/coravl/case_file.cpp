@@ -22,7 +22,7 @@ std::string lower(std::string s) {
 }
 
 const char* const kVerbs[] = {"package", "compounds", "option", "setup", "properties", "kvalues",
-                              "flash",   "sweep",     "order",  "save",  "recall"};
+                              "flash",   "sweep",     "order",  "save",  "recall",     "envelope"};
 
 }  // namespace
 

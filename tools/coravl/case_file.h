@@ -9,7 +9,14 @@
 //!   properties vapour T=250 P=5000 x=0.9,0.1 props=Enthalpy,Cp derivatives=dT,dP
 //!   kvalues  T=250 P=5000 x=... y=...                           K = phi_liquid / phi_vapour
 //!   flash    PT 250 5000 z=0.9,0.1                              a flash of the host's types
-//!   sweep    PT T=200:300:11 P=5000 z=0.9,0.1                   a flash series, with progress
+//!   sweep    PT T=200:300:11 P=5000 z=0.9,0.1 [y=T|P|VF] [--svg sweep.svg]
+//!                                                               a flash series, with progress;
+//!                                                               --svg draws y (default VF)
+//!   envelope z=0.9,0.1 [pmin=100] [ratio=1.25] [--svg envelope.svg]
+//!                                                               bubble and dew curves from
+//!                                                               pmin up, in pressure steps of
+//!                                                               ratio; cricondenbar,
+//!                                                               cricondentherm, critical point
 //!   order                                                       order the last flash's phases
 //!   save     case.sav  /  recall case.sav
 //!

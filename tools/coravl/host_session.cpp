@@ -14,6 +14,7 @@
 #include "ravelin/phase.h"
 #include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
+#include "svg_plot.h"
 
 namespace coravl::driver {
 
@@ -143,6 +144,7 @@ bool HostSession::execute(const Command& c) {
   if (c.verb == "kvalues") return cmdKValues(c);
   if (c.verb == "flash") return cmdFlash(c);
   if (c.verb == "sweep") return cmdSweep(c);
+  if (c.verb == "envelope") return cmdEnvelope(c);
   if (c.verb == "order") return cmdOrder(c);
   if (c.verb == "save") return cmdSave(c);
   if (c.verb == "recall") return cmdRecall(c);
@@ -415,6 +417,8 @@ bool HostSession::cmdFlash(const Command& c) {
       kind->type, {{kind->spec1, parseNumber(c.words[1])}, {kind->spec2, parseNumber(c.words[2])}},
       composition(c, "z"));
   reportFlash(hr);
+  if (SUCCEEDED(hr))
+    m_lastFlashPoint = {m_lastFlash->overall().temperature(), m_lastFlash->overall().pressure()};
   m_out.end(SUCCEEDED(hr), SUCCEEDED(hr) ? status(hr) : why(hr));
   return SUCCEEDED(hr);
 }
@@ -432,7 +436,10 @@ bool HostSession::cmdSweep(const Command& c) {
   const std::string key1 = lowerKey(kind->spec1), key2 = lowerKey(kind->spec2);
   auto range = [&](const std::string& key) {
     std::vector<double> values;
-    const std::string& text = c.named.at(key);
+    const auto given = c.named.find(key);
+    if (given == c.named.end())
+      throw std::runtime_error("missing " + key + "=from:to:count (or " + key + "=value)");
+    const std::string& text = given->second;
     const auto a = text.find(':'), b = text.rfind(':');
     if (a == std::string::npos || a == b) return std::vector<double>{parseNumber(text)};
     const double from = parseNumber(text.substr(0, a)),
@@ -444,6 +451,16 @@ bool HostSession::cmdSweep(const Command& c) {
   };
   const auto v1 = range(key1), v2 = range(key2);
   const auto z = composition(c, "z");
+  const std::string svg = svgFile(c);
+  // What a drawing shows: the chosen result against the spec that varies.
+  const std::string yName = c.named.count("y") ? c.named.at("y") : "VF";
+  const int yColumn = sameName(yName, "T")    ? 2
+                      : sameName(yName, "P")  ? 3
+                      : sameName(yName, "VF") ? 4
+                                              : -1;
+  if (yColumn < 0) throw std::runtime_error("y= must be T, P or VF, not '" + yName + "'");
+  const bool alongFirst = v1.size() > 1 || v2.size() <= 1;
+  PlotLine line{"sweep", "#1f5fbf", {}};
   std::vector<Row> rows;
   const int total = static_cast<int>(v1.size() * v2.size());
   int done = 0, failed = 0;
@@ -451,15 +468,35 @@ bool HostSession::cmdSweep(const Command& c) {
     for (double b : v2) {
       const HRESULT hr = flash(kind->type, {{kind->spec1, a}, {kind->spec2, b}}, z);
       auto overall = m_lastFlash->overall();
-      if (SUCCEEDED(hr))
-        rows.push_back({Cell::number(a), Cell::number(b), Cell::number(overall.temperature()),
-                        Cell::number(overall.pressure()), Cell::number(overall.fraction())});
-      else
+      if (SUCCEEDED(hr)) {
+        const double result[] = {a, b, overall.temperature(), overall.pressure(),
+                                 overall.fraction()};
+        rows.push_back({Cell::number(a), Cell::number(b), Cell::number(result[2]),
+                        Cell::number(result[3]), Cell::number(result[4])});
+        line.points.emplace_back(alongFirst ? a : b, result[yColumn]);
+      } else
         rows.push_back({Cell::number(a), Cell::number(b), "-", "-", Cell::failed(why(hr))});
       if (FAILED(hr)) ++failed;
       m_out.progress(++done, total, "flashes");
     }
-  m_out.table("sweep", {kind->spec1, kind->spec2, "T [K]", "P [kPa]", "vapour fraction"}, rows);
+  const std::vector<std::string> header{kind->spec1, kind->spec2, "T [K]", "P [kPa]",
+                                        "vapour fraction"};
+  m_out.table("sweep", header, rows);
+  if (!svg.empty()) {
+    const std::string x = alongFirst ? kind->spec1 : kind->spec2;
+    Plot plot;
+    plot.title = std::string(kind->name) + " flash sweep";
+    plot.xLabel = x == "T"    ? "T [K]"
+                  : x == "P"  ? "P [kPa]"
+                  : x == "VF" ? "vapour fraction"
+                  : x == "H"  ? "H [kJ/kmol]"
+                              : "S [kJ/kmol/K]";
+    plot.yLabel = header[static_cast<std::size_t>(yColumn)];
+    line.name = plot.yLabel;
+    plot.lines.push_back(std::move(line));
+    writeSvg(plot, svg);
+    m_out.text("svg", svg);
+  }
   m_out.end(failed == 0, failed ? std::to_string(failed) + " flashes failed" : "ok");
   return failed == 0;
 }

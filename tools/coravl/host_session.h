@@ -40,6 +40,7 @@ class HostSession {
   bool cmdKValues(const Command& c);
   bool cmdFlash(const Command& c);
   bool cmdSweep(const Command& c);
+  bool cmdEnvelope(const Command& c);
   bool cmdOrder(const Command& c);
   bool cmdSave(const Command& c);
   bool cmdRecall(const Command& c);
@@ -56,6 +57,8 @@ class HostSession {
   //! The status with the reason the host's error log or the thread's error information holds.
   std::string why(HRESULT hr) const;
   std::string filePath(const std::string& name) const;
+  //! The file named after `--svg` on the command's line, as a path; "" when none is.
+  std::string svgFile(const Command& c);
   std::vector<double> composition(const Command& c, const char* key) const;
 
   Output& m_out;
@@ -68,6 +71,8 @@ class HostSession {
   std::optional<ravelin::PropertyManager> m_callback;
   std::optional<ravelin::ErrorLog> m_log;
   std::optional<ravelin::PhaseCollection> m_lastFlash;
+  //! Temperature and pressure of the case's last successful flash command.
+  std::optional<std::pair<double, double>> m_lastFlashPoint;
 };
 
 }  // namespace coravl::driver

@@ -261,8 +261,13 @@ void Output::notice(const std::string& title, const std::string& text) {
 }
 
 void Output::progress(int done, int total, const std::string& what) {
-  std::fprintf(stderr, "\r  %s %d/%d", what.c_str(), done, total);
-  if (done == total) std::fprintf(stderr, "\n");
+  // A total of 0: not known in advance; the caller ends the line with done == total.
+  if (total > 0 && done == total)
+    std::fprintf(stderr, "\r  %s %d/%d\n", what.c_str(), done, total);
+  else if (total > 0)
+    std::fprintf(stderr, "\r  %s %d/%d", what.c_str(), done, total);
+  else if (done % 10 == 0)
+    std::fprintf(stderr, "\r  %s %d", what.c_str(), done);
   std::fflush(stderr);
 }
 
