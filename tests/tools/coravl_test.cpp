@@ -244,3 +244,49 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
   // A sweep draws its vapour fraction against temperature, point for point.
   EXPECT_NE(read("sweep.svg").find("points=\"200,0 220,0.35796864608036"), std::string::npos);
 }
+
+TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
+  testsupport::TempDir dir;
+  const std::string head =
+      "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\nsetup\ncompounds methane, ethane\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"option doOrderPhase = true", "line 4: 'doOrderPhase' is not an option of the setup view"},
+      {"option doOrderPhases = maybe", "line 4: 'maybe' is not a value of doOrderPhases"},
+      {"sweep PT T=200:300:-5 P=5000 z=0.9,0.1", "line 4: the count of t= must be a whole"},
+      {"sweep PT T=200:300:nan P=5000 z=0.9,0.1", "line 4: 'nan' is not a finite number"},
+      {"sweep PT T=200:300:1e12 P=5000 z=0.9,0.1", "line 4: the count of t= must be a whole"},
+      {"sweep PT T=200:300:3 z=0.9,0.1", "line 4: missing p="},
+      {"properties vapour P=5000 x=0.9,0.1", "line 4: missing t="},
+      {"properties plasma T=250 P=5000 x=0.9,0.1", "line 4: unknown phase 'plasma'"},
+      {"properties vapour T=250 P=5000 x=0.9,0.1 prop=Cp", "line 4: unknown key 'prop='"},
+      {"flash PT 250 5000 z=0.9,0.1 extra", "line 4: unexpected word 'extra' for flash"},
+      {std::string("flash PT 25\0"
+                   "0 5000 z=0.9,0.1",
+                   28),
+       "line 4: '25\\x000' is not a finite"},
+      {"envelope z=0.9,0.1 ratio=1", "line 4: ratio= must be above 1.001"},
+      {"compounds ,", "line 4: compounds needs at least one name"},
+  };
+  for (const auto& [line, message] : cases) {
+    std::ofstream(dir.file("case.txt"), std::ios::binary) << head << line << "\n";
+    const DriverRun r = driver(dir, "'" + dir.file("case.txt") + "'");
+    EXPECT_EQ(r.exitCode, 1) << line << "\n" << r.output;
+    EXPECT_NE(r.output.find(message), std::string::npos) << line << "\n" << r.output;
+  }
+  // A tiny number is a number, and a TEMP naming no folder falls back to the system's.
+  std::ofstream(dir.file("case.txt"))
+      << head << "properties vapour T=250 P=5000 x=1,1e-310 props=MolarVolume\n";
+  const std::string tool = testsupport::libDir() + "/../bin/coravl";
+  const std::string cmd = "CORAVL_REGISTRY='" + dir.file("registry") + "' XDG_DATA_HOME='" +
+                          dir.path() + "' TEMP='" + dir.file("no-such-folder") + "' '" + tool +
+                          "' '" + dir.file("case.txt") + "' 2>&1";
+  FILE* pipe = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  std::array<char, 4096> buf;
+  while (std::fgets(buf.data(), buf.size(), pipe)) output += buf.data();
+  const int status = ::pclose(pipe);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << output;
+  EXPECT_EQ(output.find("cannot create a session folder"), std::string::npos) << output;
+  EXPECT_EQ(output.find("is not a"), std::string::npos) << output;
+}

@@ -42,8 +42,15 @@ std::vector<Command> parseCase(const std::string& text, const std::string& origi
 
 //! A comma-separated list of numbers; throws std::runtime_error for a bad number.
 std::vector<double> parseNumbers(const std::string& text);
-//! A number; throws std::runtime_error.
+//! A finite number; throws std::runtime_error.
 double parseNumber(const std::string& text);
+//! The text with control bytes shown as \xNN, cut to a length a message can hold.
+std::string printable(const std::string& text);
+//! The value of key=; throws std::runtime_error naming the missing key.
+const std::string& need(const Command& c, const std::string& key);
+//! Throws std::runtime_error for a key= not in `keys` (lower case) or more than `maxWords`
+//! positional words (the file after --svg not counted).
+void checkArguments(const Command& c, const std::vector<std::string>& keys, std::size_t maxWords);
 //! A comma-separated list of names, trimmed.
 std::vector<std::string> parseNames(const std::string& text);
 

@@ -39,6 +39,7 @@ std::string HostSession::svgFile(const Command& c) {
 bool HostSession::cmdEnvelope(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  checkArguments(c, {"z", "pmin", "ratio"}, 0);
   const auto z = composition(c, "z");
   const double pmin = c.named.count("pmin") ? parseNumber(c.named.at("pmin")) : 100;
   const double ratio = c.named.count("ratio") ? parseNumber(c.named.at("ratio")) : 1.25;

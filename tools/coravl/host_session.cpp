@@ -11,6 +11,7 @@
 #include "comlite/error_info.h"
 #include "comlite/safearray.h"
 #include "comlite/system_message.h"
+#include "outside/cape_gui.h"
 #include "ravelin/phase.h"
 #include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
@@ -126,7 +127,7 @@ int HostSession::run(const std::vector<Command>& commands) {
     try {
       ok = execute(c);
     } catch (const std::exception& e) {
-      m_out.end(false, e.what());
+      m_out.end(false, "line " + std::to_string(c.line) + ": " + e.what());
       ++failed;
       continue;
     }
@@ -189,6 +190,29 @@ bool HostSession::cmdOption(const Command& c) {
   std::string key = c.rest.substr(0, eq), value = c.rest.substr(eq + 1);
   key.erase(key.find_last_not_of(" \t") + 1);
   value.erase(0, value.find_first_not_of(" \t"));
+  value.erase(value.find_last_not_of(" \t") + 1);
+  // The setup view reads the edits only when it is shown: a bad one is refused here, at its line.
+  bool known = false;
+  std::string keys;
+  for (const char* k : capegui::kViewOptionKeys) {
+    known = known || sameName(key, k);
+    keys += std::string(keys.empty() ? "" : ", ") + k;
+  }
+  if (!known)
+    throw std::runtime_error("'" + printable(key) + "' is not an option of the setup view (" +
+                             keys + ")");
+  bool flag = sameName(value, "true") || sameName(value, "false") || sameName(value, "yes") ||
+              sameName(value, "no") || sameName(value, "on") || sameName(value, "off");
+  if (!flag) {
+    try {
+      parseNumber(value);
+      flag = true;
+    } catch (const std::exception&) {
+    }
+  }
+  if (!flag)
+    throw std::runtime_error("'" + printable(value) + "' is not a value of " + key +
+                             " (true or false)");
   m_files.editOption(key, value);
   m_out.end(true, "ok");
   return true;
@@ -201,7 +225,7 @@ bool HostSession::cmdCompounds(const Command& c) {
   comlite::Bstr identifierName;
   HRESULT hr = m_package->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
   if (FAILED(hr)) {
-    m_out.end(false, "the package offers no compounds: " + status(hr));
+    m_out.end(false, "the package offers no compounds: " + why(hr));
     return false;
   }
   const auto packageIds = strings(names);
@@ -209,6 +233,7 @@ bool HostSession::cmdCompounds(const Command& c) {
   const auto numbers = longs(ids);
   std::vector<ravelin::Compound> added;
   std::vector<Row> rows;
+  if (parseNames(c.rest).empty()) throw std::runtime_error("compounds needs at least one name");
   for (const auto& wanted : parseNames(c.rest)) {
     std::size_t k = 0;
     while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
@@ -223,7 +248,7 @@ bool HostSession::cmdCompounds(const Command& c) {
     auto compound = ravelin::Compound::create({wanted, k < cas.size() ? cas[k] : "", "", id, {}});
     hr = m_package->AddLastCompound(compound.dispatch());
     if (FAILED(hr)) {
-      m_out.end(false, "'" + wanted + "' was not accepted: " + status(hr));
+      m_out.end(false, "'" + wanted + "' was not accepted: " + why(hr));
       return false;
     }
     // As the simulator does for a compound of its own making: the package's constants
@@ -254,7 +279,7 @@ bool HostSession::cmdSetup(const Command&) {
   comlite::Variant noFiles;
   HRESULT hr = m_package->SetupPkg(0, noFiles, nullptr, &status);
   if (FAILED(hr) || status != 0) {
-    m_out.end(false, "setup failed: " + this->status(hr));
+    m_out.end(false, "setup failed: " + why(hr));
     return false;
   }
   comlite::Bstr name, description;
@@ -277,11 +302,15 @@ std::vector<double> HostSession::composition(const Command& c, const char* key) 
 bool HostSession::cmdProperties(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  checkArguments(c, {"t", "p", "x", "props", "derivatives"}, 1);
   const std::string which = c.words.empty() ? "vapour" : c.words[0];
-  const LONG type = sameName(which, "liquid") ? kLiquid : kVapour;
+  const bool liquid = sameName(which, "liquid");
+  if (!liquid && !sameName(which, "vapour") && !sameName(which, "vapor"))
+    throw std::runtime_error("unknown phase '" + printable(which) + "' (vapour or liquid)");
+  const LONG type = liquid ? kLiquid : kVapour;
   auto phase = ravelin::Phase::create(*m_fluid, type);
-  phase.setTemperature(parseNumber(c.named.at("t")));
-  phase.setPressure(parseNumber(c.named.at("p")));
+  phase.setTemperature(parseNumber(need(c, "t")));
+  phase.setPressure(parseNumber(need(c, "p")));
   phase.setComposition(composition(c, "x"));
   const auto props = parseNames(c.named.count("props") ? c.named.at("props") : "Enthalpy");
   const auto derivs = parseNames(c.named.count("derivatives") ? c.named.at("derivatives") : "");
@@ -335,14 +364,15 @@ bool HostSession::cmdProperties(const Command& c) {
 bool HostSession::cmdKValues(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  checkArguments(c, {"t", "p", "x", "y"}, 0);
   // The simulator derives K-values from the fugacity coefficients of both phases.
   std::vector<double> lnphi[2];
   const LONG types[2] = {kVapour, kLiquid};
   const char* keys[2] = {"y", "x"};
   for (int k = 0; k < 2; ++k) {
     auto phase = ravelin::Phase::create(*m_fluid, types[k]);
-    phase.setTemperature(parseNumber(c.named.at("t")));
-    phase.setPressure(parseNumber(c.named.at("p")));
+    phase.setTemperature(parseNumber(need(c, "t")));
+    phase.setPressure(parseNumber(need(c, "p")));
     phase.setComposition(composition(c, keys[k]));
     IDispatch* context = nullptr;
     const HRESULT hr =
@@ -410,6 +440,7 @@ void HostSession::reportFlash(HRESULT hr) {
 bool HostSession::cmdFlash(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  checkArguments(c, {"z"}, 3);
   if (c.words.size() < 3) throw std::runtime_error("flash <type> <spec1> <spec2> z=...");
   const FlashKind* kind = flashKind(c.words[0]);
   if (!kind) throw std::runtime_error("unknown flash type '" + c.words[0] + "'");
@@ -434,6 +465,7 @@ bool HostSession::cmdSweep(const Command& c) {
     return s;
   };
   const std::string key1 = lowerKey(kind->spec1), key2 = lowerKey(kind->spec2);
+  checkArguments(c, {key1, key2, "z", "y"}, 1);
   auto range = [&](const std::string& key) {
     std::vector<double> values;
     const auto given = c.named.find(key);
@@ -444,7 +476,10 @@ bool HostSession::cmdSweep(const Command& c) {
     if (a == std::string::npos || a == b) return std::vector<double>{parseNumber(text)};
     const double from = parseNumber(text.substr(0, a)),
                  to = parseNumber(text.substr(a + 1, b - a - 1));
-    const int count = static_cast<int>(parseNumber(text.substr(b + 1)));
+    const double n = parseNumber(text.substr(b + 1));
+    if (n != std::floor(n) || n < 1 || n > 100000)
+      throw std::runtime_error("the count of " + key + "= must be a whole number from 1 to 100000");
+    const int count = static_cast<int>(n);
     for (int i = 0; i < count; ++i)
       values.push_back(count == 1 ? from : from + (to - from) * i / (count - 1));
     return values;
