@@ -19,8 +19,8 @@ struct Point {
   double t = 0, p = 0;
 };
 
-//! Bisections of the last pressure step, so that a curve's end is found to about 1e-3 of it.
-constexpr int kEndBisections = 10;
+//! Bisections of the last pressure step, so that a curve's end is found to about 1e-4 of it.
+constexpr int kEndBisections = 14;
 //! Golden-section steps for the cricondentherm.
 constexpr int kThermSteps = 20;
 constexpr int kMaxSteps = 400;

@@ -541,7 +541,7 @@ bool HostSession::cmdOrder(const Command&) {
   if (!m_lastFlash) throw std::runtime_error("no flash to order");
   const HRESULT hr = m_package->PhaseOrder(m_lastFlash->dispatch(), m_callback->dispatch());
   reportFlash(hr);
-  m_out.end(SUCCEEDED(hr), status(hr));
+  m_out.end(SUCCEEDED(hr), SUCCEEDED(hr) ? status(hr) : why(hr));
   return SUCCEEDED(hr);
 }
 
