@@ -256,6 +256,7 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
       {"sweep PT T=200:300:nan P=5000 z=0.9,0.1", "line 4: 'nan' is not a finite number"},
       {"sweep PT T=200:300:1e12 P=5000 z=0.9,0.1", "line 4: the count of t= must be a whole"},
       {"sweep PT T=200:300:3 z=0.9,0.1", "line 4: missing p="},
+      {"sweep PT T=200:300:1000 P=1:2:1000 z=0.9,0.1", "line 4: a sweep runs at most 100000"},
       {"properties vapour P=5000 x=0.9,0.1", "line 4: missing t="},
       {"properties plasma T=250 P=5000 x=0.9,0.1", "line 4: unknown phase 'plasma'"},
       {"properties vapour T=250 P=5000 x=0.9,0.1 prop=Cp", "line 4: unknown key 'prop='"},

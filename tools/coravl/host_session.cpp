@@ -485,6 +485,9 @@ bool HostSession::cmdSweep(const Command& c) {
     return values;
   };
   const auto v1 = range(key1), v2 = range(key2);
+  if (v1.size() * v2.size() > 100000)
+    throw std::runtime_error("a sweep runs at most 100000 flashes, not " +
+                             std::to_string(v1.size() * v2.size()));
   const auto z = composition(c, "z");
   const std::string svg = svgFile(c);
   // What a drawing shows: the chosen result against the spec that varies.
