@@ -141,3 +141,24 @@ TEST_F(QoUtilsTest, each_bad_record_stops_the_reading_with_its_message) {
     EXPECT_FALSE(QoUtils::tableName(3).has_value()) << text;
   }
 }
+
+TEST_F(QoUtilsTest, the_table_shipped_beside_the_socket_is_complete_and_a_damaged_copy_is_not) {
+  std::ifstream in(testsupport::libDir() + "/DltCASnos.txt", std::ios::binary);
+  ASSERT_TRUE(in) << "the build places DltCASnos.txt in " << testsupport::libDir();
+  const std::string shipped{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // Every slot of the table, and no message.
+  EXPECT_EQ(read(shipped), 1769);
+  EXPECT_EQ(notices(), "");
+  EXPECT_EQ(QoUtils::tableName(1), "Methane");
+  EXPECT_EQ(QoUtils::tableCasNumber(50), "7783-06-4");
+  EXPECT_FALSE(QoUtils::tableCasNumber(999).has_value());  // a free slot
+  // Cut short, or with a line damaged, it gives the reader's messages.
+  EXPECT_EQ(read(shipped.substr(0, shipped.find("\n3000, "))), 1000);
+  EXPECT_NE(notices().find("WARNING: only 1000 compounds (1764 were expected)"), std::string::npos)
+      << notices();
+  m_env.notices.clear();
+  std::string broken = shipped;
+  broken.replace(broken.find("5, n-Butane "), 11, "5, n-Butane-mixture");
+  EXPECT_EQ(read(broken), 5);
+  EXPECT_EQ(notices(), " ERROR: component name too long|");
+}

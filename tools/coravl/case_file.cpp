@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
@@ -22,7 +24,7 @@ std::string lower(std::string s) {
 }
 
 const char* const kVerbs[] = {"package", "compounds", "option", "setup", "properties", "kvalues",
-                              "flash",   "sweep",     "order",  "save",  "recall"};
+                              "flash",   "sweep",     "order",  "save",  "recall",     "envelope"};
 
 }  // namespace
 
@@ -31,9 +33,52 @@ double parseNumber(const std::string& text) {
   char* end = nullptr;
   errno = 0;
   const double v = std::strtod(t.c_str(), &end);
-  if (t.empty() || *end != '\0' || errno == ERANGE)
-    throw std::runtime_error("'" + text + "' is not a number");
+  // The whole text must be read (a NUL byte inside ends the C string early), and the value
+  // must be finite; an underflow to a tiny number is that number.
+  if (t.empty() || end != t.c_str() + t.size() || !std::isfinite(v))
+    throw std::runtime_error("'" + printable(text) + "' is not a finite number");
   return v;
+}
+
+std::string printable(const std::string& text) {
+  std::string out;
+  for (unsigned char ch : text) {
+    if (ch < 0x20 || ch == 0x7f) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", ch);
+      out += buf;
+    } else {
+      out.push_back(static_cast<char>(ch));
+    }
+  }
+  return out.size() > 80 ? out.substr(0, 77) + "..." : out;
+}
+
+const std::string& need(const Command& c, const std::string& key) {
+  const auto it = c.named.find(key);
+  if (it == c.named.end()) throw std::runtime_error("missing " + key + "=");
+  return it->second;
+}
+
+void checkArguments(const Command& c, const std::vector<std::string>& keys, std::size_t maxWords) {
+  for (const auto& [key, value] : c.named) {
+    bool known = false;
+    for (const auto& k : keys) known = known || k == key;
+    if (known) continue;
+    std::string list;
+    for (const auto& k : keys) list += (list.empty() ? "" : ", ") + k + "=";
+    throw std::runtime_error("unknown key '" + printable(key) + "=' for " + c.verb +
+                             (list.empty() ? " (it takes none)" : " (it takes " + list + ")"));
+  }
+  std::size_t words = 0;
+  for (std::size_t i = 0; i < c.words.size(); ++i) {
+    if (c.words[i] == "--svg") {
+      ++i;
+      continue;
+    }
+    if (++words > maxWords)
+      throw std::runtime_error("unexpected word '" + printable(c.words[i]) + "' for " + c.verb);
+  }
 }
 
 std::vector<double> parseNumbers(const std::string& text) {

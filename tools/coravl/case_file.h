@@ -9,7 +9,14 @@
 //!   properties vapour T=250 P=5000 x=0.9,0.1 props=Enthalpy,Cp derivatives=dT,dP
 //!   kvalues  T=250 P=5000 x=... y=...                           K = phi_liquid / phi_vapour
 //!   flash    PT 250 5000 z=0.9,0.1                              a flash of the host's types
-//!   sweep    PT T=200:300:11 P=5000 z=0.9,0.1                   a flash series, with progress
+//!   sweep    PT T=200:300:11 P=5000 z=0.9,0.1 [y=T|P|VF] [--svg sweep.svg]
+//!                                                               a flash series, with progress;
+//!                                                               --svg draws y (default VF)
+//!   envelope z=0.9,0.1 [pmin=100] [ratio=1.25] [--svg envelope.svg]
+//!                                                               bubble and dew curves from
+//!                                                               pmin up, in pressure steps of
+//!                                                               ratio; cricondenbar,
+//!                                                               cricondentherm, critical point
 //!   order                                                       order the last flash's phases
 //!   save     case.sav  /  recall case.sav
 //!
@@ -35,8 +42,15 @@ std::vector<Command> parseCase(const std::string& text, const std::string& origi
 
 //! A comma-separated list of numbers; throws std::runtime_error for a bad number.
 std::vector<double> parseNumbers(const std::string& text);
-//! A number; throws std::runtime_error.
+//! A finite number; throws std::runtime_error.
 double parseNumber(const std::string& text);
+//! The text with control bytes shown as \xNN, cut to a length a message can hold.
+std::string printable(const std::string& text);
+//! The value of key=; throws std::runtime_error naming the missing key.
+const std::string& need(const Command& c, const std::string& key);
+//! Throws std::runtime_error for a key= not in `keys` (lower case) or more than `maxWords`
+//! positional words (the file after --svg not counted).
+void checkArguments(const Command& c, const std::vector<std::string>& keys, std::size_t maxWords);
 //! A comma-separated list of names, trimmed.
 std::vector<std::string> parseNames(const std::string& text);
 

@@ -8,11 +8,14 @@
 
 #include "comlite/bstr.h"
 #include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/safearray.h"
 #include "comlite/system_message.h"
+#include "outside/cape_gui.h"
 #include "ravelin/phase.h"
 #include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
+#include "svg_plot.h"
 
 namespace coravl::driver {
 
@@ -99,6 +102,18 @@ std::string HostSession::status(HRESULT hr) const {
   return text.empty() ? std::string(buf) : std::string(buf) + " " + text;
 }
 
+std::string HostSession::why(HRESULT hr) const {
+  std::string reasons;
+  for (const auto& entry : m_log ? m_log->entries() : std::vector<ravelin::LogEntry>{})
+    if (!entry.message.empty() && reasons.find(entry.message) == std::string::npos)
+      reasons += (reasons.empty() ? "" : "; ") + entry.message;
+  std::string description, source;
+  if (comlite::takeErrorInfo(description, source) && !description.empty() &&
+      reasons.find(description) == std::string::npos)
+    reasons += (reasons.empty() ? "" : "; ") + description;
+  return reasons.empty() ? status(hr) : status(hr) + ": " + reasons;
+}
+
 std::string HostSession::filePath(const std::string& name) const {
   if (!name.empty() && name[0] == '/') return name;
   return (m_base.empty() ? m_files.path("") : m_base + "/") + name;
@@ -112,7 +127,7 @@ int HostSession::run(const std::vector<Command>& commands) {
     try {
       ok = execute(c);
     } catch (const std::exception& e) {
-      m_out.end(false, e.what());
+      m_out.end(false, "line " + std::to_string(c.line) + ": " + e.what());
       ++failed;
       continue;
     }
@@ -130,6 +145,7 @@ bool HostSession::execute(const Command& c) {
   if (c.verb == "kvalues") return cmdKValues(c);
   if (c.verb == "flash") return cmdFlash(c);
   if (c.verb == "sweep") return cmdSweep(c);
+  if (c.verb == "envelope") return cmdEnvelope(c);
   if (c.verb == "order") return cmdOrder(c);
   if (c.verb == "save") return cmdSave(c);
   if (c.verb == "recall") return cmdRecall(c);
@@ -174,6 +190,29 @@ bool HostSession::cmdOption(const Command& c) {
   std::string key = c.rest.substr(0, eq), value = c.rest.substr(eq + 1);
   key.erase(key.find_last_not_of(" \t") + 1);
   value.erase(0, value.find_first_not_of(" \t"));
+  value.erase(value.find_last_not_of(" \t") + 1);
+  // The setup view reads the edits only when it is shown: a bad one is refused here, at its line.
+  bool known = false;
+  std::string keys;
+  for (const char* k : capegui::kViewOptionKeys) {
+    known = known || sameName(key, k);
+    keys += std::string(keys.empty() ? "" : ", ") + k;
+  }
+  if (!known)
+    throw std::runtime_error("'" + printable(key) + "' is not an option of the setup view (" +
+                             keys + ")");
+  bool flag = sameName(value, "true") || sameName(value, "false") || sameName(value, "yes") ||
+              sameName(value, "no") || sameName(value, "on") || sameName(value, "off");
+  if (!flag) {
+    try {
+      parseNumber(value);
+      flag = true;
+    } catch (const std::exception&) {
+    }
+  }
+  if (!flag)
+    throw std::runtime_error("'" + printable(value) + "' is not a value of " + key +
+                             " (true or false)");
   m_files.editOption(key, value);
   m_out.end(true, "ok");
   return true;
@@ -186,14 +225,15 @@ bool HostSession::cmdCompounds(const Command& c) {
   comlite::Bstr identifierName;
   HRESULT hr = m_package->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
   if (FAILED(hr)) {
-    m_out.end(false, "the package offers no compounds: " + status(hr));
+    m_out.end(false, "the package offers no compounds: " + why(hr));
     return false;
   }
   const auto packageIds = strings(names);
   const auto cas = strings(identifiers);
   const auto numbers = longs(ids);
   std::vector<ravelin::Compound> added;
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
+  if (parseNames(c.rest).empty()) throw std::runtime_error("compounds needs at least one name");
   for (const auto& wanted : parseNames(c.rest)) {
     std::size_t k = 0;
     while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
@@ -208,7 +248,7 @@ bool HostSession::cmdCompounds(const Command& c) {
     auto compound = ravelin::Compound::create({wanted, k < cas.size() ? cas[k] : "", "", id, {}});
     hr = m_package->AddLastCompound(compound.dispatch());
     if (FAILED(hr)) {
-      m_out.end(false, "'" + wanted + "' was not accepted: " + status(hr));
+      m_out.end(false, "'" + wanted + "' was not accepted: " + why(hr));
       return false;
     }
     // As the simulator does for a compound of its own making: the package's constants
@@ -224,8 +264,8 @@ bool HostSession::cmdCompounds(const Command& c) {
     added.push_back(compound);
     m_compoundIds.push_back(wanted);
     auto mw = compound.constant("MW");
-    rows.push_back({std::to_string(rows.size() + 1), wanted, k < cas.size() ? cas[k] : "",
-                    mw ? Output::number(*mw, 6) : "-"});
+    rows.push_back({Cell::number(static_cast<double>(rows.size() + 1)), wanted,
+                    k < cas.size() ? cas[k] : "", mw ? Cell::number(*mw) : Cell("-")});
   }
   m_fluid = ravelin::CompoundList::create(added);
   m_out.table("fluid package", {"#", "compound", "CAS", "MW [kg/kmol]"}, rows);
@@ -239,7 +279,7 @@ bool HostSession::cmdSetup(const Command&) {
   comlite::Variant noFiles;
   HRESULT hr = m_package->SetupPkg(0, noFiles, nullptr, &status);
   if (FAILED(hr) || status != 0) {
-    m_out.end(false, "setup failed: " + this->status(hr));
+    m_out.end(false, "setup failed: " + why(hr));
     return false;
   }
   comlite::Bstr name, description;
@@ -262,42 +302,51 @@ std::vector<double> HostSession::composition(const Command& c, const char* key) 
 bool HostSession::cmdProperties(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  checkArguments(c, {"t", "p", "x", "props", "derivatives"}, 1);
   const std::string which = c.words.empty() ? "vapour" : c.words[0];
-  const LONG type = sameName(which, "liquid") ? kLiquid : kVapour;
+  const bool liquid = sameName(which, "liquid");
+  if (!liquid && !sameName(which, "vapour") && !sameName(which, "vapor"))
+    throw std::runtime_error("unknown phase '" + printable(which) + "' (vapour or liquid)");
+  const LONG type = liquid ? kLiquid : kVapour;
   auto phase = ravelin::Phase::create(*m_fluid, type);
-  phase.setTemperature(parseNumber(c.named.at("t")));
-  phase.setPressure(parseNumber(c.named.at("p")));
+  phase.setTemperature(parseNumber(need(c, "t")));
+  phase.setPressure(parseNumber(need(c, "p")));
   phase.setComposition(composition(c, "x"));
   const auto props = parseNames(c.named.count("props") ? c.named.at("props") : "Enthalpy");
   const auto derivs = parseNames(c.named.count("derivatives") ? c.named.at("derivatives") : "");
   for (const auto& p : props)
     for (const auto& d : derivs) phase.addDerivativeRequest(p, d);
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
+  std::vector<std::string> notes;
   bool ok = true;
-  m_log->clear();
   for (const auto& p : props) {
     IDispatch* context = nullptr;
+    m_log->clear();
+    SetErrorInfo(0, nullptr);
     const HRESULT hr =
         m_package->CalculateProperty(ravelin::propertyId(p), phase.dispatch(), &context,
                                      m_callback->dispatch(), m_log->dispatch(), nullptr);
-    std::string shown;
-    if (auto v = phase.value(p)) {
-      shown = Output::number(*v, 8);
+    Row row{p};
+    if (FAILED(hr)) {
+      // What the component told the simulator's log is what its user reads about a failure.
+      row.push_back(Cell::failed(why(hr)));
+    } else if (auto v = phase.value(p)) {
+      row.push_back(Cell::number(*v, 8));
     } else if (auto vec = phase.vector(p)) {
-      for (std::size_t i = 0; i < vec->size(); ++i)
-        shown += (i ? ", " : "") + Output::number((*vec)[i], 6);
+      row.push_back(Cell::numbers(*vec));
+    } else {
+      row.push_back(Cell::failed("no value was written"));
     }
-    std::vector<std::string> row{p, SUCCEEDED(hr) ? shown : "(" + status(hr) + ")"};
+    if (SUCCEEDED(hr))
+      for (const auto& entry : m_log->entries()) notes.push_back(entry.message);
     for (const auto& d : derivs) {
-      std::string cell = "-";
+      Cell cell("-");
       for (std::size_t i = 0; i < phase.derivativeCount(); ++i) {
         auto req = phase.derivative(i);
         if (req.propertyId != ravelin::propertyId(p) || req.variableId != ravelin::propertyId(d))
           continue;
         if (!req.written) continue;
-        cell.clear();
-        for (std::size_t k = 0; k < req.values.size(); ++k)
-          cell += (k ? ", " : "") + Output::number(req.values[k], 6);
+        cell = req.values.size() == 1 ? Cell::number(req.values[0]) : Cell::numbers(req.values);
       }
       row.push_back(cell);
     }
@@ -307,28 +356,24 @@ bool HostSession::cmdProperties(const Command& c) {
   std::vector<std::string> header{"property", "value"};
   for (const auto& d : derivs) header.push_back("d/" + d.substr(1));
   m_out.table(which + " phase", header, rows);
-  showLog();
+  for (const auto& note : notes) m_out.text("log", note);
   m_out.end(ok, ok ? "ok" : "some properties failed");
   return ok;
-}
-
-void HostSession::showLog() {
-  // What the component told the simulator's log is what its user reads about a failure.
-  for (const auto& entry : m_log->entries()) m_out.text("log", entry.message);
 }
 
 bool HostSession::cmdKValues(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
   m_log->clear();
+  checkArguments(c, {"t", "p", "x", "y"}, 0);
   // The simulator derives K-values from the fugacity coefficients of both phases.
   std::vector<double> lnphi[2];
   const LONG types[2] = {kVapour, kLiquid};
   const char* keys[2] = {"y", "x"};
   for (int k = 0; k < 2; ++k) {
     auto phase = ravelin::Phase::create(*m_fluid, types[k]);
-    phase.setTemperature(parseNumber(c.named.at("t")));
-    phase.setPressure(parseNumber(c.named.at("p")));
+    phase.setTemperature(parseNumber(need(c, "t")));
+    phase.setPressure(parseNumber(need(c, "p")));
     phase.setComposition(composition(c, keys[k]));
     IDispatch* context = nullptr;
     const HRESULT hr =
@@ -336,15 +381,14 @@ bool HostSession::cmdKValues(const Command& c) {
                                      &context, m_callback->dispatch(), m_log->dispatch(), nullptr);
     auto v = phase.vector("LnFugacityCoeff");
     if (FAILED(hr) || !v) {
-      showLog();
-      m_out.end(false, "fugacity coefficients failed: " + status(hr));
+      m_out.end(false, "fugacity coefficients failed: " + why(hr));
       return false;
     }
     lnphi[k] = *v;
   }
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   for (std::size_t i = 0; i < lnphi[0].size() && i < m_compoundIds.size(); ++i)
-    rows.push_back({m_compoundIds[i], Output::number(std::exp(lnphi[1][i] - lnphi[0][i]), 6)});
+    rows.push_back({m_compoundIds[i], Cell::number(std::exp(lnphi[1][i] - lnphi[0][i]))});
   m_out.table("K-values", {"compound", "K"}, rows);
   m_out.end(true, "ok");
   return true;
@@ -370,6 +414,8 @@ HRESULT HostSession::flash(tagFlashTypeEnum type,
   auto vapour = ravelin::Phase::create(*m_fluid, kVapour);
   auto liquid = ravelin::Phase::create(*m_fluid, kLiquid);
   m_lastFlash = ravelin::PhaseCollection::create(overall, {vapour, liquid});
+  m_log->clear();
+  SetErrorInfo(0, nullptr);
   return m_flash->Execute(type, nullptr, m_lastFlash->dispatch(), m_callback->dispatch(),
                           m_log->dispatch(), nullptr);
 }
@@ -380,17 +426,14 @@ void HostSession::reportFlash(HRESULT hr) {
   m_out.value("temperature", overall.temperature(), "K");
   m_out.value("pressure", overall.pressure(), "kPa");
   m_out.value("vapour fraction", overall.fraction());
-  std::vector<std::vector<std::string>> rows;
+  std::vector<Row> rows;
   const LONG n = m_lastFlash->numberOfPhases();
   for (LONG k = 0; k < n && SUCCEEDED(hr); ++k) {
     auto p = m_lastFlash->phase(static_cast<std::size_t>(k));
-    std::string x;
-    auto comp = p.composition();
-    for (std::size_t i = 0; i < comp.size(); ++i) x += (i ? ", " : "") + Output::number(comp[i], 5);
     rows.push_back({p.type() == kVapour   ? "vapour"
                     : p.type() == kLiquid ? "liquid"
                                           : "other",
-                    Output::number(p.fraction(), 6), x});
+                    Cell::number(p.fraction()), Cell::numbers(p.composition(), 5)});
   }
   m_out.table("phases", {"phase", "fraction", "composition"}, rows);
 }
@@ -398,6 +441,7 @@ void HostSession::reportFlash(HRESULT hr) {
 bool HostSession::cmdFlash(const Command& c) {
   ensureComponent();
   if (!m_fluid) throw std::runtime_error("no fluid package: add compounds first");
+  checkArguments(c, {"z"}, 3);
   if (c.words.size() < 3) throw std::runtime_error("flash <type> <spec1> <spec2> z=...");
   const FlashKind* kind = flashKind(c.words[0]);
   if (!kind) throw std::runtime_error("unknown flash type '" + c.words[0] + "'");
@@ -406,8 +450,9 @@ bool HostSession::cmdFlash(const Command& c) {
       kind->type, {{kind->spec1, parseNumber(c.words[1])}, {kind->spec2, parseNumber(c.words[2])}},
       composition(c, "z"));
   reportFlash(hr);
-  showLog();
-  m_out.end(SUCCEEDED(hr), status(hr));
+  if (SUCCEEDED(hr))
+    m_lastFlashPoint = {m_lastFlash->overall().temperature(), m_lastFlash->overall().pressure()};
+  m_out.end(SUCCEEDED(hr), SUCCEEDED(hr) ? status(hr) : why(hr));
   return SUCCEEDED(hr);
 }
 
@@ -422,37 +467,77 @@ bool HostSession::cmdSweep(const Command& c) {
     return s;
   };
   const std::string key1 = lowerKey(kind->spec1), key2 = lowerKey(kind->spec2);
+  checkArguments(c, {key1, key2, "z", "y"}, 1);
   auto range = [&](const std::string& key) {
     std::vector<double> values;
-    const std::string& text = c.named.at(key);
+    const auto given = c.named.find(key);
+    if (given == c.named.end())
+      throw std::runtime_error("missing " + key + "=from:to:count (or " + key + "=value)");
+    const std::string& text = given->second;
     const auto a = text.find(':'), b = text.rfind(':');
     if (a == std::string::npos || a == b) return std::vector<double>{parseNumber(text)};
     const double from = parseNumber(text.substr(0, a)),
                  to = parseNumber(text.substr(a + 1, b - a - 1));
-    const int count = static_cast<int>(parseNumber(text.substr(b + 1)));
+    const double n = parseNumber(text.substr(b + 1));
+    if (n != std::floor(n) || n < 1 || n > 100000)
+      throw std::runtime_error("the count of " + key + "= must be a whole number from 1 to 100000");
+    const int count = static_cast<int>(n);
     for (int i = 0; i < count; ++i)
       values.push_back(count == 1 ? from : from + (to - from) * i / (count - 1));
     return values;
   };
   const auto v1 = range(key1), v2 = range(key2);
+  if (v1.size() * v2.size() > 100000)
+    throw std::runtime_error("a sweep runs at most 100000 flashes, not " +
+                             std::to_string(v1.size() * v2.size()));
   const auto z = composition(c, "z");
-  std::vector<std::vector<std::string>> rows;
+  const std::string svg = svgFile(c);
+  // What a drawing shows: the chosen result against the spec that varies.
+  const std::string yName = c.named.count("y") ? c.named.at("y") : "VF";
+  const int yColumn = sameName(yName, "T")    ? 2
+                      : sameName(yName, "P")  ? 3
+                      : sameName(yName, "VF") ? 4
+                                              : -1;
+  if (yColumn < 0) throw std::runtime_error("y= must be T, P or VF, not '" + yName + "'");
+  const bool alongFirst = v1.size() > 1 || v2.size() <= 1;
+  PlotLine line{"sweep", "#1f5fbf", {}};
+  std::vector<Row> rows;
   const int total = static_cast<int>(v1.size() * v2.size());
   int done = 0, failed = 0;
-  m_log->clear();
   for (double a : v1)
     for (double b : v2) {
+      m_log->clear();  // each failed row gives its own flash's reason
       const HRESULT hr = flash(kind->type, {{kind->spec1, a}, {kind->spec2, b}}, z);
       auto overall = m_lastFlash->overall();
-      rows.push_back({Output::number(a), Output::number(b),
-                      SUCCEEDED(hr) ? Output::number(overall.temperature()) : "-",
-                      SUCCEEDED(hr) ? Output::number(overall.pressure()) : "-",
-                      SUCCEEDED(hr) ? Output::number(overall.fraction()) : status(hr)});
+      if (SUCCEEDED(hr)) {
+        const double result[] = {a, b, overall.temperature(), overall.pressure(),
+                                 overall.fraction()};
+        rows.push_back({Cell::number(a), Cell::number(b), Cell::number(result[2]),
+                        Cell::number(result[3]), Cell::number(result[4])});
+        line.points.emplace_back(alongFirst ? a : b, result[yColumn]);
+      } else
+        rows.push_back({Cell::number(a), Cell::number(b), "-", "-", Cell::failed(why(hr))});
       if (FAILED(hr)) ++failed;
       m_out.progress(++done, total, "flashes");
     }
-  m_out.table("sweep", {kind->spec1, kind->spec2, "T [K]", "P [kPa]", "vapour fraction"}, rows);
-  showLog();
+  const std::vector<std::string> header{kind->spec1, kind->spec2, "T [K]", "P [kPa]",
+                                        "vapour fraction"};
+  m_out.table("sweep", header, rows);
+  if (!svg.empty()) {
+    const std::string x = alongFirst ? kind->spec1 : kind->spec2;
+    Plot plot;
+    plot.title = std::string(kind->name) + " flash sweep";
+    plot.xLabel = x == "T"    ? "T [K]"
+                  : x == "P"  ? "P [kPa]"
+                  : x == "VF" ? "vapour fraction"
+                  : x == "H"  ? "H [kJ/kmol]"
+                              : "S [kJ/kmol/K]";
+    plot.yLabel = header[static_cast<std::size_t>(yColumn)];
+    line.name = plot.yLabel;
+    plot.lines.push_back(std::move(line));
+    writeSvg(plot, svg);
+    m_out.text("svg", svg);
+  }
   m_out.end(failed == 0, failed ? std::to_string(failed) + " flashes failed" : "ok");
   return failed == 0;
 }
@@ -462,7 +547,7 @@ bool HostSession::cmdOrder(const Command&) {
   if (!m_lastFlash) throw std::runtime_error("no flash to order");
   const HRESULT hr = m_package->PhaseOrder(m_lastFlash->dispatch(), m_callback->dispatch());
   reportFlash(hr);
-  m_out.end(SUCCEEDED(hr), status(hr));
+  m_out.end(SUCCEEDED(hr), SUCCEEDED(hr) ? status(hr) : why(hr));
   return SUCCEEDED(hr);
 }
 

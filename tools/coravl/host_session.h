@@ -37,11 +37,11 @@ class HostSession {
   bool cmdOption(const Command& c);
   bool cmdSetup(const Command& c);
   //! The entries of the simulator's error log, as the user reads them.
-  void showLog();
   bool cmdProperties(const Command& c);
   bool cmdKValues(const Command& c);
   bool cmdFlash(const Command& c);
   bool cmdSweep(const Command& c);
+  bool cmdEnvelope(const Command& c);
   bool cmdOrder(const Command& c);
   bool cmdSave(const Command& c);
   bool cmdRecall(const Command& c);
@@ -55,7 +55,11 @@ class HostSession {
                 const std::vector<double>& z);
   void reportFlash(HRESULT hr);
   std::string status(HRESULT hr) const;
+  //! The status with the reason the host's error log or the thread's error information holds.
+  std::string why(HRESULT hr) const;
   std::string filePath(const std::string& name) const;
+  //! The file named after `--svg` on the command's line, as a path; "" when none is.
+  std::string svgFile(const Command& c);
   std::vector<double> composition(const Command& c, const char* key) const;
 
   Output& m_out;
@@ -68,6 +72,8 @@ class HostSession {
   std::optional<ravelin::PropertyManager> m_callback;
   std::optional<ravelin::ErrorLog> m_log;
   std::optional<ravelin::PhaseCollection> m_lastFlash;
+  //! Temperature and pressure of the case's last successful flash command.
+  std::optional<std::pair<double, double>> m_lastFlashPoint;
 };
 
 }  // namespace coravl::driver

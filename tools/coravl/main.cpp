@@ -2,7 +2,9 @@
 //! registry by ProgID) and drives it from a case file: package and compounds, options, property
 //! requests with derivatives, K-values, flashes and sweeps, phase ordering, save and recall.
 //!
-//!   coravl [--json] [case-file]      without a file, the embedded default case runs
+//!   coravl [--json | --csv] [case-file]   without a file, the embedded default case runs
+//!   coravl [--json | --csv] packages      the registered CAPE-OPEN 1.1 package managers and
+//!                                         packages, with each package's compounds
 //!   coravl --print-default-case      shows the embedded case, to start a case file from
 //!
 //! Exit code: 0 when every command succeeded, 1 when some failed, 2 for bad usage or a case
@@ -23,13 +25,15 @@
 #include "comlite/platform.h"
 #include "host_session.h"
 #include "output.h"
+#include "packages.h"
 #include "support_files.h"
 
 namespace {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: coravl [--json] [case-file]\n"
+               "usage: coravl [--json | --csv] [case-file]\n"
+               "       coravl [--json | --csv] packages\n"
                "       coravl --print-default-case\n"
                "Runs a case against the CAPE-OPEN 1.1 socket CORavl11.PropPkg; without a case "
                "file, the embedded default case.\n");
@@ -47,11 +51,13 @@ std::string selfPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool json = false;
+  auto format = coravl::driver::Output::Format::Table;
   const char* file = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--json") == 0) {
-      json = true;
+      format = coravl::driver::Output::Format::Json;
+    } else if (std::strcmp(argv[i], "--csv") == 0) {
+      format = coravl::driver::Output::Format::Csv;
     } else if (std::strcmp(argv[i], "--print-default-case") == 0) {
       std::fputs(coravl::driver::defaultCase(), stdout);
       return 0;
@@ -62,7 +68,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  coravl::driver::Output out(json);
+  coravl::driver::Output out(format);
+  if (file && std::strcmp(file, "packages") == 0) {
+    try {
+      const std::string registry = coravl::driver::SupportFiles::prepareRegistry(selfPath());
+      std::fprintf(stderr, "coravl: class registry %s\n", registry.c_str());
+      return coravl::driver::listPackages(out) ? 1 : 0;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "coravl: %s\n", e.what());
+      return 2;
+    }
+  }
   try {
     std::string text = coravl::driver::defaultCase(), origin = "default case";
     if (file) {

@@ -19,9 +19,20 @@ namespace coravl::driver {
 namespace fs = std::filesystem;
 
 SupportFiles::SupportFiles() {
-  std::string pattern = comlite::tempFolder() + "/coravl-session-XXXXXX";
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a session folder");
-  m_dir = pattern;
+  // A TEMP naming a folder that is not there falls back to the system's, as the socket's does.
+  std::string tried;
+  std::error_code ec;
+  const std::string system = fs::temp_directory_path(ec).string();
+  for (const std::string& base : {comlite::tempFolder(), system, std::string("/tmp")}) {
+    if (base.empty() || tried.find("'" + base + "'") != std::string::npos) continue;
+    std::string pattern = base + "/coravl-session-XXXXXX";
+    if (::mkdtemp(pattern.data())) {
+      m_dir = pattern;
+      break;
+    }
+    tried += (tried.empty() ? "'" : ", '") + base + "'";
+  }
+  if (m_dir.empty()) throw std::runtime_error("cannot create a session folder in " + tried);
   ::setenv("CORAVL_CAPE_SELECTION", path("selection.txt").c_str(), 1);
   ::setenv("CORAVL_CAPE_VIEW_EDITS", path("view-edits.txt").c_str(), 1);
   std::ofstream(path("view-edits.txt")) << "# edits of the setup view\n";
