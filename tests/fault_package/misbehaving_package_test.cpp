@@ -1,0 +1,170 @@
+//! The socket against a package that misbehaves on purpose (peers/fault_package): for every
+//! misbehaviour the host call fails with a message that says what the package did, and the
+//! host's phases hold nothing the package got wrong.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "comlite/com_ptr.h"
+#include "frame/host_interfaces.h"
+#include "ravelin/error_log.h"
+#include "ravelin/property_names.h"
+#include "support/socket_fixture.h"
+
+using comlite::ComPtr;
+using Doubles = std::vector<double>;
+
+namespace {
+
+constexpr const char* kFaultSelection = "package = CORavlFault.PropertyPackage.1\n";
+const std::vector<ravelin::CompoundSpec> kNaturalGas = testsupport::naturalGasCompounds();
+const Doubles kGasFeed = {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02};
+
+//! The host call a row drives.
+enum class Call {
+  Open,      // create, compounds, set up, property registration
+  Property,  // CalculateProperty of the row's property on a vapour at 300 K, 2000 kPa
+  Flash,     // a TP flash at 250 K, 3000 kPa
+};
+
+struct Row {
+  const char* fault;  // CORAVL_FAULT
+  Call call;
+  const char* property;  // host property of a Property row
+  const char* message;   // a part of what the host is told
+};
+
+// clang-format off
+const Row kRows[] = {
+    // Values no package may give
+    {"CalcSinglePhaseProp:nan", Call::Property, "Enthalpy", "for property 'enthalpy'"},
+    {"CalcSinglePhaseProp:inf", Call::Property, "Entropy", "for property 'entropy'"},
+    {"CalcSinglePhaseProp:huge", Call::Property, "Enthalpy", "1e+308"},
+    {"CalcSinglePhaseProp:negative", Call::Property, "Cp", "for property 'heatCapacityCp'"},
+    {"CalcSinglePhaseProp:negative", Call::Property, "ZFactor", "compressibilityFactor"},
+    {"CalcSinglePhaseProp:nan", Call::Property, "LnFugacityCoeff", "fugacityCoefficient"},
+    // Answers of the wrong size or type
+    {"CalcSinglePhaseProp:few", Call::Property, "LnFugacityCoeff", "fugacityCoefficient"},
+    {"CalcSinglePhaseProp:many", Call::Property, "Enthalpy", "enthalpy"},
+    {"CalcSinglePhaseProp:strings", Call::Property, "Enthalpy", "enthalpy"},
+    {"CalcSinglePhaseProp:matrix", Call::Property, "Enthalpy", "enthalpy"},
+    {"CalcSinglePhaseProp:empty", Call::Property, "Enthalpy", "enthalpy"},
+    {"CalcSinglePhaseProp:nothing", Call::Property, "Enthalpy", "not set"},
+    // Failures
+    {"CalcSinglePhaseProp:no-info", Call::Property, "Enthalpy", "CalcSinglePhaseProp"},
+    {"CalcSinglePhaseProp:throw", Call::Property, "Enthalpy", "injected failure in CalcSinglePhaseProp"},
+    {"CalcSinglePhaseProp:cape-ECapeSolvingError", Call::Property, "Enthalpy", "ECapeSolvingError"},
+    {"CalcSinglePhaseProp:cape-ECapeOutOfBounds", Call::Property, "Enthalpy", "ECapeOutOfBounds"},
+    {"CalcEquilibrium:no-info", Call::Flash, nullptr, "CalcEquilibrium"},
+    {"CalcEquilibrium:throw", Call::Flash, nullptr, "injected failure in CalcEquilibrium"},
+    {"CalcEquilibrium:cape-ECapeComputation", Call::Flash, nullptr, "ECapeComputation"},
+    // Flash results no host may take
+    {"CalcEquilibrium:fractions", Call::Flash, nullptr, "phaseFraction"},
+    {"CalcEquilibrium:nan", Call::Flash, nullptr, "phaseFraction"},
+    {"CalcEquilibrium:nothing", Call::Flash, nullptr, "unfeasible phase fractions"},
+    // Lists read while setting up
+    {"GetCompoundList:same-ids", Call::Open, nullptr, "methane"},
+    {"GetCompoundList:huge", Call::Open, nullptr, "compounds"},
+    {"GetCompoundList:strings", Call::Open, nullptr, "GetCompoundList"},
+    {"GetCompoundList:throw", Call::Open, nullptr, "injected failure in GetCompoundList"},
+    {"GetNumCompounds:huge", Call::Open, nullptr, "compounds"},
+    {"GetPhaseList:short-states", Call::Open, nullptr, "GetPhaseList"},
+    {"GetPhaseList:huge", Call::Open, nullptr, "phases"},
+    {"GetNumPhases:huge", Call::Open, nullptr, "phases"},
+    {"GetPhaseList:no-info", Call::Open, nullptr, "GetPhaseList"},
+};
+// clang-format on
+
+const char* callName(Call c) {
+  return c == Call::Open ? "open" : c == Call::Property ? "property" : "flash";
+}
+
+bool finite(const std::optional<double>& v) {
+  return !v || std::isfinite(*v);
+}
+
+class MisbehavingPackage : public testsupport::SocketFixture {
+ protected:
+  std::vector<const char*> extraModules() const override { return {"fault_package"}; }
+
+  //! The simulator's opening steps; the first failing status (S_OK when none failed).
+  HRESULT openSteps(ComPtr<IExtendedPropPackage>& pkg) {
+    select(kFaultSelection);
+    HRESULT hr = CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                                  IExtendedPropPackage::kIID, pkg.putVoid());
+    if (hr != S_OK) return hr;
+    INT n = 0;
+    comlite::Variant ids, names, identifiers;
+    comlite::Bstr identifierName;
+    hr = pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
+    if (hr != S_OK) return hr;
+    std::vector<ravelin::Compound> compounds;
+    for (const auto& c : kNaturalGas) {
+      compounds.push_back(ravelin::Compound::create(c));
+      hr = pkg->AddLastCompound(compounds.back().dispatch());
+      if (hr != S_OK) return hr;
+    }
+    fluid = ravelin::CompoundList::create(compounds);
+    INT status = -1;
+    hr = pkg->SetupPkg(0, comlite::Variant(), nullptr, &status);
+    if (hr != S_OK) return hr;
+    return pkg->InitializePropertyID(registry.dispatch());
+  }
+
+  ravelin::FlashControl flashControl = ravelin::FlashControl::create();
+  ravelin::PropertyManager manager = ravelin::PropertyManager::create(flashControl);
+};
+
+}  // namespace
+
+TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message) {
+  for (const Row& row : kRows) {
+    const std::string what = std::string(row.fault) + " in " + callName(row.call) +
+                             (row.property ? std::string(" of ") + row.property : "");
+    SCOPED_TRACE(what);
+    env.notices.clear();
+    auto log = ravelin::ErrorLog::create();
+    ComPtr<IExtendedPropPackage> pkg;
+    HRESULT hr = S_OK;
+    if (row.call == Call::Open) {
+      testsupport::ScopedEnv fault("CORAVL_FAULT", row.fault);
+      hr = openSteps(pkg);
+    } else {
+      ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+      env.notices.clear();
+      testsupport::ScopedEnv fault("CORAVL_FAULT", row.fault);
+      if (row.call == Call::Property) {
+        auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, kGasFeed);
+        hr = pkg->CalculateProperty(ravelin::propertyId(row.property), vapour.dispatch(), nullptr,
+                                    manager.dispatch(), log.dispatch(), nullptr);
+        EXPECT_TRUE(finite(vapour.value(row.property)));
+        if (auto v = vapour.vector(row.property)) {
+          for (double x : *v) EXPECT_TRUE(std::isfinite(x));
+        }
+      } else {
+        auto c = ravelin::PhaseCollection::create(
+            phase(ravelin::kPhaseOverall, 250.0, 3000.0, kGasFeed),
+            {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour),
+             ravelin::Phase::create(*fluid, ravelin::kPhaseLiquid)});
+        hr = pkg.as<IExtendedFlash>()->Execute(xftPTFlash, nullptr, c.dispatch(), c.dispatch(),
+                                               log.dispatch(), nullptr);
+        // Untouched, or fully written: never a phase of the package's bad answer.
+        EXPECT_EQ(c.numberOfPhases(), 0);
+        for (std::size_t i = 0; i < 2; ++i) {
+          EXPECT_NE(c.phase(i).status(), ravelin::kPhaseStatusPresent);
+          EXPECT_TRUE(std::isfinite(c.phase(i).fraction()));
+        }
+      }
+    }
+    std::string told = notices();
+    for (const auto& e : log.entries()) told += e.message + "\n";
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_NE(told.find(row.message), std::string::npos) << told;
+    std::printf("[ row ] %s: %08x %s\n", what.c_str(), static_cast<unsigned>(hr),
+                told.substr(0, 400).c_str());
+  }
+  std::printf("[ measured ] %zu misbehaviours, %d crashes\n", std::size(kRows), 0);
+}
