@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "capeside/support/error_object.h"
 #include "capeside/support/property_ids.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
+#include "comlite/error_info.h"
 
 namespace capeside {
 
@@ -42,6 +44,20 @@ std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const 
 //! Properties whose mass-basis value is the mole-basis value divided by the molar mass.
 bool isPerAmount(int id) {
   return (id >= 35 && id <= 40) || id == 42 || (id >= 57 && id <= 62) || id == 64 || id == 65;
+}
+
+//! The package's answer to `call`; an exception thrown out of the package is its failure, its
+//! text the error information that passOn hands on.
+template <class Call>
+HRESULT packageCall(Call&& call) {
+  try {
+    return call();
+  } catch (const std::exception& e) {
+    comlite::setErrorInfo(cat("the package threw a C++ exception: ", e.what()), "package");
+  } catch (...) {
+    comlite::setErrorInfo("the package threw a C++ exception of unknown type", "package");
+  }
+  return E_FAIL;
 }
 
 }  // namespace
@@ -232,7 +248,7 @@ void MaterialObject::bindToPackage(const char* scope) {
   requirePackage(scope);
   if (!m_materialContext) return;
   IDispatch* self = static_cast<ICapeThermoMaterial*>(this);
-  const HRESULT hr = m_materialContext->SetMaterial(self);
+  const HRESULT hr = packageCall([&] { return m_materialContext->SetMaterial(self); });
   if (FAILED(hr))
     passOn(hr, m_materialContext.get(), "ICapeThermoMaterialContext", "SetMaterial",
            "handing the material to the package");
@@ -907,7 +923,8 @@ HRESULT MaterialObject::CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BST
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
     bindToPackage(kScope);
-    const HRESULT hr = m_propertyRoutine->CalcSinglePhaseProp(props, phaseLabel);
+    const HRESULT hr =
+        packageCall([&] { return m_propertyRoutine->CalcSinglePhaseProp(props, phaseLabel); });
     if (FAILED(hr))
       passOn(hr, m_propertyRoutine.get(), "ICapeThermoPropertyRoutine", "CalcSinglePhaseProp",
              "calculating single-phase properties");
@@ -924,7 +941,8 @@ HRESULT MaterialObject::CalcTwoPhaseProps(VARIANT props, VARIANT phaseLabels) {
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
     bindToPackage(kScope);
-    const HRESULT hr = m_propertyRoutine->CalcTwoPhaseProp(props, phaseLabels);
+    const HRESULT hr =
+        packageCall([&] { return m_propertyRoutine->CalcTwoPhaseProp(props, phaseLabels); });
     if (FAILED(hr))
       passOn(hr, m_propertyRoutine.get(), "ICapeThermoPropertyRoutine", "CalcTwoPhaseProp",
              "calculating two-phase properties");
@@ -985,7 +1003,8 @@ HRESULT MaterialObject::Flash(LONG flashId) {
     check(GetFlashSpecification(flashId, &s1, &s2, type.out()), unknown(), kMatObj,
           "GetFlashSpecification");
     bindToPackage(kScope);
-    const HRESULT hr = m_equilibriumRoutine->CalcEquilibrium(s1, s2, type.get());
+    const HRESULT hr =
+        packageCall([&] { return m_equilibriumRoutine->CalcEquilibrium(s1, s2, type.get()); });
     if (FAILED(hr))
       passOn(hr, m_equilibriumRoutine.get(), "ICapeThermoEquilibriumRoutine", "CalcEquilibrium",
              "calculating an equilibrium");

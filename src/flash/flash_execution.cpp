@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <string>
 #include <utility>
 
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
+#include "comlite/error_info.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
@@ -356,10 +358,23 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
   comlite::check(materialContext->SetMaterial(material), ICapeThermoMaterialContext::kIID);
 
   // 8: the equilibrium; the package's failure is its own answer.
-  const HRESULT solved = required(m_links.equilibriumRoutine)
-                             ->CalcEquilibrium(m_state.specification1, m_state.specification2,
-                                               m_state.solutionType.get());
-  if (FAILED(solved)) return solved;
+  ICapeThermoEquilibriumRoutine* routine = required(m_links.equilibriumRoutine);
+  HRESULT solved = E_FAIL;
+  try {
+    solved = routine->CalcEquilibrium(m_state.specification1, m_state.specification2,
+                                      m_state.solutionType.get());
+  } catch (const std::exception& e) {
+    comlite::setErrorInfo(std::string("the package threw a C++ exception: ") + e.what(),
+                          "CalcEquilibrium");
+  } catch (...) {
+    comlite::setErrorInfo("the package threw a C++ exception of unknown type", "CalcEquilibrium");
+  }
+  if (FAILED(solved)) {
+    // The package's failure is its answer; the host is told what it was.
+    const std::string text = "calculating the equilibrium of flash " + name;
+    m_reporter.reportCapeError(text.c_str(), solved, routine, false, "CalcEquilibrium");
+    return solved;
+  }
 
   // 9, 10: the state found and the phases present.
   double T = 0.0, P = 0.0;
