@@ -1,14 +1,17 @@
 #include "capeside/material_object.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
+#include <set>
 
 #include "capeside/support/error_object.h"
 #include "capeside/support/property_ids.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
 #include "comlite/error_info.h"
+#include "comlite/safearray.h"
 
 namespace capeside {
 
@@ -48,6 +51,15 @@ bool isPerAmount(int id) {
 
 //! The package's answer to `call`; an exception thrown out of the package is its failure, its
 //! text the error information that passOn hands on.
+//! More compounds or phases than any package has: the list is refused before it is read.
+constexpr std::size_t kMaxCompounds = 10000;
+constexpr std::size_t kMaxPhases = 64;
+
+std::string lowerCase(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
 template <class Call>
 HRESULT packageCall(Call&& call) {
   try {
@@ -621,12 +633,39 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
                       "the package lacks ICapeThermoCompounds or ICapeThermoPhases")
           .at(1);
     comlite::Variant ids, formulae, names, boil, mw, cas;
-    check(compounds->GetCompoundList(&ids, &formulae, &names, &boil, &mw, &cas), compounds.get(),
-          kCompounds, "GetCompoundList");
+    check(packageCall([&] {
+            return compounds->GetCompoundList(&ids, &formulae, &names, &boil, &mw, &cas);
+          }),
+          compounds.get(), kCompounds, "GetCompoundList");
     comlite::Variant labels, states, keys;
-    check(phases->GetPhaseList(&labels, &states, &keys), phases.get(), "ICapeThermoPhases",
-          "GetPhaseList");
+    check(packageCall([&] { return phases->GetPhaseList(&labels, &states, &keys); }), phases.get(),
+          "ICapeThermoPhases", "GetPhaseList");
+    // Lists from the package are bounded before anything is made of them.
+    auto bounded = [&](const VARIANT& list, std::size_t limit, const char* what) {
+      const std::size_t count =
+          vtIsArray(list.vt) && list.parray ? comlite::safeArrayCount(list.parray) : 0;
+      if (count > limit)
+        throw CapeError(
+            ECapeOutOfResourcesHR, kScope,
+            cat("the package lists ", count, " ", what, "; at most ", limit, " are taken"));
+    };
+    bounded(ids, kMaxCompounds, "compounds");
+    bounded(labels, kMaxPhases, "phases");
+    if (ids.vt != VT_EMPTY && !stringList(ids))
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      "GetCompoundList gave compound ids that are not a list of strings");
     std::vector<std::string> idList = stringList(ids).value_or(std::vector<std::string>{});
+    {
+      std::set<std::string> seen;
+      for (const std::string& id : idList) {
+        if (id.empty())
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          "GetCompoundList gave a compound without an id");
+        if (!seen.insert(lowerCase(id)).second)
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          cat("GetCompoundList names the compound \"", id, "\" twice"));
+      }
+    }
     const std::size_t n = idList.size();
     auto sized = [n](std::vector<std::string> v) {
       v.resize(n);
@@ -641,6 +680,17 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     std::vector<std::string> stateList =
         sized(stringList(states).value_or(std::vector<std::string>{}));
     std::vector<std::string> keyList = stringList(keys).value_or(std::vector<std::string>{});
+    // A state made up for a label would be a guess: every phase needs its own.
+    if (stringList(states).value_or(std::vector<std::string>{}).size() != labelList.size())
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("GetPhaseList gave ", labelList.size(), " phase labels but ",
+                          stringList(states).value_or(std::vector<std::string>{}).size(),
+                          " states of aggregation"));
+    for (std::size_t i = 0; i < labelList.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (sameName(labelList[i], labelList[j]))
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          cat("GetPhaseList names the phase \"", labelList[i], "\" twice"));
     stateList.resize(labelList.size());
     keyList.resize(labelList.size());
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "base/set_get.h"
+#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
@@ -13,9 +15,6 @@
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "reporter/co_error.h"
-#include "reporter/method_guard.h"
-#include "base/thcom_error.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_support.h"
 #include "outside/capeopen_thermo.h"
@@ -25,7 +24,8 @@
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
 #include "outside/ravelin_registry.h"
-#include "base/set_get.h"
+#include "reporter/co_error.h"
+#include "reporter/method_guard.h"
 #include "vocabulary/co_ids.h"
 #include "vocabulary/property_factory.h"
 

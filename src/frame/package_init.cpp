@@ -176,7 +176,8 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
   } else {
     comlite::ComPtr<IDispatch> selection;
     hr = m_adapter->SelectPackage(selection.put());
-    if (FAILED(hr)) return hr;
+    // The adapter's reason travels with the error: the user is told why.
+    if (FAILED(hr)) throw comlite::ComError(hr, IPackageAdapter::kIID);
   }
 
   comlite::Variant alias;
@@ -191,7 +192,7 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
   // "CORavlPP::initCO before createPropPackage"
   comlite::ComPtr<IDispatch> package, gui;
   hr = m_adapter->CreatePropPackage(package.put(), gui.put());
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) throw comlite::ComError(hr, IPackageAdapter::kIID);
   // A creation that reports success without a package is a failed creation.
   if (!package) throw comlite::ComError(E_POINTER, IPackageAdapter::kIID);
   HRESULT qhr = S_OK;

@@ -34,7 +34,7 @@ struct Row {
   const char* fault;  // CORAVL_FAULT
   Call call;
   const char* property;  // host property of a Property row
-  const char* message;   // a part of what the host is told
+  const char* message;   // a part of what the host is told; none: a documented success
 };
 
 // clang-format off
@@ -42,12 +42,12 @@ const Row kRows[] = {
     // Values no package may give
     {"CalcSinglePhaseProp:nan", Call::Property, "Enthalpy", "for property 'enthalpy'"},
     {"CalcSinglePhaseProp:inf", Call::Property, "Entropy", "for property 'entropy'"},
-    {"CalcSinglePhaseProp:huge", Call::Property, "Enthalpy", "1e+308"},
+    {"CalcSinglePhaseProp:huge", Call::Property, "Enthalpy", "(1.e+308) for property 'enthalpy'"},
     {"CalcSinglePhaseProp:negative", Call::Property, "Cp", "for property 'heatCapacityCp'"},
     {"CalcSinglePhaseProp:negative", Call::Property, "ZFactor", "compressibilityFactor"},
-    {"CalcSinglePhaseProp:nan", Call::Property, "LnFugacityCoeff", "fugacityCoefficient"},
+    {"CalcSinglePhaseProp:nan", Call::Property, "LnFugacityCoeff", "logFugacityCoefficient"},
     // Answers of the wrong size or type
-    {"CalcSinglePhaseProp:few", Call::Property, "LnFugacityCoeff", "fugacityCoefficient"},
+    {"CalcSinglePhaseProp:few", Call::Property, "LnFugacityCoeff", "logFugacityCoefficient"},
     {"CalcSinglePhaseProp:many", Call::Property, "Enthalpy", "enthalpy"},
     {"CalcSinglePhaseProp:strings", Call::Property, "Enthalpy", "enthalpy"},
     {"CalcSinglePhaseProp:matrix", Call::Property, "Enthalpy", "enthalpy"},
@@ -62,18 +62,19 @@ const Row kRows[] = {
     {"CalcEquilibrium:throw", Call::Flash, nullptr, "injected failure in CalcEquilibrium"},
     {"CalcEquilibrium:cape-ECapeComputation", Call::Flash, nullptr, "ECapeComputation"},
     // Flash results no host may take
-    {"CalcEquilibrium:fractions", Call::Flash, nullptr, "phaseFraction"},
-    {"CalcEquilibrium:nan", Call::Flash, nullptr, "phaseFraction"},
+    {"CalcEquilibrium:fractions", Call::Flash, nullptr, "unfeasible phase fractions or compositions"},
+    {"CalcEquilibrium:nan", Call::Flash, nullptr, "unfeasible phase fractions or compositions"},
     {"CalcEquilibrium:nothing", Call::Flash, nullptr, "unfeasible phase fractions"},
     // Lists read while setting up
     {"GetCompoundList:same-ids", Call::Open, nullptr, "methane"},
     {"GetCompoundList:huge", Call::Open, nullptr, "compounds"},
     {"GetCompoundList:strings", Call::Open, nullptr, "GetCompoundList"},
     {"GetCompoundList:throw", Call::Open, nullptr, "injected failure in GetCompoundList"},
-    {"GetNumCompounds:huge", Call::Open, nullptr, "compounds"},
+    // Counts the socket does not take: the lists are the package's word
+    {"GetNumCompounds:huge", Call::Open, nullptr, nullptr},
+    {"GetNumPhases:huge", Call::Open, nullptr, nullptr},
     {"GetPhaseList:short-states", Call::Open, nullptr, "GetPhaseList"},
     {"GetPhaseList:huge", Call::Open, nullptr, "phases"},
-    {"GetNumPhases:huge", Call::Open, nullptr, "phases"},
     {"GetPhaseList:no-info", Call::Open, nullptr, "GetPhaseList"},
 };
 // clang-format on
@@ -161,8 +162,13 @@ TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message
     }
     std::string told = notices();
     for (const auto& e : log.entries()) told += e.message + "\n";
-    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
-    EXPECT_NE(told.find(row.message), std::string::npos) << told;
+    if (!row.message) {
+      EXPECT_EQ(hr, S_OK);
+      EXPECT_EQ(told, "");
+    } else {
+      EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+      EXPECT_NE(told.find(row.message), std::string::npos) << told;
+    }
     std::printf("[ row ] %s: %08x %s\n", what.c_str(), static_cast<unsigned>(hr),
                 told.substr(0, 400).c_str());
   }
