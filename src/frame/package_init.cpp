@@ -120,8 +120,9 @@ HRESULT CORavlPP::initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged) {
 HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message) {
   // The adapter's failure with its reason, told; returned, so that the object tries again.
   auto tellAdapterFailure = [this](HRESULT failed) {
-    return m_guard.run(
-        kInitContext, [&]() -> HRESULT { throw comlite::ComError(failed, IPackageAdapter::kIID); });
+    // Taken before the guard drops the thread's pending error information.
+    const comlite::ComError error(failed, IPackageAdapter::kIID);
+    return m_guard.run(kInitContext, [&]() -> HRESULT { throw error; });
   };
   using comlite::check;
   m_compoundList.resetPositionMap();

@@ -27,7 +27,8 @@ const Doubles kGasFeed = {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 
 enum class Call {
   Open,      // create, compounds, set up, property registration
   Property,  // CalculateProperty of the row's property on a vapour at 300 K, 2000 kPa
-  Flash,     // a TP flash at 250 K, 3000 kPa
+  Flash,     // a TP flash at 250 K, 3000 kPa (TVF: the dew point at 250 K)
+  Changing,  // open, then the Property call, with the misbehaviour throughout
 };
 
 struct Row {
@@ -65,22 +66,41 @@ const Row kRows[] = {
     {"CalcEquilibrium:fractions", Call::Flash, nullptr, "unfeasible phase fractions or compositions"},
     {"CalcEquilibrium:nan", Call::Flash, nullptr, "unfeasible phase fractions or compositions"},
     {"CalcEquilibrium:nothing", Call::Flash, nullptr, "unfeasible phase fractions"},
+    {"CalcEquilibrium:fractions", Call::Flash, "TVF", "unfeasible phase fractions or compositions"},
+    {"CalcEquilibrium:throw", Call::Flash, "TVF", "injected failure in CalcEquilibrium"},
+    {"CalcEquilibrium:cape-ECapeSolvingError", Call::Flash, "TVF", "ECapeSolvingError"},
     // Lists read while setting up
     {"GetCompoundList:same-ids", Call::Open, nullptr, "methane"},
     {"GetCompoundList:huge", Call::Open, nullptr, "compounds"},
     {"GetCompoundList:strings", Call::Open, nullptr, "GetCompoundList"},
     {"GetCompoundList:throw", Call::Open, nullptr, "injected failure in GetCompoundList"},
-    // Counts the socket does not take: the lists are the package's word
+    {"GetCompoundList:changes", Call::Open, nullptr, "compound"},
+    {"GetPhaseList:changes", Call::Changing, "Enthalpy", "phase"},
+    // Documented successes: counts the socket does not take (the lists are the package's
+    // word), a constant or a flash the package does not give (not handed over, not offered),
+    // a slow answer
     {"GetNumCompounds:huge", Call::Open, nullptr, nullptr},
     {"GetNumPhases:huge", Call::Open, nullptr, nullptr},
+    {"GetCompoundConstant:nan", Call::Open, nullptr, nullptr},
+    {"GetCompoundConstant:throw", Call::Open, nullptr, nullptr},
+    {"CheckEquilibriumSpec:no-info", Call::Open, nullptr, nullptr},
+    {"CheckEquilibriumSpec:throw", Call::Open, nullptr, nullptr},
+    {"CalcSinglePhaseProp:slow", Call::Property, "Enthalpy", nullptr},
+    {"CalcEquilibrium:slow", Call::Flash, nullptr, nullptr},
     {"GetPhaseList:short-states", Call::Open, nullptr, "GetPhaseList"},
     {"GetPhaseList:huge", Call::Open, nullptr, "phases"},
     {"GetPhaseList:no-info", Call::Open, nullptr, "GetPhaseList"},
 };
 // clang-format on
 
+//! What the host holds for "no value".
+constexpr double kNoValueMarker = -32767.0;
+
 const char* callName(Call c) {
-  return c == Call::Open ? "open" : c == Call::Property ? "property" : "flash";
+  return c == Call::Open       ? "open"
+         : c == Call::Property ? "property"
+         : c == Call::Flash    ? "flash"
+                               : "open and property";
 }
 
 bool finite(const std::optional<double>& v) {
@@ -133,6 +153,14 @@ TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message
     if (row.call == Call::Open) {
       testsupport::ScopedEnv fault("CORAVL_FAULT", row.fault);
       hr = openSteps(pkg);
+    } else if (row.call == Call::Changing) {
+      testsupport::ScopedEnv fault("CORAVL_FAULT", row.fault);
+      hr = openSteps(pkg);
+      auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, kGasFeed);
+      if (SUCCEEDED(hr))
+        hr = pkg->CalculateProperty(ravelin::propertyId(row.property), vapour.dispatch(), nullptr,
+                                    manager.dispatch(), log.dispatch(), nullptr);
+      EXPECT_FALSE(vapour.value(row.property).has_value());
     } else {
       ASSERT_EQ(openSteps(pkg), S_OK) << notices();
       env.notices.clear();
@@ -142,21 +170,29 @@ TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message
         hr = pkg->CalculateProperty(ravelin::propertyId(row.property), vapour.dispatch(), nullptr,
                                     manager.dispatch(), log.dispatch(), nullptr);
         EXPECT_TRUE(finite(vapour.value(row.property)));
+        EXPECT_NE(vapour.value(row.property), std::optional<double>(kNoValueMarker));
+        EXPECT_EQ(vapour.value(row.property).has_value(), !row.message);
         if (auto v = vapour.vector(row.property)) {
           for (double x : *v) EXPECT_TRUE(std::isfinite(x));
         }
       } else {
+        const bool tvf = row.property && std::string(row.property) == "TVF";
         auto c = ravelin::PhaseCollection::create(
             phase(ravelin::kPhaseOverall, 250.0, 3000.0, kGasFeed),
             {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour),
              ravelin::Phase::create(*fluid, ravelin::kPhaseLiquid)});
-        hr = pkg.as<IExtendedFlash>()->Execute(xftPTFlash, nullptr, c.dispatch(), c.dispatch(),
-                                               log.dispatch(), nullptr);
+        if (tvf) c.overall().setFraction(1.0);  // the dew point at 250 K
+        hr = pkg.as<IExtendedFlash>()->Execute(tvf ? xftTVFlash : xftPTFlash, nullptr, c.dispatch(),
+                                               c.dispatch(), log.dispatch(), nullptr);
         // Untouched, or fully written: never a phase of the package's bad answer.
-        EXPECT_EQ(c.numberOfPhases(), 0);
         for (std::size_t i = 0; i < 2; ++i) {
-          EXPECT_NE(c.phase(i).status(), ravelin::kPhaseStatusPresent);
           EXPECT_TRUE(std::isfinite(c.phase(i).fraction()));
+          if (!row.message) continue;
+          EXPECT_EQ(c.numberOfPhases(), 0);
+          EXPECT_NE(c.phase(i).status(), ravelin::kPhaseStatusPresent);
+        }
+        if (!row.message) {
+          EXPECT_EQ(c.numberOfPhases(), 2);
         }
       }
     }
