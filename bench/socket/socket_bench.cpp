@@ -174,8 +174,8 @@ void BM_Soak(benchmark::State& state) {
       auto collection = ravelin::PhaseCollection::create(
           overall, {ravelin::Phase::create(*s.fluid, ravelin::kPhaseVapour),
                     ravelin::Phase::create(*s.fluid, ravelin::kPhaseLiquid)});
-      if (FAILED(s.flash->Execute(xftPTFlash, nullptr, collection.dispatch(),
-                                  s.callback.dispatch(), nullptr, nullptr)))
+      if (FAILED(s.flash->Execute(xftPTFlash, nullptr, collection.dispatch(), s.callback.dispatch(),
+                                  nullptr, nullptr)))
         ++failures;
       if (i + 1 == 1000) afterFirstFlashes = residentKiB();
     }

@@ -29,6 +29,7 @@ enum class Call {
   Property,  // CalculateProperty of the row's property on a vapour at 300 K, 2000 kPa
   Flash,     // a TP flash at 250 K, 3000 kPa (TVF: the dew point at 250 K)
   Changing,  // open, then the Property call, with the misbehaviour throughout
+  Recall,    // a case saved without the misbehaviour recalled into a new object, then Property
 };
 
 struct Row {
@@ -76,6 +77,10 @@ const Row kRows[] = {
     {"GetCompoundList:throw", Call::Open, nullptr, "injected failure in GetCompoundList"},
     {"GetCompoundList:changes", Call::Open, nullptr, "compound"},
     {"GetPhaseList:changes", Call::Changing, "Enthalpy", "phase"},
+    // A saved case reopened with a package that now misbehaves
+    {"GetCompoundList:same-ids", Call::Recall, "Enthalpy", "names the compound \"methane\" twice"},
+    {"GetPhaseList:short-states", Call::Recall, "Enthalpy", "states of aggregation"},
+    {"GetCompoundList:throw", Call::Recall, "Enthalpy", "injected failure in GetCompoundList"},
     // Documented successes: counts the socket does not take (the lists are the package's
     // word), a constant or a flash the package does not give (not handed over, not offered),
     // a slow answer
@@ -100,7 +105,8 @@ const char* callName(Call c) {
   return c == Call::Open       ? "open"
          : c == Call::Property ? "property"
          : c == Call::Flash    ? "flash"
-                               : "open and property";
+         : c == Call::Changing ? "open and property"
+                               : "recall and property";
 }
 
 bool finite(const std::optional<double>& v) {
@@ -153,9 +159,23 @@ TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message
     if (row.call == Call::Open) {
       testsupport::ScopedEnv fault("CORAVL_FAULT", row.fault);
       hr = openSteps(pkg);
-    } else if (row.call == Call::Changing) {
+    } else if (row.call == Call::Changing || row.call == Call::Recall) {
+      comlite::Bstr saved;
+      if (row.call == Call::Recall) {
+        ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+        ASSERT_EQ(pkg->PkgSave(saved.out()), S_OK);
+        env.notices.clear();
+      }
       testsupport::ScopedEnv fault("CORAVL_FAULT", row.fault);
-      hr = openSteps(pkg);
+      if (row.call == Call::Recall) {
+        pkg.reset();
+        hr = CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                              IExtendedPropPackage::kIID, pkg.putVoid());
+        VARIANT_BOOL changed = VARIANT_FALSE;
+        if (SUCCEEDED(hr)) hr = pkg->PkgRecall(saved.get(), &changed);
+      } else {
+        hr = openSteps(pkg);
+      }
       auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, kGasFeed);
       if (SUCCEEDED(hr))
         hr = pkg->CalculateProperty(ravelin::propertyId(row.property), vapour.dispatch(), nullptr,
