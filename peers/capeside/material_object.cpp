@@ -51,10 +51,6 @@ bool isPerAmount(int id) {
 
 //! The package's answer to `call`; an exception thrown out of the package is its failure, its
 //! text the error information that passOn hands on.
-//! More compounds or phases than any package has: the list is refused before it is read.
-constexpr std::size_t kMaxCompounds = 10000;
-constexpr std::size_t kMaxPhases = 64;
-
 std::string lowerCase(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -642,15 +638,14 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
           "ICapeThermoPhases", "GetPhaseList");
     // Lists from the package are bounded before anything is made of them.
     auto bounded = [&](const VARIANT& list, std::size_t limit, const char* what) {
-      const std::size_t count =
-          vtIsArray(list.vt) && list.parray ? comlite::safeArrayCount(list.parray) : 0;
+      const std::size_t count = arrayLength(list);
       if (count > limit)
         throw CapeError(
             ECapeOutOfResourcesHR, kScope,
             cat("the package lists ", count, " ", what, "; at most ", limit, " are taken"));
     };
-    bounded(ids, kMaxCompounds, "compounds");
-    bounded(labels, kMaxPhases, "phases");
+    bounded(ids, kMaxPackageCompounds, "compounds");
+    bounded(labels, kMaxPackagePhases, "phases");
     if (ids.vt != VT_EMPTY && !stringList(ids))
       throw CapeError(ECapeInvalidArgumentHR, kScope,
                       "GetCompoundList gave compound ids that are not a list of strings");
