@@ -230,3 +230,20 @@ TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message
   }
   std::printf("[ measured ] %zu misbehaviours, %d crashes\n", std::size(kRows), 0);
 }
+
+TEST_F(MisbehavingPackage, a_repeated_bad_answer_is_told_and_refused_every_time) {
+  ComPtr<IExtendedPropPackage> pkg;
+  ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+  testsupport::ScopedEnv fault("CORAVL_FAULT", "CalcSinglePhaseProp:nan");
+  for (std::size_t i = 1; i <= 3; ++i) {
+    auto log = ravelin::ErrorLog::create();
+    auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, kGasFeed);
+    EXPECT_EQ(pkg->CalculateProperty(ravelin::propertyId("Enthalpy"), vapour.dispatch(), nullptr,
+                                     manager.dispatch(), log.dispatch(), nullptr),
+              E_FAIL);
+    EXPECT_FALSE(vapour.value("Enthalpy").has_value());
+    ASSERT_EQ(log.entries().size(), 1u) << i;
+    EXPECT_NE(log.entries()[0].message.find("(nan) for property 'enthalpy'"), std::string::npos);
+    EXPECT_EQ(log.entries()[0].message.find("no more messages"), std::string::npos);
+  }
+}
