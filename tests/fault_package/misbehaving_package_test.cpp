@@ -10,6 +10,7 @@
 
 #include "comlite/com_ptr.h"
 #include "frame/host_interfaces.h"
+#include "outside/capeopen_errors.h"
 #include "ravelin/error_log.h"
 #include "ravelin/property_names.h"
 #include "support/socket_fixture.h"
@@ -147,8 +148,21 @@ class MisbehavingPackage : public testsupport::SocketFixture {
 
 }  // namespace
 
+//! The table, and a failure with each CAPE-OPEN error code out of a property calculation.
+std::vector<Row> allRows() {
+  static std::vector<std::string> faults;
+  std::vector<Row> rows(std::begin(kRows), std::end(kRows));
+  if (faults.empty())
+    for (const auto& kind : capeopen::kErrorKinds)
+      faults.push_back(std::string("CalcSinglePhaseProp:cape-") + kind.name);
+  for (std::size_t i = 0; i < faults.size(); ++i)
+    rows.push_back({faults[i].c_str(), Call::Property, "Enthalpy", capeopen::kErrorKinds[i].name});
+  return rows;
+}
+
 TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message) {
-  for (const Row& row : kRows) {
+  const std::vector<Row> rows = allRows();
+  for (const Row& row : rows) {
     const std::string what = std::string(row.fault) + " in " + callName(row.call) +
                              (row.property ? std::string(" of ") + row.property : "");
     SCOPED_TRACE(what);
@@ -228,7 +242,7 @@ TEST_F(MisbehavingPackage, every_misbehaviour_fails_the_host_call_with_a_message
     std::printf("[ row ] %s: %08x %s\n", what.c_str(), static_cast<unsigned>(hr),
                 told.substr(0, 400).c_str());
   }
-  std::printf("[ measured ] %zu misbehaviours, %d crashes\n", std::size(kRows), 0);
+  std::printf("[ measured ] %zu misbehaviours\n", rows.size());
 }
 
 TEST_F(MisbehavingPackage, a_repeated_bad_answer_is_told_and_refused_every_time) {
