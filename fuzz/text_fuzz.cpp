@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/name_compare.h"
 #include "comlite/bstr.h"
 #include "comlite/guid.h"
-#include "base/name_compare.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/hresult.h"
 #include "comlite/notice.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "base/set_get.h"
 
 namespace {
 

@@ -136,6 +136,61 @@ void BM_ExecuteFlash(benchmark::State& state) {
 }
 BENCHMARK(BM_ExecuteFlash)->Arg(xftPTFlash)->Arg(xftPHFlash)->Unit(benchmark::kMicrosecond);
 
+//! Resident memory of the process [KiB], from /proc/self/statm.
+double residentKiB() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1024.0;
+}
+
+//! A soak run, not a timing: 10^6 property requests (enthalpy with its temperature derivative
+//! and the fugacity coefficients, alternately) and 10^4 TP flashes in one process. Resident
+//! memory after the first 1,000 calls of each and at the end: a leak per call shows as growth.
+void BM_Soak(benchmark::State& state) {
+  auto& s = socket();
+  const long requests = state.range(0), flashes = state.range(1);
+  auto phase = ravelin::Phase::create(*s.fluid, ravelin::kPhaseVapour);
+  phase.setTemperature(300.0);
+  phase.setPressure(2000.0);
+  phase.setComposition(kFeed);
+  phase.addDerivativeRequest("Enthalpy", "dT");
+  const LONG ids[] = {ravelin::propertyId("Enthalpy"), ravelin::propertyId("LnFugacityCoeff")};
+  double afterFirst = 0.0, afterRequests = 0.0, afterFirstFlashes = 0.0;
+  long failures = 0;
+  for (auto _ : state) {
+    for (long i = 0; i < requests; ++i) {
+      if (FAILED(s.package->CalculateProperty(ids[i % 2], phase.dispatch(), nullptr,
+                                              s.callback.dispatch(), nullptr, nullptr)))
+        ++failures;
+      if (i + 1 == 1000) afterFirst = residentKiB();
+    }
+    afterRequests = residentKiB();
+    for (long i = 0; i < flashes; ++i) {
+      auto overall = ravelin::Phase::create(*s.fluid, ravelin::kPhaseOverall);
+      overall.setComposition(kFeed);
+      overall.setTemperature(250.0);
+      overall.setPressure(5000.0);
+      auto collection = ravelin::PhaseCollection::create(
+          overall, {ravelin::Phase::create(*s.fluid, ravelin::kPhaseVapour),
+                    ravelin::Phase::create(*s.fluid, ravelin::kPhaseLiquid)});
+      if (FAILED(s.flash->Execute(xftPTFlash, nullptr, collection.dispatch(), s.callback.dispatch(),
+                                  nullptr, nullptr)))
+        ++failures;
+      if (i + 1 == 1000) afterFirstFlashes = residentKiB();
+    }
+  }
+  const double end = residentKiB();
+  state.counters["rss_after_1000_requests_KiB"] = afterFirst;
+  state.counters["rss_after_requests_KiB"] = afterRequests;
+  state.counters["rss_after_1000_flashes_KiB"] = afterFirstFlashes;
+  state.counters["rss_end_KiB"] = end;
+  state.counters["growth_KiB"] = end - afterFirst;
+  state.counters["failures"] = static_cast<double>(failures);
+  if (failures > 0) state.SkipWithError("a call of the soak failed");
+}
+BENCHMARK(BM_Soak)->Args({1000000, 10000})->Iterations(1)->Unit(benchmark::kSecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

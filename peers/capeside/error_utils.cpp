@@ -118,9 +118,10 @@ HRESULT CapeErrorUtils::DescribeError(BSTR doing, VARIANT failingObject, LONG st
           .at(2);
     bool found = false;
     ErrorRecord r = readObject(obj, &found);
+    // Without the object's own error, the status is all there is: its name is the error's.
+    if (!found) r.code = capeopen::errorKindOf(status) ? status : 0;
     const std::string name = nameOf(obj, r);
     if (!found) {
-      r.code = 0;
       r.description = obj ? "the object reports no CAPE-OPEN error" : "no object was given";
     }
     std::string d = describeRecord(text(doing), r, status);

@@ -1,12 +1,17 @@
 #include "capeside/material_object.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <exception>
+#include <set>
 
 #include "capeside/support/error_object.h"
 #include "capeside/support/property_ids.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
+#include "comlite/error_info.h"
+#include "comlite/safearray.h"
 
 namespace capeside {
 
@@ -42,6 +47,25 @@ std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const 
 //! Properties whose mass-basis value is the mole-basis value divided by the molar mass.
 bool isPerAmount(int id) {
   return (id >= 35 && id <= 40) || id == 42 || (id >= 57 && id <= 62) || id == 64 || id == 65;
+}
+
+//! The package's answer to `call`; an exception thrown out of the package is its failure, its
+//! text the error information that passOn hands on.
+std::string lowerCase(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+template <class Call>
+HRESULT packageCall(Call&& call) {
+  try {
+    return call();
+  } catch (const std::exception& e) {
+    comlite::setErrorInfo(cat("the package threw a C++ exception: ", e.what()), "package");
+  } catch (...) {
+    comlite::setErrorInfo("the package threw a C++ exception of unknown type", "package");
+  }
+  return E_FAIL;
 }
 
 }  // namespace
@@ -232,7 +256,7 @@ void MaterialObject::bindToPackage(const char* scope) {
   requirePackage(scope);
   if (!m_materialContext) return;
   IDispatch* self = static_cast<ICapeThermoMaterial*>(this);
-  const HRESULT hr = m_materialContext->SetMaterial(self);
+  const HRESULT hr = packageCall([&] { return m_materialContext->SetMaterial(self); });
   if (FAILED(hr))
     passOn(hr, m_materialContext.get(), "ICapeThermoMaterialContext", "SetMaterial",
            "handing the material to the package");
@@ -605,12 +629,38 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
                       "the package lacks ICapeThermoCompounds or ICapeThermoPhases")
           .at(1);
     comlite::Variant ids, formulae, names, boil, mw, cas;
-    check(compounds->GetCompoundList(&ids, &formulae, &names, &boil, &mw, &cas), compounds.get(),
-          kCompounds, "GetCompoundList");
+    check(packageCall([&] {
+            return compounds->GetCompoundList(&ids, &formulae, &names, &boil, &mw, &cas);
+          }),
+          compounds.get(), kCompounds, "GetCompoundList");
     comlite::Variant labels, states, keys;
-    check(phases->GetPhaseList(&labels, &states, &keys), phases.get(), "ICapeThermoPhases",
-          "GetPhaseList");
+    check(packageCall([&] { return phases->GetPhaseList(&labels, &states, &keys); }), phases.get(),
+          "ICapeThermoPhases", "GetPhaseList");
+    // Lists from the package are bounded before anything is made of them.
+    auto bounded = [&](const VARIANT& list, std::size_t limit, const char* what) {
+      const std::size_t count = arrayLength(list);
+      if (count > limit)
+        throw CapeError(
+            ECapeOutOfResourcesHR, kScope,
+            cat("the package lists ", count, " ", what, "; at most ", limit, " are taken"));
+    };
+    bounded(ids, kMaxPackageCompounds, "compounds");
+    bounded(labels, kMaxPackagePhases, "phases");
+    if (ids.vt != VT_EMPTY && !stringList(ids))
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      "GetCompoundList gave compound ids that are not a list of strings");
     std::vector<std::string> idList = stringList(ids).value_or(std::vector<std::string>{});
+    {
+      std::set<std::string> seen;
+      for (const std::string& id : idList) {
+        if (id.empty())
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          "GetCompoundList gave a compound without an id");
+        if (!seen.insert(lowerCase(id)).second)
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          cat("GetCompoundList names the compound \"", id, "\" twice"));
+      }
+    }
     const std::size_t n = idList.size();
     auto sized = [n](std::vector<std::string> v) {
       v.resize(n);
@@ -625,6 +675,17 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     std::vector<std::string> stateList =
         sized(stringList(states).value_or(std::vector<std::string>{}));
     std::vector<std::string> keyList = stringList(keys).value_or(std::vector<std::string>{});
+    // A state made up for a label would be a guess: every phase needs its own.
+    if (stringList(states).value_or(std::vector<std::string>{}).size() != labelList.size())
+      throw CapeError(ECapeInvalidArgumentHR, kScope,
+                      cat("GetPhaseList gave ", labelList.size(), " phase labels but ",
+                          stringList(states).value_or(std::vector<std::string>{}).size(),
+                          " states of aggregation"));
+    for (std::size_t i = 0; i < labelList.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (sameName(labelList[i], labelList[j]))
+          throw CapeError(ECapeInvalidArgumentHR, kScope,
+                          cat("GetPhaseList names the phase \"", labelList[i], "\" twice"));
     stateList.resize(labelList.size());
     keyList.resize(labelList.size());
 
@@ -907,7 +968,8 @@ HRESULT MaterialObject::CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BST
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
     bindToPackage(kScope);
-    const HRESULT hr = m_propertyRoutine->CalcSinglePhaseProp(props, phaseLabel);
+    const HRESULT hr =
+        packageCall([&] { return m_propertyRoutine->CalcSinglePhaseProp(props, phaseLabel); });
     if (FAILED(hr))
       passOn(hr, m_propertyRoutine.get(), "ICapeThermoPropertyRoutine", "CalcSinglePhaseProp",
              "calculating single-phase properties");
@@ -924,7 +986,8 @@ HRESULT MaterialObject::CalcTwoPhaseProps(VARIANT props, VARIANT phaseLabels) {
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
     bindToPackage(kScope);
-    const HRESULT hr = m_propertyRoutine->CalcTwoPhaseProp(props, phaseLabels);
+    const HRESULT hr =
+        packageCall([&] { return m_propertyRoutine->CalcTwoPhaseProp(props, phaseLabels); });
     if (FAILED(hr))
       passOn(hr, m_propertyRoutine.get(), "ICapeThermoPropertyRoutine", "CalcTwoPhaseProp",
              "calculating two-phase properties");
@@ -985,7 +1048,8 @@ HRESULT MaterialObject::Flash(LONG flashId) {
     check(GetFlashSpecification(flashId, &s1, &s2, type.out()), unknown(), kMatObj,
           "GetFlashSpecification");
     bindToPackage(kScope);
-    const HRESULT hr = m_equilibriumRoutine->CalcEquilibrium(s1, s2, type.get());
+    const HRESULT hr =
+        packageCall([&] { return m_equilibriumRoutine->CalcEquilibrium(s1, s2, type.get()); });
     if (FAILED(hr))
       passOn(hr, m_equilibriumRoutine.get(), "ICapeThermoEquilibriumRoutine", "CalcEquilibrium",
              "calculating an equilibrium");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 #include "capeside/material_object.h"
 #include "capeside/package_gui.h"
@@ -237,6 +238,13 @@ void PackageAdapter::createPackage(const SavedLists* saved) {
     comlite::Variant labels, states, keys;
     check(phases->GetPhaseList(&labels, &states, &keys), phases.get(), "ICapeThermoPhases",
           "GetPhaseList");
+    // Bounded before anything is made of them.
+    for (auto [list, limit, what] : {std::tuple{&ids, kMaxPackageCompounds, "compounds"},
+                                     std::tuple{&labels, kMaxPackagePhases, "phases"}})
+      if (arrayLength(*list) > limit)
+        throw CapeError(ECapeOutOfResourcesHR, kScope,
+                        cat("package \"", name, "\" lists ", arrayLength(*list), " ", what,
+                            "; at most ", limit, " are taken"));
     std::vector<std::string> properties;
     if (auto routine = package.as<ICapeThermoPropertyRoutine>()) {
       comlite::Variant single, two;

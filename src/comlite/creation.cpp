@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
+#include <optional>
 
 #include "comlite/bstr.h"
 #include "comlite/error_info.h"
@@ -40,15 +42,35 @@ void* loadModule(const std::string& path, std::string* error) {
   return handle;
 }
 
+//! The class registry, or nothing with the reason (which file, which line) set as the thread's
+//! error information for the caller that can only return a status.
+static std::optional<registry::Data> loadRegistry(const char* caller) {
+  try {
+    registry::Data data;
+    std::string why;
+    if (FAILED(registry::load(data, &why))) {
+      setErrorInfo(why, caller);
+      return std::nullopt;
+    }
+    return data;
+  } catch (const std::bad_alloc&) {
+    setErrorInfo("out of memory reading the class registry", caller);
+    return std::nullopt;
+  }
+}
+
 std::string modulePathOf(const CLSID& clsid) {
-  auto v = registry::readValue("CLSID\\" + guidToString(clsid) + "\\InprocServer32");
+  auto data = loadRegistry("CoGetClassObject");
+  if (!data) return std::string();
+  auto v = data->value("CLSID\\" + guidToString(clsid) + "\\InprocServer32");
   return v ? *v : std::string();
 }
 
 CLSID classIdOf(const std::string& progId) {
   if (progId.empty()) return GUID_NULL;
-  registry::Data data;
-  if (FAILED(registry::load(data))) return GUID_NULL;
+  auto loaded = loadRegistry("CLSIDFromProgID");
+  if (!loaded) return GUID_NULL;
+  const registry::Data& data = *loaded;
   // A version-independent ProgID may name its class only through its current version.
   std::string name = progId;
   for (int hop = 0; hop < 2; ++hop) {

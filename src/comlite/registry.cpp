@@ -277,16 +277,48 @@ std::string filePath() {
 
 namespace {
 
-bool readFile(const std::string& path, std::string& text, bool& missing) {
+//! The registry is a small text file: anything larger is no registry, and reading it whole
+//! (a link to /dev/zero, say) would exhaust memory.
+constexpr off_t kMaxFileBytes = 16 * 1024 * 1024;
+
+//! Reads the registry file; false with `why` set when it cannot be read (`missing` when it
+//! does not exist). Only a regular file of a bounded size is read: a FIFO or a device would
+//! block or never end.
+bool readFile(const std::string& path, std::string& text, bool& missing, std::string& why) {
   missing = false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     missing = (errno == ENOENT);
+    why = "class registry " + path + " cannot be read: " + std::strerror(errno);
     return false;
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
+  struct Close {
+    int fd;
+    ~Close() { ::close(fd); }
+  } close{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = "class registry " + path + " is not a regular file";
+    return false;
+  }
+  if (st.st_size > kMaxFileBytes) {
+    why = "class registry " + path + " is larger than " + std::to_string(kMaxFileBytes >> 20) +
+          " MiB";
+    return false;
+  }
+  text.assign(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = "class registry " + path + " cannot be read: " + std::strerror(errno);
+      return false;
+    }
+    if (n == 0) break;  // shortened meanwhile
+    done += static_cast<std::size_t>(n);
+  }
+  text.resize(done);
   return true;
 }
 
@@ -314,12 +346,13 @@ HRESULT load(Data& data, std::string* error) {
   const std::string path = filePath();
   std::string text;
   bool missing;
-  if (!readFile(path, text, missing)) {
+  std::string unreadable;
+  if (!readFile(path, text, missing, unreadable)) {
     if (missing) {
       data = Data{};
       return S_OK;
     }
-    if (error) *error = "class registry " + path + " cannot be read: " + std::strerror(errno);
+    if (error) *error = unreadable;
     return REGDB_E_READREGDB;
   }
   std::string why;

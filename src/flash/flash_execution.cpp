@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <string>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
+#include "comlite/error_info.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
@@ -360,8 +362,16 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
   // 8: the equilibrium; the package's failure is its own answer, and its reason (left on the
   // thread or on the routine) is the host's to read.
   ICapeThermoEquilibriumRoutine* routine = required(m_links.equilibriumRoutine);
-  const HRESULT solved = routine->CalcEquilibrium(m_state.specification1, m_state.specification2,
-                                                  m_state.solutionType.get());
+  HRESULT solved = E_FAIL;
+  try {
+    solved = routine->CalcEquilibrium(m_state.specification1, m_state.specification2,
+                                      m_state.solutionType.get());
+  } catch (const std::exception& e) {
+    comlite::setErrorInfo(std::string("the package threw a C++ exception: ") + e.what(),
+                          "CalcEquilibrium");
+  } catch (...) {
+    comlite::setErrorInfo("the package threw a C++ exception of unknown type", "CalcEquilibrium");
+  }
   if (FAILED(solved)) {
     m_reporter.reportCapeError(kEquilibriumText, solved, routine, false,
                                "ICapeThermoEquilibriumRoutine");

@@ -118,6 +118,12 @@ HRESULT CORavlPP::initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged) {
 }
 
 HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message) {
+  // The adapter's failure with its reason, told; returned, so that the object tries again.
+  auto tellAdapterFailure = [this](HRESULT failed) {
+    // Taken before the guard drops the thread's pending error information.
+    const comlite::ComError error(failed, IPackageAdapter::kIID);
+    return m_guard.run(kInitContext, [&]() -> HRESULT { throw error; });
+  };
   using comlite::check;
   m_compoundList.resetPositionMap();
   if (!m_relay) {
@@ -176,7 +182,7 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
   } else {
     comlite::ComPtr<IDispatch> selection;
     hr = m_adapter->SelectPackage(selection.put());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return tellAdapterFailure(hr);
   }
 
   comlite::Variant alias;
@@ -191,7 +197,7 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
   // "CORavlPP::initCO before createPropPackage"
   comlite::ComPtr<IDispatch> package, gui;
   hr = m_adapter->CreatePropPackage(package.put(), gui.put());
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) return tellAdapterFailure(hr);
   // A creation that reports success without a package is a failed creation.
   if (!package) throw comlite::ComError(E_POINTER, IPackageAdapter::kIID);
   HRESULT qhr = S_OK;

@@ -27,6 +27,10 @@ constexpr double kClampTolerance = -0.0001;
 //! Significant digits of compositions in the material description.
 constexpr int kCompositionDigits = 6;
 
+//! Beyond this magnitude no value of any property is physical; the host's sums and squares of
+//! such values would overflow.
+constexpr double kImplausibleMagnitude = 1e150;
+
 //! How checkPropertyValues judges a property.
 enum class ValueCheck { None, StrictlyPositive, UnitInterval, PositiveClamp };
 
@@ -40,6 +44,7 @@ ValueCheck checkOf(LONG propertyId) {
     case COIds::PropEnthalpyDtemperature:
     case COIds::PropViscosity:
     case COIds::PropThermalConductivity:
+    case COIds::PropCompressibilityFactor:
       return ValueCheck::StrictlyPositive;
     case COIds::PropFraction:
     case COIds::PropPhaseFraction:
@@ -308,7 +313,7 @@ HRESULT CCOError::checkPropertyValues(std::span<double> values, LONG propertyId,
   bool anyBad = false;
   for (std::size_t i = 0; i < count; ++i) {
     const double v = values[i];
-    bool bad = !std::isfinite(v);
+    bool bad = !std::isfinite(v) || std::fabs(v) > kImplausibleMagnitude;
     if (!bad) {
       switch (check) {
         case ValueCheck::StrictlyPositive:
@@ -335,7 +340,7 @@ HRESULT CCOError::checkPropertyValues(std::span<double> values, LONG propertyId,
     }
   }
   if (!anyBad) return S_OK;
-  if (fromPackage && wasReported(propertyId)) return E_FAIL;
+  // Every unfeasible answer is told: a repeated one is as wrong as the first.
   m_reported[propertyId] = true;
 
   const std::string rendered =
@@ -344,7 +349,7 @@ HRESULT CCOError::checkPropertyValues(std::span<double> values, LONG propertyId,
   // Nothing that is not a finite number is ever passed on, whatever the property's check.
   for (std::size_t i = 0; i < count; ++i) {
     const double v = values[i];
-    bool replace = !std::isfinite(v);
+    bool replace = !std::isfinite(v) || std::fabs(v) > kImplausibleMagnitude;
     if (check == ValueCheck::UnitInterval)
       replace = replace || v < 0.0 || v > 1.0;
     else if (check == ValueCheck::StrictlyPositive || check == ValueCheck::PositiveClamp)
@@ -355,12 +360,13 @@ HRESULT CCOError::checkPropertyValues(std::span<double> values, LONG propertyId,
   const char* name = COIds::id2cstr(propertyId);
   std::string message = "(" + rendered + ") for property '" + (name ? name : "") + "'. ";
   if (context) message += context;
-  if (fromPackage) message += kOnceOnlyNotice;
   complain(E_FAIL, message.c_str(),
            fromPackage ? ComplaintKind::PackageUnfeasibleValues
                        : ComplaintKind::SimulatorUnfeasibleValues,
            true, nullptr, outText);
-  return fromPackage ? S_OK : E_FAIL;
+  // A value the package could not compute is no success, floored or not: only the clamp of
+  // rounding noise above is.
+  return E_FAIL;
 }
 
 HRESULT CCOError::reportCapeError(const char* text, HRESULT status, IUnknown* failingObject,

@@ -70,9 +70,8 @@ class CCOError {
   virtual HRESULT severeLevelHook(int code) = 0;
   //! Checks, repairs and reports the values of a property (see the .cpp for the rules). Only
   //! the first `values.size()` values are ever read or written. RETURNS: S_OK when all values
-  //! are good or when package values were reported (and repaired); E_FAIL for simulator values
-  //! that were reported, and for package values of a property already reported (left as they
-  //! are, without a message).
+  //! are good (rounding noise of a clamped property floored); E_FAIL when some were not, each
+  //! time reported (and floored), whoever gave them.
   virtual HRESULT checkPropertyValues(std::span<double> values, LONG propertyId,
                                       std::string* outText, LONG compoundIndex, bool fromPackage,
                                       const char* context);

@@ -2,6 +2,7 @@
 
 #include "comlite/error_info.h"
 
+#include <exception>
 #include <string>
 
 #include "base/thcom_error.h"
@@ -25,6 +26,9 @@ HRESULT MethodGuard::complainCurrentException(const char* context) noexcept {
       // The package's own reason, taken from the thread when the error was raised, in the
       // form composed messages give pending error information.
       if (!e.description().empty()) text += "\n(" + e.description() + ": " + e.source() + ")";
+    } catch (const std::exception& e) {
+      // A package's C++ exception reaching us still says what went wrong.
+      text = phrase + " exception: " + e.what();
     } catch (...) {
       text = phrase + " exception";
     }

@@ -3,9 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "comlite/creation.h"
+#include "comlite/error_info.h"
 #include "comlite/registry.h"
 #include "support/temp_env.h"
 
@@ -125,4 +128,50 @@ TEST(Registry, concurrent_writers_in_two_processes_lose_no_entry) {
   Data d;
   ASSERT_EQ(comlite::registry::load(d), S_OK);
   EXPECT_EQ(d.subkeys("CLSID").size(), std::size_t(kWriters * kEach));
+}
+
+TEST(Registry, only_a_regular_file_of_bounded_size_is_read_and_the_reason_reaches_the_caller) {
+  testsupport::TempDir dir;
+  const std::string path = dir.file("registry");
+  struct Row {
+    const char* what;
+    void (*make)(const std::string& path);
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"link to /dev/zero", [](const std::string& p) { ::symlink("/dev/zero", p.c_str()); },
+       "is not a regular file"},
+      {"FIFO", [](const std::string& p) { ::mkfifo(p.c_str(), 0644); }, "is not a regular file"},
+      {"folder", [](const std::string& p) { ::mkdir(p.c_str(), 0755); }, "is not a regular file"},
+      {"17 MiB file",
+       [](const std::string& p) {
+         std::ofstream(p) << "";
+         std::filesystem::resize_file(p, 17u << 20);
+       },
+       "is larger than 16 MiB"},
+      {"parse error",
+       [](const std::string& p) {
+         writeAll(p, "; coravl class registry 1\n[A]\ngarbage\n; end\n");
+       },
+       "line 3"},
+  };
+  testsupport::ScopedEnv env("CORAVL_REGISTRY", path);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove_all(path);
+    row.make(path);
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(u"Some.Class.1", &clsid), CO_E_CLASSSTRING);
+    std::string description, source;
+    ASSERT_TRUE(comlite::takeErrorInfo(description, source));
+    EXPECT_NE(description.find(path), std::string::npos) << description;
+    EXPECT_NE(description.find(row.reason), std::string::npos) << description;
+    EXPECT_EQ(source, "CLSIDFromProgID");
+    void* object = nullptr;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+              REGDB_E_CLASSNOTREG);
+    ASSERT_TRUE(comlite::takeErrorInfo(description, source));
+    EXPECT_NE(description.find(row.reason), std::string::npos) << description;
+  }
+  std::filesystem::remove_all(path);
 }

@@ -78,7 +78,7 @@ TEST_F(Guard, each_kind_of_failure_becomes_its_complaint) {
   EXPECT_EQ(
       guard.run("registering properties", []() -> HRESULT { throw std::runtime_error("boom"); }),
       E_FAIL);
-  EXPECT_EQ(lastLogged(), "INTERNAL ERROR registering properties exception");
+  EXPECT_EQ(lastLogged(), "INTERNAL ERROR registering properties exception: boom");
 
   EXPECT_EQ(guard.run("checking flashtypes", []() -> HRESULT { throw 42; }), E_FAIL);
   EXPECT_EQ(lastLogged(), "INTERNAL ERROR checking flashtypes exception");

@@ -157,11 +157,10 @@ TEST_F(Reporter, kind_five_in_a_calculation_reads_in_full) {
 
   double values[] = {-0.5, 0.2};
   std::string out;
-  EXPECT_EQ(r->checkPropertyValues(values, COIds::PropFugacity, &out, 0, true, "ctx. "), S_OK);
+  EXPECT_EQ(r->checkPropertyValues(values, COIds::PropFugacity, &out, 0, true, "ctx. "), E_FAIL);
   const std::string expected =
       "The CAPE-OPEN Property Package 'PR Package' provided unfeasible thermodynamic values "
-      "(-0.5, 0.2) for property 'fugacity'. ctx. " +
-      kOnceOnly +
+      "(-0.5, 0.2) for property 'fugacity'. ctx. "
       "Detected while calculating {(fugacity), (Vapor), Mixture}. Material Object contents: "
       "V, T(K), 300.000000, P(Pa), 101325.000000, C, 0.25, 0.75";
   EXPECT_EQ(out, expected);
@@ -378,27 +377,19 @@ TEST_F(Reporter, call_context_is_held_for_the_call_only) {
   EXPECT_EQ(noticeTexts(), std::vector<std::string>{"after"});
 }
 
-TEST_F(Reporter, package_values_are_repaired_and_reported_once) {
+TEST_F(Reporter, package_values_are_repaired_reported_and_refused_every_time) {
   auto r = makeRavl();
   r->setNumberOfCompounds(2);
-  std::string out;
-  double first[] = {-0.5, 0.3};
-  EXPECT_EQ(r->checkPropertyValues(first, COIds::PropFugacity, &out, -1, true, nullptr), S_OK);
-  EXPECT_EQ(first[0], kFloor);
-  EXPECT_EQ(first[1], 0.3);
-  EXPECT_TRUE(r->wasReported(COIds::PropFugacity));
-  EXPECT_EQ(m_notices.size(), 1u);
-  double second[] = {-0.5, 0.3};
-  out.clear();
-  EXPECT_EQ(r->checkPropertyValues(second, COIds::PropFugacity, &out, -1, true, nullptr), E_FAIL);
-  EXPECT_EQ(second[0], -0.5);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(m_notices.size(), 1u);
-  // Another property is reported on its own.
-  double cp[] = {0.0};
-  EXPECT_EQ(r->checkPropertyValues(cp, COIds::PropHeatCapacityCp, nullptr, -1, true, ""), S_OK);
-  EXPECT_EQ(cp[0], kFloor);
-  EXPECT_EQ(m_notices.size(), 2u);
+  for (std::size_t i = 1; i <= 2; ++i) {
+    std::string out;
+    double values[] = {-0.5, 0.3};
+    EXPECT_EQ(r->checkPropertyValues(values, COIds::PropFugacity, &out, -1, true, nullptr), E_FAIL);
+    EXPECT_EQ(values[0], kFloor);
+    EXPECT_EQ(values[1], 0.3);
+    EXPECT_NE(out.find("(-0.5, 0.3) for property 'fugacity'"), std::string::npos) << out;
+    EXPECT_EQ(out.find(CCOError::kOnceOnlyNotice), std::string::npos) << out;
+    EXPECT_EQ(m_notices.size(), i);
+  }
 }
 
 //! One value of one property through the check: what comes back, what is left, and whether it
@@ -417,15 +408,19 @@ TEST_F(Reporter, each_property_check_repairs_and_reports_as_its_rule_says) {
   const Case cases[] = {
       {COIds::PropFugacity, true, -0.00005, S_OK, kFloor, false},  // rounding noise, silent
       {COIds::PropFugacity, true, 2.0, S_OK, 2.0, false},
-      {COIds::PropKvalue, true, -0.5, S_OK, kFloor, true},
+      {COIds::PropKvalue, true, -0.5, E_FAIL, kFloor, true},
       {COIds::PropFraction, false, 0.0, S_OK, 0.0, false},
       {COIds::PropPhaseFraction, false, 1.0, S_OK, 1.0, false},
       {COIds::PropPhaseFraction, false, 1.5, E_FAIL, kFloor, true},
-      {COIds::PropHeatCapacityCp, true, 0.0, S_OK, kFloor, true},
+      {COIds::PropHeatCapacityCp, true, 0.0, E_FAIL, kFloor, true},
+      {COIds::PropCompressibilityFactor, true, -2.0, E_FAIL, kFloor, true},
       {COIds::PropEnthalpy, true, -123.0, S_OK, -123.0, false},  // no check
-      {COIds::PropEnthalpy, true, nan, S_OK, kFloor, true},      // but never a NaN
+      {COIds::PropEnthalpy, true, nan, E_FAIL, kFloor, true},    // but never a NaN
+      {COIds::PropEnthalpy, true, 1e308, E_FAIL, kFloor, true},  // nor what no property is
+      {COIds::PropEnthalpy, true, -1e200, E_FAIL, kFloor, true},
+      {COIds::PropEnthalpy, true, 1e100, S_OK, 1e100, false},
       {COIds::PropTemperature, false, inf, E_FAIL, kFloor, true},
-      {COIds::PropSurfaceTension, true, -1.0, S_OK, kFloor, true},
+      {COIds::PropSurfaceTension, true, -1.0, E_FAIL, kFloor, true},
   };
   for (const Case& c : cases) {
     auto r = makeRavl();
@@ -477,7 +472,7 @@ TEST_F(Reporter, short_arrays_and_unknown_ids_are_handled_safely) {
   std::string out;
   EXPECT_EQ(r->checkPropertyValues(std::span<double>(storage.data(), 2), COIds::PropKvalue, &out,
                                    -1, true, nullptr),
-            S_OK);
+            E_FAIL);
   EXPECT_NE(out.find("(0.5, -1.) for property 'kvalue'. "), std::string::npos);
   EXPECT_EQ(storage[1], kFloor);
   EXPECT_EQ(storage[2], 777.0);

@@ -154,7 +154,10 @@ ErrorRecord recordOfFailure(IUnknown* failing, HRESULT hr, const char* interface
   }
   if (!found) r = ErrorRecord{};
   r.code = hr;
-  if (r.description.empty()) r.description = "call failed with status " + statusText(hr);
+  // A failure without error information still names the call that failed.
+  if (r.description.empty())
+    r.description = (operation && *operation ? std::string(operation) + " " : std::string()) +
+                    "failed with status " + statusText(hr) + " and no error information";
   if (r.interfaceName.empty() && interfaceName) r.interfaceName = interfaceName;
   if (r.operation.empty() && operation) r.operation = operation;
   return r;

@@ -8,6 +8,14 @@
 
 namespace capeside {
 
+std::size_t arrayLength(const VARIANT& v) {
+  const VARIANT* at = &v;
+  if (at->vt == (VT_VARIANT | VT_BYREF) && at->pvarVal) at = at->pvarVal;
+  if (!vtIsArray(at->vt)) return 0;
+  SAFEARRAY* const* array = vtIsByRef(at->vt) ? at->pparray : &at->parray;
+  return array && *array ? comlite::safeArrayCount(*array) : 0;
+}
+
 namespace {
 
 //! The VARIANT a BYREF variant points at (or the value itself).

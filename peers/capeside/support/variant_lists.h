@@ -16,6 +16,13 @@
 
 namespace capeside {
 
+//! More compounds or phases than any package has: a package's list this long is refused before
+//! it is read.
+inline constexpr std::size_t kMaxPackageCompounds = 10000;
+inline constexpr std::size_t kMaxPackagePhases = 64;
+//! The number of elements of an array value (0 for anything else), read without copying them.
+std::size_t arrayLength(const VARIANT& v);
+
 std::optional<std::vector<std::string>> stringList(const VARIANT& v);
 std::optional<std::vector<double>> doubleList(const VARIANT& v);
 std::optional<std::vector<LONG>> longList(const VARIANT& v);
