@@ -665,7 +665,7 @@ FlashResult FlashSolver::continuation(bool unknown_T, double fixed, double beta,
       throw Error(
           ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
           crit ? cat(where(fixed),
-                     ": the line of this vapour fraction ends at the mixture critical "
+                     ": the line of this vapour fraction ends near the mixture critical "
                      "point T = ",
                      crit->T_K, " K, P = ", crit->P_Pa, " Pa")
                : cat(where(fixed), ": the line of this vapour fraction ends near T = ", last.T_K,
