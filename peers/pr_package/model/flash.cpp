@@ -697,7 +697,10 @@ FlashSolver::Physical FlashSolver::physical(double beta, std::span<const double>
   if (beta != 0.0 && beta != 1.0) return Physical::Yes;
   // At a saturation point the incipient phase is the most stable trial phase: a trial of
   // negative tangent-plane distance means the feed already splits there, and the point is a
-  // second root of the equations inside the two-phase region.
+  // second root of the equations inside the two-phase region. Such roots lie close to a
+  // critical point, where all K-values are within a factor of e^2 of one; elsewhere the test
+  // would only cost time.
+  if (spread_of(m_lnK) > 2.0) return Physical::Yes;
   const StabilityResult st = stability(r.T_K, r.P_Pa, z);
   return st.tm_min < -1e-7 ? Physical::FeedSplits : Physical::Yes;
 }
