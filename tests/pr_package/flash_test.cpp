@@ -430,6 +430,21 @@ TEST(CriticalPoint, binary_points_from_a_start_nearby) {
   EXPECT_THROW(flash.critical_point(std::vector<double>{1.0, 0.0}, 300.0, 7e6), Error);
 }
 
+// Ten compounds: the critical point found from a start 70 K and 5 MPa away lies where the bubble
+// and dew lines meet, between their temperatures just below its pressure.
+TEST_F(NaturalGasFlash, critical_point_joins_the_bubble_and_dew_lines) {
+  const CriticalPoint cp = solver.critical_point(z, 250.0, 1e7);
+  double gap = HUGE_VAL;
+  for (const double f : {0.95, 0.99, 0.998}) {
+    const double bubble = solver.pvf(f * cp.P_Pa, 0.0, z).T_K;
+    const double dew = solver.pvf(f * cp.P_Pa, 1.0, z).T_K;
+    EXPECT_LT(bubble, cp.T_K) << f;
+    EXPECT_GT(dew, cp.T_K) << f;
+    EXPECT_LT(dew - bubble, gap) << f;
+    gap = dew - bubble;
+  }
+}
+
 TEST(RachfordRice, negative_flash_and_one_sided_k_values) {
   const std::vector<double> z = {0.5, 0.5};
   EXPECT_NEAR(solve_rachford_rice(z, std::vector<double>{2.0, 0.5}).beta, 0.5, 1e-14);
