@@ -377,6 +377,9 @@ TEST(Flash, near_critical_saturation_points_are_the_stable_crossings) {
       EXPECT_NEAR(r.T_K, c.T_K, 1e-6) << c.z_co2;
     }
   }
+  // The loosely solved neighbours are single-phase states, no saturation points.
+  EXPECT_TRUE(flash.stability(437.9174, P, std::vector<double>{0.7, 0.3}).stable);
+  EXPECT_TRUE(flash.stability(320.3762, P, std::vector<double>{0.9, 0.1}).stable);
 }
 
 // Where no saturation point exists the solver says why instead of returning a point.
