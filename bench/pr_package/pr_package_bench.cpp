@@ -1,6 +1,6 @@
 // Speed of the hot paths for a 10-compound natural gas:
 //   property set (H, S, V, Cp, ln phi with temperature derivatives) on a fresh state,
-//   two-phase TP flash, PH flash, pure-compound vapour pressure.
+//   two-phase TP flash, PH flash, pure-compound vapour pressure, bubble and dew points.
 // Run the Release build with --benchmark_repetitions=10 and read the medians.
 #include <benchmark/benchmark.h>
 
@@ -109,6 +109,19 @@ void BM_SaturationAtT(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SaturationAtT);
+
+// Bubble (Arg 0) and dew (Arg 1) temperatures of the natural gas across 1 to 5 MPa.
+void BM_SaturationTemperatureOfMixture(benchmark::State& state) {
+  const pr::Mixture mix = pr::Mixture::from_database(database(), kGas);
+  pr::FlashSolver solver(mix);
+  const double beta = static_cast<double>(state.range(0));
+  int k = 0;
+  for (auto _ : state) {
+    const double P = 1e6 + 4e6 * (k++ % 100) / 100.0;
+    benchmark::DoNotOptimize(solver.pvf(P, beta, kZ).T_K);
+  }
+}
+BENCHMARK(BM_SaturationTemperatureOfMixture)->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "pr_package/model/error.h"
 #include "pr_package/model/rachford_rice.h"
@@ -319,6 +320,131 @@ TEST(Flash, near_critical_bubble_and_dew_points_follow_the_saturation_line) {
     const FlashResult r = flash.pvf(8e6, c.beta, std::vector<double>{c.z_co2, 1.0 - c.z_co2});
     EXPECT_NEAR(r.T_K, c.T_K, 1e-6) << c.z_co2;
     EXPECT_NEAR(c.beta == 0.0 ? r.y[0] : r.x[0], c.incipient_co2, 1e-8) << c.z_co2;
+  }
+}
+
+// The same binary at 8 MPa near the feed compositions whose critical pressure is 8 MPa, where
+// the equations also have roots with the vapour the denser phase or with the feed already split,
+// and a bubble line may cross 8 MPa twice (the crossing reached from lower pressure is meant).
+// Loosely solved points nearby are no roots: at 437.9174 K (70 %) and 320.3762 K (90 %) the feed
+// is stable by the tangent-plane test and the fugacities differ. Each answer is checked by
+// Michelsen's tangent-plane test (Fluid Phase Equilib. 9 (1982) 1): stable at the point, split
+// 0.05 K into the two-phase side. References // by equal fugacities in python3 with mpmath at 30
+// digits, stable by a scan of the tangent-plane distance there (1e-6 K): 406.584907270 K for the
+// bubble point of 44 % CO2, 456.308704615 K and 437.702149438 K for the dew points of 58 and 70 %.
+// Feeds whose line does not reach 8 MPa refuse.
+TEST(Flash, near_critical_saturation_points_are_the_stable_crossings) {
+  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "n-hexane"});
+  FlashSolver flash(mix);
+  const double P = 8e6;
+  struct Case {
+    double z_co2, beta;
+    bool exists;
+    double T_K = 0.0;  // reference where computed
+  };
+  // Bubble points from 41 to 46 % CO2 have a second, far crossing at 454 to 463 K;
+  // dew points from 56 to 61 % lie at 453 to 459 K; from 44 to 47 % there is no dew point.
+  const Case cases[] = {{0.41, 0.0, true},
+                        {0.42, 0.0, true},
+                        {0.43, 0.0, true},
+                        {0.44, 0.0, true, 406.584907270},
+                        {0.45, 0.0, true},
+                        {0.46, 0.0, true},
+                        {0.56, 1.0, true},
+                        {0.58, 1.0, true, 456.308704615},
+                        {0.60, 1.0, true},
+                        {0.61, 1.0, true},
+                        {0.48, 1.0, true},
+                        {0.44, 1.0, false},
+                        {0.46, 1.0, false},
+                        {0.47, 1.0, false},
+                        {0.70, 1.0, true, 437.702149438}};
+  for (const Case& c : cases) {
+    const std::vector<double> z = {c.z_co2, 1.0 - c.z_co2};
+    if (!c.exists) {
+      EXPECT_THROW(flash.pvf(P, c.beta, z), Error) << c.z_co2;
+      continue;
+    }
+    FlashResult r;
+    ASSERT_NO_THROW(r = flash.pvf(P, c.beta, z)) << c.z_co2 << " " << c.beta;
+    const double incipient = c.beta == 0.0 ? r.y[0] : r.x[0];
+    // The incipient vapour is richer in CO2, the incipient liquid poorer.
+    EXPECT_EQ(incipient > c.z_co2, c.beta == 0.0) << c.z_co2;
+    EXPECT_TRUE(flash.stability(r.T_K, P, z).stable) << c.z_co2;
+    const double inside = c.beta == 0.0 ? r.T_K + 0.05 : r.T_K - 0.05;
+    EXPECT_FALSE(flash.stability(inside, P, z).stable) << c.z_co2;
+    if (c.T_K > 0.0) {
+      EXPECT_NEAR(r.T_K, c.T_K, 1e-6) << c.z_co2;
+    }
+  }
+  // The loosely solved neighbours are single-phase states, no saturation points.
+  EXPECT_TRUE(flash.stability(437.9174, P, std::vector<double>{0.7, 0.3}).stable);
+  EXPECT_TRUE(flash.stability(320.3762, P, std::vector<double>{0.9, 0.1}).stable);
+}
+
+// Where no saturation point exists the solver says why instead of returning a point.
+TEST(Flash, saturation_without_a_solution_is_refused_with_the_reason) {
+  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "n-hexane"});
+  FlashSolver flash(mix);
+  struct Case {
+    double P_Pa, beta, z_co2;
+    const char* reason;
+  };
+  const Case cases[] = {
+      // Above the highest pressure of both lines of 70 % CO2, which end close to its critical
+      // point (413.4257 K, 11.2878 MPa, below).
+      {2e7, 1.0, 0.7, "ends near the mixture critical point T = 413.42"},
+      {1.2e7, 0.0, 0.7, "ends near the mixture critical point T = 413.42"},
+      // The one root at 8 MPa for 44 % CO2 is a bubble point seen from the other side of the
+      // critical point.
+      {8e6, 1.0, 0.44, "has its vapour denser than its liquid"},
+  };
+  for (const Case& c : cases) {
+    try {
+      flash.pvf(c.P_Pa, c.beta, std::vector<double>{c.z_co2, 1.0 - c.z_co2});
+      ADD_FAILURE() << c.reason;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.kind(), ErrorKind::SolvingError);
+      EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+    }
+  }
+}
+
+// Critical points of CO2 + n-hexane (k_ij = 0.11). Reference: the binary criteria
+// (d ln f1/d x1) = (d2 ln f1/d x1^2) = 0 at fixed T and P (Gibbs; Michelsen and Mollerup,
+// Thermodynamic Models, 2nd ed. 2007, chapter 12) solved in python3 with mpmath at 30 digits,
+// a formulation independent of the solver's eigenvalue criteria; 1e-8 relative.
+TEST(CriticalPoint, binary_points_from_a_start_nearby) {
+  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "n-hexane"});
+  FlashSolver flash(mix);
+  struct Case {
+    double z_co2, T_K, P_Pa, T0, P0;
+  };
+  const Case cases[] = {
+      {0.5, 459.835943645622, 8376970.47090932, 468.0, 7.5e6},
+      {0.7, 413.425659433613, 11287839.0399252, 420.0, 1e7},
+  };
+  for (const Case& c : cases) {
+    const CriticalPoint cp =
+        flash.critical_point(std::vector<double>{c.z_co2, 1.0 - c.z_co2}, c.T0, c.P0);
+    EXPECT_NEAR(cp.T_K, c.T_K, 1e-8 * c.T_K) << c.z_co2;
+    EXPECT_NEAR(cp.P_Pa, c.P_Pa, 1e-8 * c.P_Pa) << c.z_co2;
+  }
+  EXPECT_THROW(flash.critical_point(std::vector<double>{1.0, 0.0}, 300.0, 7e6), Error);
+}
+
+// Ten compounds: the critical point found from a start 70 K and 5 MPa away lies where the bubble
+// and dew lines meet, between their temperatures just below its pressure.
+TEST_F(NaturalGasFlash, critical_point_joins_the_bubble_and_dew_lines) {
+  const CriticalPoint cp = solver.critical_point(z, 250.0, 1e7);
+  double gap = HUGE_VAL;
+  for (const double f : {0.95, 0.99, 0.998}) {
+    const double bubble = solver.pvf(f * cp.P_Pa, 0.0, z).T_K;
+    const double dew = solver.pvf(f * cp.P_Pa, 1.0, z).T_K;
+    EXPECT_LT(bubble, cp.T_K) << f;
+    EXPECT_GT(dew, cp.T_K) << f;
+    EXPECT_LT(dew - bubble, gap) << f;
+    gap = dew - bubble;
   }
 }
 

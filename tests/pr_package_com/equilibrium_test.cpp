@@ -137,6 +137,14 @@ TEST_F(Equilibrium, near_critical_dew_point_through_the_socket) {
   ASSERT_EQ(m_mo->Flash(kFlashPVF), S_OK) << capeErrorOf(m_mo.get()).description;
   EXPECT_NEAR(phaseValue("temperature", "Overall", "")[0], 437.702149438, 1e-6);
   EXPECT_NEAR(phaseValue("fraction", "Liquid")[8], 0.409941737628, 1e-8);
+  // Above the line's highest pressure the flash refuses and tells the feed's critical point
+  // (413.425659 K, 11.287839 MPa by the binary criteria in mpmath).
+  setOverall("pressure", nullptr, {2e7});
+  EXPECT_EQ(m_mo->Flash(kFlashPVF), ECapeSolvingErrorHR);
+  EXPECT_NE(capeErrorOf(m_mo.get())
+                .description.find("ends near the mixture critical point T = 413.42565"),
+            std::string::npos)
+      << capeErrorOf(m_mo.get()).description;
 }
 
 TEST_F(Equilibrium, a_single_present_phase_takes_the_whole_feed_at_fixed_t_and_p) {

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "pr_package/model/constants.h"
+#include "pr_package/model/critical_point.h"
 #include "pr_package/model/error.h"
 #include "pr_package/model/linear_solve.h"
 #include "pr_package/model/rachford_rice.h"
@@ -572,21 +574,38 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
     finish_two_phase(r, RootChoice::Vapour, RootChoice::Liquid, false, false);
     return r;
   }
-  const auto where = [&](double X) {
-    return cat("vapour fraction ", beta, " at ", unknown_T ? "P = " : "T = ", X,
-               unknown_T ? " Pa" : " K");
-  };
   double lnX = 0.0;
   bool trivial = false;
   wilson_start(unknown_T, fixed, beta, z, lnX);
   // A direct solution close to the trivial one may sit on a spurious branch (a point where the
   // phases are nearly identical far from the real line); such starts go by continuation.
-  const auto spread = [&] {
-    double big = 0.0;
-    for (std::size_t i : m_active) big = std::max(big, std::abs(m_lnK[i]));
-    return big;
+  const auto spread = [&] { return spread_of(m_lnK); };
+  std::optional<FlashResult> direct;
+  const bool solved = vf_newton(unknown_T, fixed, beta, z, lnX, r, trivial);
+  const double apart = spread();
+  if (solved && apart > 0.05 && physical(beta, z, r) == Physical::Yes) {
+    // Near a critical point the line can cross this pressure (temperature) twice; the crossing
+    // meant is the one that continuation from further away reaches first.
+    if (apart > 0.5) return r;
+    direct = r;
+  }
+  try {
+    return continuation(unknown_T, fixed, beta, z, trivial);
+  } catch (const Error& e) {
+    if (e.kind() == ErrorKind::SolvingError && direct) return *direct;
+    throw;
+  }
+}
+
+FlashResult FlashSolver::continuation(bool unknown_T, double fixed, double beta,
+                                      std::span<const double> z, bool trivial) {
+  const auto where = [&](double X) {
+    return cat("vapour fraction ", beta, " at ", unknown_T ? "P = " : "T = ", X,
+               unknown_T ? " Pa" : " K");
   };
-  if (vf_newton(unknown_T, fixed, beta, z, lnX, r, trivial) && spread() > 0.05) return r;
+  const auto spread = [&] { return spread_of(m_lnK); };
+  FlashResult r;
+  double lnX = 0.0;
   // Continuation along the line of this vapour fraction from a point further from any critical
   // point (a tenth of the pressure, or four fifths of the temperature), each step started
   // from the last converged K-values; where the steps can no longer advance, the line ends.
@@ -602,15 +621,23 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
                         : cat("no convergence for ", where(fixed)));
   }
   double h = 0.25 * (target - s);
-  std::vector<double> lnK_ok = m_lnK;
-  double lnX_ok = lnX;
+  std::vector<double> lnK_ok = m_lnK, lnK_prev = m_lnK;
+  double lnX_ok = lnX, lnX_prev = lnX, s_prev = s;
   FlashResult last = r;
   while (s < target) {
     const double next = std::min(s + h, target);
+    // Each step starts from the secant through the last two points, and a solution far from
+    // that prediction has jumped to another crossing of the line.
+    const double slope = s > s_prev ? (next - s) / (s - s_prev) : 0.0;
+    for (std::size_t i : m_active) m_lnK[i] = lnK_ok[i] + slope * (lnK_ok[i] - lnK_prev[i]);
+    const double predicted = lnX_ok + slope * (lnX_ok - lnX_prev);
+    lnX = predicted;
     bool triv = false;
-    // A step that moves the unknown far has jumped to another branch.
     if (vf_newton(unknown_T, std::exp(next), beta, z, lnX, r, triv) &&
-        std::abs(lnX - lnX_ok) < 0.1 && spread() > 1e-3) {
+        std::abs(lnX - predicted) < 0.02 + 0.5 * std::abs(predicted - lnX_ok) && spread() > 1e-3) {
+      s_prev = s;
+      lnK_prev = lnK_ok;
+      lnX_prev = lnX_ok;
       s = next;
       lnK_ok = m_lnK;
       lnX_ok = lnX;
@@ -622,13 +649,60 @@ FlashResult FlashSolver::vapour_fraction(bool unknown_T, double fixed, double be
     lnX = lnX_ok;
     h *= 0.5;
     if (h < 1e-7) {
-      throw Error(ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
-                  cat(where(fixed), ": the line of this vapour fraction ends near T = ", last.T_K,
-                      " K, P = ", last.P_Pa,
-                      " Pa (a critical point, or its highest pressure or temperature)"));
+      // Where the phases were becoming identical the line ends at the critical point of the
+      // feed; anywhere else at its highest pressure or temperature.
+      std::optional<CriticalPoint> crit;
+      if (spread_of(lnK_ok) < 0.5) {
+        try {
+          crit = pr::critical_point(m_mix, z, last.T_K, last.P_Pa);
+          if (std::abs(std::log(crit->T_K / last.T_K)) > 0.05 ||
+              std::abs(std::log(crit->P_Pa / last.P_Pa)) > 0.1) {
+            crit.reset();
+          }
+        } catch (const Error&) {
+        }
+      }
+      throw Error(
+          ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
+          crit ? cat(where(fixed),
+                     ": the line of this vapour fraction ends near the mixture critical "
+                     "point T = ",
+                     crit->T_K, " K, P = ", crit->P_Pa, " Pa")
+               : cat(where(fixed), ": the line of this vapour fraction ends near T = ", last.T_K,
+                     " K, P = ", last.P_Pa, " Pa (its highest pressure or temperature)"));
     }
   }
+  if (const Physical p = physical(beta, z, r); p != Physical::Yes) {
+    const bool swapped = p == Physical::VapourDenser;
+    throw Error(ErrorKind::SolvingError, "FlashSolver::vapour_fraction",
+                cat(where(fixed), ": the only solution found, at T = ", r.T_K, " K, P = ", r.P_Pa,
+                    swapped ? " Pa, has its vapour denser than its liquid (the other side of a "
+                              "critical point)"
+                            : " Pa, is not the stable one (the feed splits there)"));
+  }
   return r;
+}
+
+double FlashSolver::spread_of(std::span<const double> lnK) const {
+  double big = 0.0;
+  for (std::size_t i : m_active) big = std::max(big, std::abs(lnK[i]));
+  return big;
+}
+
+FlashSolver::Physical FlashSolver::physical(double beta, std::span<const double> z,
+                                            const FlashResult& r) {
+  // The phase called vapour is the lighter one; otherwise this is the other side of a critical
+  // point (a bubble point asked for as a dew point, or the reverse).
+  if (!(m_v.res.V_m3mol > m_l.res.V_m3mol)) return Physical::VapourDenser;
+  if (beta != 0.0 && beta != 1.0) return Physical::Yes;
+  // At a saturation point the incipient phase is the most stable trial phase: a trial of
+  // negative tangent-plane distance means the feed already splits there, and the point is a
+  // second root of the equations inside the two-phase region. Such roots lie close to a
+  // critical point, where all K-values are within a factor of e^2 of one; elsewhere the test
+  // would only cost time.
+  if (spread_of(m_lnK) > 2.0) return Physical::Yes;
+  const StabilityResult st = stability(r.T_K, r.P_Pa, z);
+  return st.tm_min < -1e-7 ? Physical::FeedSplits : Physical::Yes;
 }
 
 void FlashSolver::wilson_start(bool unknown_T, double fixed, double beta, std::span<const double> z,

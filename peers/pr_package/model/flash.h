@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "pr_package/model/critical_point.h"
 #include "pr_package/model/mixture.h"
 
 namespace pr {
@@ -45,8 +46,12 @@ struct StabilityResult {
 //! PH, PS: Newton on T with the analytical dH/dT (dS/dT) along the equilibrium path, kept in a
 //! bisection bracket. TH, TS: the same in ln P after a coarse scan for a bracket, since H(P) at
 //! fixed T need not be monotone. TVF, PVF: Newton in (ln K, ln T or ln P) on equal fugacities
-//! and the Rachford-Rice condition at the given vapour fraction. HVF: bracketed secant in ln P
-//! over PVF flashes. A single compound uses its saturation curve and the lever rule.
+//! and the Rachford-Rice condition at the given vapour fraction; a start near the trivial
+//! solution goes by continuation from a tenth of the pressure (four fifths of the temperature).
+//! A solution is kept only with its vapour the lighter phase and, at a bubble or dew point, the
+//! feed stable by the tangent-plane test (else it is a second root inside the two-phase region);
+//! a line that ends at the feed's critical point says so with that point. HVF: bracketed secant in
+//! ln P over PVF flashes. A single compound uses its saturation curve and the lever rule.
 //!
 //! Only one liquid phase is modelled. Holds work buffers: one solver per thread.
 class FlashSolver {
@@ -61,6 +66,12 @@ class FlashSolver {
   FlashResult tvf(double T_K, double beta, std::span<const double> z);
   FlashResult pvf(double P_Pa, double beta, std::span<const double> z);
   FlashResult hvf(double h_Jmol, double beta, std::span<const double> z);
+
+  //! Critical point of feed z from a start near it (see critical_point.h).
+  CriticalPoint critical_point(std::span<const double> z, double T_start_K,
+                               double P_start_Pa) const {
+    return pr::critical_point(m_mix, z, T_start_K, P_start_Pa);
+  }
 
   //! Tangent-plane stability test of feed z at T, P.
   StabilityResult stability(double T_K, double P_Pa, std::span<const double> z);
@@ -79,10 +90,15 @@ class FlashSolver {
   FlashResult outer_P(double T, double target, Target what, std::span<const double> z);
   FlashResult lever(double T, double P, double target, Target what, std::span<const double> z);
   FlashResult vapour_fraction(bool unknown_T, double fixed, double beta, std::span<const double> z);
+  FlashResult continuation(bool unknown_T, double fixed, double beta, std::span<const double> z,
+                           bool trivial);
   void wilson_start(bool unknown_T, double fixed, double beta, std::span<const double> z,
                     double& lnX);
   bool vf_newton(bool unknown_T, double fixed, double beta, std::span<const double> z, double& lnX,
                  FlashResult& r, bool& trivial);
+  enum class Physical { Yes, VapourDenser, FeedSplits };
+  Physical physical(double beta, std::span<const double> z, const FlashResult& r);
+  double spread_of(std::span<const double> lnK) const;
   void wilson(double T, double P, std::vector<double>& lnK) const;
   void set_active(std::span<const double> z);
   double value(const FlashResult& r, Target what) const {
