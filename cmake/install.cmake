@@ -22,7 +22,7 @@ install(FILES src/outside/capeopen_categories.h src/outside/capeopen_common.h
 install(DIRECTORY peers/capeside/support/ DESTINATION ${CORAVL_INSTALL_INCLUDEDIR}/capeside/support
         FILES_MATCHING PATTERN "*.h")
 # The Windows source-compatibility folder, put first on a ported package's include path.
-install(DIRECTORY winsdk/include/ DESTINATION ${CORAVL_INSTALL_INCLUDEDIR}/win OPTIONAL)
+install(DIRECTORY winsdk/include/ DESTINATION ${CORAVL_INSTALL_INCLUDEDIR}/win)
 
 install(FILES peers/ideal_package/data/compounds.csv peers/ideal_package/data/packages.txt
         DESTINATION ${CORAVL_INSTALL_DATADIR}/ideal_package)
@@ -40,6 +40,7 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/coravlConfigVersion.cma
   COMPATIBILITY SameMinorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/coravlConfig.cmake
               ${CMAKE_BINARY_DIR}/sdk/coravlConfigVersion.cmake cmake/sdk/coravlModule.cmake
+              cmake/sdk/coravlConcat.cmake
         DESTINATION ${CORAVL_INSTALL_CMAKEDIR})
 
 # pkg-config: prefix-relative so that a relocated prefix still works.
