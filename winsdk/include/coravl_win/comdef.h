@@ -43,16 +43,18 @@ class _com_error {
     }
     return m_message.c_str();
   }
-  std::wstring DescriptionText() const { return text(&IErrorInfo::GetDescription); }
-  std::wstring SourceText() const { return text(&IErrorInfo::GetSource); }
+  // std::wstring is compiled into the C++ library for 32-bit wchar_t: UTF-16 text travels as
+  // std::u16string.
+  std::u16string DescriptionText() const { return text(&IErrorInfo::GetDescription); }
+  std::u16string SourceText() const { return text(&IErrorInfo::GetSource); }
   inline class _bstr_t Description() const;
   inline class _bstr_t Source() const;
 
  private:
-  std::wstring text(HRESULT (IErrorInfo::*get)(BSTR*)) const {
+  std::u16string text(HRESULT (IErrorInfo::*get)(BSTR*)) const {
     BSTR s = nullptr;
     if (!m_info || FAILED((m_info->*get)(&s)) || !s) return {};
-    std::wstring out(coravl_win::wide(s), SysStringLen(s));
+    std::u16string out(s, SysStringLen(s));
     SysFreeString(s);
     return out;
   }
@@ -142,12 +144,12 @@ class _bstr_t {
 };
 
 inline _bstr_t _com_error::Description() const {
-  const std::wstring s = DescriptionText();
-  return _bstr_t(s.c_str());
+  const std::u16string s = DescriptionText();
+  return _bstr_t(comlite::bstrFromUtf16(s), false);
 }
 inline _bstr_t _com_error::Source() const {
-  const std::wstring s = SourceText();
-  return _bstr_t(s.c_str());
+  const std::u16string s = SourceText();
+  return _bstr_t(comlite::bstrFromUtf16(s), false);
 }
 
 //! A VARIANT that clears itself, with the usual constructors and conversions.
