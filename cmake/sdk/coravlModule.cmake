@@ -24,8 +24,9 @@ function(coravl_add_registry_script target)
   foreach(_file IN LISTS ARGN)
     list(APPEND _scripts ${CMAKE_CURRENT_SOURCE_DIR}/${_file})
   endforeach()
+  list(JOIN _scripts "|" _joined)  # one argument through the shell
   set(_out $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_PREFIX:${target}>$<TARGET_FILE_BASE_NAME:${target}>.rgs)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} "-DIN=${_scripts}" -DOUT=${_out} -P ${_coravl_module_dir}/coravlConcat.cmake
+    COMMAND ${CMAKE_COMMAND} "-DIN=${_joined}" -DOUT=${_out} -P ${_coravl_module_dir}/coravlConcat.cmake
     VERBATIM)
 endfunction()
