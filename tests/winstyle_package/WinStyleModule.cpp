@@ -1,6 +1,6 @@
 // WinStyleModule.cpp : Implementation of the DLL exports.
-#include "stdafx.h"
 #include "resource.h"
+#include "stdafx.h"
 
 class CWinStyleModule : public CAtlDllModuleT<CWinStyleModule> {
  public:
@@ -10,7 +10,9 @@ class CWinStyleModule : public CAtlDllModuleT<CWinStyleModule> {
 CWinStyleModule _AtlModule;
 
 // Used to determine whether the DLL can be unloaded by OLE.
-STDAPI DllCanUnloadNow(void) { return _AtlModule.DllCanUnloadNow(); }
+STDAPI DllCanUnloadNow(void) {
+  return _AtlModule.DllCanUnloadNow();
+}
 
 // Returns a class factory to create an object of the requested type.
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
@@ -18,7 +20,11 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
 }
 
 // DllRegisterServer - Adds entries to the system registry.
-STDAPI DllRegisterServer(void) { return _AtlModule.DllRegisterServer(FALSE); }
+STDAPI DllRegisterServer(void) {
+  return _AtlModule.DllRegisterServer(FALSE);
+}
 
 // DllUnregisterServer - Removes entries from the system registry.
-STDAPI DllUnregisterServer(void) { return _AtlModule.DllUnregisterServer(FALSE); }
+STDAPI DllUnregisterServer(void) {
+  return _AtlModule.DllUnregisterServer(FALSE);
+}

@@ -2,10 +2,13 @@
 //
 // Model: ideal gas, ideal solution; vapour pressures by Clausius-Clapeyron from the normal
 // boiling point and a constant heat of vaporisation; constant ideal-gas heat capacities.
-#include "stdafx.h"
 #include "WinStylePackage.h"
+#include "stdafx.h"
 
 #include <math.h>
+
+EXTERN_C const CLSID CLSID_WinStylePackage = {
+    0x5b8d3c21, 0x7e4f, 0x4a9b, {0x8c, 0x61, 0x2f, 0x0d, 0x9e, 0x7a, 0x4b, 0x13}};
 
 namespace {
 
@@ -94,7 +97,9 @@ HRESULT CWinStylePackage::FinalConstruct() {
   return S_OK;
 }
 
-void CWinStylePackage::FinalRelease() { m_material = NULL; }
+void CWinStylePackage::FinalRelease() {
+  m_material = NULL;
+}
 
 int CWinStylePackage::PhaseIndex(BSTR phaseLabel) {
   if (_wcsicmp(phaseLabel, L"Vapor") == 0) return 0;
@@ -109,12 +114,14 @@ void CWinStylePackage::LnPhi(int phase, double T, double P, std::vector<double>&
 }
 
 HRESULT CWinStylePackage::ReadComposition(const VARIANT& v, std::vector<double>& x) {
-  if (v.vt != (VT_ARRAY | VT_R8)) return Error(L"composition is not an array of doubles", ECapeInvalidArgumentHR);
+  if (v.vt != (VT_ARRAY | VT_R8))
+    return Error(L"composition is not an array of doubles", ECapeInvalidArgumentHR);
   CComSafeArray<double> sa;
   sa.CopyFrom(v.parray);
   x.clear();
   for (LONG i = sa.GetLowerBound(); i <= sa.GetUpperBound(); i++) x.push_back(sa[i]);
-  if (x.size() != m_map.size()) return Error(L"composition does not match the material", ECapeInvalidArgumentHR);
+  if (x.size() != m_map.size())
+    return Error(L"composition does not match the material", ECapeInvalidArgumentHR);
   return S_OK;
 }
 
@@ -144,8 +151,12 @@ STDMETHODIMP CWinStylePackage::get_parameters(LPDISPATCH* parameters) {
   *parameters = NULL;
   return Error(L"this package has no parameters", IID_ICapeUtilities, ECapeNoImplHR);
 }
-STDMETHODIMP CWinStylePackage::put_simulationContext(LPDISPATCH) { return S_OK; }
-STDMETHODIMP CWinStylePackage::Initialize() { return S_OK; }
+STDMETHODIMP CWinStylePackage::put_simulationContext(LPDISPATCH) {
+  return S_OK;
+}
+STDMETHODIMP CWinStylePackage::Initialize() {
+  return S_OK;
+}
 STDMETHODIMP CWinStylePackage::Terminate() {
   m_material = NULL;
   return S_OK;
@@ -159,7 +170,8 @@ STDMETHODIMP CWinStylePackage::Edit() {
 STDMETHODIMP CWinStylePackage::GetCompoundConstant(VARIANT props, VARIANT compIds,
                                                    VARIANT* propVals) {
   std::vector<CComBSTR> names, ids;
-  if (!ReadStrings(props, names)) return Error(L"props is not a string array", ECapeInvalidArgumentHR);
+  if (!ReadStrings(props, names))
+    return Error(L"props is not a string array", ECapeInvalidArgumentHR);
   if (compIds.vt == VT_EMPTY) {
     for (int i = 0; i < g_nCompounds; i++) ids.push_back(CComBSTR(g_compounds[i].id));
   } else if (!ReadStrings(compIds, ids)) {
@@ -187,9 +199,9 @@ STDMETHODIMP CWinStylePackage::GetCompoundConstant(VARIANT props, VARIANT compId
   return S_OK;
 }
 
-STDMETHODIMP CWinStylePackage::GetCompoundList(VARIANT* compIds, VARIANT* formulae,
-                                               VARIANT* names, VARIANT* boilTemps,
-                                               VARIANT* molwts, VARIANT* casnos) {
+STDMETHODIMP CWinStylePackage::GetCompoundList(VARIANT* compIds, VARIANT* formulae, VARIANT* names,
+                                               VARIANT* boilTemps, VARIANT* molwts,
+                                               VARIANT* casnos) {
   const wchar_t* id[g_nCompounds];
   const wchar_t* formula[g_nCompounds];
   const wchar_t* cas[g_nCompounds];
@@ -242,8 +254,7 @@ STDMETHODIMP CWinStylePackage::GetNumPhases(LONG* num) {
   return S_OK;
 }
 
-STDMETHODIMP CWinStylePackage::GetPhaseInfo(BSTR phaseLabel, BSTR phaseAttribute,
-                                            VARIANT* value) {
+STDMETHODIMP CWinStylePackage::GetPhaseInfo(BSTR phaseLabel, BSTR phaseAttribute, VARIANT* value) {
   if (!value) return E_POINTER;
   if (PhaseIndex(phaseLabel) < 0) return Error(L"unknown phase", ECapeInvalidArgumentHR);
   CComVariant result;
@@ -263,10 +274,10 @@ STDMETHODIMP CWinStylePackage::GetPhaseList(VARIANT* phaseLabels, VARIANT* state
 
 // ICapeThermoPropertyRoutine
 
-STDMETHODIMP CWinStylePackage::CalcAndGetLnPhi(BSTR phaseLabel, double temperature,
-                                               double pressure, VARIANT, LONG fFlags,
-                                               VARIANT* lnPhi, VARIANT* lnPhiDT,
-                                               VARIANT* lnPhiDP, VARIANT* lnPhiDn) {
+STDMETHODIMP CWinStylePackage::CalcAndGetLnPhi(BSTR phaseLabel, double temperature, double pressure,
+                                               VARIANT, LONG fFlags, VARIANT* lnPhi,
+                                               VARIANT* lnPhiDT, VARIANT* lnPhiDP,
+                                               VARIANT* lnPhiDn) {
   int phase = PhaseIndex(phaseLabel);
   if (phase < 0) return Error(L"unknown phase", ECapeInvalidArgumentHR);
   if (!m_material) return Error(L"no material is set", ECapeBadInvOrderHR);
@@ -292,7 +303,8 @@ STDMETHODIMP CWinStylePackage::CalcSinglePhaseProp(VARIANT props, BSTR phaseLabe
   if (phase < 0) return Error(L"unknown phase", ECapeInvalidArgumentHR);
   if (!m_material) return Error(L"no material is set", ECapeBadInvOrderHR);
   std::vector<CComBSTR> names;
-  if (!ReadStrings(props, names)) return Error(L"props is not a string array", ECapeInvalidArgumentHR);
+  if (!ReadStrings(props, names))
+    return Error(L"props is not a string array", ECapeInvalidArgumentHR);
   double T, P;
   _variant_t composition;
   HRESULT hr = m_material->GetTPFraction(phaseLabel, &T, &P, composition.GetAddress());
@@ -390,7 +402,10 @@ STDMETHODIMP CWinStylePackage::CalcEquilibrium(VARIANT specification1, VARIANT s
       V = 0.5 * (lo + hi);
       double g = 0;
       for (size_t k = 0; k < n; k++) g += z[k] * (K[k] - 1) / (1 + V * (K[k] - 1));
-      if (g > 0) lo = V; else hi = V;
+      if (g > 0)
+        lo = V;
+      else
+        hi = V;
     }
   }
   for (size_t k = 0; k < n; k++) {
@@ -434,9 +449,8 @@ STDMETHODIMP CWinStylePackage::CalcEquilibrium(VARIANT specification1, VARIANT s
   return S_OK;
 }
 
-STDMETHODIMP CWinStylePackage::CheckEquilibriumSpec(VARIANT specification1,
-                                                    VARIANT specification2, BSTR,
-                                                    VARIANT_BOOL* isSupported) {
+STDMETHODIMP CWinStylePackage::CheckEquilibriumSpec(VARIANT specification1, VARIANT specification2,
+                                                    BSTR, VARIANT_BOOL* isSupported) {
   if (!isSupported) return E_POINTER;
   *isSupported = IsTPSpec(specification1, specification2) ? VARIANT_TRUE : VARIANT_FALSE;
   return S_OK;
@@ -461,7 +475,8 @@ STDMETHODIMP CWinStylePackage::SetMaterial(LPDISPATCH material) {
     for (size_t k = 0; k < list.size(); k++) {
       int i = 0;
       while (i < g_nCompounds && _wcsicmp(list[k], g_compounds[i].id) != 0) i++;
-      if (i == g_nCompounds) return Error(L"the material holds an unknown compound", ECapeInvalidArgumentHR);
+      if (i == g_nCompounds)
+        return Error(L"the material holds an unknown compound", ECapeInvalidArgumentHR);
       m_map.push_back(i);
     }
   } else {

@@ -2,14 +2,13 @@
 // Written as Windows packages are: template-library object, COM map, smart types.
 #pragma once
 
-#include "stdafx.h"
-#include "resource.h"
 #include <capeopen11.tlh>
 #include <vector>
+#include "resource.h"
+#include "stdafx.h"
 
 // {5B8D3C21-7E4F-4A9B-8C61-2F0D9E7A4B13}
-static const CLSID CLSID_WinStylePackage = {
-    0x5b8d3c21, 0x7e4f, 0x4a9b, {0x8c, 0x61, 0x2f, 0x0d, 0x9e, 0x7a, 0x4b, 0x13}};
+EXTERN_C const CLSID CLSID_WinStylePackage;
 
 class ATL_NO_VTABLE CWinStylePackage
     : public CComObjectRootEx<CComSingleThreadModel>,
@@ -60,25 +59,26 @@ class ATL_NO_VTABLE CWinStylePackage
   STDMETHOD(Edit)();
   // ICapeThermoCompounds
   STDMETHOD(GetCompoundConstant)(VARIANT props, VARIANT compIds, VARIANT* propVals);
-  STDMETHOD(GetCompoundList)(VARIANT* compIds, VARIANT* formulae, VARIANT* names,
-                             VARIANT* boilTemps, VARIANT* molwts, VARIANT* casnos);
+  STDMETHOD(GetCompoundList)
+  (VARIANT* compIds, VARIANT* formulae, VARIANT* names, VARIANT* boilTemps, VARIANT* molwts,
+   VARIANT* casnos);
   STDMETHOD(GetConstPropList)(VARIANT* props);
   STDMETHOD(GetNumCompounds)(LONG* num);
-  STDMETHOD(GetPDependentProperty)(VARIANT props, double pressure, VARIANT compIds,
-                                   VARIANT* propVals);
+  STDMETHOD(GetPDependentProperty)
+  (VARIANT props, double pressure, VARIANT compIds, VARIANT* propVals);
   STDMETHOD(GetPDependentPropList)(VARIANT* props);
-  STDMETHOD(GetTDependentProperty)(VARIANT props, double temperature, VARIANT compIds,
-                                   VARIANT* propVals);
+  STDMETHOD(GetTDependentProperty)
+  (VARIANT props, double temperature, VARIANT compIds, VARIANT* propVals);
   STDMETHOD(GetTDependentPropList)(VARIANT* props);
   // ICapeThermoPhases
   STDMETHOD(GetNumPhases)(LONG* num);
   STDMETHOD(GetPhaseInfo)(BSTR phaseLabel, BSTR phaseAttribute, VARIANT* value);
-  STDMETHOD(GetPhaseList)(VARIANT* phaseLabels, VARIANT* stateOfAggregation,
-                          VARIANT* keyCompoundId);
+  STDMETHOD(GetPhaseList)
+  (VARIANT* phaseLabels, VARIANT* stateOfAggregation, VARIANT* keyCompoundId);
   // ICapeThermoPropertyRoutine
-  STDMETHOD(CalcAndGetLnPhi)(BSTR phaseLabel, double temperature, double pressure,
-                             VARIANT moleNumbers, LONG fFlags, VARIANT* lnPhi, VARIANT* lnPhiDT,
-                             VARIANT* lnPhiDP, VARIANT* lnPhiDn);
+  STDMETHOD(CalcAndGetLnPhi)
+  (BSTR phaseLabel, double temperature, double pressure, VARIANT moleNumbers, LONG fFlags,
+   VARIANT* lnPhi, VARIANT* lnPhiDT, VARIANT* lnPhiDP, VARIANT* lnPhiDn);
   STDMETHOD(CalcSinglePhaseProp)(VARIANT props, BSTR phaseLabel);
   STDMETHOD(CalcTwoPhaseProp)(VARIANT props, VARIANT phaseLabels);
   STDMETHOD(CheckSinglePhasePropSpec)(BSTR property, BSTR phaseLabel, VARIANT_BOOL* valid);
@@ -87,8 +87,8 @@ class ATL_NO_VTABLE CWinStylePackage
   STDMETHOD(GetTwoPhasePropList)(VARIANT* props);
   // ICapeThermoEquilibriumRoutine
   STDMETHOD(CalcEquilibrium)(VARIANT specification1, VARIANT specification2, BSTR solutionType);
-  STDMETHOD(CheckEquilibriumSpec)(VARIANT specification1, VARIANT specification2,
-                                  BSTR solutionType, VARIANT_BOOL* isSupported);
+  STDMETHOD(CheckEquilibriumSpec)
+  (VARIANT specification1, VARIANT specification2, BSTR solutionType, VARIANT_BOOL* isSupported);
   // ICapeThermoMaterialContext
   STDMETHOD(SetMaterial)(LPDISPATCH material);
   STDMETHOD(UnsetMaterial)();

@@ -49,6 +49,7 @@ static_assert(sizeof(wchar_t) == sizeof(OLECHAR),
 #define STDAPI extern "C" __attribute__((visibility("default"))) HRESULT
 #define STDAPI_(type) extern "C" __attribute__((visibility("default"))) type
 #define PURE = 0
+#define EXTERN_C extern "C"
 #define THIS_
 #define THIS void
 
@@ -322,5 +323,5 @@ inline int StringFromGUID2(REFGUID g, wchar_t* buffer, int cch) {
   return StringFromGUID2(g, coravl_win::ole(buffer), cch);
 }
 #define InlineIsEqualGUID IsEqualGUID
-constexpr CLSID CLSID_NULL = GUID_NULL;
-constexpr IID IID_NULL = GUID_NULL;
+inline constexpr CLSID CLSID_NULL = GUID_NULL;
+inline constexpr IID IID_NULL = GUID_NULL;

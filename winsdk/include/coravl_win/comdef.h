@@ -271,9 +271,7 @@ class _com_ptr_t {
   static const IID& GetIID() { return IIID::GetIID(); }
 
   _com_ptr_t() = default;
-  _com_ptr_t(std::nullptr_t) {}
-  _com_ptr_t(int null) { (void)null; }   // 0
-  _com_ptr_t(long null) { (void)null; }  // NULL
+  // NULL, 0 and nullptr all arrive as a null Interface*.
   _com_ptr_t(Interface* p, bool addRef = true) : m_p(p) {
     if (m_p && addRef) m_p->AddRef();
   }
@@ -303,15 +301,6 @@ class _com_ptr_t {
   template <class Q>
   _com_ptr_t& operator=(Q* p) {
     return *this = _com_ptr_t(p);
-  }
-  _com_ptr_t& operator=(long null) {  // NULL
-    (void)null;
-    _Release();
-    return *this;
-  }
-  _com_ptr_t& operator=(std::nullptr_t) {
-    _Release();
-    return *this;
   }
 
   HRESULT CreateInstance(const CLSID& clsid, IUnknown* outer = nullptr, DWORD ctx = CLSCTX_ALL) {
