@@ -1,5 +1,6 @@
 #include "ideal_package/package_data.h"
 
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -15,7 +16,13 @@ std::string dataFolder() {
   std::string module = comlite::modulePathContaining(reinterpret_cast<const void*>(&dataFolder));
   const std::size_t slash = module.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : module.substr(0, slash);
-  return dir + "/ideal_package";
+  // Beside the module in a build tree; <prefix>/share/coravl/ when installed in <prefix>/lib.
+  const std::string beside = dir + "/ideal_package";
+  const std::string shared = dir + "/../share/coravl/ideal_package";
+  std::error_code ec;
+  return std::filesystem::is_directory(beside, ec) || !std::filesystem::is_directory(shared, ec)
+             ? beside
+             : shared;
 }
 
 std::shared_ptr<const CompoundTable> compoundTable() {

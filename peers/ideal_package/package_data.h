@@ -1,7 +1,8 @@
 #pragma once
 //! Where the ideal package finds its data, and the packages its manager offers.
 //!
-//! Data folder: $CORAVL_IDEAL_DATA when set, else the folder "ideal_package" beside the module.
+//! Data folder: $CORAVL_IDEAL_DATA when set, else the folder "ideal_package" beside the module
+//! (in an installed prefix, <prefix>/share/coravl/ideal_package).
 //! It holds "compounds.csv" (the compound table) and "packages.txt", one package per line:
 //!   <package name> = <compound id>, <compound id>, ...
 //! ('#' starts a comment line; compound ids as in compounds.csv).

@@ -1,5 +1,6 @@
 #include "pr_package/data_folder.h"
 
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -17,7 +18,13 @@ std::string dataFolder() {
       comlite::modulePathContaining(reinterpret_cast<const void*>(&dataFolder));
   const std::size_t slash = module.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : module.substr(0, slash);
-  return dir + "/pr_package";
+  // Beside the module in a build tree; <prefix>/share/coravl/ when installed in <prefix>/lib.
+  const std::string beside = dir + "/pr_package";
+  const std::string shared = dir + "/../share/coravl/pr_package";
+  std::error_code ec;
+  return std::filesystem::is_directory(beside, ec) || !std::filesystem::is_directory(shared, ec)
+             ? beside
+             : shared;
 }
 
 std::shared_ptr<const pr::CompoundDatabase> database(const std::string& kijFile) {

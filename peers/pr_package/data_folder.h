@@ -3,8 +3,9 @@
 //! from it.
 //!
 //! Data folder: $CORAVL_PR_DATA when set and not empty, else the folder "pr_package" beside the
-//! module. It holds "compounds.csv", the interaction-parameter files ("pr_kij.csv", ...) and
-//! "packages.txt", the configurations the package manager offers (see package_configuration.h).
+//! module (in an installed prefix, <prefix>/share/coravl/pr_package). It holds "compounds.csv", the
+//! interaction-parameter files ("pr_kij.csv", ...) and "packages.txt", the configurations the
+//! package manager offers (see package_configuration.h).
 
 #include <memory>
 #include <string>

@@ -1,0 +1,2 @@
+// Resource ids of the module.
+#define IDR_WINSTYLEPACKAGE 101

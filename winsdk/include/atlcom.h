@@ -1,0 +1,3 @@
+#pragma once
+// The template-library object idiom.
+#include "coravl_win/atlcom.h"

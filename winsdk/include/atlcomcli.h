@@ -1,0 +1,3 @@
+#pragma once
+// The template-library wrappers.
+#include "coravl_win/atlbase.h"

@@ -1,0 +1,3 @@
+#pragma once
+// The compiler-support smart types.
+#include "coravl_win/comdef.h"

@@ -1,0 +1,3 @@
+#pragma once
+// Windows COM and automation, on comlite.
+#include "coravl_win/base.h"
