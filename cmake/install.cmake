@@ -11,6 +11,8 @@ set(CORAVL_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/coravl)
 install(TARGETS coravl coravl-regsvr RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS comlite CORavl11 ravelin capeside ideal_package pr_package
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The simulator's compound table sits beside the socket, which reads it from its own folder.
+install(FILES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/DltCASnos.txt DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS capeside_support ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # Headers for package writers, included as "comlite/...", "outside/..." and "capeside/support/...".
