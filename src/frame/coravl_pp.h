@@ -19,8 +19,6 @@
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/variant.h"
-#include "reporter/method_guard.h"
-#include "reporter/ravl_error.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_support.h"
 #include "frame/diagnostics_relay.h"
@@ -35,6 +33,8 @@
 #include "outside/ravelin_derivatives.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_phase_collection.h"
+#include "reporter/method_guard.h"
+#include "reporter/ravl_error.h"
 #include "setup/compound_list.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
@@ -146,7 +146,11 @@ class CORavlPP final : public DualImpl<IExtendedPropPackage, &propPackageDescPtr
   //! Package initialisation: builds the CAPE-OPEN side through the adapter, once per object.
   HRESULT initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged);
   //! The steps of initCO that may raise; the caller applies the failure convention.
-  HRESULT initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message);
+  //! `completed` is set when every step ran: only then is the object initialised.
+  HRESULT initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message,
+                      bool& completed);
+  //! After a failed initialisation: revokes the holders so that a retry can register again.
+  void releaseCapeOpenSide();
   //! Reads one of the adapter's values (position 12); a failure is reported.
   HRESULT readAdapterValue(const char* name, comlite::Variant& value);
   //! The objects a compound-list operation talks to.

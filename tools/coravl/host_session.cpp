@@ -194,18 +194,39 @@ bool HostSession::cmdCompounds(const Command& c) {
   const auto numbers = longs(ids);
   std::vector<ravelin::Compound> added;
   std::vector<std::vector<std::string>> rows;
-  for (const auto& wanted : parseNames(c.rest)) {
+  for (const auto& item : parseNames(c.rest)) {
+    // "CO2 [124-38-9]": the simulator's own name and CAS number, as its library holds them.
+    std::string wanted = item, wantedCas;
+    if (const auto open = item.find('['); open != std::string::npos) {
+      const auto close = item.find(']', open);
+      if (close == std::string::npos || item.find_first_not_of(" \t", close + 1) != item.npos)
+        throw std::runtime_error("'" + item + "': write a compound as name [CAS number]");
+      wantedCas = item.substr(open + 1, close - open - 1);
+      wantedCas.erase(0, wantedCas.find_first_not_of(" \t"));
+      wantedCas.erase(wantedCas.find_last_not_of(" \t") + 1);
+      wanted.erase(open);
+      wanted.erase(wanted.find_last_not_of(" \t") + 1);
+      if (wanted.empty() || wantedCas.empty())
+        throw std::runtime_error("'" + item + "': write a compound as name [CAS number]");
+    }
+    // As the socket matches: the CAS number first, then the name.
     std::size_t k = 0;
-    while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
-           !(k < cas.size() && cas[k] == wanted))
-      ++k;
+    if (!wantedCas.empty())
+      while (k < packageIds.size() && !(k < cas.size() && cas[k] == wantedCas)) ++k;
+    if (k == packageIds.size() || wantedCas.empty()) {
+      k = 0;
+      while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
+             !(k < cas.size() && cas[k] == wanted))
+        ++k;
+    }
     if (k == packageIds.size())
-      throw std::runtime_error("the package has no compound '" + wanted + "'");
+      throw std::runtime_error("the package has no compound '" + item + "'");
+    if (wantedCas.empty() && k < cas.size()) wantedCas = cas[k];
     // A compound the simulator does not know from its library becomes one of its hypothetical
     // compounds, which carry ids from 20000 on.
     const LONG known = k < numbers.size() ? numbers[k] : 0;
     const LONG id = known > 0 ? known : 20000 + static_cast<LONG>(m_compoundIds.size());
-    auto compound = ravelin::Compound::create({wanted, k < cas.size() ? cas[k] : "", "", id, {}});
+    auto compound = ravelin::Compound::create({wanted, wantedCas, "", id, {}});
     hr = m_package->AddLastCompound(compound.dispatch());
     if (FAILED(hr)) {
       m_out.end(false, "'" + wanted + "' was not accepted: " + status(hr));
@@ -224,8 +245,8 @@ bool HostSession::cmdCompounds(const Command& c) {
     added.push_back(compound);
     m_compoundIds.push_back(wanted);
     auto mw = compound.constant("MW");
-    rows.push_back({std::to_string(rows.size() + 1), wanted, k < cas.size() ? cas[k] : "",
-                    mw ? Output::number(*mw, 6) : "-"});
+    rows.push_back(
+        {std::to_string(rows.size() + 1), wanted, wantedCas, mw ? Output::number(*mw, 6) : "-"});
   }
   m_fluid = ravelin::CompoundList::create(added);
   m_out.table("fluid package", {"#", "compound", "CAS", "MW [kg/kmol]"}, rows);
