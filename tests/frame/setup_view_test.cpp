@@ -254,13 +254,13 @@ TEST_F(SetupViewE2E, views_the_component_cannot_show) {
   auto fresh = create();
   EXPECT_EQ(fresh->OnView(nullptr, nullptr), E_POINTER);
 
-  // A case whose recall failed is refused quietly.
+  // Nor after a recall that failed: the object is as new.
   auto broken = create();
   comlite::Bstr garbage("not a saved case");
   VARIANT_BOOL changed = VARIANT_FALSE;
   ASSERT_TRUE(FAILED(broken->PkgRecall(garbage.get(), &changed)));
   const std::size_t shown = env.notices.size();
-  EXPECT_EQ(broken->OnView(nullptr, nullptr), E_FAIL);
+  EXPECT_EQ(broken->OnView(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(env.notices.size(), shown);
 
   // A GUI component that fails while showing the view: its status reaches the simulator and

@@ -1,6 +1,7 @@
 #include "host_session.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -487,6 +488,13 @@ bool HostSession::cmdSave(const Command& c) {
   }
   const std::string file = filePath(c.rest.empty() ? "case.sav" : c.rest);
   std::ofstream(file, std::ios::binary) << text.utf8();
+  // The simulator keeps its own fluid package with the case: one compound a line.
+  std::ofstream fluid(file + ".fluid", std::ios::binary);
+  for (std::size_t i = 0; m_fluid && i < m_fluid->size(); ++i) {
+    const auto compound = m_fluid->at(i);
+    fluid << compound.name() << '\t' << compound.casNumber() << '\t' << compound.idNumber()
+          << '\n';
+  }
   m_out.text("file", file);
   m_out.value("characters", static_cast<double>(text.length()));
   m_out.end(true, "ok");
@@ -514,6 +522,20 @@ bool HostSession::cmdRecall(const Command& c) {
     auto registry = ravelin::PropertyRegistry::create();
     m_package->InitializePropertyID(registry.dispatch());
   }
+  // The simulator's own fluid package, as it was saved beside the case.
+  m_fluid.reset();
+  m_compoundIds.clear();
+  std::ifstream fluid(file + ".fluid", std::ios::binary);
+  std::vector<ravelin::Compound> compounds;
+  for (std::string line; SUCCEEDED(hr) && std::getline(fluid, line);) {
+    const auto a = line.find('\t'), b = line.rfind('\t');
+    if (a == std::string::npos || a == b) continue;
+    compounds.push_back(ravelin::Compound::create(
+        {line.substr(0, a), line.substr(a + 1, b - a - 1), "",
+         static_cast<LONG>(std::atol(line.c_str() + b + 1)), {}}));
+    m_compoundIds.push_back(line.substr(0, a));
+  }
+  if (!compounds.empty()) m_fluid = ravelin::CompoundList::create(compounds);
   m_out.text("package", name.utf8());
   m_out.text("compounds changed", changed ? "yes" : "no");
   m_out.end(SUCCEEDED(hr), status(hr));
