@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/safearray.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
-#include "base/set_get.h"
 #include "support/socket_fixture.h"
 
 using comlite::ComPtr;
@@ -66,10 +66,10 @@ class SavedCaseE2E : public testsupport::SocketFixture {
         if (auto v = p->value(property)) out.push_back(*v);
         if (auto v = p->vector(property)) out.insert(out.end(), v->begin(), v->end());
       }
-    auto flashes = ravelin::PhaseCollection::create(
-        phase(ravelin::kPhaseOverall, 230.0, 2500.0, x),
-        {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour),
-         ravelin::Phase::create(*fluid, ravelin::kPhaseLiquid)});
+    auto flashes =
+        ravelin::PhaseCollection::create(phase(ravelin::kPhaseOverall, 230.0, 2500.0, x),
+                                         {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour),
+                                          ravelin::Phase::create(*fluid, ravelin::kPhaseLiquid)});
     auto flash = ComPtr<IExtendedPropPackage>(pkg).as<IExtendedFlash>();
     out.push_back(flash->Execute(xftPTFlash, nullptr, flashes.dispatch(), manager.dispatch(),
                                  nullptr, nullptr));
@@ -114,12 +114,11 @@ class SavedCaseE2E : public testsupport::SocketFixture {
       INT n = 0;
       comlite::Variant ids, names, identifiers;
       comlite::Bstr identifierName;
-      EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers),
-                S_OK);
+      EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
       std::vector<ravelin::Compound> added;
       for (LONG k = 0; k < n; ++k) {
-        specs.push_back({SetGet::getString(names, k), SetGet::getString(identifiers, k), "",
-                         20000 + k, {}});
+        specs.push_back(
+            {SetGet::getString(names, k), SetGet::getString(identifiers, k), "", 20000 + k, {}});
         added.push_back(ravelin::Compound::create(specs.back()));
         EXPECT_EQ(pkg->AddLastCompound(added.back().dispatch()), S_OK) << specs.back().name;
       }
@@ -153,13 +152,18 @@ TEST_F(SavedCaseE2E, a_recalled_case_gives_the_same_numbers_and_saves_the_same_t
       {"exchanged", kPengRobinsonSelection, "", gas, {{'x', 4, 8}, {'x', 0, 9}}},
       {"removed", kPengRobinsonSelection, "allowSubsets = true\n", gas, {{'r', 3, 0}}},
       {"subset", kPengRobinsonSelection, "allowSubsets = true\n", pickSpecs(gas, {4, 8, 9}), {}},
-      {"subset exchanged", kPengRobinsonSelection, "allowSubsets = true\n",
-       pickSpecs(gas, {9, 0, 8, 1}), {{'x', 1, 3}}},
+      {"subset exchanged",
+       kPengRobinsonSelection,
+       "allowSubsets = true\n",
+       pickSpecs(gas, {9, 0, 8, 1}),
+       {{'x', 1, 3}}},
       {"hypothetical", kIdealSelection, "treatAsHypos = true\n", {}, {}},
-      {"options", kPengRobinsonSelection,
+      {"options",
+       kPengRobinsonSelection,
        "doOrderPhases = on\nlogRecovErrors = 1\ntraceCritErrors = false\n"
        "requestSelvarLiquid2flash = yes\n",
-       gas, {{'x', 2, 5}}},
+       gas,
+       {{'x', 2, 5}}},
   };
   for (const SavedCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -204,7 +208,7 @@ TEST_F(SavedCaseE2E, a_damaged_case_is_refused_with_the_reason_and_the_object_st
     SCOPED_TRACE(what);
     env.notices.clear();
     auto broken = create();
-    comlite::Bstr badText(std::u16string_view(bad));
+    comlite::Bstr badText{std::u16string_view(bad)};
     VARIANT_BOOL changed = VARIANT_TRUE;
     EXPECT_TRUE(FAILED(broken->PkgRecall(badText.get(), &changed)));
     EXPECT_EQ(changed, VARIANT_FALSE);

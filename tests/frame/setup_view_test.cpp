@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/safearray.h"
@@ -15,7 +16,6 @@
 #include "outside/cape_gui.h"
 #include "setup/option_records.h"
 #include "support/socket_fixture.h"
-#include "base/set_get.h"
 
 using comlite::ComPtr;
 

@@ -135,18 +135,16 @@ TEST(Driver, cases_saved_by_one_run_calculate_the_same_in_the_next) {
     SCOPED_TRACE(c.name);
     testsupport::TempDir dir;
     const std::string calculate = std::string("properties vapour T=300 P=2000 x=") + c.x +
-                                  " props=Enthalpy,LnFugacityCoeff\nflash PT 230 3000 z=" +
-                                  c.x + "\n";
-    std::ofstream(dir.file("save.txt"))
-        << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
-        << c.options << "setup\ncompounds " << c.compounds << "\n"
-        << calculate << "save saved.txt\n";
+                                  " props=Enthalpy,LnFugacityCoeff\nflash PT 230 3000 z=" + c.x +
+                                  "\n";
+    std::ofstream(dir.file("save.txt")) << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
+                                        << c.options << "setup\ncompounds " << c.compounds << "\n"
+                                        << calculate << "save saved.txt\n";
     DriverRun first = driver(dir, "--json '" + dir.file("save.txt") + "'");
     ASSERT_EQ(first.exitCode, 0) << first.output;
-    std::ofstream(dir.file("open.txt"))
-        << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
-        << "recall saved.txt\n"
-        << calculate << "save again.txt\n";
+    std::ofstream(dir.file("open.txt")) << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
+                                        << "recall saved.txt\n"
+                                        << calculate << "save again.txt\n";
     DriverRun second = driver(dir, "--json '" + dir.file("open.txt") + "'");
     EXPECT_EQ(second.exitCode, 0) << second.output;
     const auto before = calculations(first.output);

@@ -1,8 +1,8 @@
 #include "host_session.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -492,8 +492,7 @@ bool HostSession::cmdSave(const Command& c) {
   std::ofstream fluid(file + ".fluid", std::ios::binary);
   for (std::size_t i = 0; m_fluid && i < m_fluid->size(); ++i) {
     const auto compound = m_fluid->at(i);
-    fluid << compound.name() << '\t' << compound.casNumber() << '\t' << compound.idNumber()
-          << '\n';
+    fluid << compound.name() << '\t' << compound.casNumber() << '\t' << compound.idNumber() << '\n';
   }
   m_out.text("file", file);
   m_out.value("characters", static_cast<double>(text.length()));
@@ -530,9 +529,12 @@ bool HostSession::cmdRecall(const Command& c) {
   for (std::string line; SUCCEEDED(hr) && std::getline(fluid, line);) {
     const auto a = line.find('\t'), b = line.rfind('\t');
     if (a == std::string::npos || a == b) continue;
-    compounds.push_back(ravelin::Compound::create(
-        {line.substr(0, a), line.substr(a + 1, b - a - 1), "",
-         static_cast<LONG>(std::atol(line.c_str() + b + 1)), {}}));
+    compounds.push_back(
+        ravelin::Compound::create({line.substr(0, a),
+                                   line.substr(a + 1, b - a - 1),
+                                   "",
+                                   static_cast<LONG>(std::atol(line.c_str() + b + 1)),
+                                   {}}));
     m_compoundIds.push_back(line.substr(0, a));
   }
   if (!compounds.empty()) m_fluid = ravelin::CompoundList::create(compounds);
