@@ -15,6 +15,8 @@
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
+#include "setup/option_records.h"
+#include "setup/package_options.h"
 #include "support/socket_fixture.h"
 
 using comlite::ComPtr;
@@ -229,6 +231,17 @@ TEST_F(SavedCaseE2E, a_damaged_case_is_refused_with_the_reason_and_the_object_st
     ASSERT_EQ(broken->PkgSave(again.out()), S_OK);
     EXPECT_EQ(again.utf8(), good);
   }
+  // An adapter text kept in a record of its own goes back to the adapter as it was saved.
+  std::u16string wrapped;
+  ASSERT_TRUE(coravl::setup::appendRecord(wrapped, coravl::setup::kAdapterTextKey, text));
+  ASSERT_TRUE(coravl::setup::appendRecord(
+      wrapped, u"CompoundPositions",
+      coravl::setup::findLastRecord(text, u"CompoundPositions").value_or(u"")));
+  auto unwrapped = recall(comlite::utf16ToUtf8(wrapped));
+  INT n = 0;
+  EXPECT_EQ(unwrapped->GetNumbCompounds(&n), S_OK);
+  EXPECT_EQ(n, 10);
+
   // Or the user selects a new package in it.
   auto broken = create();
   comlite::Bstr badText("not a saved case");
@@ -266,4 +279,52 @@ TEST_F(SavedCaseE2E, status_outputs_are_written_when_no_package_can_be_set_up) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(pkg->IsPkgSetup(&status), S_OK);
   EXPECT_EQ(status, 0);
+}
+
+TEST_F(SavedCaseE2E, a_recall_into_an_object_already_set_up_is_refused_and_keeps_its_package) {
+  const std::string saved = save(open(testsupport::kIdealSelection, {}).get());
+  select(testsupport::kPengRobinsonSelection);
+  using Call = HRESULT (*)(IExtendedPropPackage*);
+  const std::pair<const char*, Call> entries[] = {
+      {"GetPackageName",
+       [](IExtendedPropPackage* p) {
+         comlite::Bstr n, d;
+         return p->GetPackageName(n.out(), d.out());
+       }},
+      {"IsPkgSetup",
+       [](IExtendedPropPackage* p) {
+         INT s = 0;
+         return p->IsPkgSetup(&s);
+       }},
+      {"PkgFileNeeded",
+       [](IExtendedPropPackage* p) {
+         INT n = 0;
+         comlite::Bstr d;
+         return p->PkgFileNeeded(&n, d.out());
+       }},
+      {"GetNumbCompounds",
+       [](IExtendedPropPackage* p) {
+         INT n = 0;
+         return p->GetNumbCompounds(&n);
+       }},
+      {"SetupPkg",
+       [](IExtendedPropPackage* p) {
+         INT s = 0;
+         return p->SetupPkg(0, comlite::Variant(), nullptr, &s);
+       }},
+  };
+  for (const auto& [what, call] : entries) {
+    SCOPED_TRACE(what);
+    env.notices.clear();
+    auto pkg = create();
+    ASSERT_EQ(call(pkg.get()), S_OK);
+    comlite::Bstr text(saved);
+    VARIANT_BOOL changed = VARIANT_TRUE;
+    EXPECT_TRUE(FAILED(pkg->PkgRecall(text.get(), &changed)));
+    EXPECT_EQ(changed, VARIANT_FALSE);
+    EXPECT_TRUE(noticed("the saved case can be recalled only into a new one")) << notices();
+    comlite::Bstr name, description;
+    EXPECT_EQ(pkg->GetPackageName(name.out(), description.out()), S_OK);
+    EXPECT_EQ(name.utf8(), "Natural Gas (PR)");
+  }
 }
