@@ -70,6 +70,13 @@ TEST(Driver, bad_cases_are_refused_with_their_line) {
   r = driver(dir, "'" + dir.file("case.txt") + "'");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.output.find("the package has no compound 'water'"), std::string::npos) << r.output;
+  std::ofstream(dir.file("case.txt"))
+      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\ncompounds C1 [74-82-8\n";
+  r = driver(dir, "'" + dir.file("case.txt") + "'");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.output.find("'C1 [74-82-8': write a compound as name [CAS number]"),
+            std::string::npos)
+      << r.output;
 }
 
 TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
