@@ -13,7 +13,10 @@
 //!   flash    PT 250 5000 z=0.9,0.1                              a flash of the host's types
 //!   sweep    PT T=200:300:11 P=5000 z=0.9,0.1                   a flash series, with progress
 //!   order                                                       order the last flash's phases
-//!   save     case.sav  /  recall case.sav
+//!   save     case.sav  /  recall case.sav                      the socket's text; the fluid
+//!                                                               package goes beside it in
+//!                                                               case.sav.fluid, as a simulator
+//!                                                               keeps its own part of a case
 //!
 //! Units are the simulator's: K, kPa, kJ/kmol, kJ/kmol/K.
 
