@@ -216,32 +216,37 @@ const RegisteredProperty* CORavlPP::findRegistered(LONG hostId) const {
 
 HRESULT CORavlPP::GetPackageName(BSTR* pkgname, BSTR* description) {
   HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
   if (!pkgname || !description) return E_POINTER;
+  if (FAILED(hr) || !m_packageInitialised) {
+    // No package behind the object: no name, rather than a stale one.
+    replaceString(pkgname, comlite::Bstr());
+    replaceString(description, comlite::Bstr());
+    return hr;
+  }
   replaceString(pkgname, m_packageName);
   replaceString(description, m_packageDescription);
   return S_OK;
 }
 
 HRESULT CORavlPP::PkgFileNeeded(INT* nfiles, BSTR* description) {
+  if (nfiles) *nfiles = 0;
   HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
   if (!nfiles || !description) return E_POINTER;
-  *nfiles = 0;
-  replaceString(
-      description,
-      comlite::Bstr(m_packageSetUp ? "Click on 'On View' to browse the Package description or on "
-                                     "Setup to refresh the compounds information"
-                                   : "Click on 'Finish Setup' to complete the configuration "
-                                     "process"));
-  return S_OK;
+  replaceString(description,
+                comlite::Bstr(m_packageSetUp && m_packageInitialised
+                                  ? "Click on 'On View' to browse the Package description or on "
+                                    "Setup to refresh the compounds information"
+                                  : "Click on 'Finish Setup' to complete the configuration "
+                                    "process"));
+  return FAILED(hr) ? hr : S_OK;
 }
 
 HRESULT CORavlPP::IsPkgSetup(INT* status) {
+  if (status) *status = 1;
   HRESULT hr = entryCheck();
   if (FAILED(hr)) return hr;
   if (!status) return E_POINTER;
-  *status = m_packageSetUp ? 0 : 1;
+  *status = m_packageSetUp && m_packageInitialised ? 0 : 1;
   return S_OK;
 }
 
@@ -304,7 +309,7 @@ HRESULT CORavlPP::LogMessage(BSTR message) {
 
 HRESULT CORavlPP::EnableDerivatives(BYTE enable) {
   HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr) || !m_packageInitialised) return hr;
   m_derivativesEnabled = (enable == 1);
   return S_OK;
 }
@@ -313,7 +318,7 @@ HRESULT CORavlPP::CanCalculateDerivative(LONG, INT propertyID, INT variableID, B
   if (!canCalculate) return E_POINTER;
   *canCalculate = 0;
   HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr) || !m_packageInitialised) return hr;
   const RegisteredProperty* property = findRegistered(propertyID);
   if (!property) return S_OK;
   // The variable is named by the host id of its own property (temperature, pressure, ...); an

@@ -150,7 +150,11 @@ class CORavlPP final
   //! Package initialisation: builds the CAPE-OPEN side through the adapter, once per object.
   HRESULT initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged);
   //! The steps of initCO that may raise; the caller applies the failure convention.
-  HRESULT initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message);
+  //! `completed` is set when every step ran: only then is the object initialised.
+  HRESULT initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message,
+                      bool& completed);
+  //! After a failed initialisation: revokes the holders so that a retry can register again.
+  void releaseCapeOpenSide();
   //! Reads one of the adapter's values (position 12); a failure is reported.
   HRESULT readAdapterValue(const char* name, comlite::Variant& value);
   //! The objects a compound-list operation talks to.

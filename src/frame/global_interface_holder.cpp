@@ -1,7 +1,7 @@
 #include "frame/global_interface_holder.h"
 
-#include "comlite/creation.h"
 #include "base/message_output.h"
+#include "comlite/creation.h"
 
 namespace coravl::frame {
 
@@ -15,13 +15,11 @@ GlobalInterfaceHolder::~GlobalInterfaceHolder() {
 }
 
 HRESULT GlobalInterfaceHolder::registerInterface(IUnknown* p) {
+  // A live registration keeps its pointer and thread: only they can revoke it.
+  if (m_cookie != 0) return Utils::popUpStatus(E_FAIL, kUnexpected);
   m_thread = std::this_thread::get_id();
   m_pointer = p;
   if (!p) return S_OK;
-  if (m_cookie != 0) {
-    m_pointer = nullptr;
-    return Utils::popUpStatus(E_FAIL, kUnexpected);
-  }
   IGlobalInterfaceTable* table = nullptr;
   HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
                                 IGlobalInterfaceTable::kIID, reinterpret_cast<void**>(&table));

@@ -23,6 +23,8 @@ class GlobalInterfaceHolder {
   //! Registers `p` (an interface of the holder's type). A null pointer registers nothing and
   //! gives S_OK. With the hand-over flag set (the default) the caller's reference passes to
   //! the registration: the holder releases the reference it was given after registering.
+  //! A holder with a live registration refuses (E_FAIL, reported) and keeps it unchanged.
+  //! Every failure is reported here, once.
   HRESULT registerInterface(IUnknown* p);
   //! Revokes the registration; nothing happens without one. RETURNS: E_FAIL (reported) on
   //! another thread than the registering one.

@@ -17,6 +17,7 @@
 #include "outside/mat_obj.h"
 #include "outside/sim_context.h"
 #include "setup/option_records.h"
+#include "setup/package_options.h"
 #include "setup/qo_utils.h"
 #include "vocabulary/co_ids.h"
 
@@ -101,12 +102,19 @@ HRESULT CORavlPP::initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged) {
   // "CORavlPP::initCO not first time"
   if (m_packageInitialised) return S_OK;
   std::string message;
+  bool completed = false;
   HRESULT hr = S_OK;
   try {
-    hr = initCOSteps(saveInfo, baseChanged, message);
-    if (hr != S_OK && hr != S_FALSE) return hr;  // an early return leaves the object to retry
+    hr = initCOSteps(saveInfo, baseChanged, message, completed);
   } catch (...) {
     hr = m_guard.complainCurrentException(kInitContext);
+  }
+  if (!completed) {
+    // Whatever failed was reported where it failed; the object stays uninitialised so that a
+    // later call (a recall, a new selection) starts again from a clean CAPE-OPEN side, even
+    // when a host of version 3.1 absorbed the complaint.
+    releaseCapeOpenSide();
+    return hr;
   }
   // "CORavlPP::initCO first time"
   if (!message.empty() && m_setupView) {
@@ -117,7 +125,17 @@ HRESULT CORavlPP::initCO(BSTR saveInfo, VARIANT_BOOL* baseChanged) {
   return hr;
 }
 
-HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message) {
+void CORavlPP::releaseCapeOpenSide() {
+  // Revocation happens on this thread, the one that registered: it cannot be refused here.
+  for (GlobalInterfaceHolder* h : {&m_holdPackageDispatch, &m_holdEquilibriumRoutine,
+                                   &m_holdPropertyRoutine, &m_holdMaterial, &m_holdMatObj})
+    h->revoke();
+  m_compoundCount = 0;
+  for (auto& c : m_compositions) c.clear();
+}
+
+HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::string& message,
+                              bool& completed) {
   // The adapter's failure with its reason, told; returned, so that the object tries again.
   auto tellAdapterFailure = [this](HRESULT failed) {
     // Taken before the guard drops the thread's pending error information.
@@ -176,7 +194,21 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
   comlite::Variant savedIds, savedUserNames;
   const bool recall = m_recallPending != 0;
   if (recall) {
-    check(m_adapter->Recall(saveInfo, baseChanged), IPackageAdapter::kIID);
+    const std::u16string_view saved = comlite::bstrView(saveInfo);
+    const std::u16string_view own = setup::adapterText(saved);
+    comlite::Bstr ownText(own);
+    hr = m_adapter->Recall(own.size() == saved.size() ? saveInfo : ownText.get(), baseChanged);
+    if (FAILED(hr)) {
+      // The adapter's own account of what is wrong with the text is what the user needs.
+      const comlite::ComError error(hr, IPackageAdapter::kIID);
+      std::string text = "The saved case cannot be recalled: the package adapter refused it";
+      if (!error.description().empty()) {
+        text += ": " + error.description();
+        if (!error.source().empty()) text += " (" + error.source() + ")";
+      }
+      const HRESULT answer = m_reporter.complain(E_FAIL, text.c_str(), ComplaintKind::Plain, false);
+      return FAILED(answer) ? hr : answer;
+    }
     if (FAILED(hr = readAdapterValue("SelectedCompIds", savedIds))) return hr;
     if (FAILED(hr = readAdapterValue("UserSelectedCompQoNames", savedUserNames))) return hr;
   } else {
@@ -274,7 +306,7 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
 
   if (m_capeOpenVersion == 110) {
     hr = m_holdPackageDispatch.registerInterface(package.get());
-    if (FAILED(hr) && FAILED(hr = Utils::popUpStatus(hr, kUnexpected))) return hr;
+    if (FAILED(hr)) return hr;  // reported by the holder
     // The holder took over the reference it was given.
     package.detach();
     package = comlite::ComPtr<IDispatch>(m_holdPackageDispatch.as<IDispatch>());
@@ -293,10 +325,7 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
       if (!p) return S_OK;
       p->AddRef();  // the holder hands the registration this reference
       HRESULT rhr = holder.registerInterface(p);
-      if (FAILED(rhr)) {
-        p->Release();
-        return Utils::popUpStatus(rhr, kUnexpected);
-      }
+      if (FAILED(rhr)) p->Release();  // reported by the holder
       return rhr;
     };
     if (auto eq = package.as<ICapeThermoEquilibriumRoutine>())
@@ -344,6 +373,7 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
   inputs.packageInitialised = true;  // everything the check needs is in place now
   auto state = flashState();
   flash::checkFlashTypes(inputs, state, m_guard);
+  completed = true;
   return hr;
 }
 

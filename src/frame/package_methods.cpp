@@ -56,17 +56,22 @@ calc::RegistrationState CORavlPP::registrationState() {
 // ---- Persistence ----------------------------------------------------------------------
 
 HRESULT CORavlPP::PkgSave(BSTR* saveinfo) {
-  return m_guard.run("saving the package", [&] {
-    HRESULT hr = setup::savePackage(
-        m_adapter.get(), setup::PackageOptions{m_options, m_reporter.routingFlags()}, saveinfo);
-    if (FAILED(hr)) return hr;
-    // The map goes with the case: a recall cannot rebuild it from simulator names alone.
-    std::u16string list(comlite::bstrView(*saveinfo));
-    if (!setup::appendRecord(list, CompoundList::kPositionsKey, m_compoundList.positionsText()))
-      return hr;
+  if (!saveinfo) return E_POINTER;
+  if (!m_packageInitialised) {
     SysFreeString(*saveinfo);
-    *saveinfo = comlite::bstrFromUtf16(list);
-    return *saveinfo ? S_OK : E_OUTOFMEMORY;
+    *saveinfo = nullptr;
+    return m_reporter.complain(E_FAIL,
+                               "saving the package. No package has been selected or recalled "
+                               "yet: there is nothing to save.",
+                               ComplaintKind::NotAllowed, false);
+  }
+  return m_guard.run("saving the package", [&] {
+    // The map goes with the case: a recall cannot rebuild it from simulator names alone.
+    const std::u16string positions = m_compoundList.positionsText();
+    const setup::SaveRecord extra[] = {{CompoundList::kPositionsKey, positions}};
+    return setup::savePackage(m_adapter.get(),
+                              setup::PackageOptions{m_options, m_reporter.routingFlags()}, extra,
+                              saveinfo);
   });
 }
 
@@ -79,12 +84,25 @@ HRESULT CORavlPP::PkgRecall(BSTR saveinfo, VARIANT_BOOL* BaseChanged) {
                                "recalling the package. This object has already set up its "
                                "package; the saved case can be recalled only into a new one.",
                                ComplaintKind::NotAllowed, false);
+  const setup::ComponentOptions options = m_options;
+  const RoutingFlags routing = m_reporter.routingFlags();
+  const BYTE viewNotice = m_viewNotice;
   m_recallPending = 1;
   m_viewNotice = 0;
   const std::u16string_view text = comlite::bstrView(saveinfo);
   setup::recallOptionsBeforeInit(text, m_options, m_reporter.routingFlags());
   HRESULT hr = entryCheck(saveinfo, BaseChanged);
-  if (FAILED(hr)) return hr;
+  if (!m_packageInitialised) {
+    // A recall that did not happen changes nothing: the object is as new, and the next call
+    // selects a package or recalls another case.
+    m_recallPending = 0;
+    m_options = options;
+    m_reporter.routingFlags() = routing;
+    m_viewNotice = viewNotice;
+    m_compoundList.forgetRecall();
+    if (BaseChanged) *BaseChanged = VARIANT_FALSE;
+    return FAILED(hr) ? hr : E_FAIL;
+  }
   const bool secondLiquid = setup::recallOptionsAfterInit(text, m_options);
   HRESULT applied = m_guard.run("recalling the package", [&] {
     setup::applySecondLiquidRequest(secondLiquid, m_setupView.get(), m_options, m_flashSpecNames);
@@ -103,15 +121,17 @@ HRESULT CORavlPP::CanNumbCompChange(INT* status) {
 
 HRESULT CORavlPP::GetSupportedComps(INT* nComp, VARIANT* DaltrixIDs, VARIANT* names,
                                     BSTR* identifiername, VARIANT* identifiers) {
+  if (nComp) *nComp = 0;
   HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr) || !m_packageInitialised) return hr;
   return m_compoundList.getSupportedComps(compoundLinks(), nComp, DaltrixIDs, names, identifiername,
                                           identifiers);
 }
 
 HRESULT CORavlPP::GetNumbCompounds(INT* nComp) {
+  if (nComp) *nComp = 0;
   HRESULT hr = entryCheck();
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr) || !m_packageInitialised) return hr;
   return m_compoundList.getNumbCompounds(nComp);
 }
 

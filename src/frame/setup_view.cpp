@@ -6,9 +6,12 @@
 namespace coravl::frame {
 
 HRESULT CORavlPP::SetupPkg(INT nfiles, VARIANT /*filenames*/, BSTR /*setupinfo*/, INT* status) {
+  if (status) *status = 1;
   HRESULT hr = entryCheck();
   if (FAILED(hr)) return hr;
   if (!status) return E_POINTER;
+  // Without a package behind the object there is nothing to set up.
+  if (!m_packageInitialised) return E_FAIL;
   *status = 0;
   // The view's own status does not decide the setup: the simulator reads the files' answer.
   OnView(nullptr, nullptr);

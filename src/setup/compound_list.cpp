@@ -637,6 +637,16 @@ void CompoundList::closeGateOnUnmapped() {
   }
 }
 
+void CompoundList::forgetRecall() {
+  m_compounds.clear();
+  resetPositionMap();
+  m_mappedCount = 0;
+  m_listValid = 1;
+  m_compoundsChanged = 0;
+  m_listEdited = 0;
+  m_pendingWarning.clear();
+}
+
 void CompoundList::markCompoundsChanged(std::string warning) {
   m_compoundsChanged = 1;
   m_pendingWarning = std::move(warning);

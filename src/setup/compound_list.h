@@ -157,6 +157,8 @@ class CompoundList {
   //! warning naming the compound.
   void closeGateOnUnmapped();
   void clearEdited() { m_listEdited = 0; }
+  //! After a recall that did not happen: the list, map, flags and warning as constructed.
+  void forgetRecall();
   //! Empties the fluid-package list (the simulator adds its compounds again).
   void clearCompounds() { m_compounds.clear(); }
 

@@ -1,11 +1,11 @@
 #include "setup/package_options.h"
 
+#include "base/name_compare.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/hresult.h"
 #include "outside/adapter.h"
 #include "setup/option_records.h"
-#include "base/name_compare.h"
 
 namespace coravl::setup {
 
@@ -130,7 +130,8 @@ void applyOptions(const PackageOptions& options, ComponentOptions& component,
   routing = options.routing;
 }
 
-HRESULT savePackage(IPackageAdapter* adapter, const PackageOptions& options, BSTR* saveinfo) {
+HRESULT savePackage(IPackageAdapter* adapter, const PackageOptions& options,
+                    std::span<const SaveRecord> extra, BSTR* saveinfo) {
   if (!saveinfo) return E_POINTER;
   SysFreeString(*saveinfo);
   *saveinfo = nullptr;
@@ -139,12 +140,28 @@ HRESULT savePackage(IPackageAdapter* adapter, const PackageOptions& options, BST
   comlite::Bstr adapterText;
   comlite::check(adapter->Save(adapterText.out()), IPackageAdapter::kIID);
   std::u16string list(adapterText.view());
-  if (!appendOptionRecords(list, options))
-    throw comlite::ComError(E_FAIL, IPackageAdapter::kIID,
-                            "the package adapter's save text is not an option record list",
-                            "IPackageAdapter::Save");
+  // A text the records cannot follow (another format, bytes after its records) goes in one
+  // record of its own, so that the adapter gets it back as it gave it.
+  if (!isRecordList(list)) {
+    std::u16string wrapped;
+    appendRecord(wrapped, kAdapterTextKey, list);
+    list = std::move(wrapped);
+  }
+  appendOptionRecords(list, options);
+  for (const SaveRecord& r : extra) appendRecord(list, r.key, r.value);
   *saveinfo = comlite::bstrFromUtf16(list);
   return *saveinfo ? S_OK : E_OUTOFMEMORY;
+}
+
+std::u16string_view adapterText(std::u16string_view saved) {
+  // The wrapped form: its first record is the adapter's text.
+  const std::size_t recordsStart = saved.find(u':') + 1;
+  if (!recordCount(saved).value_or(0) || recordsStart == 0) return saved;
+  std::u16string prefix(kAdapterTextKey);
+  prefix += u" : ";
+  if (saved.substr(recordsStart, prefix.size()) != prefix) return saved;
+  const auto value = findRecord(saved, kAdapterTextKey);
+  return value ? *value : saved;
 }
 
 }  // namespace coravl::setup

@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -116,16 +117,33 @@ bool recallOptionsAfterInit(std::u16string_view list, ComponentOptions& componen
 void applyOptions(const PackageOptions& options, ComponentOptions& component,
                   RoutingFlags& routing);
 
+//! The key of the record that holds an adapter's save text which is not a record list.
+inline constexpr std::u16string_view kAdapterTextKey = u"adapterSaveText";
+
+//! A record the component saves after its options.
+struct SaveRecord {
+  std::u16string_view key;
+  std::u16string_view value;
+};
+
 //! The save of the package: the adapter's save text (IPackageAdapter::Save, position 14)
-//! followed by the eleven option records.
+//! followed by the eleven option records and then `extra`.
+//!   - An adapter text that is a record list is extended in place (the header counts every
+//!     record). Any other text (another format, bytes after the records) is kept unchanged as
+//!     the value of a first record "adapterSaveText", and the component's records follow it;
+//!     adapterText() gives it back for the recall.
 //!   - `*saveinfo` (in-out) is freed and set to null first; on success it receives a new
 //!     string the caller frees.
 //!   - A null `saveinfo` gives E_POINTER, nothing else is done.
 //!   - A null adapter raises comlite::ComError(E_POINTER); a failing save raises
-//!     comlite::ComError with the adapter's status; a save text that is not a record list
-//!     (the options appended to it could not be read back) raises comlite::ComError(E_FAIL).
-//!     All three for IPackageAdapter; `*saveinfo` stays null and the adapter's text is freed.
+//!     comlite::ComError with the adapter's status, both for IPackageAdapter; `*saveinfo`
+//!     stays null.
 //! RETURNS: S_OK, E_POINTER as above, E_OUTOFMEMORY when the result cannot be allocated.
-HRESULT savePackage(IPackageAdapter* adapter, const PackageOptions& options, BSTR* saveinfo);
+HRESULT savePackage(IPackageAdapter* adapter, const PackageOptions& options,
+                    std::span<const SaveRecord> extra, BSTR* saveinfo);
+
+//! The part of a saved case that goes to the adapter's recall: the value of a first record
+//! "adapterSaveText", else the whole text.
+std::u16string_view adapterText(std::u16string_view saved);
 
 }  // namespace coravl::setup

@@ -294,6 +294,18 @@ TEST(GlobalInterfaceHolder, revokes_on_its_own_thread_only) {
     EXPECT_NE(holder.cookie(), 0u);
     EXPECT_EQ(holder.get(), obj);
     EXPECT_FALSE(destroyed);
+    // A second registration is refused, once, and the live one stays as it was.
+    auto* second = comlite::makeObject<Counted>();
+    bool secondDestroyed = false;
+    second->destroyed = &secondDestroyed;
+    const DWORD cookie = holder.cookie();
+    const std::size_t shown = env.notices.size();
+    EXPECT_EQ(holder.registerInterface(second), E_FAIL);
+    EXPECT_EQ(env.notices.size(), shown + 1);
+    EXPECT_EQ(holder.cookie(), cookie);
+    EXPECT_EQ(holder.get(), obj);
+    second->Release();
+    EXPECT_TRUE(secondDestroyed);
     HRESULT other = S_OK;
     std::thread([&] { other = holder.revoke(); }).join();
     EXPECT_EQ(other, E_FAIL);

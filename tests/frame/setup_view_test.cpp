@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/safearray.h"
@@ -15,7 +16,6 @@
 #include "outside/cape_gui.h"
 #include "setup/option_records.h"
 #include "support/socket_fixture.h"
-#include "base/set_get.h"
 
 using comlite::ComPtr;
 
@@ -254,13 +254,13 @@ TEST_F(SetupViewE2E, views_the_component_cannot_show) {
   auto fresh = create();
   EXPECT_EQ(fresh->OnView(nullptr, nullptr), E_POINTER);
 
-  // A case whose recall failed is refused quietly.
+  // Nor after a recall that failed: the object is as new.
   auto broken = create();
   comlite::Bstr garbage("not a saved case");
   VARIANT_BOOL changed = VARIANT_FALSE;
   ASSERT_TRUE(FAILED(broken->PkgRecall(garbage.get(), &changed)));
   const std::size_t shown = env.notices.size();
-  EXPECT_EQ(broken->OnView(nullptr, nullptr), E_FAIL);
+  EXPECT_EQ(broken->OnView(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(env.notices.size(), shown);
 
   // A GUI component that fails while showing the view: its status reaches the simulator and

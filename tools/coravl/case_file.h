@@ -6,6 +6,8 @@
 //!   option   doOrderPhases = true                              an edit in the setup view
 //!   setup                                                      finish the package setup
 //!   compounds methane, ethane, propane                         the simulator's fluid package
+//!   compounds Methane [74-82-8], CO2 [124-38-9]                 the simulator's own names and
+//!                                                               CAS numbers
 //!   properties vapour T=250 P=5000 x=0.9,0.1 props=Enthalpy,Cp derivatives=dT,dP
 //!   kvalues  T=250 P=5000 x=... y=...                           K = phi_liquid / phi_vapour
 //!   flash    PT 250 5000 z=0.9,0.1                              a flash of the host's types
@@ -18,7 +20,10 @@
 //!                                                               ratio; cricondenbar,
 //!                                                               cricondentherm, critical point
 //!   order                                                       order the last flash's phases
-//!   save     case.sav  /  recall case.sav
+//!   save     case.sav  /  recall case.sav                      the socket's text; the fluid
+//!                                                               package goes beside it in
+//!                                                               case.sav.fluid, as a simulator
+//!                                                               keeps its own part of a case
 //!
 //! Units are the simulator's: K, kPa, kJ/kmol, kJ/kmol/K.
 

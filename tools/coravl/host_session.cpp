@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -234,18 +235,39 @@ bool HostSession::cmdCompounds(const Command& c) {
   std::vector<ravelin::Compound> added;
   std::vector<Row> rows;
   if (parseNames(c.rest).empty()) throw std::runtime_error("compounds needs at least one name");
-  for (const auto& wanted : parseNames(c.rest)) {
+  for (const auto& item : parseNames(c.rest)) {
+    // "CO2 [124-38-9]": the simulator's own name and CAS number, as its library holds them.
+    std::string wanted = item, wantedCas;
+    if (const auto open = item.find('['); open != std::string::npos) {
+      const auto close = item.find(']', open);
+      if (close == std::string::npos || item.find_first_not_of(" \t", close + 1) != item.npos)
+        throw std::runtime_error("'" + item + "': write a compound as name [CAS number]");
+      wantedCas = item.substr(open + 1, close - open - 1);
+      wantedCas.erase(0, wantedCas.find_first_not_of(" \t"));
+      wantedCas.erase(wantedCas.find_last_not_of(" \t") + 1);
+      wanted.erase(open);
+      wanted.erase(wanted.find_last_not_of(" \t") + 1);
+      if (wanted.empty() || wantedCas.empty())
+        throw std::runtime_error("'" + item + "': write a compound as name [CAS number]");
+    }
+    // As the socket matches: the CAS number first, then the name.
     std::size_t k = 0;
-    while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
-           !(k < cas.size() && cas[k] == wanted))
-      ++k;
+    if (!wantedCas.empty())
+      while (k < packageIds.size() && !(k < cas.size() && cas[k] == wantedCas)) ++k;
+    if (k == packageIds.size() || wantedCas.empty()) {
+      k = 0;
+      while (k < packageIds.size() && !sameName(packageIds[k], wanted) &&
+             !(k < cas.size() && cas[k] == wanted))
+        ++k;
+    }
     if (k == packageIds.size())
-      throw std::runtime_error("the package has no compound '" + wanted + "'");
+      throw std::runtime_error("the package has no compound '" + item + "'");
+    if (wantedCas.empty() && k < cas.size()) wantedCas = cas[k];
     // A compound the simulator does not know from its library becomes one of its hypothetical
     // compounds, which carry ids from 20000 on.
     const LONG known = k < numbers.size() ? numbers[k] : 0;
     const LONG id = known > 0 ? known : 20000 + static_cast<LONG>(m_compoundIds.size());
-    auto compound = ravelin::Compound::create({wanted, k < cas.size() ? cas[k] : "", "", id, {}});
+    auto compound = ravelin::Compound::create({wanted, wantedCas, "", id, {}});
     hr = m_package->AddLastCompound(compound.dispatch());
     if (FAILED(hr)) {
       m_out.end(false, "'" + wanted + "' was not accepted: " + why(hr));
@@ -264,8 +286,8 @@ bool HostSession::cmdCompounds(const Command& c) {
     added.push_back(compound);
     m_compoundIds.push_back(wanted);
     auto mw = compound.constant("MW");
-    rows.push_back({Cell::number(static_cast<double>(rows.size() + 1)), wanted,
-                    k < cas.size() ? cas[k] : "", mw ? Cell::number(*mw) : Cell("-")});
+    rows.push_back({Cell::number(static_cast<double>(rows.size() + 1)), wanted, wantedCas,
+                    mw ? Cell::number(*mw) : Cell("-")});
   }
   m_fluid = ravelin::CompoundList::create(added);
   m_out.table("fluid package", {"#", "compound", "CAS", "MW [kg/kmol]"}, rows);
@@ -561,6 +583,12 @@ bool HostSession::cmdSave(const Command& c) {
   }
   const std::string file = filePath(c.rest.empty() ? "case.sav" : c.rest);
   std::ofstream(file, std::ios::binary) << text.utf8();
+  // The simulator keeps its own fluid package with the case: one compound a line.
+  std::ofstream fluid(file + ".fluid", std::ios::binary);
+  for (std::size_t i = 0; m_fluid && i < m_fluid->size(); ++i) {
+    const auto compound = m_fluid->at(i);
+    fluid << compound.name() << '\t' << compound.casNumber() << '\t' << compound.idNumber() << '\n';
+  }
   m_out.text("file", file);
   m_out.value("characters", static_cast<double>(text.length()));
   m_out.end(true, "ok");
@@ -588,6 +616,23 @@ bool HostSession::cmdRecall(const Command& c) {
     auto registry = ravelin::PropertyRegistry::create();
     m_package->InitializePropertyID(registry.dispatch());
   }
+  // The simulator's own fluid package, as it was saved beside the case.
+  m_fluid.reset();
+  m_compoundIds.clear();
+  std::ifstream fluid(file + ".fluid", std::ios::binary);
+  std::vector<ravelin::Compound> compounds;
+  for (std::string line; SUCCEEDED(hr) && std::getline(fluid, line);) {
+    const auto a = line.find('\t'), b = line.rfind('\t');
+    if (a == std::string::npos || a == b) continue;
+    compounds.push_back(
+        ravelin::Compound::create({line.substr(0, a),
+                                   line.substr(a + 1, b - a - 1),
+                                   "",
+                                   static_cast<LONG>(std::atol(line.c_str() + b + 1)),
+                                   {}}));
+    m_compoundIds.push_back(line.substr(0, a));
+  }
+  if (!compounds.empty()) m_fluid = ravelin::CompoundList::create(compounds);
   m_out.text("package", name.utf8());
   m_out.text("compounds changed", changed ? "yes" : "no");
   m_out.end(SUCCEEDED(hr), status(hr));
