@@ -296,10 +296,12 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << output;
   EXPECT_EQ(output.find("cannot create a session folder"), std::string::npos) << output;
   EXPECT_EQ(output.find("is not a"), std::string::npos) << output;
-  std::string fileText(const testsupport::TempDir& dir, const char* name) {
-    std::ifstream in(dir.file(name), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+}
+
+std::string fileText(const testsupport::TempDir& dir, const char* name) {
+  std::ifstream in(dir.file(name), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 }  // namespace
 
