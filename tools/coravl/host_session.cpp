@@ -13,6 +13,7 @@
 #include "comlite/safearray.h"
 #include "comlite/system_message.h"
 #include "outside/cape_gui.h"
+#include "packages.h"
 #include "ravelin/phase.h"
 #include "ravelin/phase_collection.h"
 #include "ravelin/property_names.h"
@@ -24,21 +25,6 @@ namespace {
 
 //! Host phase types.
 constexpr LONG kOverall = 1, kVapour = 3, kLiquid = 4;
-
-std::vector<std::string> strings(const VARIANT& v) {
-  std::vector<std::string> out;
-  if (v.vt != (VT_ARRAY | VT_BSTR) || !v.parray) return out;
-  LONG lb = 0, ub = -1;
-  SafeArrayGetLBound(v.parray, 1, &lb);
-  SafeArrayGetUBound(v.parray, 1, &ub);
-  for (LONG i = lb; i <= ub; ++i) {
-    BSTR s = nullptr;
-    SafeArrayGetElement(v.parray, &i, &s);
-    out.push_back(comlite::bstrToUtf8(s));
-    SysFreeString(s);
-  }
-  return out;
-}
 
 std::vector<LONG> longs(const VARIANT& v) {
   std::vector<LONG> out;

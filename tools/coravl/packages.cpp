@@ -20,8 +20,6 @@
 
 namespace coravl::driver {
 
-namespace {
-
 std::vector<std::string> strings(const VARIANT& v) {
   std::vector<std::string> out;
   if (v.vt != (VT_ARRAY | VT_BSTR) || !v.parray) return out;
@@ -36,6 +34,8 @@ std::vector<std::string> strings(const VARIANT& v) {
   }
   return out;
 }
+
+namespace {
 
 std::string progIdOf(const CLSID& clsid) {
   BSTR p = nullptr;
