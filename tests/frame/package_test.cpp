@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <string>
 
@@ -79,6 +80,63 @@ TEST_F(Package, a_failed_selection_leaves_the_component_to_try_again) {
   // The user fixes the selection; the next host call initialises.
   select(testsupport::kIdealSelection);
   EXPECT_EQ(name(pkg.get()), "Light hydrocarbons");
+}
+
+//! The component with the fault-injecting package registered as well.
+class PackageWithFaults : public Package {
+ protected:
+  std::vector<const char*> extraModules() const override { return {"fault_package"}; }
+};
+
+TEST_F(PackageWithFaults, an_initialisation_failing_after_the_registrations_is_retried) {
+  select("package = CORavlFault.PropertyPackage.1\n");
+  auto pkg = create();
+  INT n = 0;
+  comlite::Variant ids, names, identifiers;
+  comlite::Bstr identifierName;
+  {
+    // The package refuses the material: every CAPE-OPEN interface is registered by then.
+    testsupport::ScopedEnv fault("CORAVL_FAULT", "SetMaterial:no-info");
+    EXPECT_TRUE(
+        FAILED(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers)));
+  }
+  const std::string failure = notices();
+  std::size_t told = 0;
+  for (const auto& notice : env.notices)
+    told += notice.text.find("SetMaterial") != std::string::npos;
+  EXPECT_EQ(told, 1u) << failure;
+
+  // The package behaves again: the same object initialises and calculates.
+  ASSERT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK)
+      << notices();
+  EXPECT_EQ(n, 10);
+  std::vector<ravelin::Compound> compounds;
+  for (const auto& c : testsupport::naturalGasCompounds()) {
+    compounds.push_back(ravelin::Compound::create(c));
+    ASSERT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << c.name;
+  }
+  fluid = ravelin::CompoundList::create(compounds);
+  INT status = -1;
+  ASSERT_EQ(pkg->SetupPkg(0, comlite::Variant(), nullptr, &status), S_OK) << notices();
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
+  auto flashControl = ravelin::FlashControl::create();
+  auto manager = ravelin::PropertyManager::create(flashControl);
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0,
+                      {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02});
+  ASSERT_EQ(pkg->CalculateProperty(ravelin::propertyId("Enthalpy"), vapour.dispatch(), nullptr,
+                                   manager.dispatch(), nullptr, nullptr),
+            S_OK)
+      << notices();
+  ASSERT_TRUE(vapour.value("Enthalpy").has_value());
+  EXPECT_TRUE(std::isfinite(*vapour.value("Enthalpy")));
+  // The first failure was told once; the retry told nothing more.
+  EXPECT_EQ(notices().find("Unexpected error"), std::string::npos) << notices();
+  EXPECT_EQ(notices().substr(0, failure.size()), failure);
+  told = 0;
+  for (const auto& notice : env.notices)
+    told += notice.text.find("SetMaterial") != std::string::npos;
+  EXPECT_EQ(told, 1u) << notices();
 }
 
 TEST_F(Package, properties_register_with_the_host_and_follow_the_package_support) {
