@@ -96,7 +96,7 @@ TEST_F(PackageWithFaults, an_initialisation_failing_after_the_registrations_is_r
   comlite::Bstr identifierName;
   {
     // The package refuses the material: every CAPE-OPEN interface is registered by then.
-    testsupport::ScopedEnv fault("CORAVL_FAULT", "SetMaterial:no-info");
+    testsupport::ScopedEnv fault("CORAVL_FAULT", "SetMaterial:throw");
     EXPECT_TRUE(
         FAILED(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers)));
   }
