@@ -136,6 +136,9 @@ namespace comlite::automation {
 template <class I, const InterfaceDesc* (*Desc)(), const LibraryDesc* (*Lib)()>
 class DualImpl : public I {
  public:
+  //! Tells ComObject not to add its "no type information" defaults over these overriders.
+  static constexpr bool kServesDispatch = true;
+
   HRESULT GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = Desc() ? 1 : 0;

@@ -5,7 +5,9 @@
 //! `comlite::makeObject<Foo>(args...)` (reference count 1). QueryInterface answers the listed
 //! interfaces in order, IDispatch with the first listed interface that derives from it, and
 //! IUnknown with the first one; `queryExtra` may add more. Counting is atomic; the object is
-//! deleted when the count reaches zero. IDispatch methods default to "no type information".
+//! deleted when the count reaches zero. IDispatch methods default to "no type information",
+//! unless the dual interfaces are listed as automation::DualImpl bases, which bring their own
+//! (then every dual interface must be listed that way, or the defaults would hide them).
 //!
 //! Live objects are counted per module (see liveObjectCount) so that DllCanUnloadNow can answer.
 
@@ -26,6 +28,16 @@ inline std::atomic<long>& liveObjectCount() {
 }
 
 namespace detail {
+
+//! A listed base that brings its own IDispatch overriders (automation::DualImpl).
+template <class I>
+constexpr bool servesDispatch = requires {
+  I::kServesDispatch;
+};
+
+//! A listed dual interface that would need the IDispatch defaults.
+template <class I>
+constexpr bool needsDispatchDefaults = std::is_base_of_v<IDispatch, I> && !servesDispatch<I>;
 
 //! The listed interfaces; with at least one dual interface among them, also the IDispatch
 //! defaults (no type information), so that objects without IDispatch get no stray members.
@@ -55,9 +67,12 @@ struct InterfaceSet<true, Interfaces...> : Interfaces... {
 }  // namespace detail
 
 template <class Derived, class... Interfaces>
-class ComObject : public detail::InterfaceSet<(std::is_base_of_v<IDispatch, Interfaces> || ...),
+class ComObject : public detail::InterfaceSet<(detail::needsDispatchDefaults<Interfaces> || ...),
                                               Interfaces...> {
   static_assert(sizeof...(Interfaces) > 0);
+  static_assert(!(detail::needsDispatchDefaults<Interfaces> || ...) ||
+                    !(detail::servesDispatch<Interfaces> || ...),
+                "list every dual interface as a DualImpl, or none");
   using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
  public:

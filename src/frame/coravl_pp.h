@@ -45,13 +45,6 @@ using calc::kMaxRegisteredProperties;
 using calc::kNotRegistered;
 using calc::RegisteredProperty;
 
-const comlite::automation::InterfaceDesc* propPackageDescPtr();
-const comlite::automation::InterfaceDesc* flashDescPtr();
-const comlite::automation::LibraryDesc* libraryDescPtr();
-const comlite::automation::InterfaceDesc* capeDiagnosticDescPtr();
-const comlite::automation::InterfaceDesc* capeDiagnosticsDescPtr();
-const comlite::automation::InterfaceDesc* derivativeCalculationDescPtr();
-
 using comlite::automation::DualImpl;
 using comlite::automation::noInterfaceDesc;
 using comlite::automation::noLibraryDesc;

@@ -5,15 +5,26 @@
 //! they live, and the component keeps them: handing out the component itself would make a
 //! reference cycle that no release could break. The relay forwards to the component while it is
 //! attached and answers quietly once the component has gone.
+//!
+//! Each dual interface has its own IDispatch, described as the component's are, so that a
+//! late-binding caller of either diagnostic interface reaches that interface's methods.
 
+#include "comlite/automation.h"
 #include "comlite/object.h"
+#include "frame/type_library.h"
 #include "outside/adapter_diagnostics.h"
 #include "outside/capeopen_common.h"
 
 namespace coravl::frame {
 
-class DiagnosticsRelay : public comlite::ComObject<DiagnosticsRelay, ICapeDiagnostics,
-                                                   ICapeDiagnostic, ICapeSimulationContext> {
+class DiagnosticsRelay
+    : public comlite::ComObject<
+          DiagnosticsRelay,
+          comlite::automation::DualImpl<ICapeDiagnostics, &capeDiagnosticsDescPtr, &libraryDescPtr>,
+          comlite::automation::DualImpl<ICapeDiagnostic, &capeDiagnosticDescPtr, &libraryDescPtr>,
+          comlite::automation::DualImpl<ICapeSimulationContext,
+                                        &comlite::automation::noInterfaceDesc,
+                                        &comlite::automation::noLibraryDesc>> {
  public:
   DiagnosticsRelay(ICapeDiagnostics* diagnostics, ICapeDiagnostic* diagnostic)
       : m_diagnostics(diagnostics), m_diagnostic(diagnostic) {}

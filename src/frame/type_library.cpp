@@ -533,4 +533,23 @@ const LibraryDesc& coravl11Library() {
   return lib;
 }
 
+const comlite::automation::InterfaceDesc* propPackageDescPtr() {
+  return &extendedPropPackageDesc();
+}
+const comlite::automation::InterfaceDesc* flashDescPtr() {
+  return &extendedFlashDesc();
+}
+const comlite::automation::LibraryDesc* libraryDescPtr() {
+  return &coravl11Library();
+}
+const comlite::automation::InterfaceDesc* capeDiagnosticDescPtr() {
+  return &capeDiagnosticDesc();
+}
+const comlite::automation::InterfaceDesc* capeDiagnosticsDescPtr() {
+  return &capeDiagnosticsDesc();
+}
+const comlite::automation::InterfaceDesc* derivativeCalculationDescPtr() {
+  return &derivativeCalculationDesc();
+}
+
 }  // namespace coravl::frame

@@ -17,4 +17,12 @@ const comlite::automation::InterfaceDesc& capeDiagnosticDesc();
 const comlite::automation::InterfaceDesc& capeDiagnosticsDesc();
 const comlite::automation::InterfaceDesc& derivativeCalculationDesc();
 
+//! The same as pointers, for automation::DualImpl.
+const comlite::automation::InterfaceDesc* propPackageDescPtr();
+const comlite::automation::InterfaceDesc* flashDescPtr();
+const comlite::automation::LibraryDesc* libraryDescPtr();
+const comlite::automation::InterfaceDesc* capeDiagnosticDescPtr();
+const comlite::automation::InterfaceDesc* capeDiagnosticsDescPtr();
+const comlite::automation::InterfaceDesc* derivativeCalculationDescPtr();
+
 }  // namespace coravl::frame

@@ -216,18 +216,51 @@ TEST_F(Component, late_binding_dispatches_per_interface) {
   EXPECT_EQ(pkg->Invoke(4, IID_IUnknown, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
 
-  // The interfaces offered to outside components describe themselves too.
-  for (const IID& iid :
-       {ICapeDiagnostic::kIID, ICapeDiagnostics::kIID, IDerivativeCalculation::kIID}) {
+  // The interfaces offered to outside components describe themselves too, on the component
+  // and on the relay that the material object and the simulation context are given.
+  auto relay = ComPtr<coravl::frame::DiagnosticsRelay>::attach(
+      comlite::makeObject<coravl::frame::DiagnosticsRelay>(pkg.as<ICapeDiagnostics>().get(),
+                                                           pkg.as<ICapeDiagnostic>().get()));
+  struct Offered {
+    IUnknown* object;
+    IID iid;
+  };
+  for (const Offered& o :
+       {Offered{pkg.get(), ICapeDiagnostic::kIID}, Offered{pkg.get(), ICapeDiagnostics::kIID},
+        Offered{pkg.get(), IDerivativeCalculation::kIID},
+        Offered{relay->unknown(), ICapeDiagnostic::kIID},
+        Offered{relay->unknown(), ICapeDiagnostics::kIID}}) {
     ComPtr<IDispatch> offered;
-    ASSERT_EQ(pkg->QueryInterface(iid, offered.putVoid()), S_OK);
+    ASSERT_EQ(o.object->QueryInterface(o.iid, offered.putVoid()), S_OK);
     count = 0;
     ASSERT_EQ(offered->GetTypeInfoCount(&count), S_OK);
     EXPECT_EQ(count, 1u);
     ASSERT_EQ(offered->GetTypeInfo(0, 0, ti.put()), S_OK);
     ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->guid, iid);
+    EXPECT_EQ(attr->guid, o.iid);
     ti->ReleaseTypeAttr(attr);
+  }
+  // The relay's two interfaces dispatch apart: DISPID 2 is PopUpError on one and LogMessage
+  // on the other, each reaching the component's own method.
+  {
+    VARIANT text[1];
+    text[0] = comlite::Variant::fromString("logged through the relay").detach();
+    DISPPARAMS one{text, nullptr, 1, 0};
+    ComPtr<IDispatch> viaDiagnostic;
+    ASSERT_EQ(relay->QueryInterface(ICapeDiagnostic::kIID, viaDiagnostic.putVoid()), S_OK);
+    LPOLESTR logName[] = {const_cast<LPOLESTR>(u"LogMessage")};
+    ASSERT_EQ(viaDiagnostic->GetIDsOfNames(GUID_NULL, logName, 1, 0, &id), S_OK);
+    EXPECT_EQ(
+        viaDiagnostic->Invoke(id, GUID_NULL, 0, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr),
+        S_OK);
+    VariantClear(&text[0]);
+    // The wrong count on ICapeDiagnostics is refused by its own description.
+    ComPtr<IDispatch> viaDiagnostics;
+    ASSERT_EQ(relay->QueryInterface(ICapeDiagnostics::kIID, viaDiagnostics.putVoid()), S_OK);
+    EXPECT_EQ(
+        viaDiagnostics->Invoke(2, GUID_NULL, 0, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr),
+        DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(viaDiagnostics->GetIDsOfNames(GUID_NULL, logName, 1, 0, &id), DISP_E_UNKNOWNNAME);
   }
 
   // A script calls by name with named arguments, in any order.
@@ -244,11 +277,19 @@ TEST_F(Component, late_binding_dispatches_per_interface) {
   DISPPARAMS byName{named, namedIds, 2, 2};
   env.notices.clear();
   diagnostics->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &byName, nullptr, nullptr, nullptr);
+  // The same call on the relay reaches the component.
+  ComPtr<IDispatch> relayDiagnostics;
+  ASSERT_EQ(relay->QueryInterface(ICapeDiagnostics::kIID, relayDiagnostics.putVoid()), S_OK);
   VariantClear(&named[0]);
-  bool shown = false;
+  named[0] = comlite::Variant::fromString("named through the relay").detach();
+  relayDiagnostics->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &byName, nullptr, nullptr,
+                           nullptr);
+  VariantClear(&named[0]);
+  int shown = 0;
   for (auto& n : env.notices)
-    shown = shown || n.text.find("named from a script") != std::string::npos;
-  EXPECT_TRUE(shown);
+    for (const char* said : {"named from a script", "named through the relay"})
+      shown += n.text.find(said) != std::string::npos;
+  EXPECT_EQ(shown, 2) << env.notices.size();
 }
 
 TEST_F(Component, aggregates_inside_an_outer_object) {
