@@ -74,6 +74,9 @@ void Phase::clearSubList() {
 void Phase::offerSubList(bool offered) {
   objectOf(m_object)->offerSubList(offered);
 }
+void Phase::misreportCompoundCount(LONG count) {
+  objectOf(m_object)->misreportCompoundCount(count);
+}
 void Phase::offerDerivatives(bool offered) {
   objectOf(m_object)->offerDerivatives(offered);
 }

@@ -54,6 +54,8 @@ class RAVELIN_API Phase {
   //! lack them do.
   void offerSubList(bool offered);
   void offerDerivatives(bool offered);
+  //! Makes get_NumbOfComps answer `count` whatever the phase holds, as a faulty host would.
+  void misreportCompoundCount(LONG count);
   //! Adds a derivative request by host names ("Enthalpy", "dT"); returns its index. Throws
   //! std::invalid_argument for an unknown name.
   std::size_t addDerivativeRequest(std::string_view property, std::string_view variable,

@@ -336,6 +336,13 @@ TEST_F(Calculation, requests_before_set_up_or_of_a_bad_phase_fail) {
   vapour.setType(-1);
   EXPECT_EQ(calculate(pkg.get(), "Enthalpy", vapour), E_FAIL);
   EXPECT_TRUE(env.notices.empty()) << notices();
+  // A host that answers a negative compound count is refused before any list is sized by it.
+  auto lying = phase(ravelin::kPhaseVapour, 300.0, 1000.0, pr::test::kNaturalGasZ);
+  lying.misreportCompoundCount(-3);
+  EXPECT_EQ(calculate(pkg.get(), "Enthalpy", lying), E_FAIL);
+  EXPECT_TRUE(noticed("Calculating properties. A negative number of compounds: -3")) << notices();
+  EXPECT_FALSE(lying.value("Enthalpy"));
+  env.notices.clear();
   EXPECT_EQ(pkg->CalculateProperty(id("Enthalpy"), nullptr, nullptr, nullptr, nullptr, nullptr),
             E_FAIL);
   EXPECT_TRUE(noticed("Ravelin Exceptioncalculating properties (main procedure)")) << notices();

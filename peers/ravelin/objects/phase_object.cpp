@@ -216,7 +216,7 @@ HRESULT PhaseObject::put_Status(LONG status) {
 
 HRESULT PhaseObject::get_NumbOfComps(LONG* count) {
   if (!count) return E_POINTER;
-  *count = static_cast<LONG>(listCount());
+  *count = m_reportedCount ? *m_reportedCount : static_cast<LONG>(listCount());
   return S_OK;
 }
 

@@ -103,6 +103,7 @@ class PhaseObject final
   //! Throws std::invalid_argument for an index outside the fluid package or a repeated one.
   void setSubList(std::optional<std::vector<LONG>> mapping);
   void offerSubList(bool offered) { m_offerSubList = offered; }
+  void misreportCompoundCount(LONG count) { m_reportedCount = count; }
   void offerDerivatives(bool offered) { m_offerDerivatives = offered; }
   std::size_t addDerivativeRequest(LONG propertyId, LONG variableId, bool wanted);
   const std::vector<DerivativeRequest>& derivativeRequests() const { return m_requests; }
@@ -129,6 +130,7 @@ class PhaseObject final
   LONG m_status = kPhaseStatusUnknown;
   std::optional<std::vector<LONG>> m_subList;
   bool m_offerSubList = true;
+  std::optional<LONG> m_reportedCount;
   bool m_offerDerivatives = true;
   std::map<LONG, double> m_scalars;
   std::map<LONG, std::vector<double>> m_vectors;
