@@ -13,6 +13,7 @@
 #include "comlite/module.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
+#include "opened_package.h"
 #include "outside/capeopen_categories.h"
 #include "outside/capeopen_thermo.h"
 
@@ -98,17 +99,6 @@ class KvaluePackage : public comlite::ComObject<KvaluePackage, ICapeThermoProper
   comlite::ComPtr<ICapeThermoPropertyRoutine> m_routine;
 };
 
-HRESULT createKvaluePackage(IUnknown* outer, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  auto package = comlite::ComPtr<KvaluePackage>::attach(comlite::makeObject<KvaluePackage>());
-  if (!package) return E_OUTOFMEMORY;
-  const HRESULT hr = package->open();
-  if (FAILED(hr)) return hr;
-  return package->QueryInterface(riid, ppv);
-}
-
 comlite::Module& kvalueModule() {
   static comlite::Module module(
       {comlite::ClassInfo{kClsidKvaluePackage,
@@ -117,7 +107,7 @@ comlite::Module& kvalueModule() {
                           "CORavlTest.KvaluePackage",
                           "Apartment",
                           {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
-                          &createKvaluePackage}},
+                          &calctest::createOpened<KvaluePackage>}},
       {});
   return module;
 }

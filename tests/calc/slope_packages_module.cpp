@@ -19,6 +19,7 @@
 #include "comlite/module.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
+#include "opened_package.h"
 #include "outside/capeopen_categories.h"
 #include "outside/capeopen_thermo.h"
 
@@ -128,19 +129,6 @@ class SlopePackage : public comlite::ComObject<SlopePackage<Which>, ICapeThermoP
   comlite::ComPtr<ICapeThermoPropertyRoutine> m_routine;
 };
 
-template <Hidden Which>
-HRESULT createPackage(IUnknown* outer, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  auto package =
-      comlite::ComPtr<SlopePackage<Which>>::attach(comlite::makeObject<SlopePackage<Which>>());
-  if (!package) return E_OUTOFMEMORY;
-  const HRESULT hr = package->open();
-  if (FAILED(hr)) return hr;
-  return package->QueryInterface(riid, ppv);
-}
-
 comlite::Module& slopeModule() {
   static comlite::Module module(
       {comlite::ClassInfo{kClsidCompressibilityPackage,
@@ -149,21 +137,22 @@ comlite::Module& slopeModule() {
                           "CORavlTest.CompressibilityPackage",
                           "Apartment",
                           {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
-                          &createPackage<Hidden::VolumeSlope>},
-       comlite::ClassInfo{kClsidNoVolumeSlopePackage,
-                          "Peng-Robinson natural gas without any pressure derivative of the volume",
-                          "CORavlTest.NoVolumeSlopePackage.1",
-                          "CORavlTest.NoVolumeSlopePackage",
-                          "Apartment",
-                          {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
-                          &createPackage<Hidden::VolumeSlopeAndCompressibility>},
+                          &calctest::createOpened<SlopePackage<Hidden::VolumeSlope>>},
+       comlite::ClassInfo{
+           kClsidNoVolumeSlopePackage,
+           "Peng-Robinson natural gas without any pressure derivative of the volume",
+           "CORavlTest.NoVolumeSlopePackage.1",
+           "CORavlTest.NoVolumeSlopePackage",
+           "Apartment",
+           {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
+           &calctest::createOpened<SlopePackage<Hidden::VolumeSlopeAndCompressibility>>},
        comlite::ClassInfo{kClsidLoggedPackage,
                           "Peng-Robinson natural gas, its calculations logged",
                           "CORavlTest.LoggedPackage.1",
                           "CORavlTest.LoggedPackage",
                           "Apartment",
                           {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
-                          &createPackage<Hidden::Nothing>}},
+                          &calctest::createOpened<SlopePackage<Hidden::Nothing>>}},
       {});
   return module;
 }

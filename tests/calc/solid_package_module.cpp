@@ -16,6 +16,7 @@
 #include "comlite/module.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
+#include "opened_package.h"
 #include "outside/capeopen_categories.h"
 #include "outside/capeopen_thermo.h"
 
@@ -249,17 +250,6 @@ class SolidPackage
   comlite::ComPtr<ICapeThermoMaterial> m_material;
 };
 
-HRESULT createPackage(IUnknown* outer, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  auto package = comlite::ComPtr<SolidPackage>::attach(comlite::makeObject<SolidPackage>());
-  if (!package) return E_OUTOFMEMORY;
-  const HRESULT hr = package->open();
-  if (FAILED(hr)) return hr;
-  return package->QueryInterface(riid, ppv);
-}
-
 comlite::Module& solidModule() {
   static comlite::Module module(
       {comlite::ClassInfo{kClsidSolidPackage,
@@ -268,7 +258,7 @@ comlite::Module& solidModule() {
                           "CORavlTest.SolidPackage",
                           "Apartment",
                           {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
-                          &createPackage}},
+                          &calctest::createOpened<SolidPackage>}},
       {});
   return module;
 }
