@@ -1,8 +1,10 @@
 //! IDispatch::Invoke of both host interfaces of the socket (IExtendedPropPackage and
 //! IExtendedFlash) with arbitrary members, call kinds and arguments of any type, by value or by
 //! reference: never a crash, whatever the member is given. The socket object has no class
-//! registry behind it (an empty one), so every member that needs the package fails its way.
+//! registry holding only the host's own classes (the arrays the socket makes when created), so
+//! every member that needs the package fails its way.
 
+#include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include "comlite/automation.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
+#include "comlite/creation.h"
 #include "comlite/notice.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
@@ -163,12 +166,15 @@ void quietEnvironment() {
   char dir[] = "/tmp/coravl-invoke-fuzz-XXXXXX";
   if (!::mkdtemp(dir)) std::abort();
   const std::string d(dir);
-  // An empty class registry: the socket finds no adapter and no package.
+  // A class registry of the host's classes only: the socket finds no adapter and no package.
   ::setenv("CORAVL_REGISTRY", (d + "/registry").c_str(), 1);
   ::setenv("XDG_DATA_HOME", d.c_str(), 1);
   ::setenv("TEMP", d.c_str(), 1);
   ::setenv("HOME", d.c_str(), 1);
   comlite::setNoticeSink([](const std::string&, const std::string&, UINT) {});
+  void* host = comlite::loadModule(CORAVL_FUZZ_LIB_DIR "/libravelin.so");
+  auto reg = host ? reinterpret_cast<HRESULT (*)()>(::dlsym(host, "DllRegisterServer")) : nullptr;
+  if (!reg || FAILED(reg())) std::abort();
 }
 
 }  // namespace
