@@ -39,7 +39,8 @@ std::string faultOf(std::string_view method) {
     const std::size_t end = all.find(';');
     const std::string_view item = all.substr(0, end);
     const std::size_t colon = item.find(':');
-    if (colon != std::string_view::npos && item.substr(0, colon) == method)
+    if (colon != std::string_view::npos &&
+        (item.substr(0, colon) == method || item.substr(0, colon) == "*"))
       return std::string(item.substr(colon + 1));
     if (end == std::string_view::npos) break;
     all.remove_prefix(end + 1);

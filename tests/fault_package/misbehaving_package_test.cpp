@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -260,4 +261,169 @@ TEST_F(MisbehavingPackage, a_repeated_bad_answer_is_told_and_refused_every_time)
     EXPECT_NE(log.entries()[0].message.find("(nan) for property 'enthalpy'"), std::string::npos);
     EXPECT_EQ(log.entries()[0].message.find("no more messages"), std::string::npos);
   }
+}
+
+namespace {
+
+//! The host methods the matrix drives, each on a socket opened without the misbehaviour.
+enum class Host { Property, Vector, TwoPhase, Order, PT, PH, PS, TH, TS, PVF, TVF, HVF, Recall };
+constexpr const char* kHostNames[] = {"CalculateProperty(Enthalpy)",
+                                      "CalculateProperty(LnFugacityCoeff)",
+                                      "CalculateTwoPhaseProperty(KFactor)",
+                                      "PhaseOrder",
+                                      "Execute(PT)",
+                                      "Execute(PH)",
+                                      "Execute(PS)",
+                                      "Execute(TH)",
+                                      "Execute(TS)",
+                                      "Execute(PVF)",
+                                      "Execute(TVF)",
+                                      "Execute(HVF)",
+                                      "PkgRecall, CalculateProperty(Enthalpy)"};
+//! Every package call made meanwhile misbehaves so ("none": the method's own answer).
+constexpr const char* kMatrixFaults[] = {"none",     "no-info", "throw",    "cape-ECapeComputation",
+                                         "nothing",  "nan",     "inf",      "huge",
+                                         "negative", "few",     "many",     "strings",
+                                         "matrix",   "empty",   "fractions"};
+
+bool sound(double v, double lo = -1e30, double hi = 1e30) {
+  return std::isfinite(v) && v != kNoValueMarker && v >= lo && v <= hi;
+}
+
+}  // namespace
+
+// Each cell: the call fails with a message, or succeeds with nothing told and every value it
+// wrote sound; a failed flash leaves the host's phases untouched.
+TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
+  edit("doOrderPhases = true\n");
+  // The specifications of the flashes: the feed's enthalpy and entropy as a vapour at 300 K and
+  // 3000 kPa, from the package unharmed.
+  ComPtr<IExtendedPropPackage> pkg;
+  ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+  auto state = phase(ravelin::kPhaseVapour, 300.0, 3000.0, kGasFeed);
+  for (const char* p : {"Enthalpy", "Entropy"})
+    ASSERT_EQ(pkg->CalculateProperty(ravelin::propertyId(p), state.dispatch(), nullptr,
+                                     manager.dispatch(), nullptr, nullptr),
+              S_OK);
+  const double H = *state.value("Enthalpy"), S = *state.value("Entropy");
+  comlite::Bstr saved;
+  ASSERT_EQ(pkg->PkgSave(saved.out()), S_OK);
+  std::size_t cells = 0, failures = 0;
+  for (std::size_t m = 0; m < std::size(kHostNames); ++m) {
+    const auto host = static_cast<Host>(m);
+    for (const char* fault : kMatrixFaults) {
+      const std::string what = std::string(fault) + " in " + kHostNames[m];
+      SCOPED_TRACE(what);
+      ++cells;
+      pkg.reset();
+      ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+      env.notices.clear();
+      auto log = ravelin::ErrorLog::create();
+      const std::string setting = std::string("*:") + fault;
+      testsupport::ScopedEnv injected("CORAVL_FAULT", std::strcmp(fault, "none") ? setting : "");
+      auto vapour = phase(ravelin::kPhaseVapour, 250.0, 3000.0, kGasFeed);
+      auto liquid = phase(ravelin::kPhaseLiquid, 250.0, 3000.0, kGasFeed);
+      auto c = ravelin::PhaseCollection::create(
+          phase(ravelin::kPhaseOverall, 250.0, 3000.0, kGasFeed), {vapour, liquid});
+      HRESULT hr = E_UNEXPECTED;
+      const auto flash = [&](tagFlashTypeEnum type, double T, double P, const char* spec,
+                             double value, double vapourFraction = -1.0) {
+        c.overall().setTemperature(T);
+        c.overall().setPressure(P);
+        if (spec) c.overall().setValue(spec, value);
+        if (vapourFraction >= 0.0) c.overall().setFraction(vapourFraction);
+        return pkg.as<IExtendedFlash>()->Execute(type, nullptr, c.dispatch(), c.dispatch(),
+                                                 log.dispatch(), nullptr);
+      };
+      switch (host) {
+        case Host::Recall: {
+          pkg.reset();
+          VARIANT_BOOL changed = VARIANT_FALSE;
+          hr = CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                                IExtendedPropPackage::kIID, pkg.putVoid());
+          if (SUCCEEDED(hr)) hr = pkg->PkgRecall(saved.get(), &changed);
+          if (FAILED(hr)) break;
+          [[fallthrough]];
+        }
+        case Host::Property:
+        case Host::Vector: {
+          const char* p = host == Host::Vector ? "LnFugacityCoeff" : "Enthalpy";
+          hr = pkg->CalculateProperty(ravelin::propertyId(p), vapour.dispatch(), nullptr,
+                                      manager.dispatch(), log.dispatch(), nullptr);
+          EXPECT_EQ(SUCCEEDED(hr), vapour.value(p).has_value() || vapour.vector(p).has_value());
+          if (auto v = vapour.value(p)) EXPECT_TRUE(sound(*v)) << *v;
+          if (auto v = vapour.vector(p))
+            for (double x : *v) EXPECT_TRUE(sound(x, -1e4, 1e4)) << x;
+          break;
+        }
+        case Host::TwoPhase:
+          hr = pkg->CalculateTwoPhaseProperty(ravelin::propertyId("KFactor"), c.dispatch(), 0, 1,
+                                              nullptr, manager.dispatch(), log.dispatch(), nullptr);
+          EXPECT_EQ(SUCCEEDED(hr), c.overall().vector("KFactor").has_value());
+          if (auto k = c.overall().vector("KFactor"))
+            for (double x : *k) EXPECT_TRUE(sound(x, 0.0)) << x;
+          break;
+        case Host::Order:
+          for (auto p : {vapour, liquid}) {
+            p.setFraction(0.5);
+            p.setStatus(ravelin::kPhaseStatusPresent);
+          }
+          hr = pkg->PhaseOrder(c.dispatch(), nullptr);
+          for (std::size_t i = 0; i < 2; ++i)
+            if (auto v = c.phase(i).value("MolarVolume")) EXPECT_TRUE(sound(*v, 0.0)) << *v;
+          break;
+        case Host::PT:
+          hr = flash(xftPTFlash, 250.0, 3000.0, nullptr, 0);
+          break;
+        case Host::PH:
+          hr = flash(xftPHFlash, 280.0, 3000.0, "Enthalpy", H);
+          break;
+        case Host::PS:
+          hr = flash(xftPSFlash, 280.0, 3000.0, "Entropy", S);
+          break;
+        case Host::TH:
+          hr = flash(xftTHFlash, 300.0, 2500.0, "Enthalpy", H);
+          break;
+        case Host::TS:
+          hr = flash(xftTSFlash, 300.0, 2500.0, "Entropy", S);
+          break;
+        case Host::PVF:
+          hr = flash(xftPVFlash, 250.0, 3000.0, nullptr, 0, 1.0);
+          break;
+        case Host::TVF:
+          hr = flash(xftTVFlash, 250.0, 3000.0, nullptr, 0, 1.0);
+          break;
+        case Host::HVF:
+          hr = flash(xftHVFlash, 250.0, 3000.0, "Enthalpy", H, 1.0);
+          break;
+      }
+      if (host >= Host::PT) {
+        // Fully written, or untouched.
+        EXPECT_EQ(c.numberOfPhases() > 0, SUCCEEDED(hr));
+        for (std::size_t i = 0; i < 2; ++i) {
+          const auto p = c.phase(i);
+          if (FAILED(hr)) EXPECT_NE(p.status(), ravelin::kPhaseStatusPresent);
+          if (p.status() != ravelin::kPhaseStatusPresent) continue;
+          EXPECT_TRUE(sound(p.fraction(), 0.0, 1.0)) << p.fraction();
+          for (double x : p.composition()) EXPECT_TRUE(sound(x, 0.0, 1.0)) << x;
+          EXPECT_TRUE(sound(p.temperature(), 0.0) && sound(p.pressure(), 0.0));
+        }
+      }
+      std::string told = notices();
+      for (const auto& e : log.entries()) told += e.message + "\n";
+      if (!std::strcmp(fault, "none")) EXPECT_EQ(hr, S_OK) << told;
+      if (FAILED(hr)) {
+        ++failures;
+        EXPECT_NE(told, "");
+        EXPECT_EQ(env.notices.size() + log.entries().size(), 1u) << told;
+      } else {
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(told, "");
+      }
+      std::printf("[ cell ] %s: %08x %s\n", what.c_str(), static_cast<unsigned>(hr),
+                  told.substr(0, 300).c_str());
+    }
+  }
+  std::printf("[ measured ] %zu cells (%zu host methods x %zu misbehaviours), %zu failed calls\n",
+              cells, std::size(kHostNames), std::size(kMatrixFaults), failures);
 }
