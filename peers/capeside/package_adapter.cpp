@@ -401,6 +401,23 @@ std::size_t PackageAdapter::packageIndexOf(LONG compoundIndex) const {
       .at(2);
 }
 
+namespace {
+
+//! False for a constant no compound has: beyond any physical magnitude, or not positive where
+//! only a positive value has meaning (masses, critical data, absolute temperatures, sizes).
+bool plausibleConstant(const std::string& id, double v) {
+  if (std::fabs(v) > 1e12) return false;
+  for (const char* positive : {"molecularWeight", "criticalTemperature", "criticalPressure",
+                               "criticalVolume", "criticalCompressibilityFactor", "criticalDensity",
+                               "normalBoilingPoint", "normalFreezingPoint", "liquidDensityAt25C",
+                               "liquidVolumeAt25C", "parachor", "gyrationRadius", "diffusionVolume",
+                               "vanderwaalsVolume", "vanderwaalsArea", "lengthLennardJones"})
+    if (sameName(id, positive)) return v > 0.0;
+  return true;
+}
+
+}  // namespace
+
 HRESULT PackageAdapter::GetCompoundConstant(BSTR constantId, LONG compoundIndex, double* value) {
   return guard(kAdapter, "GetCompoundConstant", [&] {
     static constexpr const char* kScope = "PackageAdapter::GetCompoundConstant";
@@ -417,10 +434,17 @@ HRESULT PackageAdapter::GetCompoundConstant(BSTR constantId, LONG compoundIndex,
           compounds.get(), "ICapeThermoCompounds", "GetCompoundConstant");
     auto numbers = doubleList(result);
     if (!numbers || numbers->size() != 1 || !std::isfinite((*numbers)[0]))
-      throw CapeError(ECapeInvalidArgumentHR, kScope,
-                      cat("constant \"", id, "\" of \"", m_compIds[i], "\" is not a number"))
+      throw CapeError(
+          ECapeOutOfBoundsHR, kScope,
+          cat("the package's constant \"", id, "\" of \"", m_compIds[i], "\" is not a number"))
           .at(1);
-    *value = (*numbers)[0];
+    const double v = (*numbers)[0];
+    if (!plausibleConstant(id, v))
+      throw CapeError(ECapeOutOfBoundsHR, kScope,
+                      cat("the package's constant \"", id, "\" of \"", m_compIds[i], "\" is ", v,
+                          ", which no compound has"))
+          .at(1);
+    *value = v;
     return S_OK;
   });
 }

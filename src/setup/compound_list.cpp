@@ -522,10 +522,17 @@ HRESULT CompoundList::handOverConstants(const CompoundLinks& links, LONG j,
     if (coId == COIds::ConstCriticalDensity && criticalVolumeHandedOver) continue;
 
     double value = 0.0;
-    if (FAILED(adapter->GetCompoundConstant(COIds::id2str(coId), j, &value))) {
-      // Refused: skipped. Its error information must not end up in a later message.
+    if (const HRESULT refused = adapter->GetCompoundConstant(COIds::id2str(coId), j, &value);
+        FAILED(refused)) {
+      // Not given: skipped. Its error information must not end up in a later message; a value
+      // the package gave but no compound has is told (not handed over either).
       std::string description, source;
       comlite::takeErrorInfo(description, source);
+      if (refused == ECapeOutOfBoundsHR && !description.empty()) {
+        const std::string text =
+            "getting compound constant properties: " + description + "; it is not handed over";
+        m_reporter.complainByKind(text.c_str(), ComplaintKind::Warning, false);
+      }
       continue;
     }
     const double hostValue = translator->CO2QO(value, component, 0);

@@ -120,7 +120,8 @@ class MisbehavingPackage : public testsupport::SocketFixture {
   std::vector<const char*> extraModules() const override { return {"fault_package"}; }
 
   //! The simulator's opening steps; the first failing status (S_OK when none failed).
-  HRESULT openSteps(ComPtr<IExtendedPropPackage>& pkg) {
+  HRESULT openSteps(ComPtr<IExtendedPropPackage>& pkg,
+                    const std::vector<ravelin::CompoundSpec>& specs = kNaturalGas) {
     select(kFaultSelection);
     HRESULT hr = CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
                                   IExtendedPropPackage::kIID, pkg.putVoid());
@@ -130,8 +131,8 @@ class MisbehavingPackage : public testsupport::SocketFixture {
     comlite::Bstr identifierName;
     hr = pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
     if (hr != S_OK) return hr;
-    std::vector<ravelin::Compound> compounds;
-    for (const auto& c : kNaturalGas) {
+    compounds.clear();
+    for (const auto& c : specs) {
       compounds.push_back(ravelin::Compound::create(c));
       hr = pkg->AddLastCompound(compounds.back().dispatch());
       if (hr != S_OK) return hr;
@@ -143,6 +144,7 @@ class MisbehavingPackage : public testsupport::SocketFixture {
     return pkg->InitializePropertyID(registry.dispatch());
   }
 
+  std::vector<ravelin::Compound> compounds;
   ravelin::FlashControl flashControl = ravelin::FlashControl::create();
   ravelin::PropertyManager manager = ravelin::PropertyManager::create(flashControl);
 };
@@ -426,4 +428,31 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
   }
   std::printf("[ measured ] %zu cells (%zu host methods x %zu misbehaviours), %zu failed calls\n",
               cells, std::size(kHostNames), std::size(kMatrixFaults), failures);
+}
+
+// A constant no compound has, handed to a compound of the host's making: not handed over, and
+// the host is told which constant of which compound.
+TEST_F(MisbehavingPackage, a_constant_no_compound_has_is_told_and_not_handed_over) {
+  auto specs = kNaturalGas;
+  specs[0].idNumber = 20001;  // methane, as a hypothetical compound
+  ComPtr<IExtendedPropPackage> pkg;
+  ASSERT_EQ(openSteps(pkg, specs), S_OK) << notices();
+  for (const char* fault : {"huge", "negative", "nan", "inf"}) {
+    SCOPED_TRACE(fault);
+    env.notices.clear();
+    testsupport::ScopedEnv injected("CORAVL_FAULT", std::string("GetCompoundConstant:") + fault);
+    INT n = -1;
+    comlite::Variant names;
+    EXPECT_EQ(pkg->GetCompoundInfo(0, compounds[0].dispatch(), &n, &names), S_OK);
+    EXPECT_EQ(n, 0);
+    EXPECT_FALSE(compounds[0].constant("MW").has_value() &&
+                 !std::isfinite(*compounds[0].constant("MW")));
+    EXPECT_TRUE(noticed("constant \"molecularWeight\" of \"methane\"")) << notices();
+  }
+  env.notices.clear();
+  INT n = -1;
+  comlite::Variant names;
+  EXPECT_EQ(pkg->GetCompoundInfo(0, compounds[0].dispatch(), &n, &names), S_OK);
+  EXPECT_GT(n, 0);
+  EXPECT_EQ(notices(), "");
 }
