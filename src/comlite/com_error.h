@@ -37,4 +37,12 @@ inline HRESULT check(HRESULT hr, const IID& iid = GUID_NULL) {
   return hr;
 }
 
+//! As check, naming `call` in the message when the callee left no error information.
+inline HRESULT check(HRESULT hr, const IID& iid, const char* call) {
+  if (SUCCEEDED(hr)) return hr;
+  ComError e(hr, iid);
+  if (!e.description().empty()) throw e;
+  throw ComError(hr, iid, std::string(call) + " failed and gave no error information", e.source());
+}
+
 }  // namespace comlite

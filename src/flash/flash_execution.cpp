@@ -357,7 +357,8 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
   comlite::check(material->SetPresentPhases(stringList(allowed), zeroList(allowed.size())),
                  ICapeThermoMaterial::kIID);
   auto materialContext = requiredInterface<ICapeThermoMaterialContext>(required(m_links.package));
-  comlite::check(materialContext->SetMaterial(material), ICapeThermoMaterialContext::kIID);
+  comlite::check(materialContext->SetMaterial(material), ICapeThermoMaterialContext::kIID,
+                 "the package's SetMaterial");
 
   // 8: the equilibrium; the package's failure is its own answer, and its reason (left on the
   // thread or on the routine) is the host's to read.

@@ -352,7 +352,8 @@ HRESULT CORavlPP::initCOSteps(BSTR saveInfo, VARIANT_BOOL* baseChanged, std::str
     if (FAILED(hr = registerHeld(m_holdMatObj, matObj.get()))) return hr;
     auto context = package.as<ICapeThermoMaterialContext>();
     if (!context) throw comlite::ComError(E_POINTER, ICapeThermoMaterialContext::kIID);
-    check(context->SetMaterial(materialObject.get()), ICapeThermoMaterialContext::kIID);
+    check(context->SetMaterial(materialObject.get()), ICapeThermoMaterialContext::kIID,
+          "the package's SetMaterial");
   }
 
   // "CORavlPP::initCO after imatObj->PutproxyPtr"
