@@ -666,23 +666,29 @@ HRESULT PackageAdapter::SetFluidPackageCompounds(VARIANT names) {
 
 HRESULT PackageAdapter::releasePackage() {
   HRESULT first = S_OK;
+  // Also run from the destructor: a package's C++ exception must not get out of here.
+  const auto keep = [&first](auto&& call) {
+    HRESULT hr = E_FAIL;
+    try {
+      hr = call();
+    } catch (...) {
+    }
+    if (FAILED(hr) && SUCCEEDED(first)) first = hr;
+  };
   if (m_material) {
     m_material->SetPackage(nullptr);
     m_material.reset();
   }
   if (m_package) {
-    if (auto context = m_package.as<ICapeThermoMaterialContext>()) context->UnsetMaterial();
-    if (auto utilities = m_package.as<ICapeUtilities>()) {
-      const HRESULT hr = utilities->Terminate();
-      if (FAILED(hr) && SUCCEEDED(first)) first = hr;
-    }
+    if (auto context = m_package.as<ICapeThermoMaterialContext>())
+      keep([&] { return context->UnsetMaterial(), S_OK; });
+    if (auto utilities = m_package.as<ICapeUtilities>())
+      keep([&] { return utilities->Terminate(); });
     m_package.reset();
   }
   if (m_manager) {
-    if (auto utilities = m_manager.as<ICapeUtilities>()) {
-      const HRESULT hr = utilities->Terminate();
-      if (FAILED(hr) && SUCCEEDED(first)) first = hr;
-    }
+    if (auto utilities = m_manager.as<ICapeUtilities>())
+      keep([&] { return utilities->Terminate(); });
     m_manager.reset();
   }
   return first;
