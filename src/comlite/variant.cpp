@@ -265,7 +265,8 @@ bool parseText(BSTR s, Number& n) {
 bool realToInt(double d, long long lo, long long hi, long long& out) {
   if (!std::isfinite(d)) return false;
   double r = std::nearbyint(d);
-  if (r < static_cast<double>(lo) || r > static_cast<double>(hi)) return false;
+  // hi + 1 rather than hi: a 64-bit hi rounds up to 2^63 as a double, which does not fit.
+  if (r < static_cast<double>(lo) || r >= static_cast<double>(hi) + 1.0) return false;
   out = static_cast<long long>(r);
   return true;
 }
