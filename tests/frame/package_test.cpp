@@ -70,18 +70,6 @@ TEST_F(Package, first_use_builds_the_cape_open_side_from_the_selection) {
   EXPECT_EQ(status, 0);
 }
 
-TEST_F(Package, a_failed_selection_leaves_the_component_to_try_again) {
-  select("package = No Such Package\n");
-  auto pkg = create();
-  comlite::Bstr n, d;
-  EXPECT_TRUE(FAILED(pkg->GetPackageName(n.out(), d.out())));
-  INT status = -1;
-  EXPECT_TRUE(FAILED(pkg->IsPkgSetup(&status)));
-  // The user fixes the selection; the next host call initialises.
-  select(testsupport::kIdealSelection);
-  EXPECT_EQ(name(pkg.get()), "Light hydrocarbons");
-}
-
 //! The component with the fault-injecting package registered as well.
 class PackageWithFaults : public Package {
  protected:

@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "support/notice_fixture.h"
 #include "outside/adapter.h"
 #include "outside/cape_gui.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
 #include "setup/setup_fakes.h"
-#include "base/set_get.h"
+#include "support/notice_fixture.h"
 #include "vocabulary/co_ids.h"
 
 namespace {
@@ -175,60 +175,6 @@ class SetupView : public coravl_test::NoticeFixture {
   comlite::Variant qoNames = strs({"Methane", "ethane*", "Propane"});
   SetupViewState state{options, routing, flashNames, notice, ids, qoNames};
 };
-
-TEST_F(SetupView, sends_every_option_then_the_notice_then_reads_them_back) {
-  options.requestSelvarLiquid2flash = true;
-  options.allowSubsets = true;
-  options.doOrderPhases = true;
-  routing = RoutingFlags{false, true, false, true, false, true};
-  VARIANT_BOOL open = VARIANT_TRUE;
-  ASSERT_EQ(show(&open), S_OK);
-  EXPECT_EQ(gui->calls,
-            (std::vector<std::string>{"46 1 T", "48 1", "36 1 0 0", "39 0 1 0", "50 1 0 1", "30 1",
-                                      "32", "45", "12", "47", "40", "49"}));
-  // A new package's first view carries the notice; later views do not.
-  EXPECT_EQ(notice, 0);
-  gui->calls.clear();
-  ASSERT_EQ(show(), S_OK);
-  ASSERT_GE(gui->calls.size(), 6u);
-  EXPECT_EQ(gui->calls[0], "46 0 null");
-  EXPECT_EQ(gui->calls[5], "30 0");
-  EXPECT_TRUE(adapter->valueNames.empty());  // treatAsHypos is off: no renaming
-  EXPECT_TRUE(m_notices.empty());
-}
-
-TEST_F(SetupView, answers_take_effect_on_the_options_the_routing_and_the_flash_names) {
-  answer({false, true, true, false, true, true, false, true, false, true, true});
-  gui->progId = "Acme.STCOProperties.1";
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_TRUE(options.allowSubsets);
-  EXPECT_TRUE(options.freeCompounds);
-  EXPECT_FALSE(options.treatAsHypos);
-  EXPECT_TRUE(options.requestSelvarLiquid2flash);
-  EXPECT_TRUE(options.doOrderPhases);
-  EXPECT_FALSE(routing.traceRecovErrors);
-  EXPECT_TRUE(routing.logRecovErrors);
-  EXPECT_TRUE(routing.popUpRecovErrors);
-  EXPECT_FALSE(routing.traceCritErrors);
-  EXPECT_TRUE(routing.logCritErrors);
-  EXPECT_FALSE(routing.popUpCritErrors);
-  EXPECT_TRUE(flashNames.applies());
-  EXPECT_EQ(flashNames.nameFor(COIds::FlashTP), "TP3");
-
-  // Turned off again in the next view.
-  answer({});
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_FALSE(options.allowSubsets || options.freeCompounds || options.doOrderPhases);
-  EXPECT_EQ(flashNames.nameFor(COIds::FlashTP), "TP");
-  EXPECT_FALSE(routing.logCritErrors);
-
-  // A GUI that answers without writing leaves every option as it was.
-  answer({true, true, true, true, true, true, true, true, true, true, true});
-  gui->silentReads = true;
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_FALSE(options.allowSubsets || options.treatAsHypos || options.doOrderPhases);
-  EXPECT_FALSE(routing.logCritErrors);
-}
 
 TEST_F(SetupView, without_a_gui_component_nothing_is_exchanged) {
   EXPECT_EQ(showSetupView(nullptr, adapter.get(), state, nullptr), E_POINTER);
