@@ -17,6 +17,7 @@
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
 #include "setup/setup_fakes.h"
+#include "support/gui_stub.h"
 #include "support/notice_fixture.h"
 #include "vocabulary/co_ids.h"
 
@@ -33,7 +34,7 @@ std::string flag(VARIANT_BOOL* p) {
 
 //! A package GUI component that records the view's calls in order ("46 1 T" = position 46 with
 //! its arguments), answers the reads with `answers` and fails the call at `failingSlot`.
-class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
+class RecordingGui : public testsupport::GuiStub<RecordingGui> {
  public:
   std::vector<std::string> calls;
   //! Answers of the reads, in the order of kViewOptionKeys.
@@ -74,38 +75,10 @@ class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
   }
 
   // Nothing else belongs to the view.
-  HRESULT SetPackageInfo(BSTR, BSTR, BSTR, BSTR) override { return unexpected(); }
-  HRESULT SetPackageClass(BSTR, BSTR) override { return unexpected(); }
-  HRESULT get_PackageName(BSTR*) override { return unexpected(); }
-  HRESULT get_PackageAlias(BSTR*) override { return unexpected(); }
-  HRESULT get_ManagerProgID(BSTR*) override { return unexpected(); }
-  HRESULT get_PackageDescription(BSTR*) override { return unexpected(); }
-  HRESULT get_PackageClsid(BSTR*) override { return unexpected(); }
-  HRESULT put_CapeVersion(LONG) override { return unexpected(); }
-  HRESULT SetCompoundData(VARIANT, VARIANT) override { return unexpected(); }
-  HRESULT GetCompoundData(VARIANT*, VARIANT*) override { return unexpected(); }
-  HRESULT SetPhaseList(VARIANT) override { return unexpected(); }
-  HRESULT GetPhaseList(VARIANT*) override { return unexpected(); }
-  HRESULT GetSupportedFlashes(VARIANT*) override { return unexpected(); }
-  HRESULT get_ViewNotice(VARIANT_BOOL*) override { return unexpected(); }
-  HRESULT get_ViewCount(LONG*) override { return unexpected(); }
-  HRESULT get_OpenView(VARIANT_BOOL*) override { return unexpected(); }
-  HRESULT GetLastMessage(BSTR*, LONG*) override { return unexpected(); }
-  HRESULT get_MessageCount(LONG*) override { return unexpected(); }
-  HRESULT put_ParentWindow(LONGLONG) override { return unexpected(); }
-  HRESULT GetOptions(BSTR*) override { return unexpected(); }
-  HRESULT get_CapeVersion(LONG*) override { return unexpected(); }
-  HRESULT SetOptions(BSTR) override { return unexpected(); }
-  HRESULT get_Edited(VARIANT_BOOL*) override { return unexpected(); }
-  HRESULT ConfigureCompounds(VARIANT, VARIANT*, VARIANT*) override { return unexpected(); }
-  HRESULT GetCompoundNames(VARIANT*) override { return unexpected(); }
-  HRESULT ClearMessages() override { return unexpected(); }
-  HRESULT ShowMessage(BSTR, LONG) override { return unexpected(); }
-  HRESULT get_ParentWindow(LONGLONG*) override { return unexpected(); }
-  HRESULT get_ComponentVersion(BSTR*) override { return unexpected(); }
-  HRESULT get_VendorURL(BSTR*) override { return unexpected(); }
-  HRESULT get_About(BSTR*) override { return unexpected(); }
-  HRESULT SetSupportedFlashes(VARIANT) override { return unexpected(); }
+  HRESULT other() override {
+    calls.push_back("unexpected");
+    return E_UNEXPECTED;
+  }
 
  private:
   static std::string bytes(BYTE a, BYTE b, BYTE c) {
@@ -125,10 +98,6 @@ class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
       ++option;
     }
     return S_OK;
-  }
-  HRESULT unexpected() {
-    calls.push_back("unexpected");
-    return E_UNEXPECTED;
   }
 };
 
