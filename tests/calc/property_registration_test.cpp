@@ -173,26 +173,6 @@ TEST_F(Registration, fugacity_fallbacks) {
   EXPECT_EQ(calc::canCalculateStatus(m.state, hostId("KFactor")), 1);
 }
 
-TEST_F(Registration, conditional_names_follow_what_is_missing) {
-  Members k;
-  registerFor(k, {"kvalue", "heatCapacityCp", "volume"});
-  ASSERT_EQ(k.count, 22);
-  EXPECT_EQ(k.table[21].hostId, hostId("KFactor"));
-  EXPECT_EQ(k.table[21].coId, COIds::PropKvalue);
-  EXPECT_TRUE(k.table[21].supported);
-
-  Members m;
-  registerFor(m, {"enthalpy", "enthalpy.Dtemperature", "density", "activityCoefficient"});
-  ASSERT_EQ(m.count, 23);  // no "KFactor": activity coefficients are there
-  EXPECT_EQ(m.table[21].hostId, hostId("H.DT"));
-  EXPECT_EQ(m.table[21].coId, COIds::PropEnthalpyDtemperature);
-  EXPECT_EQ(m.table[22].hostId, hostId("MolarDensity"));
-  EXPECT_EQ(calc::canCalculateStatus(m.state, hostId("Cp")), 1);
-  EXPECT_EQ(calc::canCalculateStatus(m.state, hostId("H.DT")), 0);
-  EXPECT_EQ(calc::canCalculateStatus(m.state, hostId("MolarVolume")), 1);
-  EXPECT_EQ(calc::canCalculateStatus(m.state, hostId("MolarDensity")), 0);
-}
-
 TEST_F(Registration, once_per_object_and_at_most_thirty_records) {
   Members m;
   registerFor(m, {"enthalpy", "heatCapacityCp", "volume"});
