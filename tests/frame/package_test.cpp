@@ -127,28 +127,6 @@ TEST_F(PackageWithFaults, an_initialisation_failing_after_the_registrations_is_r
   EXPECT_EQ(told, 1u) << notices();
 }
 
-TEST_F(Package, properties_register_with_the_host_and_follow_the_package_support) {
-  auto pr = create();
-  // The simulator sets the package up before it registers its properties.
-  EXPECT_EQ(name(pr.get()), "Natural Gas (PR)");
-  ASSERT_EQ(pr->InitializePropertyID(registry.dispatch()), S_OK);
-  INT status = -1;
-  ASSERT_EQ(pr->CanCalculate(ravelin::propertyId("Enthalpy"), &status), S_OK);
-  EXPECT_EQ(status, 0);
-  ASSERT_EQ(pr->CanCalculate(ravelin::propertyId("Cp"), &status), S_OK);
-  EXPECT_EQ(status, 0);
-
-  // The ideal package has no heat capacity: "Cp" is not served directly.
-  select(testsupport::kIdealSelection);
-  auto ideal = create();
-  EXPECT_EQ(name(ideal.get()), "Light hydrocarbons");
-  ASSERT_EQ(ideal->InitializePropertyID(registry.dispatch()), S_OK);
-  ASSERT_EQ(ideal->CanCalculate(ravelin::propertyId("Cp"), &status), S_OK);
-  EXPECT_EQ(status, 1);
-  ASSERT_EQ(ideal->CanCalculate(ravelin::propertyId("H.DT"), &status), S_OK);
-  EXPECT_EQ(status, 0);
-}
-
 TEST_F(Package, compounds_added_by_the_simulator_are_matched_and_kept) {
   auto pkg = create();
   INT n = 0;
