@@ -122,6 +122,8 @@ TEST_F(Registration, names_get_the_hosts_ids_and_unsupported_records_still_name_
   registerFor(m, {"enthalpy", "enthalpy.Dtemperature", "enthalpy.Dpressure", "enthalpy.Dmoles",
                   "heatCapacityCp", "volume", "logFugacity", "logFugacityCoefficient", "fugacity"});
   EXPECT_EQ(m.derivativeIds[0], hostId("dT"));
+  EXPECT_EQ(m.hostIds[calc::HostEnthalpy], hostId(calc::hostPropertyName(calc::HostEnthalpy)));
+  EXPECT_EQ(calc::proposedCOId(calc::HostEnthalpy), COIds::PropEnthalpy);
   ASSERT_EQ(m.count, 21);  // this package needs none of the three conditional names
   const RegisteredProperty* h = record(m, "Enthalpy");
   EXPECT_TRUE(h->supported);

@@ -333,6 +333,7 @@ TEST(GlobalInterfaceHolder, revokes_on_its_own_thread_only) {
   EXPECT_EQ(holder.registerInterface(obj), S_OK);    // the reference passes to the table
   EXPECT_EQ(holder.registerInterface(obj), E_FAIL);  // a live registration stays as it was
   EXPECT_EQ(holder.get(), obj);
+  EXPECT_NE(holder.cookie(), 0u);
   HRESULT other = S_OK;
   std::thread([&] { other = holder.revoke(); }).join();
   EXPECT_EQ(other, E_FAIL);

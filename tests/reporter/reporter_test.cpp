@@ -37,6 +37,7 @@ TEST_F(Reporter, construction_without_error_utils_says_so_once_and_works_on) {
   TestReporter r(kFloor);
   EXPECT_EQ(noticeTexts(), std::vector<std::string>{" ERROR: error creating capeErrorUtils"});
   EXPECT_FALSE(r.hasCapeErrorUtils());
+  EXPECT_EQ(r.floorValue(), kFloor);
 
   EXPECT_EQ(r.complain(E_FAIL, "x", K::InternalError, false), E_FAIL);
   EXPECT_EQ(m_notices.back().text, " ERROR: INTERNAL ERROR x");
