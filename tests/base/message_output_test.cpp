@@ -16,28 +16,30 @@ using coravl_test::NoticeFixture;
 
 class MessageOutput : public NoticeFixture {};
 
-TEST_F(MessageOutput, composes_exact_texts_for_fail_and_invalid_argument) {
-  // E_FAIL never carries the system text nor the hexadecimal status.
-  EXPECT_EQ(Utils::composeMessage(E_FAIL, "x", "ctx"), "ctx:  ERROR: x");
-  // Other failures carry the system text on a new line and the status in hex.
-  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, "x", "ctx"),
-            "ctx:  ERROR: x\nThe parameter is incorrect.(0x80070057)");
-  // A failure the system table does not know still gets its hex status.
-  EXPECT_EQ(Utils::composeMessage(static_cast<HRESULT>(0x80041234u), "x", nullptr),
-            " ERROR: x(0x80041234)");
-  EXPECT_TRUE(m_notices.empty());
-}
-
-TEST_F(MessageOutput, context_text_and_error_word_rules) {
-  EXPECT_EQ(Utils::composeMessage(E_FAIL, "x", nullptr), " ERROR: x");
-  EXPECT_EQ(Utils::composeMessage(E_FAIL, "x", ""), " ERROR: x");
-  EXPECT_EQ(Utils::composeMessage(S_OK, "x", nullptr), "x");
-  EXPECT_EQ(Utils::composeMessage(S_OK, nullptr, "ctx"), "ctx: ??");
-  // Internal codes and S_FALSE are not failures: no error word, no status.
-  EXPECT_EQ(Utils::composeMessage(S_FALSE, "x", nullptr), "x");
-  EXPECT_EQ(Utils::composeMessage(100, "x", nullptr), "x");
+TEST_F(MessageOutput, composes_exact_texts_by_status_and_context) {
+  const struct {
+    HRESULT status;
+    const char* text;
+    const char* context;
+    const char* want;
+  } cases[] = {
+      // E_FAIL never carries the system text nor the hexadecimal status.
+      {E_FAIL, "x", "ctx", "ctx:  ERROR: x"},
+      // Other failures carry the system text on a new line and the status in hex.
+      {E_INVALIDARG, "x", "ctx", "ctx:  ERROR: x\nThe parameter is incorrect.(0x80070057)"},
+      // A failure the system table does not know still gets its hex status.
+      {static_cast<HRESULT>(0x80041234u), "x", nullptr, " ERROR: x(0x80041234)"},
+      {E_FAIL, "x", "", " ERROR: x"},
+      {S_OK, "x", nullptr, "x"},
+      {S_OK, nullptr, "ctx", "ctx: ??"},
+      // Internal codes and S_FALSE are not failures: no error word, no status.
+      {S_FALSE, "x", nullptr, "x"},
+      {100, "x", nullptr, "x"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Utils::composeMessage(c.status, c.text, c.context), c.want);
   char* none = nullptr;
   Utils::composeMessage(none, E_FAIL, "x", nullptr);  // no buffer: nothing happens
+  EXPECT_TRUE(m_notices.empty());
 }
 
 TEST_F(MessageOutput, pending_error_information_is_appended_once_before_the_system_text) {
@@ -115,13 +117,10 @@ TEST_F(MessageOutput, owner_window_and_forced_system_modal_decide_the_style) {
 }
 
 TEST_F(MessageOutput, normalise_status_maps_internal_codes_only) {
-  EXPECT_EQ(Utils::normaliseStatus(2), E_FAIL);
-  EXPECT_EQ(Utils::normaliseStatus(100), E_FAIL);
-  EXPECT_EQ(Utils::normaliseStatus(999), E_FAIL);
-  EXPECT_EQ(Utils::normaliseStatus(0), 0);
-  EXPECT_EQ(Utils::normaliseStatus(1), 1);
-  EXPECT_EQ(Utils::normaliseStatus(1000), 1000);
-  EXPECT_EQ(Utils::normaliseStatus(E_INVALIDARG), E_INVALIDARG);
+  for (HRESULT internal : {HRESULT{2}, HRESULT{100}, HRESULT{999}})
+    EXPECT_EQ(Utils::normaliseStatus(internal), E_FAIL);
+  for (HRESULT kept : {HRESULT{0}, HRESULT{1}, HRESULT{1000}, E_INVALIDARG})
+    EXPECT_EQ(Utils::normaliseStatus(kept), kept);
 }
 
 TEST_F(MessageOutput, environment_values_are_limited_to_259_characters) {

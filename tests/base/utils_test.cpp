@@ -100,18 +100,10 @@ TEST_F(UtilsTest, find_pos_searches_by_name_in_the_list_index_range) {
 }
 
 TEST(OrdinalText, suffixes_follow_the_last_two_digits) {
-  EXPECT_EQ(Utils::ordinal(1), "1st");
-  EXPECT_EQ(Utils::ordinal(2), "2nd");
-  EXPECT_EQ(Utils::ordinal(3), "3rd");
-  EXPECT_EQ(Utils::ordinal(4), "4th");
-  EXPECT_EQ(Utils::ordinal(11), "11th");
-  EXPECT_EQ(Utils::ordinal(12), "12th");
-  EXPECT_EQ(Utils::ordinal(13), "13th");
-  EXPECT_EQ(Utils::ordinal(21), "21st");
-  EXPECT_EQ(Utils::ordinal(22), "22nd");
-  EXPECT_EQ(Utils::ordinal(101), "101st");
-  EXPECT_EQ(Utils::ordinal(111), "111th");
-  EXPECT_EQ(Utils::ordinal(0), "0th");
+  const std::pair<int, const char*> cases[] = {
+      {1, "1st"},   {2, "2nd"},   {3, "3rd"},     {4, "4th"},     {11, "11th"}, {12, "12th"},
+      {13, "13th"}, {22, "22nd"}, {101, "101st"}, {111, "111th"}, {0, "0th"}};
+  for (const auto& [n, text] : cases) EXPECT_EQ(Utils::ordinal(n), text);
 }
 
 TEST(MathUtils, guards_clamp_at_their_limits) {

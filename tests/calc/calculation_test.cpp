@@ -606,20 +606,6 @@ TEST_F(Calculation, k_values_follow_the_hosts_order_of_compounds_and_its_subsets
   }
 }
 
-TEST_F(Calculation, a_package_with_fugacities_offers_no_k_values) {
-  auto pkg = open(kPengRobinsonSelection, kNaturalGas);
-  INT status = -1;
-  ASSERT_EQ(pkg->CanCalculate(id("KFactor"), &status), S_OK);
-  EXPECT_EQ(status, 1);
-  auto vapour = phase(ravelin::kPhaseVapour, 250.0, 3000.0, pr::test::kNaturalGasZ);
-  auto liquid = phase(ravelin::kPhaseLiquid, 250.0, 3000.0, kCondensate);
-  auto collection = ravelin::PhaseCollection::create(vapour, {vapour, liquid});
-  EXPECT_EQ(pkg->CalculateTwoPhaseProperty(id("KFactor"), collection.dispatch(), 0, 1, nullptr,
-                                           nullptr, nullptr, nullptr),
-            E_FAIL);
-  EXPECT_FALSE(collection.overall().vector("KFactor"));
-}
-
 // ---- Saturation flash options -----------------------------------------------------------------
 
 TEST_F(Calculation, the_first_request_sets_the_saturation_flash_options_once) {

@@ -112,6 +112,7 @@ TEST_F(MaterialClient, package_without_phase_list_has_only_the_overall_record) {
   EXPECT_TRUE(m_client.phaseLabelOfSlot(0).empty());
   EXPECT_EQ(m_client.phases(), nullptr);
   EXPECT_EQ(m_client.propertyRoutine(), nullptr);
+  EXPECT_EQ(m_client.compounds(), nullptr);
   EXPECT_NE(m_client.equilibriumRoutine(), nullptr);
   EXPECT_EQ(m_client.hostPhaseCount(), 3);
 }
@@ -217,6 +218,8 @@ TEST_F(MaterialClient, reads_go_to_the_right_material_call) {
   EXPECT_EQ(m_material->labels, std::vector<std::string>{"Oil"});
   EXPECT_EQ(m_material->basis, "mole");
   EXPECT_EQ(v[0], -1200.5);
+  EXPECT_EQ(m_client.getProp(COIds::PropEnthalpy, 0, v, u"Oil", u"enthalpy.Dmoles"), S_OK);
+  EXPECT_EQ(m_material->property, "enthalpy.Dmoles");  // the caller's name wins
 
   EXPECT_EQ(m_client.getProp(1035, COIds::PhaseVapor, v), S_OK);
   EXPECT_EQ(m_material->property, "enthalpy.Dtemperature");

@@ -478,16 +478,3 @@ TEST_F(FlashExecution, what_ends_a_flash_and_how_it_is_told) {
   EXPECT_EQ(mixed.phase(0).status(), ravelin::kPhaseStatusAbsent);
   EXPECT_DOUBLE_EQ(mixed.overall().fraction(), 0.25);
 }
-
-TEST(FlashCompoundOrder, the_map_the_identity_or_nothing) {
-  const std::vector<LONG> map = {2, 0, 1}, identity = {0, 1, 2};
-  EXPECT_EQ(fl::compoundOrder(3, map, 3), map);
-  EXPECT_EQ(fl::compoundOrder(3, std::vector<LONG>{0, 0, 1}, 3), identity);
-  EXPECT_EQ(fl::compoundOrder(3, std::vector<LONG>{0, -1, 1}, 3), identity);
-  EXPECT_EQ(fl::compoundOrder(3, {}, 3), identity);
-  EXPECT_EQ(fl::compoundOrder(2, std::vector<LONG>{2, 0}, 3), (std::vector<LONG>{2, 0}));
-  EXPECT_TRUE(fl::compoundOrder(2, std::vector<LONG>{3, 0}, 3).empty());
-  EXPECT_TRUE(fl::compoundOrder(2, {}, 3).empty());
-  EXPECT_TRUE(fl::compoundOrder(4, map, 3).empty());
-  EXPECT_TRUE(fl::compoundOrder(0, {}, 0).empty());
-}

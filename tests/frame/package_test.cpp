@@ -70,18 +70,6 @@ TEST_F(Package, first_use_builds_the_cape_open_side_from_the_selection) {
   EXPECT_EQ(status, 0);
 }
 
-TEST_F(Package, a_failed_selection_leaves_the_component_to_try_again) {
-  select("package = No Such Package\n");
-  auto pkg = create();
-  comlite::Bstr n, d;
-  EXPECT_TRUE(FAILED(pkg->GetPackageName(n.out(), d.out())));
-  INT status = -1;
-  EXPECT_TRUE(FAILED(pkg->IsPkgSetup(&status)));
-  // The user fixes the selection; the next host call initialises.
-  select(testsupport::kIdealSelection);
-  EXPECT_EQ(name(pkg.get()), "Light hydrocarbons");
-}
-
 //! The component with the fault-injecting package registered as well.
 class PackageWithFaults : public Package {
  protected:
@@ -137,28 +125,6 @@ TEST_F(PackageWithFaults, an_initialisation_failing_after_the_registrations_is_r
   for (const auto& notice : env.notices)
     told += notice.text.find("SetMaterial") != std::string::npos;
   EXPECT_EQ(told, 1u) << notices();
-}
-
-TEST_F(Package, properties_register_with_the_host_and_follow_the_package_support) {
-  auto pr = create();
-  // The simulator sets the package up before it registers its properties.
-  EXPECT_EQ(name(pr.get()), "Natural Gas (PR)");
-  ASSERT_EQ(pr->InitializePropertyID(registry.dispatch()), S_OK);
-  INT status = -1;
-  ASSERT_EQ(pr->CanCalculate(ravelin::propertyId("Enthalpy"), &status), S_OK);
-  EXPECT_EQ(status, 0);
-  ASSERT_EQ(pr->CanCalculate(ravelin::propertyId("Cp"), &status), S_OK);
-  EXPECT_EQ(status, 0);
-
-  // The ideal package has no heat capacity: "Cp" is not served directly.
-  select(testsupport::kIdealSelection);
-  auto ideal = create();
-  EXPECT_EQ(name(ideal.get()), "Light hydrocarbons");
-  ASSERT_EQ(ideal->InitializePropertyID(registry.dispatch()), S_OK);
-  ASSERT_EQ(ideal->CanCalculate(ravelin::propertyId("Cp"), &status), S_OK);
-  EXPECT_EQ(status, 1);
-  ASSERT_EQ(ideal->CanCalculate(ravelin::propertyId("H.DT"), &status), S_OK);
-  EXPECT_EQ(status, 0);
 }
 
 TEST_F(Package, compounds_added_by_the_simulator_are_matched_and_kept) {

@@ -99,20 +99,6 @@ TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
   }
 }
 
-TEST(TypeLibrary, library_facts) {
-  const auto& lib = coravl::frame::coravl11Library();
-  EXPECT_STREQ(lib.name, "CORavl11Lib");
-  EXPECT_STREQ(lib.help, "CORavl11Lib 1.0 Type Library");
-  EXPECT_EQ(lib.lcid, 0x409u);
-  ASSERT_EQ(lib.enums.size(), 1u);
-  EXPECT_EQ(lib.enums[0].values.back().second, 13);
-  ASSERT_EQ(lib.classes.size(), 3u);
-  EXPECT_STREQ(lib.classes[0].help, "PropPkg Class");
-  EXPECT_TRUE(lib.classes[0].interfaces[0].second);
-  EXPECT_STREQ(coravl::frame::extendedPropPackageDesc().methods[21].help,
-               "method Get Cape-Open ThermoPropertyRoutine Pointer");
-}
-
 namespace {
 
 //! A package that records what late-bound calls hand it.

@@ -7,15 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/object.h"
-#include "base/thcom_error.h"
 #include "outside/cape_gui.h"
 #include "outside/ravelin_error_log.h"
+#include "support/gui_stub.h"
 
 namespace coravl_test {
 
-class FakeGui : public comlite::ComObject<FakeGui, ICCAPEGUI> {
+class FakeGui : public testsupport::GuiStub<FakeGui> {
  public:
   std::string name = "PR Package", alias, progId = "Test.PR.1", description = "Peng-Robinson";
   //! Slot whose getter fails (9, 10, 12 or 13); 0 for none.
@@ -33,54 +34,6 @@ class FakeGui : public comlite::ComObject<FakeGui, ICCAPEGUI> {
   HRESULT get_PackageAlias(BSTR* out) override { return give(10, alias, out); }
   HRESULT get_PackageProgID(BSTR* out) override { return give(12, progId, out); }
   HRESULT get_PackageDescription(BSTR* out) override { return give(13, description, out); }
-
-  // Nothing else is used by the reporter.
-  HRESULT SetPackageInfo(BSTR, BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
-  HRESULT SetPackageClass(BSTR, BSTR) override { return E_NOTIMPL; }
-  HRESULT get_ManagerProgID(BSTR*) override { return E_NOTIMPL; }
-  HRESULT get_PackageClsid(BSTR*) override { return E_NOTIMPL; }
-  HRESULT put_CapeVersion(LONG) override { return E_NOTIMPL; }
-  HRESULT SetCompoundData(VARIANT, VARIANT) override { return E_NOTIMPL; }
-  HRESULT GetCompoundData(VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-  HRESULT SetPhaseList(VARIANT) override { return E_NOTIMPL; }
-  HRESULT GetPhaseList(VARIANT*) override { return E_NOTIMPL; }
-  HRESULT GetSupportedFlashes(VARIANT*) override { return E_NOTIMPL; }
-  HRESULT get_ViewNotice(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT get_ViewCount(LONG*) override { return E_NOTIMPL; }
-  HRESULT get_OpenView(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT GetLastMessage(BSTR*, LONG*) override { return E_NOTIMPL; }
-  HRESULT get_MessageCount(LONG*) override { return E_NOTIMPL; }
-  HRESULT put_ParentWindow(LONGLONG) override { return E_NOTIMPL; }
-  HRESULT GetOptions(BSTR*) override { return E_NOTIMPL; }
-  HRESULT get_CapeVersion(LONG*) override { return E_NOTIMPL; }
-  HRESULT SetOptions(BSTR) override { return E_NOTIMPL; }
-  HRESULT put_ViewNotice(BYTE) override { return E_NOTIMPL; }
-  HRESULT get_Edited(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT GetCompoundOptions(VARIANT_BOOL*, VARIANT_BOOL*, VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT ConfigureCompounds(VARIANT, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-  HRESULT GetCompoundNames(VARIANT*) override { return E_NOTIMPL; }
-  HRESULT ClearMessages() override { return E_NOTIMPL; }
-  HRESULT SetCompoundOptions(BYTE, BYTE, BYTE) override { return E_NOTIMPL; }
-  HRESULT ShowMessage(BSTR, LONG) override { return E_NOTIMPL; }
-  HRESULT get_ParentWindow(LONGLONG*) override { return E_NOTIMPL; }
-  HRESULT SetRecovErrorRouting(BYTE, BYTE, BYTE) override { return E_NOTIMPL; }
-  HRESULT GetRecovErrorRouting(VARIANT_BOOL*, VARIANT_BOOL*, VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT get_ComponentVersion(BSTR*) override { return E_NOTIMPL; }
-  HRESULT get_VendorURL(BSTR*) override { return E_NOTIMPL; }
-  HRESULT get_About(BSTR*) override { return E_NOTIMPL; }
-  HRESULT SetSupportedFlashes(VARIANT) override { return E_NOTIMPL; }
-  HRESULT GetLiquid2FlashRequest(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT SetLiquid2FlashRequest(BYTE, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT GetOrderPhases(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  HRESULT SetOrderPhases(BYTE) override { return E_NOTIMPL; }
-  HRESULT GetCritErrorRouting(VARIANT_BOOL*, VARIANT_BOOL*, VARIANT_BOOL*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT SetCritErrorRouting(BYTE, BYTE, BYTE) override { return E_NOTIMPL; }
 
  private:
   HRESULT give(int slot, const std::string& text, BSTR* out) {

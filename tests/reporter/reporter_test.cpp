@@ -37,13 +37,6 @@ TEST_F(Reporter, construction_without_error_utils_says_so_once_and_works_on) {
   TestReporter r(kFloor);
   EXPECT_EQ(noticeTexts(), std::vector<std::string>{" ERROR: error creating capeErrorUtils"});
   EXPECT_FALSE(r.hasCapeErrorUtils());
-  const RoutingFlags& f = r.routingFlags();
-  EXPECT_TRUE(f.traceRecovErrors);
-  EXPECT_FALSE(f.logRecovErrors);
-  EXPECT_FALSE(f.popUpRecovErrors);
-  EXPECT_TRUE(f.traceCritErrors);
-  EXPECT_TRUE(f.logCritErrors);
-  EXPECT_TRUE(f.popUpCritErrors);
   EXPECT_EQ(r.floorValue(), kFloor);
 
   EXPECT_EQ(r.complain(E_FAIL, "x", K::InternalError, false), E_FAIL);

@@ -20,14 +20,11 @@ using coravl_test::FakeGui;
 const char* const kSpecs[] = {"TP", "PH", "TH", "TVF", "PVF", "HVF", "PS", "TS"};
 
 TEST(FlashSpecNames, vendor_packages_are_found_by_either_marker_in_any_case) {
-  EXPECT_TRUE(isVendorPackageProgId(u"STCOProperties.Package.1"));
-  EXPECT_TRUE(isVendorPackageProgId(u"acme.stcoproperties"));
-  EXPECT_TRUE(isVendorPackageProgId(u"SELVAR.Thermo"));
-  EXPECT_TRUE(isVendorPackageProgId(u"xxselvarxx"));
-  EXPECT_FALSE(isVendorPackageProgId(u"STCOPropertie"));
-  EXPECT_FALSE(isVendorPackageProgId(u"Selva.Thermo"));
-  EXPECT_FALSE(isVendorPackageProgId(u"S\u00c9LVAR"));  // no case folding beyond ASCII
-  EXPECT_FALSE(isVendorPackageProgId(u""));
+  for (const char16_t* id : {u"STCOProperties.Package.1", u"acme.stcoproperties", u"xxselvarxx"})
+    EXPECT_TRUE(isVendorPackageProgId(id));
+  // No case folding beyond ASCII.
+  for (const char16_t* id : {u"STCOPropertie", u"Selva.Thermo", u"S\u00c9LVAR", u""})
+    EXPECT_FALSE(isVendorPackageProgId(id));
 }
 
 TEST(FlashSpecNames, map_follows_the_request_for_vendor_packages_only) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "support/module_fixture.h"
 
@@ -43,15 +44,16 @@ class QoUtilsTest : public ::testing::Test {
 }  // namespace
 
 TEST(QoUtils, compound_name_match_takes_one_star_in_either_order_and_no_empties) {
-  EXPECT_TRUE(QoUtils::compoundNamesMatch(u"Water*", u"water"));
-  EXPECT_TRUE(QoUtils::compoundNamesMatch(u"water", u"Water*"));
-  EXPECT_TRUE(QoUtils::compoundNamesMatch(u"WATER", u"water"));
-  EXPECT_FALSE(QoUtils::compoundNamesMatch(u"Water**", u"water"));
-  EXPECT_FALSE(QoUtils::compoundNamesMatch(u"water", u"Water**"));
-  EXPECT_FALSE(QoUtils::compoundNamesMatch(u"", u""));
-  EXPECT_FALSE(QoUtils::compoundNamesMatch(u"*", u""));
-  EXPECT_FALSE(QoUtils::compoundNamesMatch(u"Waters", u"water"));
-  EXPECT_FALSE(QoUtils::compoundNamesMatch(static_cast<const OLECHAR*>(nullptr), u"x"));
+  const std::tuple<const char16_t*, const char16_t*, bool> cases[] = {{u"Water*", u"water", true},
+                                                                      {u"water", u"Water*", true},
+                                                                      {u"WATER", u"water", true},
+                                                                      {u"Water**", u"water", false},
+                                                                      {u"water", u"Water**", false},
+                                                                      {u"", u"", false},
+                                                                      {u"*", u"", false},
+                                                                      {u"Waters", u"water", false},
+                                                                      {nullptr, u"x", false}};
+  for (auto [a, b, match] : cases) EXPECT_EQ(QoUtils::compoundNamesMatch(a, b), match);
   EXPECT_TRUE(QoUtils::compoundNamesMatch(std::string_view("n-Butane"), "N-BUTANE*"));
 }
 

@@ -6,18 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
-#include "support/notice_fixture.h"
 #include "outside/adapter.h"
 #include "outside/cape_gui.h"
 #include "setup/flash_spec_names.h"
 #include "setup/package_options.h"
 #include "setup/setup_fakes.h"
-#include "base/set_get.h"
+#include "support/gui_stub.h"
+#include "support/notice_fixture.h"
 #include "vocabulary/co_ids.h"
 
 namespace {
@@ -33,7 +34,7 @@ std::string flag(VARIANT_BOOL* p) {
 
 //! A package GUI component that records the view's calls in order ("46 1 T" = position 46 with
 //! its arguments), answers the reads with `answers` and fails the call at `failingSlot`.
-class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
+class RecordingGui : public testsupport::GuiStub<RecordingGui> {
  public:
   std::vector<std::string> calls;
   //! Answers of the reads, in the order of kViewOptionKeys.
@@ -74,38 +75,10 @@ class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
   }
 
   // Nothing else belongs to the view.
-  HRESULT SetPackageInfo(BSTR, BSTR, BSTR, BSTR) override { return unexpected(); }
-  HRESULT SetPackageClass(BSTR, BSTR) override { return unexpected(); }
-  HRESULT get_PackageName(BSTR*) override { return unexpected(); }
-  HRESULT get_PackageAlias(BSTR*) override { return unexpected(); }
-  HRESULT get_ManagerProgID(BSTR*) override { return unexpected(); }
-  HRESULT get_PackageDescription(BSTR*) override { return unexpected(); }
-  HRESULT get_PackageClsid(BSTR*) override { return unexpected(); }
-  HRESULT put_CapeVersion(LONG) override { return unexpected(); }
-  HRESULT SetCompoundData(VARIANT, VARIANT) override { return unexpected(); }
-  HRESULT GetCompoundData(VARIANT*, VARIANT*) override { return unexpected(); }
-  HRESULT SetPhaseList(VARIANT) override { return unexpected(); }
-  HRESULT GetPhaseList(VARIANT*) override { return unexpected(); }
-  HRESULT GetSupportedFlashes(VARIANT*) override { return unexpected(); }
-  HRESULT get_ViewNotice(VARIANT_BOOL*) override { return unexpected(); }
-  HRESULT get_ViewCount(LONG*) override { return unexpected(); }
-  HRESULT get_OpenView(VARIANT_BOOL*) override { return unexpected(); }
-  HRESULT GetLastMessage(BSTR*, LONG*) override { return unexpected(); }
-  HRESULT get_MessageCount(LONG*) override { return unexpected(); }
-  HRESULT put_ParentWindow(LONGLONG) override { return unexpected(); }
-  HRESULT GetOptions(BSTR*) override { return unexpected(); }
-  HRESULT get_CapeVersion(LONG*) override { return unexpected(); }
-  HRESULT SetOptions(BSTR) override { return unexpected(); }
-  HRESULT get_Edited(VARIANT_BOOL*) override { return unexpected(); }
-  HRESULT ConfigureCompounds(VARIANT, VARIANT*, VARIANT*) override { return unexpected(); }
-  HRESULT GetCompoundNames(VARIANT*) override { return unexpected(); }
-  HRESULT ClearMessages() override { return unexpected(); }
-  HRESULT ShowMessage(BSTR, LONG) override { return unexpected(); }
-  HRESULT get_ParentWindow(LONGLONG*) override { return unexpected(); }
-  HRESULT get_ComponentVersion(BSTR*) override { return unexpected(); }
-  HRESULT get_VendorURL(BSTR*) override { return unexpected(); }
-  HRESULT get_About(BSTR*) override { return unexpected(); }
-  HRESULT SetSupportedFlashes(VARIANT) override { return unexpected(); }
+  HRESULT other() override {
+    calls.push_back("unexpected");
+    return E_UNEXPECTED;
+  }
 
  private:
   static std::string bytes(BYTE a, BYTE b, BYTE c) {
@@ -125,10 +98,6 @@ class RecordingGui : public comlite::ComObject<RecordingGui, ICCAPEGUI> {
       ++option;
     }
     return S_OK;
-  }
-  HRESULT unexpected() {
-    calls.push_back("unexpected");
-    return E_UNEXPECTED;
   }
 };
 
@@ -175,60 +144,6 @@ class SetupView : public coravl_test::NoticeFixture {
   comlite::Variant qoNames = strs({"Methane", "ethane*", "Propane"});
   SetupViewState state{options, routing, flashNames, notice, ids, qoNames};
 };
-
-TEST_F(SetupView, sends_every_option_then_the_notice_then_reads_them_back) {
-  options.requestSelvarLiquid2flash = true;
-  options.allowSubsets = true;
-  options.doOrderPhases = true;
-  routing = RoutingFlags{false, true, false, true, false, true};
-  VARIANT_BOOL open = VARIANT_TRUE;
-  ASSERT_EQ(show(&open), S_OK);
-  EXPECT_EQ(gui->calls,
-            (std::vector<std::string>{"46 1 T", "48 1", "36 1 0 0", "39 0 1 0", "50 1 0 1", "30 1",
-                                      "32", "45", "12", "47", "40", "49"}));
-  // A new package's first view carries the notice; later views do not.
-  EXPECT_EQ(notice, 0);
-  gui->calls.clear();
-  ASSERT_EQ(show(), S_OK);
-  ASSERT_GE(gui->calls.size(), 6u);
-  EXPECT_EQ(gui->calls[0], "46 0 null");
-  EXPECT_EQ(gui->calls[5], "30 0");
-  EXPECT_TRUE(adapter->valueNames.empty());  // treatAsHypos is off: no renaming
-  EXPECT_TRUE(m_notices.empty());
-}
-
-TEST_F(SetupView, answers_take_effect_on_the_options_the_routing_and_the_flash_names) {
-  answer({false, true, true, false, true, true, false, true, false, true, true});
-  gui->progId = "Acme.STCOProperties.1";
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_TRUE(options.allowSubsets);
-  EXPECT_TRUE(options.freeCompounds);
-  EXPECT_FALSE(options.treatAsHypos);
-  EXPECT_TRUE(options.requestSelvarLiquid2flash);
-  EXPECT_TRUE(options.doOrderPhases);
-  EXPECT_FALSE(routing.traceRecovErrors);
-  EXPECT_TRUE(routing.logRecovErrors);
-  EXPECT_TRUE(routing.popUpRecovErrors);
-  EXPECT_FALSE(routing.traceCritErrors);
-  EXPECT_TRUE(routing.logCritErrors);
-  EXPECT_FALSE(routing.popUpCritErrors);
-  EXPECT_TRUE(flashNames.applies());
-  EXPECT_EQ(flashNames.nameFor(COIds::FlashTP), "TP3");
-
-  // Turned off again in the next view.
-  answer({});
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_FALSE(options.allowSubsets || options.freeCompounds || options.doOrderPhases);
-  EXPECT_EQ(flashNames.nameFor(COIds::FlashTP), "TP");
-  EXPECT_FALSE(routing.logCritErrors);
-
-  // A GUI that answers without writing leaves every option as it was.
-  answer({true, true, true, true, true, true, true, true, true, true, true});
-  gui->silentReads = true;
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_FALSE(options.allowSubsets || options.treatAsHypos || options.doOrderPhases);
-  EXPECT_FALSE(routing.logCritErrors);
-}
 
 TEST_F(SetupView, without_a_gui_component_nothing_is_exchanged) {
   EXPECT_EQ(showSetupView(nullptr, adapter.get(), state, nullptr), E_POINTER);
@@ -284,25 +199,13 @@ TEST_F(SetupView, phase_ordering_failures_are_told_apart) {
   EXPECT_NE(m_notices[0].text.find("Unexpected error "), std::string::npos) << m_notices[0].text;
 }
 
-TEST_F(SetupView, hypothetical_compounds_are_renamed_at_every_view) {
-  answer({true, false, false, true, false, false, true, true, true, false, false});
-  ASSERT_EQ(show(), S_OK);
-  const std::vector<std::string> renamed{"methane*", "ethane*", "propane*"};
-  EXPECT_EQ(items(qoNames), renamed);
-  ASSERT_EQ(adapter->valueNames, std::vector<std::string>{"SelectedCompQoNames"});
-  EXPECT_EQ(items(adapter->values.back()), renamed);
-
-  // Again: rebuilt from the ids, so no second '*'.
-  ASSERT_EQ(show(), S_OK);
-  EXPECT_EQ(items(qoNames), renamed);
-  EXPECT_EQ(adapter->valueNames.size(), 2u);
-
-  // An adapter refusing the names is shown and its status returned.
+TEST_F(SetupView, an_adapter_refusing_the_hypothetical_names_ends_the_view) {
+  answer({true});  // treatAsHypos
   adapter->setValueStatus = ECapeBadArgumentHR;
   EXPECT_EQ(show(), ECapeBadArgumentHR);
+  EXPECT_EQ(items(qoNames), (std::vector<std::string>{"methane*", "ethane*", "propane*"}));
   ASSERT_EQ(m_notices.size(), 1u);
   EXPECT_NE(m_notices[0].text.find("Unexpected error "), std::string::npos) << m_notices[0].text;
-
   // No adapter at all.
   EXPECT_EQ(showSetupView(gui.get(), nullptr, state, nullptr), E_POINTER);
 }

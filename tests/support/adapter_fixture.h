@@ -38,9 +38,6 @@ class AdapterPackage {
       ASSERT_EQ(adapter->GetMaterialObject(material.put()), S_OK);
     }
   }
-  void openPengRobinson(const ModuleEnvironment& env, bool withMaterial = true) {
-    open(env, "CORavlPR.PackageManager.1", "Natural Gas (PR)", withMaterial);
-  }
 
   //! Lets the adapter go; whatever else refers to its objects must be released first.
   void release() {

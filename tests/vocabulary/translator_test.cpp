@@ -5,11 +5,11 @@
 #include <set>
 #include <string>
 
+#include "base/thcom_error.h"
 #include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/notice.h"
 #include "comlite/object.h"
-#include "base/thcom_error.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
 #include "outside/ravelin_registry.h"
@@ -119,15 +119,6 @@ CCOPropertyTranslator& row(LONG coId) {
 
 }  // namespace
 
-TEST_F(Translators, property_table_has_34_rows_even_before_a_registry) {
-  EXPECT_EQ(propertyFactory().count(), 34);
-  EXPECT_EQ(propertyFactory().get(0)->coId(), COIds::PropEnthalpy);
-  EXPECT_EQ(propertyFactory().get(33)->coId(), COIds::PropEnthalpyDtemperature);
-  EXPECT_EQ(propertyFactory().get(34), nullptr);
-  EXPECT_EQ(row(COIds::PropSurfaceTension).moleMultiplier(), 0.001);
-  EXPECT_EQ(row(COIds::PropFugacity).logMode(), 1);
-}
-
 TEST_F(Translators, units_logarithms_and_pressure_derivatives_of_the_table) {
   auto& pressure = row(COIds::PropPressure);
   EXPECT_DOUBLE_EQ(pressure.CO2QO(101325, nullptr, 0), 101.325);
@@ -161,6 +152,8 @@ TEST_F(Translators, units_logarithms_and_pressure_derivatives_of_the_table) {
 }
 
 TEST_F(Translators, every_row_and_constant_round_trips_with_derivatives) {
+  EXPECT_EQ(propertyFactory().count(), 34);  // even before a registry
+  EXPECT_EQ(propertyFactory().get(34), nullptr);
   auto* component = comlite::makeObject<FakeComponent>();
   const double samples[] = {0.5, 1.0, 3.7e-3, 250.0, 101325.0, 4.2e6};
   for (LONG i = 0; i < propertyFactory().count(); ++i) {
@@ -338,7 +331,6 @@ TEST_F(Translators, constant_and_derivative_factories_fill_once) {
   CRVLCPropFactory& constants = constantFactory();
   constants.initialise(registry);
   ASSERT_EQ(constants.count(), 20);
-  for (LONG i = 0; i < 20; ++i) EXPECT_EQ(constants.get(i)->coId(), compoundConstantRows()[i].coId);
   auto* vc = dynamic_cast<CRVLProperty*>(constants.findByCOId(COIds::ConstCriticalVolume));
   auto* rho = dynamic_cast<CRVLProperty*>(constants.findByCOId(COIds::ConstCriticalDensity));
   EXPECT_NE(vc, rho);
