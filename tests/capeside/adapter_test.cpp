@@ -61,11 +61,7 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
       {&ICCAPEGUI::get_PackageAlias, "Ideal C1-C4"},
       {&ICCAPEGUI::get_PackageProgID, "CORavlIdeal.PackageManager.1"},
       {&ICCAPEGUI::get_About, "Ideal gas and ideal solution property package"}};
-  for (const auto& [get, expected] : texts) {
-    Bstr text;
-    ASSERT_EQ((gui.get()->*get)(text.out()), S_OK) << expected;
-    EXPECT_EQ(text.utf8(), expected);
-  }
+  for (const auto& [get, expected] : texts) EXPECT_EQ(got(gui, get), expected);
   EXPECT_EQ(got(gui, &ICCAPEGUI::get_CapeVersion), 110);
 
   // The package handed out is the one whose compounds the lists describe.

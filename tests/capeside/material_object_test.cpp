@@ -323,23 +323,16 @@ TEST_F(Material, present_phases_keep_their_order_status_and_only_their_values) {
   ASSERT_EQ(m_thermo->GetPresentPhases(&labels, &status), S_OK);
   EXPECT_EQ(stringList(labels).value(), (std::vector<std::string>{"Liquid", "Vapor"}));
   EXPECT_EQ(longList(status).value(), (std::vector<LONG>{2, 1}));
-  LONG st = 0;
-  ASSERT_EQ(m_mo->GetPhaseStatus(kLiquid, &st), S_OK);
-  EXPECT_EQ(st, CAPE_ESTIMATES);
+  EXPECT_EQ(got(m_mo, &IMatObj::GetPhaseStatus, kLiquid), CAPE_ESTIMATES);
   present({"Vapor"});  // the liquid leaves, and its values with it
-  ASSERT_EQ(m_mo->GetPhaseStatus(kLiquid, &st), S_OK);
-  EXPECT_EQ(st, -1);
+  EXPECT_EQ(got(m_mo, &IMatObj::GetPhaseStatus, kLiquid), -1);
   double T = 0, P = 0;
   std::vector<double> x(4);
   EXPECT_EQ(m_mo->GetState(&T, &P, x.data(), kLiquid), ECapeThrmPropertyNotAvailableHR);
   ASSERT_EQ(m_mo->GetState(&T, &P, x.data(), kVapor), S_OK);
   EXPECT_EQ(x, m_x);
-  Bstr label;
-  ASSERT_EQ(m_mo->GetPhaseLabel(kVaporLiquid, label.out()), S_OK);
-  EXPECT_EQ(label.utf8(), "Vapor,Liquid");
-  LONG index = 0;
-  ASSERT_EQ(m_mo->GetPhaseIndex(Bstr("LIQUID").get(), &index), S_OK);
-  EXPECT_EQ(index, kLiquid);
+  EXPECT_EQ(got(m_mo, &IMatObj::GetPhaseLabel, kVaporLiquid), "Vapor,Liquid");
+  EXPECT_EQ(got(m_mo, &IMatObj::GetPhaseIndex, Bstr("LIQUID").get()), kLiquid);
 }
 
 TEST_F(Material, created_and_copied_materials_carry_the_state) {
@@ -350,9 +343,7 @@ TEST_F(Material, created_and_copied_materials_carry_the_state) {
   ASSERT_EQ(m_thermo->CreateMaterial(other.put()), S_OK);
   auto otherMo = other.as<IMatObj>();
   auto otherThermo = other.as<ICapeThermoMaterial>();
-  LONG n = 0;
-  ASSERT_EQ(otherMo->GetCompoundCount(&n), S_OK);
-  EXPECT_EQ(n, 4);
+  EXPECT_EQ(got(otherMo, &IMatObj::GetCompoundCount), 4);
   double T = 0, P = 0;
   Variant z;
   EXPECT_EQ(otherThermo->GetOverallTPFraction(&T, &P, &z), ECapeThrmPropertyNotAvailableHR);
@@ -362,9 +353,7 @@ TEST_F(Material, created_and_copied_materials_carry_the_state) {
   EXPECT_EQ(T, 310);
   EXPECT_EQ(P, 2e5);
   EXPECT_EQ(doubleList(z).value(), m_x);
-  LONG st = -5;
-  ASSERT_EQ(otherMo->GetPhaseStatus(kVapor, &st), S_OK);
-  EXPECT_EQ(st, CAPE_UNKNOWNPHASESTATUS);
+  EXPECT_EQ(got(otherMo, &IMatObj::GetPhaseStatus, kVapor), CAPE_UNKNOWNPHASESTATUS);
   IDispatch* none = nullptr;
   EXPECT_EQ(otherThermo->CopyFromMaterial(&none), ECapeInvalidArgumentHR);
   EXPECT_EQ(otherMo->SetPackage(nullptr), S_OK);  // unbinds: no reference cycle left behind
