@@ -24,24 +24,16 @@ TEST_F(Adapter, package_list_names_manager_packages_and_stand_alone_packages) {
   auto a = newAdapter();
   Variant list;
   ASSERT_EQ(a->GetPackageList(&list), S_OK);
-  auto names = capeside::stringList(list).value();
-  EXPECT_NE(capeside::findName(names, "CORavlIdeal.PackageManager.1::Light hydrocarbons"), -1);
-  EXPECT_NE(capeside::findName(names, "CORavlIdeal.PackageManager.1::All compounds"), -1);
-  EXPECT_NE(capeside::findName(names, "CORavlIdeal.PropertyPackage.1"), -1);
+  auto names = stringList(list).value();
+  EXPECT_NE(findName(names, "CORavlIdeal.PackageManager.1::Light hydrocarbons"), -1);
+  EXPECT_NE(findName(names, "CORavlIdeal.PackageManager.1::All compounds"), -1);
+  EXPECT_NE(findName(names, "CORavlIdeal.PropertyPackage.1"), -1);
 }
 
 TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
-  select(kLight);
-  auto a = newAdapter();
-  ComPtr<IDispatch> package;
-  ComPtr<ICCAPEGUI> gui;
-  create(a.get(), package, gui);
+  auto [a, package, gui] = open(kLight);
 
-  Variant alias;
-  Bstr name("PropPackAlias");
-  ASSERT_EQ(a->GetValue(name.get(), &alias), S_OK);
-  ASSERT_EQ(alias.vt, VT_BSTR);
-  EXPECT_EQ(comlite::bstrToUtf8(alias.bstrVal), "Ideal C1-C4");
+  EXPECT_EQ(comlite::bstrToUtf8(value(a.get(), "PropPackAlias").bstrVal), "Ideal C1-C4");
 
   using V = std::vector<std::string>;
   // The selection names two compounds (one by CAS number); the others keep the package's names.
@@ -57,11 +49,11 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
   for (const auto& [list, expected] : lists) EXPECT_EQ(strings(a.get(), list), expected) << list;
   EXPECT_EQ(doubles(a.get(), "SelectedIDNumbers"), (std::vector<double>{0, 0, 4, 0}));
   const V props = strings(a.get(), "SelectedProperties");
-  EXPECT_NE(capeside::findName(props, "fugacityCoefficient"), -1);
-  EXPECT_NE(capeside::findName(props, "enthalpy.Dtemperature"), -1);
-  EXPECT_NE(capeside::findName(props, "kvalue"), -1);  // two-phase list joined on
-  EXPECT_EQ(capeside::findName(props, "heatCapacityCp"), -1);
-  EXPECT_EQ(capeside::findName(props, "volume"), -1);
+  EXPECT_NE(findName(props, "fugacityCoefficient"), -1);
+  EXPECT_NE(findName(props, "enthalpy.Dtemperature"), -1);
+  EXPECT_NE(findName(props, "kvalue"), -1);  // two-phase list joined on
+  EXPECT_EQ(findName(props, "heatCapacityCp"), -1);
+  EXPECT_EQ(findName(props, "volume"), -1);
 
   // The GUI component carries the package's texts and version.
   const std::pair<HRESULT (ICCAPEGUI::*)(BSTR*), const char*> texts[] = {
@@ -69,20 +61,11 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
       {&ICCAPEGUI::get_PackageAlias, "Ideal C1-C4"},
       {&ICCAPEGUI::get_PackageProgID, "CORavlIdeal.PackageManager.1"},
       {&ICCAPEGUI::get_About, "Ideal gas and ideal solution property package"}};
-  for (const auto& [get, expected] : texts) {
-    Bstr text;
-    ASSERT_EQ((gui.get()->*get)(text.out()), S_OK) << expected;
-    EXPECT_EQ(text.utf8(), expected);
-  }
-  LONG version = 0;
-  ASSERT_EQ(gui->get_CapeVersion(&version), S_OK);
-  EXPECT_EQ(version, 110);
+  for (const auto& [get, expected] : texts) EXPECT_EQ(got(gui, get), expected);
+  EXPECT_EQ(got(gui, &ICCAPEGUI::get_CapeVersion), 110);
 
   // The package handed out is the one whose compounds the lists describe.
-  auto compounds = package.as<ICapeThermoCompounds>();
-  LONG n = 0;
-  ASSERT_EQ(compounds->GetNumCompounds(&n), S_OK);
-  EXPECT_EQ(n, 4);
+  EXPECT_EQ(got(package.as<ICapeThermoCompounds>(), &ICapeThermoCompounds::GetNumCompounds), 4);
 
   // The release step terminates the package: it lets go of its material.
   ComPtr<IDispatch> material;
@@ -90,42 +73,33 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
   ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
   auto routine = package.as<ICapeThermoPropertyRoutine>();
   EXPECT_EQ(a->ReleaseResources(), S_OK);
-  EXPECT_EQ(
-      routine->CalcSinglePhaseProp(capeside::makeStringArray({"density"}), Bstr("Vapor").get()),
-      ECapeBadInvOrderHR);
+  EXPECT_EQ(routine->CalcSinglePhaseProp(makeStringArray({"density"}), Bstr("Vapor").get()),
+            ECapeBadInvOrderHR);
   EXPECT_EQ(a->GetMaterialObject(material.put()), ECapeBadInvOrderHR);
 }
 
 TEST_F(Adapter, stand_alone_package_by_prog_id_and_compound_constants_by_fluid_index) {
-  select("package = CORavlIdeal.PropertyPackage.1\n");
-  auto a = newAdapter();
-  ComPtr<IDispatch> package;
-  ComPtr<ICCAPEGUI> gui;
-  create(a.get(), package, gui);
+  auto [a, package, gui] = open("package = CORavlIdeal.PropertyPackage.1\n");
   EXPECT_EQ(strings(a.get(), "SelectedCompIds").size(), 24u);
   Bstr mw("molecularWeight"), tc("criticalTemperature"), cas("casRegistryNumber");
-  double v = 0;
+  using A = IPackageAdapter;
   // Without fluid-package compounds the index is the package's.
-  ASSERT_EQ(a->GetCompoundConstant(tc.get(), 18, &v), S_OK);  // water
-  EXPECT_NEAR(v, 647.1, 0.2);
+  EXPECT_NEAR(got(a, &A::GetCompoundConstant, tc.get(), 18), 647.1, 0.2);  // water
   // With them, the index counts the fluid package (matched by simulator name, '*' allowed).
-  ASSERT_EQ(a->SetFluidPackageCompounds(capeside::makeStringArray({"toluene*", "water"})), S_OK);
-  ASSERT_EQ(a->GetCompoundConstant(mw.get(), 0, &v), S_OK);
-  EXPECT_NEAR(v, 92.14, 0.01);
-  ASSERT_EQ(a->GetCompoundConstant(mw.get(), 1, &v), S_OK);
-  EXPECT_NEAR(v, 18.015, 0.01);
-  EXPECT_EQ(a->GetCompoundConstant(mw.get(), 2, &v), ECapeInvalidArgumentHR);
-  EXPECT_EQ(a->GetCompoundConstant(mw.get(), -1, &v), ECapeInvalidArgumentHR);
-  EXPECT_EQ(a->GetCompoundConstant(cas.get(), 0, &v), ECapeInvalidArgumentHR);  // not a number
+  ASSERT_EQ(a->SetFluidPackageCompounds(makeStringArray({"toluene*", "water"})), S_OK);
+  EXPECT_NEAR(got(a, &A::GetCompoundConstant, mw.get(), 0), 92.14, 0.01);
+  EXPECT_NEAR(got(a, &A::GetCompoundConstant, mw.get(), 1), 18.015, 0.01);
+  double v = 0;
   Bstr unknown("noSuchConstant");
-  EXPECT_EQ(a->GetCompoundConstant(unknown.get(), 0, &v), ECapeInvalidArgumentHR);
+  for (auto [name, index] :
+       {std::pair{mw.get(), 2}, {mw.get(), -1}, {cas.get(), 0}, {unknown.get(), 0}})
+    EXPECT_EQ(a->GetCompoundConstant(name, index, &v), ECapeInvalidArgumentHR) << index;
   // Still usable after the failures.
   ASSERT_EQ(a->GetCompoundConstant(mw.get(), 0, &v), S_OK);
   EXPECT_EQ(a->ReleaseResources(), S_OK);
 }
 
 TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
-  select(kLight);
   static const char* kLists[] = {
       "SelectedCompIds",     "SelectedCompFormulas",       "SelectedCompCASNos",
       "SelectedCompQoNames", "UserSelectedCompQoNames",    "SelectedProperties",
@@ -134,18 +108,12 @@ TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
   std::vector<double> idsBefore;
   Bstr saved;
   {
-    auto a = newAdapter();
-    ComPtr<IDispatch> package;
-    ComPtr<ICCAPEGUI> gui;
-    create(a.get(), package, gui);
+    auto [a, package, gui] = open(kLight);
     // The simulator renames and numbers compounds, and appends its own records after ours.
-    ASSERT_EQ(
-        a->SetValue(Bstr("SelectedCompQoNames").get(),
-                    capeside::makeStringArray({"methane*", "ethane*", "propane*", "butane*"})),
-        S_OK);
-    ASSERT_EQ(
-        a->SetValue(Bstr("SelectedIDNumbers").get(), capeside::makeDoubleArray({-2, 2, 3, 1.5})),
-        S_OK);
+    ASSERT_EQ(a->SetValue(Bstr("SelectedCompQoNames").get(),
+                          makeStringArray({"methane*", "ethane*", "propane*", "butane*"})),
+              S_OK);
+    ASSERT_EQ(a->SetValue(Bstr("SelectedIDNumbers").get(), makeDoubleArray({-2, 2, 3, 1.5})), S_OK);
     for (const char* l : kLists) before.push_back(strings(a.get(), l));
     idsBefore = doubles(a.get(), "SelectedIDNumbers");
     ASSERT_EQ(a->Save(saved.out()), S_OK);
@@ -163,9 +131,7 @@ TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
   VARIANT_BOOL changed = VARIANT_TRUE;
   ASSERT_EQ(fresh->Recall(Bstr(withSocket).get(), &changed), S_OK);
   EXPECT_EQ(changed, VARIANT_FALSE);
-  Variant alias;
-  ASSERT_EQ(fresh->GetValue(Bstr("PropPackAlias").get(), &alias), S_OK);
-  EXPECT_EQ(comlite::bstrToUtf8(alias.bstrVal), "Ideal C1-C4");
+  EXPECT_EQ(comlite::bstrToUtf8(value(fresh.get(), "PropPackAlias").bstrVal), "Ideal C1-C4");
   ComPtr<IDispatch> package, guiDisp;
   ASSERT_EQ(fresh->CreatePropPackage(package.put(), guiDisp.put()), S_OK);
   for (std::size_t i = 0; i < std::size(kLists); ++i)
@@ -175,13 +141,9 @@ TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
 }
 
 TEST_F(Adapter, recall_reports_changed_compounds_and_keeps_saved_ids_until_creation) {
-  select(kLight);
   Bstr saved;
   {
-    auto a = newAdapter();
-    ComPtr<IDispatch> package;
-    ComPtr<ICCAPEGUI> gui;
-    create(a.get(), package, gui);
+    auto [a, package, gui] = open(kLight);
     ASSERT_EQ(a->Save(saved.out()), S_OK);
     a->ReleaseResources();
   }
@@ -207,11 +169,7 @@ TEST_F(Adapter, recall_reports_changed_compounds_and_keeps_saved_ids_until_creat
 }
 
 TEST_F(Adapter, bad_values_and_arrays_fail_with_cape_errors_and_leave_it_usable) {
-  select(kLight);
-  auto a = newAdapter();
-  ComPtr<IDispatch> package;
-  ComPtr<ICCAPEGUI> gui;
-  create(a.get(), package, gui);
+  auto [a, package, gui] = open(kLight);
   Variant v;
   EXPECT_EQ(a->GetValue(Bstr("SelectedNothing").get(), &v), ECapeInvalidArgumentHR);
   CapeErrorSeen e = capeErrorOf(a.get());
@@ -223,14 +181,14 @@ TEST_F(Adapter, bad_values_and_arrays_fail_with_cape_errors_and_leave_it_usable)
   EXPECT_TRUE(e.hasSpecific);
 
   // Wrong array lengths and types.
-  EXPECT_EQ(a->SetValue(Bstr("SelectedCompQoNames").get(), capeside::makeStringArray({"a"})),
+  EXPECT_EQ(a->SetValue(Bstr("SelectedCompQoNames").get(), makeStringArray({"a"})),
             ECapeBadArgumentHR);
   e = capeErrorOf(a.get());
   EXPECT_EQ(e.position, 2);
   EXPECT_TRUE(e.hasSpecific);
-  EXPECT_EQ(a->SetValue(Bstr("SelectedIDNumbers").get(), capeside::makeDoubleArray({1, 2})),
+  EXPECT_EQ(a->SetValue(Bstr("SelectedIDNumbers").get(), makeDoubleArray({1, 2})),
             ECapeBadArgumentHR);
-  EXPECT_EQ(a->SetValue(Bstr("SelectedCompIds").get(), capeside::makeStringArray({"a"})),
+  EXPECT_EQ(a->SetValue(Bstr("SelectedCompIds").get(), makeStringArray({"a"})),
             ECapeInvalidArgumentHR);
   EXPECT_EQ(a->SetFluidPackageCompounds(Variant::fromDouble(3)), ECapeBadArgumentHR);
   // The thread's error information describes the last failure too.
@@ -283,8 +241,8 @@ TEST_F(Adapter, missing_or_garbled_selection_fails_and_names_file_and_line) {
 
   // And the adapter still works with a good selection.
   select(kLight);
-  ComPtr<ICCAPEGUI> g;
-  create(a.get(), package, g);
+  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
+  ASSERT_EQ(a->CreatePropPackage(package.put(), gui.put()), S_OK);
   EXPECT_EQ(a->ReleaseResources(), S_OK);
 }
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <type_traits>
 
 #include "capeside/support/variant_lists.h"
 #include "comlite/error_info.h"
@@ -17,11 +19,44 @@
 
 namespace capetest {
 
+using capeside::doubleList;
+using capeside::findName;
+using capeside::longList;
+using capeside::makeDoubleArray;
+using capeside::makeLongArray;
+using capeside::makeStringArray;
+using capeside::stringList;
+
 inline HRESULT registerModule(const std::string& name) {
   void* handle = comlite::loadModule(testsupport::libDir() + "/lib" + name + ".so");
   if (!handle) return E_FAIL;
   auto reg = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
   return reg ? reg() : E_FAIL;
+}
+
+//! Calls a getter whose last parameter receives the result, expects S_OK and returns the
+//! result (text as UTF-8, a VARIANT as an owning Variant).
+template <class O, class I, class... P, class... A>
+auto got(O* object, HRESULT (I::*getter)(P...), A... args) {
+  using Out = std::remove_pointer_t<std::tuple_element_t<sizeof...(P) - 1, std::tuple<P...>>>;
+  if constexpr (std::is_same_v<Out, BSTR>) {
+    Bstr text;
+    EXPECT_EQ((object->*getter)(args..., text.out()), S_OK);
+    return text.utf8();
+  } else if constexpr (std::is_same_v<Out, VARIANT>) {
+    Variant v;
+    EXPECT_EQ((object->*getter)(args..., &v), S_OK);
+    return v;
+  } else {
+    Out v{};
+    const HRESULT hr = (object->*getter)(args..., &v);
+    EXPECT_EQ(hr, S_OK) << hex(hr);
+    return v;
+  }
+}
+template <class O, class... R>
+auto got(const ComPtr<O>& object, R... rest) {
+  return got(object.get(), rest...);
 }
 
 class CapeSide : public ::testing::Test {
@@ -34,12 +69,21 @@ class CapeSide : public ::testing::Test {
   //! Writes the selection file the adapter reads.
   void select(const std::string& text) { writeFile(m_selectionFile, text); }
 
-  //! Selects and creates a package; returns package and GUI.
-  void create(IPackageAdapter* a, ComPtr<IDispatch>& package, ComPtr<ICCAPEGUI>& gui) {
-    ComPtr<IDispatch> guiDisp;
-    ASSERT_NO_FATAL_FAILURE(createPackage(a, package, guiDisp));
-    gui = guiDisp.as<ICCAPEGUI>();
-    ASSERT_TRUE(gui);
+  struct Opened {
+    ComPtr<IPackageAdapter> adapter;
+    ComPtr<IDispatch> package;
+    ComPtr<ICCAPEGUI> gui;
+  };
+  //! A new adapter with the package of `selection` selected and created.
+  Opened open(const std::string& selection) {
+    select(selection);
+    Opened o{newAdapter(), {}, {}};
+    ComPtr<IDispatch> chosen, gui;
+    EXPECT_EQ(o.adapter->SelectPackage(chosen.put()), S_OK);
+    EXPECT_EQ(o.adapter->CreatePropPackage(o.package.put(), gui.put()), S_OK);
+    o.gui = gui.as<ICCAPEGUI>();
+    EXPECT_TRUE(o.package && o.gui);
+    return o;
   }
 
   std::vector<std::string> strings(IPackageAdapter* a, const char* name) {

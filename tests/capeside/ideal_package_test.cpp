@@ -54,76 +54,70 @@ TEST_F(IdealPackage, compound_constants_are_property_major_and_missing_ones_are_
   ComPtr<IDispatch> package = fromManager("Natural gas");
   auto compounds = package.as<ICapeThermoCompounds>();
   Variant values;
-  ASSERT_EQ(compounds->GetCompoundConstant(
-                capeside::makeStringArray({"molecularWeight", "criticalTemperature"}),
-                capeside::makeStringArray({"methane", "124-38-9"}), &values),
-            S_OK);
-  auto v = capeside::doubleList(values).value();
+  ASSERT_EQ(
+      compounds->GetCompoundConstant(makeStringArray({"molecularWeight", "criticalTemperature"}),
+                                     makeStringArray({"methane", "124-38-9"}), &values),
+      S_OK);
+  auto v = doubleList(values).value();
   ASSERT_EQ(v.size(), 4u);
   EXPECT_NEAR(v[0], 16.04, 0.01);   // molecularWeight of methane
   EXPECT_NEAR(v[1], 44.01, 0.01);   // ... of carbon dioxide
   EXPECT_NEAR(v[2], 190.56, 0.01);  // then the critical temperatures
   EXPECT_NEAR(v[3], 304.2, 0.2);
   // CO2 has no normal boiling point: undefined entry and the property-not-available error.
-  EXPECT_EQ(compounds->GetCompoundConstant(
-                capeside::makeStringArray({"normalBoilingPoint"}),
-                capeside::makeStringArray({"nitrogen", "carbon dioxide"}), &values),
-            ECapeThrmPropertyNotAvailableHR);
-  EXPECT_EQ(compounds->GetCompoundConstant(capeside::makeStringArray({"molecularWeight"}),
-                                           capeside::makeStringArray({"water"}), &values),
+  EXPECT_EQ(
+      compounds->GetCompoundConstant(makeStringArray({"normalBoilingPoint"}),
+                                     makeStringArray({"nitrogen", "carbon dioxide"}), &values),
+      ECapeThrmPropertyNotAvailableHR);
+  EXPECT_EQ(compounds->GetCompoundConstant(makeStringArray({"molecularWeight"}),
+                                           makeStringArray({"water"}), &values),
             ECapeInvalidArgumentHR);
   EXPECT_NE(capeErrorOf(compounds.get()).description.find("not in package \"Natural gas\""),
             std::string::npos);
   Variant ids, f, n, tb, mw, cas;
   ASSERT_EQ(compounds->GetCompoundList(&ids, &f, &n, &tb, &mw, &cas), S_OK);
-  EXPECT_EQ(capeside::stringList(ids).value().front(), "nitrogen");
-  EXPECT_TRUE(std::isnan(capeside::doubleList(tb).value()[1]));  // CO2's boiling point
+  EXPECT_EQ(stringList(ids).value().front(), "nitrogen");
+  EXPECT_TRUE(std::isnan(doubleList(tb).value()[1]));  // CO2's boiling point
   Variant psat;
-  ASSERT_EQ(compounds->GetTDependentProperty(capeside::makeStringArray({"vaporPressure"}), 111.66,
-                                             capeside::makeStringArray({"methane"}), &psat),
+  ASSERT_EQ(compounds->GetTDependentProperty(makeStringArray({"vaporPressure"}), 111.66,
+                                             makeStringArray({"methane"}), &psat),
             S_OK);
-  EXPECT_NEAR(capeside::doubleList(psat).value()[0], 101325, 3000);
+  EXPECT_NEAR(doubleList(psat).value()[0], 101325, 3000);
   Variant tboil;
-  ASSERT_EQ(
-      compounds->GetPDependentProperty(capeside::makeStringArray({"boilingPointTemperature"}),
-                                       101325, capeside::makeStringArray({"n-butane"}), &tboil),
-      S_OK);
-  EXPECT_NEAR(capeside::doubleList(tboil).value()[0], 272.66, 3);
+  ASSERT_EQ(compounds->GetPDependentProperty(makeStringArray({"boilingPointTemperature"}), 101325,
+                                             makeStringArray({"n-butane"}), &tboil),
+            S_OK);
+  EXPECT_NEAR(doubleList(tboil).value()[0], 272.66, 3);
 }
 
 TEST_F(IdealPackage, routines_check_their_specifications_and_ln_phi_follows_the_flags) {
   ComPtr<IDispatch> package = fromManager("Aromatics");
   auto routine = package.as<ICapeThermoPropertyRoutine>();
   auto equilibrium = package.as<ICapeThermoEquilibriumRoutine>();
-  VARIANT_BOOL ok = VARIANT_FALSE;
-  ASSERT_EQ(routine->CheckSinglePhasePropSpec(Bstr("density").get(), Bstr("liquid").get(), &ok),
-            S_OK);
-  EXPECT_EQ(ok, VARIANT_TRUE);
-  ASSERT_EQ(routine->CheckSinglePhasePropSpec(Bstr("volume").get(), Bstr("Liquid").get(), &ok),
-            S_OK);
-  EXPECT_EQ(ok, VARIANT_FALSE);
-  ASSERT_EQ(routine->CheckTwoPhasePropSpec(Bstr("kvalue").get(),
-                                           capeside::makeStringArray({"Vapor", "Liquid"}), &ok),
-            S_OK);
-  EXPECT_EQ(ok, VARIANT_TRUE);
-  auto tp1 = capeside::makeStringArray(spec("temperature", "Overall"), true);
-  auto tp2 = capeside::makeStringArray(spec("pressure", "Overall"), true);
-  auto ph = capeside::makeStringArray(spec("enthalpy", "Overall"), true);
-  ASSERT_EQ(equilibrium->CheckEquilibriumSpec(tp2, tp1, Bstr("Unspecified").get(), &ok), S_OK);
-  EXPECT_EQ(ok, VARIANT_TRUE);
-  ASSERT_EQ(equilibrium->CheckEquilibriumSpec(tp2, ph, nullptr, &ok), S_OK);
-  EXPECT_EQ(ok, VARIANT_FALSE);
-  ASSERT_EQ(
-      equilibrium->CheckEquilibriumSpec(tp1, capeside::makeStringArray({"pressure"}), nullptr, &ok),
-      S_OK);
-  EXPECT_EQ(ok, VARIANT_FALSE);  // malformed is not supported, and not an error here
+  using R = ICapeThermoPropertyRoutine;
+  using E = ICapeThermoEquilibriumRoutine;
+  Bstr density("density"), liquid("liquid");
+  EXPECT_EQ(got(routine, &R::CheckSinglePhasePropSpec, density.get(), liquid.get()), VARIANT_TRUE);
+  EXPECT_EQ(got(routine, &R::CheckSinglePhasePropSpec, Bstr("volume").get(), liquid.get()),
+            VARIANT_FALSE);
+  EXPECT_EQ(got(routine, &R::CheckTwoPhasePropSpec, Bstr("kvalue").get(),
+                makeStringArray({"Vapor", "Liquid"})),
+            VARIANT_TRUE);
+  auto tp1 = makeStringArray(spec("temperature", "Overall"), true);
+  auto tp2 = makeStringArray(spec("pressure", "Overall"), true);
+  auto ph = makeStringArray(spec("enthalpy", "Overall"), true);
+  EXPECT_EQ(got(equilibrium, &E::CheckEquilibriumSpec, tp2, tp1, Bstr("Unspecified").get()),
+            VARIANT_TRUE);
+  EXPECT_EQ(got(equilibrium, &E::CheckEquilibriumSpec, tp2, ph, nullptr), VARIANT_FALSE);
+  // Malformed is not supported, and not an error here.
+  EXPECT_EQ(got(equilibrium, &E::CheckEquilibriumSpec, tp1, makeStringArray({"pressure"}), nullptr),
+            VARIANT_FALSE);
 
   // Without a material the routines are out of order.
   Variant lnPhi, dT, dP, dn;
-  EXPECT_EQ(
-      routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 350, 1e5,
-                               capeside::makeDoubleArray({0.5, 0.5}), 3, &lnPhi, &dT, &dP, &dn),
-      ECapeBadInvOrderHR);
+  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 350, 1e5, makeDoubleArray({0.5, 0.5}), 3,
+                                     &lnPhi, &dT, &dP, &dn),
+            ECapeBadInvOrderHR);
   EXPECT_EQ(equilibrium->CalcEquilibrium(tp1, tp2, nullptr), ECapeBadInvOrderHR);
   ComPtr<ECapeBadInvOrder> order;
   ASSERT_EQ(package->QueryInterface(ECapeBadInvOrder::kIID, order.putVoid()), S_OK);
@@ -139,24 +133,23 @@ TEST_F(IdealPackage, routines_check_their_specifications_and_ln_phi_follows_the_
   auto mo = material.as<IMatObj>();
   ASSERT_EQ(mo->SetPackage(package.get()), S_OK);
   ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
-  ASSERT_EQ(routine->CalcAndGetLnPhi(
-                Bstr("Liquid").get(), 350, 1e5, capeside::makeDoubleArray({0.5, 0.5}),
-                CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_T_DERIVATIVE, &lnPhi, &dT, &dP, &dn),
+  ASSERT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 350, 1e5, makeDoubleArray({0.5, 0.5}),
+                                     CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_T_DERIVATIVE, &lnPhi,
+                                     &dT, &dP, &dn),
             S_OK);
   Variant psat;
   ASSERT_EQ(package.as<ICapeThermoCompounds>()->GetTDependentProperty(
-                capeside::makeStringArray({"vaporPressure"}), 350, Variant(), &psat),
+                makeStringArray({"vaporPressure"}), 350, Variant(), &psat),
             S_OK);
-  auto lp = capeside::doubleList(lnPhi).value();
-  auto ps = capeside::doubleList(psat).value();
+  auto lp = doubleList(lnPhi).value();
+  auto ps = doubleList(psat).value();
   for (int i = 0; i < 2; ++i) EXPECT_NEAR(lp[i], std::log(ps[i] / 1e5), 1e-12);
-  EXPECT_GT(capeside::doubleList(dT).value()[0], 0);
+  EXPECT_GT(doubleList(dT).value()[0], 0);
   EXPECT_EQ(dP.vt, VT_EMPTY);
   EXPECT_EQ(dn.vt, VT_EMPTY);
-  EXPECT_EQ(
-      routine->CalcAndGetLnPhi(Bstr("Plasma").get(), 350, 1e5,
-                               capeside::makeDoubleArray({0.5, 0.5}), 1, &lnPhi, &dT, &dP, &dn),
-      ECapeInvalidArgumentHR);
+  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Plasma").get(), 350, 1e5, makeDoubleArray({0.5, 0.5}), 1,
+                                     &lnPhi, &dT, &dP, &dn),
+            ECapeInvalidArgumentHR);
   // Break the package <-> material references before they go.
   ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->UnsetMaterial(), S_OK);
   ASSERT_EQ(mo->SetPackage(nullptr), S_OK);
@@ -169,30 +162,24 @@ TEST_F(IdealPackage, phases_constants_and_identification_answer_as_published) {
   ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, ICapeThermoPhases::kIID,
                              phases.putVoid()),
             S_OK);
-  LONG n = 0;
-  ASSERT_EQ(phases->GetNumPhases(&n), S_OK);
-  EXPECT_EQ(n, 2);
-  Variant state;
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("Liquid").get(), Bstr("StateOfAggregation").get(), &state),
-            S_OK);
+  EXPECT_EQ(got(phases, &ICapeThermoPhases::GetNumPhases), 2);
+  Bstr liquid("Liquid");
+  Variant state =
+      got(phases, &ICapeThermoPhases::GetPhaseInfo, liquid.get(), Bstr("StateOfAggregation").get());
   EXPECT_EQ(comlite::bstrToUtf8(state.bstrVal), "Liquid");
-  EXPECT_EQ(phases->GetPhaseInfo(Bstr("Liquid").get(), Bstr("Colour").get(), &state),
+  EXPECT_EQ(phases->GetPhaseInfo(liquid.get(), Bstr("Colour").get(), &state),
             ECapeInvalidArgumentHR);
   auto constants = phases.as<ICapeThermoUniversalConstant>();
-  Variant r;
-  ASSERT_EQ(constants->GetUniversalConstant(Bstr("molarGasConstant").get(), &r), S_OK);
+  Variant r = got(constants, &ICapeThermoUniversalConstant::GetUniversalConstant,
+                  Bstr("molarGasConstant").get());
   EXPECT_DOUBLE_EQ(r.dblVal, 8.314462618);
   EXPECT_EQ(constants->GetUniversalConstant(Bstr("piConstant").get(), &r), ECapeInvalidArgumentHR);
-  auto id = phases.as<ICapeIdentification>();
-  Bstr name;
-  ASSERT_EQ(id->get_ComponentName(name.out()), S_OK);
-  EXPECT_EQ(name.utf8(), "Ideal (all compounds)");
+  EXPECT_EQ(got(phases.as<ICapeIdentification>(), &ICapeIdentification::get_ComponentName),
+            "Ideal (all compounds)");
   auto utilities = phases.as<ICapeUtilities>();
   ComPtr<IDispatch> params;
   ASSERT_EQ(utilities->get_parameters(params.put()), S_OK);
-  LONG count = -1;
-  ASSERT_EQ(params.as<ICapeCollection>()->Count(&count), S_OK);
-  EXPECT_EQ(count, 0);
+  EXPECT_EQ(got(params.as<ICapeCollection>(), &ICapeCollection::Count), 0);
   EXPECT_EQ(utilities->Edit(), ECapeNoImplHR);
   // The manager refuses a package it does not offer, by name.
   ComPtr<ICapeThermoPropertyPackageManager> ppm;

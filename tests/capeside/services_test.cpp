@@ -100,13 +100,10 @@ TEST_F(Services, gui_keeps_the_options_it_is_given_and_applies_view_edits) {
   EXPECT_EQ(flags(gui.get(), &ICCAPEGUI::GetCompoundOptions), "FFT");
   EXPECT_EQ(flags(gui.get(), &ICCAPEGUI::GetOrderPhases), "T");
   EXPECT_EQ(flags(gui.get(), &ICCAPEGUI::get_Edited), "T");
-  LONG views = 0;
-  ASSERT_EQ(gui->get_ViewCount(&views), S_OK);
-  EXPECT_EQ(views, 2);
-  Bstr options;
-  ASSERT_EQ(gui->GetOptions(options.out()), S_OK);
-  EXPECT_NE(options.utf8().find("allowSubsets = false\n"), std::string::npos);
-  EXPECT_NE(options.utf8().find("doOrderPhases = true\n"), std::string::npos);
+  EXPECT_EQ(got(gui, &ICCAPEGUI::get_ViewCount), 2);
+  const std::string options = got(gui, &ICCAPEGUI::GetOptions);
+  EXPECT_NE(options.find("allowSubsets = false\n"), std::string::npos);
+  EXPECT_NE(options.find("doOrderPhases = true\n"), std::string::npos);
 
   // A bad edits file fails the view and names the line; the options stay as they were.
   writeFile(edits, "allowSubsets = yes\nsparkles = on\n");
@@ -134,26 +131,21 @@ TEST_F(Services, gui_shows_messages_through_the_notice_sink_and_keeps_flash_name
   ASSERT_EQ(gui->GetLastMessage(last.out(), &flag), S_OK);
   EXPECT_EQ(last.utf8(), "too many phases");
   EXPECT_EQ(flag, 1);
-  Variant names;
-  ASSERT_EQ(gui->GetSupportedFlashes(&names), S_OK);
-  EXPECT_EQ(names.vt, VT_EMPTY);
-  ASSERT_EQ(gui->SetSupportedFlashes(capeside::makeStringArray({"TP", "PH"})), S_OK);
-  ASSERT_EQ(gui->GetSupportedFlashes(&names), S_OK);
-  EXPECT_EQ(capeside::stringList(names).value(), (std::vector<std::string>{"TP", "PH"}));
+  EXPECT_EQ(got(gui, &ICCAPEGUI::GetSupportedFlashes).vt, VT_EMPTY);
+  ASSERT_EQ(gui->SetSupportedFlashes(makeStringArray({"TP", "PH"})), S_OK);
+  EXPECT_EQ(stringList(got(gui, &ICCAPEGUI::GetSupportedFlashes)).value(),
+            (std::vector<std::string>{"TP", "PH"}));
   EXPECT_EQ(gui->SetSupportedFlashes(Variant::fromLong(3)), E_INVALIDARG);
   // Compound lists: 33 hands back what the adapter gave and keeps the simulator's names.
-  ASSERT_EQ(gui->SetCompoundData(capeside::makeStringArray({"benzene", "toluene"}),
-                                 capeside::makeStringArray({"71-43-2", "108-88-3"})),
+  ASSERT_EQ(gui->SetCompoundData(makeStringArray({"benzene", "toluene"}),
+                                 makeStringArray({"71-43-2", "108-88-3"})),
             S_OK);
   Variant ids, cas;
-  ASSERT_EQ(gui->ConfigureCompounds(capeside::makeStringArray({"Benzene", "Toluene"}), &ids, &cas),
-            S_OK);
-  EXPECT_EQ(capeside::stringList(cas).value()[1], "108-88-3");
-  EXPECT_EQ(gui->ConfigureCompounds(capeside::makeStringArray({"Benzene"}), &ids, &cas),
-            E_INVALIDARG);
-  Variant qo;
-  ASSERT_EQ(gui->GetCompoundNames(&qo), S_OK);
-  EXPECT_EQ(capeside::stringList(qo).value(), (std::vector<std::string>{"Benzene", "Toluene"}));
+  ASSERT_EQ(gui->ConfigureCompounds(makeStringArray({"Benzene", "Toluene"}), &ids, &cas), S_OK);
+  EXPECT_EQ(stringList(cas).value()[1], "108-88-3");
+  EXPECT_EQ(gui->ConfigureCompounds(makeStringArray({"Benzene"}), &ids, &cas), E_INVALIDARG);
+  EXPECT_EQ(stringList(got(gui, &ICCAPEGUI::GetCompoundNames)).value(),
+            (std::vector<std::string>{"Benzene", "Toluene"}));
 }
 
 TEST_F(Services, simulation_context_forwards_diagnostics_to_its_hooked_sink) {
@@ -181,11 +173,7 @@ TEST_F(Services, simulation_context_forwards_diagnostics_to_its_hooked_sink) {
   EXPECT_EQ(diag->PopUpMessage(Bstr("third").get()), E_ACCESSDENIED);
 
   // The package receives the context and may query it for the diagnostic.
-  select("package = CORavlIdeal.PropertyPackage.1\n");
-  auto a = newAdapter();
-  ComPtr<IDispatch> package;
-  ComPtr<ICCAPEGUI> gui;
-  create(a.get(), package, gui);
+  auto [a, package, gui] = open("package = CORavlIdeal.PropertyPackage.1\n");
   auto utilities = package.as<ICapeUtilities>();
   EXPECT_EQ(utilities->put_simulationContext(context.get()), S_OK);
   ASSERT_EQ(hook->SetDiagnosticSink(nullptr), S_OK);
@@ -193,11 +181,8 @@ TEST_F(Services, simulation_context_forwards_diagnostics_to_its_hooked_sink) {
 }
 
 TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_package) {
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
-  auto a = newAdapter();
-  ComPtr<IDispatch> package;
-  ComPtr<ICCAPEGUI> gui;
-  create(a.get(), package, gui);
+  auto [a, package, gui] =
+      open("manager = CORavlIdeal.PackageManager.1\npackage = Light hydrocarbons\n");
   ComPtr<IDispatch> material;
   ASSERT_EQ(a->GetMaterialObject(material.put()), S_OK);
   auto routine = package.as<ICapeThermoPropertyRoutine>();
@@ -207,7 +192,7 @@ TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_
   // ECapeBadArgument: three mole numbers for four compounds.
   Variant lnPhi, dT, dP, dn;
   const HRESULT bad =
-      routine->CalcAndGetLnPhi(Bstr("Vapor").get(), 300, 1e5, capeside::makeDoubleArray({1, 1, 1}),
+      routine->CalcAndGetLnPhi(Bstr("Vapor").get(), 300, 1e5, makeDoubleArray({1, 1, 1}),
                                CAPE_LOG_FUGACITY_COEFFICIENTS, &lnPhi, &dT, &dP, &dn);
   ASSERT_EQ(bad, ECapeBadArgumentHR);
   Variant failing;
@@ -231,7 +216,7 @@ TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_
   const double z[4] = {0.25, 0.25, 0.25, 0.25};
   ASSERT_EQ(mo->SetState(6000, 1e5, z, 1), S_OK);
   ASSERT_EQ(material.as<ICapeThermoMaterial>()->SetPresentPhases(
-                capeside::makeStringArray({"Vapor", "Liquid"}), capeside::makeLongArray({0, 0})),
+                makeStringArray({"Vapor", "Liquid"}), makeLongArray({0, 0})),
             S_OK);
   Variant s1, s2;
   Bstr type;
@@ -262,9 +247,7 @@ TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_
             S_OK);
   EXPECT_NE(comlite::bstrToUtf8(out.bstrVal).find("late\nECapeSolvingError"), std::string::npos);
 
-  Variant fields;
-  ASSERT_EQ(utils->GetErrorFields(failing, &fields), S_OK);
-  auto f = capeside::stringList(fields).value();
+  auto f = stringList(got(utils, &ICapeErrorUtils::GetErrorFields, failing)).value();
   ASSERT_EQ(f.size(), 7u);
   EXPECT_EQ(f[0], "ECapeSolvingError");
   EXPECT_EQ(f[1], "0x80040510");
@@ -274,8 +257,7 @@ TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_
   ASSERT_EQ(utils->DescribeError(Bstr("").get(), Variant(), E_FAIL, &description), S_OK);
   EXPECT_NE(comlite::bstrToUtf8(description.bstrVal).find("no object was given"),
             std::string::npos);
-  Bstr name;
-  ASSERT_EQ(utils->GetErrorName(ECapeThrmPropertyNotAvailableAltHR, name.out()), S_OK);
-  EXPECT_EQ(name.utf8(), "ECapeThrmPropertyNotAvailable");
+  EXPECT_EQ(got(utils, &ICapeErrorUtils::GetErrorName, ECapeThrmPropertyNotAvailableAltHR),
+            "ECapeThrmPropertyNotAvailable");
   EXPECT_EQ(a->ReleaseResources(), S_OK);
 }

@@ -1,12 +1,11 @@
-//! The support library: option record lists, settings text, lists in VARIANTs, value codes and
-//! the CAPE-OPEN error object.
+//! The support library: option record lists, settings text, lists in VARIANTs and the
+//! CAPE-OPEN error object.
 
 #include <gtest/gtest.h>
 
 #include "capeside/support/cape_object.h"
 #include "capeside/support/error_object.h"
 #include "capeside/support/option_records.h"
-#include "capeside/support/property_ids.h"
 #include "capeside/support/settings_text.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
@@ -78,27 +77,6 @@ TEST(VariantLists, readers_accept_arrays_scalars_and_variants_and_refuse_the_res
   EXPECT_TRUE(sameName("Vapor", "vAPOR"));
   EXPECT_FALSE(sameName("Vapor", "Vapour"));
   EXPECT_EQ(findName({"a", "B"}, "b"), 1);
-}
-
-TEST(PropertyIds, value_codes_name_properties_and_their_derivatives) {
-  auto h = decodeValueCode(1035);
-  ASSERT_TRUE(h);
-  EXPECT_EQ(h->name, "enthalpy.Dtemperature");
-  EXPECT_FALSE(h->perCompound());
-  auto phi = decodeValueCode(4030);
-  EXPECT_EQ(phi->name, "fugacityCoefficient.Dmoles");
-  EXPECT_TRUE(phi->matrix());
-  EXPECT_TRUE(decodeValueCode(3035)->perCompound());
-  EXPECT_FALSE(decodeValueCode(3035)->matrix());
-  EXPECT_EQ(decodeValueCode(42)->name, "enthalpy.Dtemperature");
-  EXPECT_EQ(decodeValueCode(26), std::nullopt);
-  EXPECT_EQ(decodeValueCode(5035), std::nullopt);
-  EXPECT_EQ(decodeValueCode(78), std::nullopt);
-  EXPECT_EQ(rootPropertyId("density.Dpressure"), 40);
-  EXPECT_TRUE(isBasisDependentName("ENTHALPY.Dmoles"));
-  EXPECT_FALSE(isBasisDependentName("fugacityCoefficient"));
-  EXPECT_STREQ(flashName(19), "PVF");
-  EXPECT_STREQ(phaseName(6), "Aqueous");
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "comlite/global_table.h"
 #include "comlite/object.h"
 #include "comlite/registry.h"
+#include "comlite/vtable_slot.h"
 #include "counting_unknown.h"
 #include "support/temp_env.h"
 #include "test_module.h"
@@ -123,43 +124,19 @@ TEST_F(Creation, failures_give_specific_statuses_and_null_results) {
 }
 
 namespace {
-
-//! Records which slot each call arrived at.
-struct SlotRecorder : IDispatch {
-  int last = -1;
-  HRESULT QueryInterface(REFIID, void**) override { return last = 0, S_OK; }
-  ULONG AddRef() override { return last = 1; }
-  ULONG Release() override { return last = 2; }
-  HRESULT GetTypeInfoCount(UINT*) override { return last = 3, S_OK; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return last = 4, S_OK; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return last = 5, S_OK; }
-  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return last = 6, S_OK;
-  }
+struct Probe {
+  virtual void a() = 0;
+  virtual int b(int) = 0;
+  void plain() {}
 };
-
 }  // namespace
 
-TEST(Vtable, iunknown_and_idispatch_slots_match_com) {
-  SlotRecorder r;
-  void** vtbl = *reinterpret_cast<void***>(static_cast<IDispatch*>(&r));
-  using Fn1 = ULONG (*)(void*);
-  reinterpret_cast<Fn1>(vtbl[1])(&r);
-  EXPECT_EQ(r.last, 1);
-  reinterpret_cast<Fn1>(vtbl[2])(&r);
-  EXPECT_EQ(r.last, 2);
-  using FnCount = HRESULT (*)(void*, UINT*);
-  UINT n;
-  reinterpret_cast<FnCount>(vtbl[3])(&r, &n);
-  EXPECT_EQ(r.last, 3);
-  using FnInvoke =
-      HRESULT (*)(void*, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*);
-  reinterpret_cast<FnInvoke>(vtbl[6])(&r, 0, GUID_NULL, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(r.last, 6);
-  using FnQuery = HRESULT (*)(void*, REFIID, void**);
-  void* p;
-  reinterpret_cast<FnQuery>(vtbl[0])(&r, IID_IUnknown, &p);
-  EXPECT_EQ(r.last, 0);
+TEST(Vtable, slots_decode_in_declaration_order_and_idispatch_matches_com) {
+  EXPECT_EQ(comlite::vtableSlot(&Probe::a), 0);
+  EXPECT_EQ(comlite::vtableSlot(&Probe::b), 1);
+  EXPECT_EQ(comlite::vtableSlot(&Probe::plain), -1);
+  EXPECT_EQ(comlite::vtableSlot(&IDispatch::GetTypeInfoCount), 3);
+  EXPECT_EQ(comlite::vtableSlot(&IDispatch::Invoke), 6);
 }
 
 TEST(GlobalTable, holds_one_reference_per_registration_and_never_reuses_live_cookies) {

@@ -5,7 +5,6 @@
 
 #include "comlite/com_error.h"
 #include "comlite/error_info.h"
-#include "comlite/notice.h"
 #include "comlite/platform.h"
 #include "comlite/system_message.h"
 #include "support/temp_env.h"
@@ -41,18 +40,6 @@ TEST(ComError, carries_status_interface_and_pending_description) {
   EXPECT_EQ(comlite::check(S_FALSE), S_FALSE);
 }
 
-TEST(Notice, sink_is_replaceable_and_restored) {
-  std::vector<std::string> seen;
-  auto old =
-      comlite::setNoticeSink([&](const std::string& text, const std::string& title, UINT style) {
-        seen.push_back(title + "|" + text + "|" + std::to_string(style));
-      });
-  comlite::notify("hello", "Title", comlite::MB_ICONINFORMATION);
-  comlite::setNoticeSink(old);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0], "Title|hello|64");
-}
-
 TEST(Profile, windows_rules_for_sections_keys_quotes_and_length) {
   testsupport::TempDir dir;
   std::ofstream(dir.file("x.ini"))
@@ -66,20 +53,12 @@ TEST(Profile, windows_rules_for_sections_keys_quotes_and_length) {
   EXPECT_FALSE(comlite::readProfileValue(dir.file("none.ini"), "Flash", "I_O_PVSAT", 259));
 }
 
-TEST(Platform, folders_modules_and_messages) {
-  testsupport::TempDir dir;
-  {
-    testsupport::ScopedEnv xdg("XDG_DATA_HOME", dir.path());
-    EXPECT_EQ(comlite::localAppDataFolder(), dir.path());
-    testsupport::ScopedEnv temp("TEMP", dir.file("t"));
-    EXPECT_EQ(comlite::tempFolder(), dir.file("t"));
-  }
+TEST(Platform, modules_and_system_messages) {
   const std::string self =
-      comlite::modulePathContaining(reinterpret_cast<const void*>(&comlite::notify));
+      comlite::modulePathContaining(reinterpret_cast<const void*>(&comlite::setErrorInfo));
   EXPECT_NE(self.find("libcomlite.so"), std::string::npos);
   EXPECT_EQ(comlite::loadedModulePath("comlite"), self);
   EXPECT_EQ(comlite::loadedModulePath("nosuchmodule"), "");
   EXPECT_EQ(comlite::systemMessage(E_INVALIDARG), "The parameter is incorrect.");
   EXPECT_EQ(comlite::systemMessage(0x12345), "");
-  EXPECT_FALSE(comlite::environmentValue("CORAVL_SURELY_UNSET_VARIABLE"));
 }

@@ -10,6 +10,7 @@
 #include "ravelin/phase_collection.h"
 
 using comlite::ComPtr;
+using ravelintest::got;
 using ravelintest::HostFramework;
 
 namespace {
@@ -28,9 +29,20 @@ class Collection : public HostFramework {
               S_OK);
   }
 
-  //! Whether `got` is the object behind `phase`.
+  //! The phase GetPhaseOfKind answers, null when absent; `status` gets its status.
+  ComPtr<IDispatch> ofKind(LONG kind, LONG index, HRESULT expect = S_OK) {
+    ComPtr<IDispatch> phase;
+    VARIANT_BOOL found = VARIANT_TRUE;
+    EXPECT_EQ(m_iface->GetPhaseOfKind(kind, index, phase.put(), &found), expect)
+        << kind << "," << index;
+    EXPECT_EQ(found != VARIANT_FALSE, expect == S_OK);
+    return phase;
+  }
   static bool same(const ComPtr<IDispatch>& got, const ravelin::Phase& phase) {
     return comlite::sameObject(got.get(), phase.dispatch());
+  }
+  bool at(int i, const ravelin::Phase& phase) {
+    return comlite::sameObject(m_collection->phase(i).dispatch(), phase.dispatch());
   }
 
   std::optional<ravelin::Phase> m_vapour, m_liquid, m_liquid2;
@@ -40,56 +52,39 @@ class Collection : public HostFramework {
 
 }  // namespace
 
-TEST_F(Collection, phases_are_found_by_kind_and_index) {
-  ComPtr<IDispatch> phase;
-  VARIANT_BOOL found = VARIANT_FALSE;
-  ASSERT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseOverall, 0, phase.put(), &found), S_OK);
-  EXPECT_EQ(found, VARIANT_TRUE);
-  EXPECT_TRUE(same(phase, m_collection->overall()));
-  EXPECT_TRUE(phase.as<IBasicPhase>());
-
-  ASSERT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, 1, phase.put(), &found), S_OK);
-  EXPECT_TRUE(same(phase, *m_liquid2));
-  ASSERT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseVapour, 0, phase.put(), &found), S_OK);
-  EXPECT_TRUE(same(phase, *m_vapour));
-  ASSERT_EQ(m_iface->GetPhaseOfKind(0, 2, phase.put(), &found), S_OK);
-  EXPECT_TRUE(same(phase, *m_liquid2));
-
+TEST_F(Collection, phases_are_found_by_kind_and_index_and_follow_type_changes) {
+  const auto overall = ofKind(ravelin::kPhaseOverall, 0);
+  EXPECT_TRUE(same(overall, m_collection->overall()));
+  EXPECT_TRUE(overall.as<IBasicPhase>());
+  EXPECT_TRUE(same(ofKind(ravelin::kPhaseLiquid, 1), *m_liquid2));
+  EXPECT_TRUE(same(ofKind(ravelin::kPhaseVapour, 0), *m_vapour));
+  EXPECT_TRUE(same(ofKind(0, 2), *m_liquid2));
   // Absent phases are an answer, not an error.
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseOverall, 1, phase.put(), &found), S_FALSE);
-  EXPECT_EQ(found, VARIANT_FALSE);
-  EXPECT_FALSE(phase);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseVapour, 1, phase.put(), &found), S_FALSE);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseAqueous, 0, phase.put(), &found), S_FALSE);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(0, 3, phase.put(), &found), S_FALSE);
-
-  EXPECT_EQ(m_iface->GetPhaseOfKind(11, 0, phase.put(), &found), E_INVALIDARG);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(-1, 0, phase.put(), &found), E_INVALIDARG);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, -1, phase.put(), &found), E_INVALIDARG);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, 0, nullptr, &found), E_POINTER);
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, 0, phase.put(), nullptr), E_POINTER);
-}
-
-TEST_F(Collection, kind_lookup_follows_type_changes_while_the_nominal_type_stays) {
-  ComPtr<IBasicPhase> vapour;
-  ASSERT_EQ(m_vapour->dispatch()->QueryInterface(IBasicPhase::kIID, vapour.putVoid()), S_OK);
-  ASSERT_EQ(vapour->put_PhaseType(ravelin::kPhaseLiquid), S_OK);
+  EXPECT_FALSE(ofKind(ravelin::kPhaseOverall, 1, S_FALSE));
+  ofKind(ravelin::kPhaseVapour, 1, S_FALSE);
+  ofKind(ravelin::kPhaseAqueous, 0, S_FALSE);
+  ofKind(0, 3, S_FALSE);
   ComPtr<IDispatch> phase;
   VARIANT_BOOL found = VARIANT_FALSE;
-  ASSERT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, 0, phase.put(), &found), S_OK);
-  EXPECT_TRUE(same(phase, *m_vapour));
-  EXPECT_EQ(m_iface->GetPhaseOfKind(ravelin::kPhaseVapour, 0, phase.put(), &found), S_FALSE);
-  LONG nominal = 0;
-  ASSERT_EQ(vapour->get_NominalType(&nominal), S_OK);
-  EXPECT_EQ(nominal, ravelin::kPhaseVapour);
+  EXPECT_EQ((std::vector<HRESULT>{
+                m_iface->GetPhaseOfKind(11, 0, phase.put(), &found),
+                m_iface->GetPhaseOfKind(-1, 0, phase.put(), &found),
+                m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, -1, phase.put(), &found),
+                m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, 0, nullptr, &found),
+                m_iface->GetPhaseOfKind(ravelin::kPhaseLiquid, 0, phase.put(), nullptr)}),
+            (std::vector<HRESULT>{E_INVALIDARG, E_INVALIDARG, E_INVALIDARG, E_POINTER, E_POINTER}));
+
+  // The kind lookup follows a type change; the nominal type stays.
+  auto vapour = ComPtr<IDispatch>(m_vapour->dispatch()).as<IBasicPhase>();
+  ASSERT_EQ(vapour->put_PhaseType(ravelin::kPhaseLiquid), S_OK);
+  EXPECT_TRUE(same(ofKind(ravelin::kPhaseLiquid, 0), *m_vapour));
+  ofKind(ravelin::kPhaseVapour, 0, S_FALSE);
+  EXPECT_EQ(got(vapour, &IBasicPhase::get_NominalType), ravelin::kPhaseVapour);
 }
 
 TEST_F(Collection, phases_by_position_and_number_of_phases_are_checked) {
-  LONG n = 0;
-  ASSERT_EQ(m_iface->get_NumbOfPhases(&n), S_OK);
-  EXPECT_EQ(n, 3);
-  ASSERT_EQ(m_iface->get_NumbOfComps(&n), S_OK);
-  EXPECT_EQ(n, 3);
+  EXPECT_EQ(got(m_iface, &IPhaseCollection::get_NumbOfPhases), 3);
+  EXPECT_EQ(got(m_iface, &IPhaseCollection::get_NumbOfComps), 3);
   ComPtr<IDispatch> phase;
   ASSERT_EQ(m_iface->GetPhase(1, phase.put()), S_OK);
   EXPECT_TRUE(same(phase, *m_liquid));
@@ -97,33 +92,25 @@ TEST_F(Collection, phases_by_position_and_number_of_phases_are_checked) {
   EXPECT_FALSE(phase);
   EXPECT_EQ(m_iface->GetPhase(-1, phase.put()), DISP_E_BADINDEX);
   EXPECT_EQ(m_iface->GetPhase(0, nullptr), E_POINTER);
-
   ASSERT_EQ(m_iface->put_NumbOfPhases(2), S_OK);
   EXPECT_EQ(m_collection->numberOfPhases(), 2);
   ASSERT_EQ(m_iface->put_NumbOfPhases(0), S_OK);
   EXPECT_EQ(m_iface->put_NumbOfPhases(4), E_INVALIDARG);
   EXPECT_EQ(m_iface->put_NumbOfPhases(-1), E_INVALIDARG);
   EXPECT_EQ(m_collection->numberOfPhases(), 0);
-  // Fewer phases present does not remove the phase objects.
-  EXPECT_EQ(m_iface->GetPhase(2, phase.put()), S_OK);
+  EXPECT_EQ(m_iface->GetPhase(2, phase.put()), S_OK);  // fewer present keeps the objects
   EXPECT_EQ(m_iface->get_NumbOfPhases(nullptr), E_POINTER);
 }
 
 TEST_F(Collection, move_takes_a_phase_out_and_puts_it_back_at_the_target) {
   auto move = m_iface.as<IRvlPhaseMove>();
   ASSERT_TRUE(move);
-  // The third phase goes first; the others move one place up.
-  ASSERT_EQ(move->MovePhase(0, 2), S_OK);
-  EXPECT_TRUE(comlite::sameObject(m_collection->phase(0).dispatch(), m_liquid2->dispatch()));
-  EXPECT_TRUE(comlite::sameObject(m_collection->phase(1).dispatch(), m_vapour->dispatch()));
-  EXPECT_TRUE(comlite::sameObject(m_collection->phase(2).dispatch(), m_liquid->dispatch()));
-  // And back.
+  ASSERT_EQ(move->MovePhase(0, 2), S_OK);  // the third goes first, the others one place up
+  EXPECT_TRUE(at(0, *m_liquid2) && at(1, *m_vapour) && at(2, *m_liquid));
   ASSERT_EQ(move->MovePhase(2, 0), S_OK);
-  EXPECT_TRUE(comlite::sameObject(m_collection->phase(0).dispatch(), m_vapour->dispatch()));
-  EXPECT_TRUE(comlite::sameObject(m_collection->phase(2).dispatch(), m_liquid2->dispatch()));
+  EXPECT_TRUE(at(0, *m_vapour) && at(2, *m_liquid2));
   ASSERT_EQ(move->MovePhase(1, 1), S_OK);
-  EXPECT_TRUE(comlite::sameObject(m_collection->phase(1).dispatch(), m_liquid->dispatch()));
-
+  EXPECT_TRUE(at(1, *m_liquid));
   EXPECT_EQ(move->MovePhase(3, 0), DISP_E_BADINDEX);
   EXPECT_EQ(move->MovePhase(0, -1), DISP_E_BADINDEX);
   using Move = std::pair<LONG, LONG>;
@@ -138,18 +125,13 @@ TEST_F(HostFramework, collection_created_by_class_id_has_an_overall_phase_and_no
   ASSERT_EQ(iface->GetPhaseOfKind(ravelin::kPhaseOverall, 0, overall.put(), &found), S_OK);
   auto phase = overall.as<IBasicPhase>();
   ASSERT_TRUE(phase);
-  LONG type = 0;
-  ASSERT_EQ(phase->get_PhaseType(&type), S_OK);
-  EXPECT_EQ(type, ravelin::kPhaseOverall);
-  LONG n = -1;
-  ASSERT_EQ(iface->get_NumbOfPhases(&n), S_OK);
-  EXPECT_EQ(n, 0);
+  EXPECT_EQ(got(phase, &IBasicPhase::get_PhaseType), ravelin::kPhaseOverall);
+  EXPECT_EQ(got(iface, &IPhaseCollection::get_NumbOfPhases), 0);
   EXPECT_EQ(iface->put_NumbOfPhases(1), E_INVALIDARG);
-
   auto collection = ravelin::PhaseCollection::from(iface.get());
   ASSERT_TRUE(collection);
-  auto compounds = ravelintest::threeCompounds();
-  collection->addPhase(ravelin::Phase::create(compounds, ravelin::kPhaseVapour));
+  collection->addPhase(
+      ravelin::Phase::create(ravelintest::threeCompounds(), ravelin::kPhaseVapour));
   EXPECT_EQ(iface->put_NumbOfPhases(1), S_OK);
   EXPECT_THROW(collection->setNumberOfPhases(2), std::invalid_argument);
   EXPECT_THROW(collection->phase(1), std::out_of_range);

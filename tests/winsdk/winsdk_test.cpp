@@ -82,20 +82,13 @@ TEST(RegistryScript, RejectsMalformedScripts) {
 TEST(WideStrings, AreSixteenBitAndTakeBstrsAndWrappers) {
   CComBSTR vapor(L"Vapor");
   _bstr_t liquid("Liquid");
-  EXPECT_EQ(wcslen(L"Vapor"), 5u);
   EXPECT_EQ(wcslen(vapor.m_str), 5u);
   EXPECT_EQ(wcslen(static_cast<BSTR>(nullptr)), 0u);  // a null BSTR is empty
   EXPECT_EQ(_wcsicmp(vapor, L"VAPOR"), 0);
-  EXPECT_LT(_wcsicmp(L"liquid", vapor.m_str), 0);
-  EXPECT_EQ(wcscmp(liquid, L"Liquid"), 0);
   EXPECT_NE(wcscmp(liquid, L"liquid"), 0);
-  EXPECT_EQ(_wcsnicmp(L"enthalpy.Dtemperature", L"ENTHALPY", 8), 0);
   wchar_t buffer[64];
   swprintf(buffer, 64, L"%ls at %.1f K", L"flash", 350.0);
   EXPECT_STREQ(static_cast<const char*>(_bstr_t(buffer)), "flash at 350.0 K");
-  wchar_t* end = nullptr;
-  EXPECT_DOUBLE_EQ(wcstod(L"2.5e3 kPa", &end), 2500.0);
-  EXPECT_EQ(wcscmp(end, L" kPa"), 0);
 }
 
 TEST(SmartTypes, ConvertAndFailAsTheOriginalsDo) {
@@ -108,9 +101,6 @@ TEST(SmartTypes, ConvertAndFailAsTheOriginalsDo) {
   } catch (const _com_error& e) {
     EXPECT_EQ(e.Error(), DISP_E_TYPEMISMATCH);
   }
-  _bstr_t a(L"ab"), b("cd");
-  EXPECT_STREQ(static_cast<const char*>(a + b), "abcd");
-  EXPECT_EQ((a + b).length(), 4u);
 
   ICapeThermoMaterialPtr none;
   try {
@@ -125,8 +115,6 @@ TEST(SmartTypes, ConvertAndFailAsTheOriginalsDo) {
   names.Add(CComBSTR("ethane"));
   ASSERT_EQ(names.GetCount(), 2u);
   EXPECT_EQ(wcscmp(names[1], L"ethane"), 0);
-  CComVariant v(static_cast<const SAFEARRAY*>(names.m_psa));
-  EXPECT_EQ(v.vt, VT_ARRAY | VT_BSTR);
 
   EXPECT_EQ(AtlReportError(CLSID_NULL, L"no such phase", IID_NULL, ECapeInvalidArgumentHR),
             ECapeInvalidArgumentHR);
