@@ -96,7 +96,7 @@ Fluid makeFluid(int n) {
         "n-decane",       "nitrogen",        "oxygen",           "argon",     "hydrogen",
         "carbon dioxide", "carbon monoxide", "hydrogen sulfide", "water",     "ammonia",
         "methanol",       "ethanol",         "benzene",          "toluene"};
-    f.z.assign(24, 0.01);
+    f.z.assign(24, 0.003);
     const double main[] = {0.40, 0.08, 0.06, 0.04, 0.03, 0.03, 0.02, 0.04, 0.03, 0.02, 0.01};
     for (std::size_t i = 0; i < std::size(main); ++i) f.z[i] = main[i];
     f.z = normalised(f.z);
