@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -25,7 +27,7 @@ thread_local std::uint64_t t_viaComlite = 0;
 
 constexpr std::size_t kMaxModules = 64;
 struct Range {
-  std::uintptr_t begin = 0, end = 0;
+  std::uintptr_t begin = 0, end = 0, base = 0;
   char name[64] = {};
   bool runtime = false;  // libc, libstdc++, libgcc, the loader
   bool comlite = false;  // the COM layer: its allocations are its caller's
@@ -48,6 +50,7 @@ int addModule(dl_phdr_info* info, std::size_t, void* data) {
     if (ph.p_type != PT_LOAD || !(ph.p_flags & PF_X)) continue;
     if (t_rangeCount == kMaxModules) break;
     Range& r = ranges[t_rangeCount++];
+    r.base = info->dlpi_addr;
     r.begin = info->dlpi_addr + ph.p_vaddr;
     r.end = r.begin + ph.p_memsz;
     const char* slash = std::strrchr(info->dlpi_name, '/');
@@ -75,6 +78,16 @@ __attribute__((noinline)) void attribute() {
     if (hit && hit->comlite) viaComlite = true;
     if (hit && !hit->runtime && !hit->comlite) {
       ++hit->count;
+      // LAYERS_ALLOC_TRACE=<module>: where that module allocates, as offsets for addr2line.
+      static const char* traced = std::getenv("LAYERS_ALLOC_TRACE");
+      if (traced && std::strstr(hit->name, traced)) {
+        std::fprintf(stderr, "alloc %s", hit->name);
+        for (int j = i; j < n && j < i + 4; ++j)
+          std::fprintf(
+              stderr, " 0x%zx",
+              static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(frames[j]) - hit->base));
+        std::fprintf(stderr, "\n");
+      }
       break;
     }
   }

@@ -63,6 +63,17 @@ enum class CalculationMode {
   MolarVolumeFromDensity,  //!< "MolarVolume" as 1000 / "MolarDensity" (density)
 };
 
+//! Storage a property request takes over from the previous one of its component, so that a
+//! steady stream of requests does not allocate. One request uses it at a time; a request made
+//! while another holds it uses storage of its own.
+struct RequestBuffers {
+  std::array<std::vector<LONG>, 5> slotRequests;
+  std::vector<LONG> mapping, mappingScratch, order;
+  std::array<std::vector<double>, 2> material;
+  std::vector<double> base, values, list, fluid;
+  bool inUse = false;
+};
+
 //! The component's per-calculation state, by reference.
 struct CalculationState {
   const calc::RegisteredProperty*& current;
@@ -84,6 +95,8 @@ struct CalculationState {
   std::array<std::vector<double>, 13>& compositions;
   //! The phase being calculated (phase 0 of the request).
   comlite::ComPtr<IBasicPhase>& phase;
+  //! The component's reusable request storage; none: each request has its own.
+  RequestBuffers* buffers = nullptr;
 };
 
 //! What a request reads of the component and of the CAPE-OPEN side; pointers are borrowed for
@@ -213,21 +226,23 @@ class PropertyRequest {
   std::array<comlite::ComPtr<IBasicPhase>, 2> m_phases;
   std::array<LONG, 2> m_types{};
   comlite::ComPtr<IRvlDerivativeRequests> m_requests;
+  RequestBuffers m_ownBuffers;
+  RequestBuffers& m_buffers;
   //! Every wanted request of each derivative slot (the state's slot holds the first): a phase
   //! may ask for one derivative twice, by "dT" and by "Temperature".
-  std::array<std::vector<LONG>, 5> m_slotRequests;
+  std::array<std::vector<LONG>, 5>& m_slotRequests;
   //! Position j of the phase's list holds fluid-package compound m_mapping[j].
-  std::vector<LONG> m_mapping;
+  std::vector<LONG>& m_mapping;
   //! Fluid-package position i holds package compound m_order[i].
-  std::vector<LONG> m_order;
+  std::vector<LONG>& m_order;
   //! The compositions of phases 0 and 1 in the package's order, as the material gets them.
-  std::array<std::vector<double>, 2> m_material;
+  std::array<std::vector<double>, 2>& m_material;
   bool m_subList = false;
   LONG m_listCount = 0;
   LONG m_hostSlot = -1;
   //! CAPE-OPEN values of slot 0: the base of the derivative conversions.
-  std::vector<double> m_base;
-  std::vector<double> m_values;
+  std::vector<double>& m_base;
+  std::vector<double>& m_values;
 };
 
 }  // namespace coravl::calc
