@@ -141,7 +141,7 @@ std::string MaterialObject::keyOf(const std::string& name, const std::string& ba
   if (name.empty())
     throw CapeError(ECapeInvalidArgumentHR, scope, "the property identifier is undefined")
         .at(namePosition);
-  std::string b;
+  std::string_view b;
   if (isBasisDependentName(name)) {
     if (basis.empty() || sameName(basis, "mole"))
       b = "mole";
@@ -152,7 +152,14 @@ std::string MaterialObject::keyOf(const std::string& name, const std::string& ba
                       cat("basis \"", basis, "\" is neither \"mole\" nor \"mass\""))
           .at(basisPosition);
   }
-  return lower(name) + "|" + b;
+  std::string key;
+  key.reserve(name.size() + 1 + b.size());
+  key = name;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  key += '|';
+  key += b;
+  return key;
 }
 
 std::size_t MaterialObject::expectedCount(const std::string& name) const {
