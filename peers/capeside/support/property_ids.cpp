@@ -82,8 +82,10 @@ const char* propertyName(int id) {
 }
 
 std::optional<int> propertyId(std::string_view name) {
-  for (int id = kFirstPropertyId; id <= kLastPropertyId; ++id)
-    if (sameName(name, kProperties[id - kFirstPropertyId])) return id;
+  for (int id = kFirstPropertyId; id <= kLastPropertyId; ++id) {
+    const std::string_view candidate = kProperties[id - kFirstPropertyId];
+    if (candidate.size() == name.size() && sameName(name, candidate)) return id;
+  }
   return std::nullopt;
 }
 
