@@ -521,6 +521,32 @@ HRESULT PropertyRequest::prepareMaterial(int index) {
   return S_OK;
 }
 
+void PropertyRequest::takeNameList(const calc::RegisteredProperty& record, unsigned slots) {
+  RequestBuffers& b = m_buffers;
+  if (b.namesRecord == &record && b.namesSlots == slots) return;
+  const auto find = [&b](const calc::RegisteredProperty* r,
+                         unsigned s) -> RequestBuffers::NameList* {
+    for (auto& l : b.nameLists)
+      if (l.record == r && l.slots == s) return &l;
+    return nullptr;
+  };
+  VARIANT& state = m_state.propertyNames;
+  // The state's list goes back to its own entry; this record's list, when kept, comes out. What
+  // is taken out is still checked name by name: another request may have changed it.
+  if (b.namesRecord) {
+    RequestBuffers::NameList* back = find(b.namesRecord, b.namesSlots);
+    if (!back) {
+      b.nameLists.push_back({b.namesRecord, b.namesSlots, {}});
+      back = &b.nameLists.back();
+    }
+    std::swap(static_cast<VARIANT&>(back->list), state);
+  }
+  if (RequestBuffers::NameList* out = find(&record, slots))
+    std::swap(static_cast<VARIANT&>(out->list), state);
+  b.namesRecord = &record;
+  b.namesSlots = slots;
+}
+
 void PropertyRequest::buildRequestLists() {
   const calc::RegisteredProperty& record = *m_state.current;
   const auto& slots = m_state.derivativeSlots;
@@ -528,6 +554,10 @@ void PropertyRequest::buildRequestLists() {
   for (std::size_t d = 1; d < slots.size(); ++d)
     if (slots[d] != -1) ++names;
   m_state.derivativeCount = names - 1;
+  unsigned wanted = 0;
+  for (std::size_t d = 1; d < slots.size(); ++d)
+    if (slots[d] != -1) wanted |= 1u << d;
+  takeNameList(record, wanted);
   sizeList(m_state.propertyNames, VT_BSTR, names);
   LONG at = 0;
   for (std::size_t d = 0; d < slots.size(); ++d) {

@@ -31,6 +31,7 @@
 #include "calc/registered_property.h"
 #include "comlite/com_ptr.h"
 #include "comlite/types.h"
+#include "comlite/variant.h"
 
 class CCOError;
 class CCOMOclient;
@@ -67,6 +68,17 @@ enum class CalculationMode {
 //! steady stream of requests does not allocate. One request uses it at a time; a request made
 //! while another holds it uses storage of its own.
 struct RequestBuffers {
+  //! A property-name list of a record and a set of derivative slots, kept while the state's
+  //! list is another.
+  struct NameList {
+    const calc::RegisteredProperty* record = nullptr;
+    unsigned slots = 0;
+    comlite::Variant list;
+  };
+  std::vector<NameList> nameLists;
+  //! What the state's property-name list was last built for.
+  const calc::RegisteredProperty* namesRecord = nullptr;
+  unsigned namesSlots = 0;
   std::array<std::vector<LONG>, 5> slotRequests;
   std::vector<LONG> mapping, mappingScratch, order;
   std::array<std::vector<double>, 2> material;
@@ -212,6 +224,9 @@ class PropertyRequest {
   HRESULT readSubList(IBasicPhase* phase, LONG n, LONG M);
   //! The fluid package's number of compounds: its mapped positions, or N when none is mapped.
   LONG fluidPackageCount() const;
+  //! Puts the property-name list last built for `record` and these derivative slots (a bit
+  //! per slot) into the state, keeping the state's list for its own record.
+  void takeNameList(const calc::RegisteredProperty& record, unsigned slots);
   HRESULT calculateSlot(int slot);
   HRESULT writeSlot(int slot, std::span<const double> values, bool vector);
   //! `propertyId` is the host property asked for (Cp or MolarVolume).

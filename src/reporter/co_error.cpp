@@ -444,13 +444,26 @@ void CCOError::setPackageInfo(ICCAPEGUI* gui) {
   m_packageTexts[3] = text.utf8();
 }
 
+void CCOError::keepList(comlite::Variant& held, const VARIANT& wanted,
+                        std::deque<comlite::Variant>& earlier) {
+  if (sameStringList(held, wanted)) return;
+  for (auto& e : earlier) {
+    if (!sameStringList(e, wanted)) continue;
+    std::swap(static_cast<VARIANT&>(e), static_cast<VARIANT&>(held));
+    return;
+  }
+  if (held.vt != VT_EMPTY && earlier.size() < kEarlierLists) {
+    earlier.emplace_back();
+    std::swap(static_cast<VARIANT&>(earlier.back()), static_cast<VARIANT&>(held));
+  }
+  held = comlite::Variant(wanted);
+}
+
 void CCOError::setCalcContext(const VARIANT& properties, const VARIANT& phaseLabels,
                               const char* calcType, LONG phaseId0, LONG phaseId1) {
-  // Requests of one property repeat their lists: those are kept, not copied again.
-  if (!sameStringList(m_calcProperties, properties))
-    m_calcProperties = comlite::Variant(properties);
-  if (!sameStringList(m_calcPhaseLabels, phaseLabels))
-    m_calcPhaseLabels = comlite::Variant(phaseLabels);
+  // Requests repeat a few lists: one seen before is taken back, not copied again.
+  keepList(m_calcProperties, properties, m_earlierProperties);
+  keepList(m_calcPhaseLabels, phaseLabels, m_earlierPhaseLabels);
   m_calcType = calcType ? calcType : "";
   m_calcPhaseIds = {phaseId0, phaseId1};
 }
