@@ -85,8 +85,10 @@ void MaterialObject::requirePackage(const char* scope) const {
 
 std::size_t MaterialObject::phaseOfLabel(const std::string& label, SHORT position,
                                          const char* scope) const {
-  for (std::size_t i = 0; i < m_phases.size(); ++i)
-    if (sameName(m_phases[i].label, label) && !label.empty()) return i;
+  if (!label.empty()) {
+    const auto it = m_labelIndex.find(lower(label));
+    if (it != m_labelIndex.end()) return it->second;
+  }
   throw CapeError(ECapeInvalidArgumentHR, scope,
                   cat("phase \"", label, "\" is not a phase of the package"))
       .at(position);
@@ -139,7 +141,7 @@ std::string MaterialObject::keyOf(const std::string& name, const std::string& ba
   if (name.empty())
     throw CapeError(ECapeInvalidArgumentHR, scope, "the property identifier is undefined")
         .at(namePosition);
-  std::string b;
+  std::string_view b;
   if (isBasisDependentName(name)) {
     if (basis.empty() || sameName(basis, "mole"))
       b = "mole";
@@ -150,7 +152,14 @@ std::string MaterialObject::keyOf(const std::string& name, const std::string& ba
                       cat("basis \"", basis, "\" is neither \"mole\" nor \"mass\""))
           .at(basisPosition);
   }
-  return lower(name) + "|" + b;
+  std::string key;
+  key.reserve(name.size() + 1 + b.size());
+  key = name;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  key += '|';
+  key += b;
+  return key;
 }
 
 std::size_t MaterialObject::expectedCount(const std::string& name) const {
@@ -300,6 +309,7 @@ HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
         m_twoPhase = other->m_twoPhase;
         m_phases = other->m_phases;
         m_idMap = other->m_idMap;
+        m_labelIndex = other->m_labelIndex;
         m_presentOrder = other->m_presentOrder;
       }
       other->Release();
@@ -458,6 +468,9 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
                           labels.size(), " phase labels"))
           .at(2);
     std::vector<std::size_t> order;
+    order.reserve(labels.size());
+    // Position of each package phase in the list, or npos when it is not listed.
+    std::vector<std::size_t> positionOf(m_phases.size(), std::string::npos);
     for (std::size_t k = 0; k < labels.size(); ++k) {
       const std::size_t p = phaseOfLabel(labels[k], 1, kScope);
       if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
@@ -465,26 +478,28 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
             ECapeInvalidArgumentHR, kScope,
             cat("phase status ", (*status)[k], " of \"", labels[k], "\" is not a phase status"))
             .at(2);
-      if (std::find(order.begin(), order.end(), p) != order.end())
+      if (positionOf[p] != std::string::npos)
         throw CapeError(ECapeInvalidArgumentHR, kScope,
                         cat("phase \"", labels[k], "\" is listed twice"))
             .at(1);
+      positionOf[p] = k;
       order.push_back(p);
     }
     // Phases no longer present lose their values.
     for (std::size_t i = 0; i < m_phases.size(); ++i) {
-      const auto at = std::find(order.begin(), order.end(), i);
-      if (at == order.end()) {
+      if (positionOf[i] == std::string::npos) {
         m_phases[i].present = false;
         m_phases[i].status = CAPE_UNKNOWNPHASESTATUS;
         m_phases[i].values.clear();
-        std::erase_if(m_twoPhase,
-                      [i](const auto& e) { return e.first.first == i || e.first.second == i; });
       } else {
         m_phases[i].present = true;
-        m_phases[i].status = (*status)[static_cast<std::size_t>(at - order.begin())];
+        m_phases[i].status = (*status)[positionOf[i]];
       }
     }
+    std::erase_if(m_twoPhase, [&](const auto& e) {
+      return positionOf[e.first.first] == std::string::npos ||
+             positionOf[e.first.second] == std::string::npos;
+    });
     m_presentOrder = std::move(order);
     return S_OK;
   });
@@ -616,6 +631,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
       m_molWeights.clear();
       m_phases.clear();
       m_idMap.clear();
+      m_labelIndex.clear();
       m_presentOrder.clear();
       m_overall.clear();
       m_twoPhase.clear();
@@ -681,11 +697,11 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
                       cat("GetPhaseList gave ", labelList.size(), " phase labels but ",
                           stringList(states).value_or(std::vector<std::string>{}).size(),
                           " states of aggregation"));
+    std::unordered_map<std::string, std::size_t> labelIndex;
     for (std::size_t i = 0; i < labelList.size(); ++i)
-      for (std::size_t j = 0; j < i; ++j)
-        if (sameName(labelList[i], labelList[j]))
-          throw CapeError(ECapeInvalidArgumentHR, kScope,
-                          cat("GetPhaseList names the phase \"", labelList[i], "\" twice"));
+      if (!labelIndex.emplace(lower(labelList[i]), i).second)
+        throw CapeError(ECapeInvalidArgumentHR, kScope,
+                        cat("GetPhaseList names the phase \"", labelList[i], "\" twice"));
     stateList.resize(labelList.size());
     keyList.resize(labelList.size());
 
@@ -729,6 +745,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     m_molWeights = std::move(mwList);
     m_phases = std::move(newPhases);
     m_idMap = std::move(idMap);
+    m_labelIndex = std::move(labelIndex);
     m_presentOrder.clear();
     m_overall.clear();
     m_twoPhase.clear();

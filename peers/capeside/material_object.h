@@ -11,6 +11,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "capeside/support/cape_object.h"
@@ -147,6 +148,8 @@ class MaterialObject
   std::vector<double> m_boilTemps, m_molWeights;
   std::vector<Phase> m_phases;          //!< package phases in package order
   std::map<LONG, std::size_t> m_idMap;  //!< phase id -> index into m_phases
+  //! Lower-case phase label -> index into m_phases.
+  std::unordered_map<std::string, std::size_t> m_labelIndex;
   std::vector<std::size_t> m_presentOrder;
   Values m_overall;
   std::map<std::pair<std::size_t, std::size_t>, Values> m_twoPhase;

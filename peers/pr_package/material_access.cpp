@@ -41,8 +41,17 @@ void MaterialAccess::bind(IDispatch* materialObject, const pr::PropertyPackage& 
   auto mo = disp.as<ICapeThermoMaterial>();
   if (!mo)
     throw CapeError(ECapeInvalidArgumentHR, scope, "the material has no ICapeThermoMaterial").at(1);
+  auto compounds = disp.as<ICapeThermoCompounds>();
+  // A material hands itself over before every calculation: the same one keeps its compound
+  // mapping unless its number of compounds changed.
+  if (mo.get() == m_material.get() && compounds) {
+    LONG count = 0;
+    if (SUCCEEDED(compounds->GetNumCompounds(&count)) && count >= 0 &&
+        static_cast<std::size_t>(count) == m_map.size())
+      return;
+  }
   std::vector<std::size_t> map;
-  if (auto compounds = disp.as<ICapeThermoCompounds>()) {
+  if (compounds) {
     comlite::Variant ids, formulae, names, tb, mw, cas;
     capeside::check(compounds->GetCompoundList(&ids, &formulae, &names, &tb, &mw, &cas),
                     compounds.get(), "ICapeThermoCompounds", "GetCompoundList");

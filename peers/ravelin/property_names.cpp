@@ -1,6 +1,7 @@
 #include "ravelin/property_names.h"
 
 #include <mutex>
+#include <shared_mutex>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -82,22 +83,22 @@ class Table {
     for (const char* name : kInitialNames) addLocked(name);
   }
   LONG find(std::string_view name) const {
-    std::lock_guard lock(m_mutex);
+    std::shared_lock lock(m_mutex);
     auto it = m_ids.find(foldCase(name));
     return it == m_ids.end() ? kNoPropertyId : it->second;
   }
   LONG add(std::string_view name) {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     return addLocked(name);
   }
   std::string name(LONG id) const {
-    std::lock_guard lock(m_mutex);
+    std::shared_lock lock(m_mutex);
     const long long index = static_cast<long long>(id) - kFirstId;
     if (index < 0 || index >= static_cast<long long>(m_names.size())) return {};
     return m_names[static_cast<std::size_t>(index)];
   }
   std::vector<std::string> names() const {
-    std::lock_guard lock(m_mutex);
+    std::shared_lock lock(m_mutex);
     return m_names;
   }
 
@@ -111,7 +112,8 @@ class Table {
     return id;
   }
 
-  mutable std::mutex m_mutex;
+  //! Names are added once and read by every property write: readers do not wait for each other.
+  mutable std::shared_mutex m_mutex;
   std::vector<std::string> m_names;
   std::unordered_map<std::string, LONG> m_ids;
 };

@@ -318,6 +318,12 @@ CQoBSTR CCOMOclient::phaseLabelOfSlot(LONG hostSlot) const {
   return phaseLabelOfIndex(m_slotToPhase[hostSlot]);
 }
 
+BSTR CCOMOclient::phaseLabelTextOfSlot(LONG hostSlot) const {
+  if (hostSlot < 0 || static_cast<std::size_t>(hostSlot) >= kTableSize) return nullptr;
+  auto it = m_phaseTable.find(m_slotToPhase[hostSlot]);
+  return it == m_phaseTable.end() ? nullptr : it->second.label.get();
+}
+
 CQoBSTR CCOMOclient::phaseLabelOfIndex(LONG packagePhaseIndex) const {
   auto it = m_phaseTable.find(packagePhaseIndex);
   return it == m_phaseTable.end() ? CQoBSTR() : it->second.label;

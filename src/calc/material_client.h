@@ -91,6 +91,9 @@ class CCOMOclient {
 
   //! Labels, as new strings; empty when nothing maps there.
   CQoBSTR phaseLabelOfSlot(LONG hostSlot) const;
+  //! The same label without a copy (nullptr when there is none), valid until the phase table
+  //! changes.
+  BSTR phaseLabelTextOfSlot(LONG hostSlot) const;
   CQoBSTR phaseLabelOfIndex(LONG packagePhaseIndex) const;
   CQoBSTR phaseLabelOfId(LONG phaseId) const;
 

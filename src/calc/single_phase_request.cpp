@@ -4,6 +4,7 @@
 #include <cfenv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "base/math_utils.h"
 #include "base/message_output.h"
@@ -63,14 +64,33 @@ LONG slotOfVariable(LONG hostVariableId) {
   return std::max<LONG>(COIds::derivativeIndex(t->coId()), 0);
 }
 
-comlite::Bstr stringAt(const VARIANT& list, LONG index) {
-  BSTR s = nullptr;
-  if (vtIsArray(list.vt) && list.parray) SafeArrayGetElement(list.parray, &index, &s);
-  return comlite::Bstr::attach(s);
-}
-
 void putString(VARIANT& list, LONG index, BSTR text) {
   comlite::check(SafeArrayPutElement(list.parray, &index, text));
+}
+
+//! The string at `index` of a list of strings, without a copy; nullptr when there is none.
+BSTR peekString(const VARIANT& list, LONG index) {
+  void* at = nullptr;
+  if (list.vt != (VT_ARRAY | VT_BSTR) || !list.parray ||
+      FAILED(SafeArrayPtrOfIndex(list.parray, &index, &at)) || !at)
+    return nullptr;
+  return *static_cast<BSTR*>(at);
+}
+
+//! True when `held` is the ASCII text `text`, compared as UTF-16 without converting either.
+bool sameText(BSTR held, std::string_view text) {
+  if (!held || SysStringLen(held) != text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80 || held[i] != static_cast<char16_t>(c)) return false;
+  }
+  return true;
+}
+
+bool sameText(BSTR held, BSTR text) {
+  const UINT n = SysStringLen(text);
+  return held && text && SysStringLen(held) == n &&
+         std::char_traits<char16_t>::compare(held, text, n) == 0;
 }
 
 //! Makes `list` a list of `count` elements of `vt` (an equal list is kept).
@@ -131,16 +151,41 @@ void resetCompositionWarningForTests() {
 
 // ---- The request ----------------------------------------------------------------------
 
+namespace {
+
+RequestBuffers& buffersFor(CalculationState& state, RequestBuffers& own) {
+  return state.buffers && !state.buffers->inUse ? *state.buffers : own;
+}
+
+}  // namespace
+
 PropertyRequest::PropertyRequest(CalculationState& state, const CalculationLinks& links)
-    : m_state(state), m_links(links) {
+    : m_state(state),
+      m_links(links),
+      m_buffers(buffersFor(state, m_ownBuffers)),
+      m_slotRequests(m_buffers.slotRequests),
+      m_mapping(m_buffers.mapping),
+      m_order(m_buffers.order),
+      m_material(m_buffers.material),
+      m_base(m_buffers.base),
+      m_values(m_buffers.values) {
   if (!m_links.reporter || !m_links.materialClient || !m_links.hostPropertyIds)
     throw comlite::ComError(E_POINTER);
+  // What the previous request left is no part of this one: only the storage is kept.
+  m_buffers.inUse = true;
+  for (auto& r : m_slotRequests) r.clear();
+  m_mapping.clear();
+  m_order.clear();
+  for (auto& m : m_material) m.clear();
+  m_base.clear();
+  m_values.clear();
   m_state.derivativeSlots.fill(-1);
   m_state.derivativeSlots[0] = 0;
   m_state.derivativeCount = 0;
 }
 
 PropertyRequest::~PropertyRequest() {
+  m_buffers.inUse = false;
   m_state.current = nullptr;
   m_state.derivativeSlots.fill(-1);
   m_state.derivativeCount = 0;
@@ -219,9 +264,9 @@ HRESULT PropertyRequest::calculate(LONG propertyId, IBasicPhase* phase) {
   if (pair) {
     hr = m_links.matObj->CalcTwoPhaseProps(m_state.propertyNames, m_state.phaseLabels);
   } else {
-    comlite::Bstr label = stringAt(m_state.phaseLabels, 0);
-    comlite::Bstr mixture(COIds::id2cstr(COIds::CalcMixture));
-    hr = m_links.matObj->CalcSinglePhaseProps(m_state.propertyNames, label.get(), mixture.get());
+    static const comlite::Bstr mixture(COIds::id2cstr(COIds::CalcMixture));
+    hr = m_links.matObj->CalcSinglePhaseProps(m_state.propertyNames,
+                                              peekString(m_state.phaseLabels, 0), mixture.get());
   }
   if (FAILED(hr)) {
     resetFloatingPoint();
@@ -328,7 +373,7 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
          " compounds as the number of compounds in fluid package (" + std::to_string(M) + ")")
             .c_str(),
         ComplaintKind::InternalError, false);
-  m_order = coravl::compoundOrder(M, m_links.positionMap, N);
+  coravl::compoundOrderInto(M, m_links.positionMap, N, m_order);
   if (m_order.empty())
     return reporter().complain(
         E_FAIL,
@@ -402,7 +447,8 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
           return mappingComplaint(
               "GetSubCompList() returned a different compounds number (" + std::to_string(count) +
               " as get_NumbOfComps(), which returned (" + std::to_string(n) + ")");
-        std::vector<LONG> mapping(static_cast<std::size_t>(std::max<LONG>(n, 0)));
+        std::vector<LONG>& mapping = m_buffers.mappingScratch;
+        mapping.assign(static_cast<std::size_t>(std::max<LONG>(n, 0)), 0);
         bool reordered = false;
         for (LONG j = 0; j < n; ++j) {
           LONG k = 0;
@@ -417,7 +463,7 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
           mapping[static_cast<std::size_t>(j)] = k;
           if (k != j) reordered = true;
         }
-        m_mapping = std::move(mapping);
+        m_mapping.swap(mapping);
         m_subList = reordered;
       }
     }
@@ -475,6 +521,32 @@ HRESULT PropertyRequest::prepareMaterial(int index) {
   return S_OK;
 }
 
+void PropertyRequest::takeNameList(const calc::RegisteredProperty& record, unsigned slots) {
+  RequestBuffers& b = m_buffers;
+  if (b.namesRecord == &record && b.namesSlots == slots) return;
+  const auto find = [&b](const calc::RegisteredProperty* r,
+                         unsigned s) -> RequestBuffers::NameList* {
+    for (auto& l : b.nameLists)
+      if (l.record == r && l.slots == s) return &l;
+    return nullptr;
+  };
+  VARIANT& state = m_state.propertyNames;
+  // The state's list goes back to its own entry; this record's list, when kept, comes out. What
+  // is taken out is still checked name by name: another request may have changed it.
+  if (b.namesRecord) {
+    RequestBuffers::NameList* back = find(b.namesRecord, b.namesSlots);
+    if (!back) {
+      b.nameLists.push_back({b.namesRecord, b.namesSlots, {}});
+      back = &b.nameLists.back();
+    }
+    std::swap(static_cast<VARIANT&>(back->list), state);
+  }
+  if (RequestBuffers::NameList* out = find(&record, slots))
+    std::swap(static_cast<VARIANT&>(out->list), state);
+  b.namesRecord = &record;
+  b.namesSlots = slots;
+}
+
 void PropertyRequest::buildRequestLists() {
   const calc::RegisteredProperty& record = *m_state.current;
   const auto& slots = m_state.derivativeSlots;
@@ -482,31 +554,40 @@ void PropertyRequest::buildRequestLists() {
   for (std::size_t d = 1; d < slots.size(); ++d)
     if (slots[d] != -1) ++names;
   m_state.derivativeCount = names - 1;
+  unsigned wanted = 0;
+  for (std::size_t d = 1; d < slots.size(); ++d)
+    if (slots[d] != -1) wanted |= 1u << d;
+  takeNameList(record, wanted);
   sizeList(m_state.propertyNames, VT_BSTR, names);
   LONG at = 0;
   for (std::size_t d = 0; d < slots.size(); ++d) {
     if (d != 0 && slots[d] == -1) continue;
+    // The list of the previous request is kept where it names the same properties.
+    if (sameText(peekString(m_state.propertyNames, at), record.names[d])) {
+      ++at;
+      continue;
+    }
     comlite::Bstr name(record.names[d]);
     putString(m_state.propertyNames, at++, name.get());
   }
 
   const auto& x0 = m_material[0];
   const bool pair = m_state.phaseLabelIndex == COIds::PhaseVaporLiquid;
-  std::vector<CQoBSTR> labels;
+  const CCOMOclient& client = *m_links.materialClient;
+  std::array<BSTR, 2> labels{};
   if (pair) {
-    labels.push_back(m_links.materialClient->phaseLabelOfSlot(
-        m_links.materialClient->phaseIndexFor(COIds::PhaseVapor, x0)));
-    labels.push_back(m_links.materialClient->phaseLabelOfSlot(
-        m_links.materialClient->phaseIndexFor(COIds::PhaseLiquid, x0)));
+    labels[0] = client.phaseLabelTextOfSlot(client.phaseIndexFor(COIds::PhaseVapor, x0));
+    labels[1] = client.phaseLabelTextOfSlot(client.phaseIndexFor(COIds::PhaseLiquid, x0));
   } else {
-    labels.push_back(m_links.materialClient->phaseLabelOfSlot(
-        m_links.materialClient->phaseIndexFor(m_state.phaseLabelIndex, x0)));
+    labels[0] = client.phaseLabelTextOfSlot(client.phaseIndexFor(m_state.phaseLabelIndex, x0));
   }
-  const auto count = static_cast<LONG>(labels.size());
+  const LONG count = pair ? 2 : 1;
   sizeList(m_state.phaseLabels, VT_BSTR, count);
   sizeList(m_state.phaseStatuses, VT_I4, count);
   for (LONG i = 0; i < count; ++i) {
-    putString(m_state.phaseLabels, i, labels[static_cast<std::size_t>(i)].get());
+    BSTR label = labels[static_cast<std::size_t>(i)];
+    if (!sameText(peekString(m_state.phaseLabels, i), label))
+      putString(m_state.phaseLabels, i, label);
     LONG unknown = CAPE_UNKNOWNPHASESTATUS;
     comlite::check(SafeArrayPutElement(m_state.phaseStatuses.parray, &i, &unknown));
   }
@@ -547,7 +628,8 @@ HRESULT PropertyRequest::readSlot(int slot, std::span<double> values) {
 void PropertyRequest::mapToPhaseList(std::span<const double> values,
                                      std::vector<double>& out) const {
   // The fluid package's values, in its order.
-  std::vector<double> fluid(m_order.size());
+  std::vector<double>& fluid = m_buffers.fluid;
+  fluid.resize(m_order.size());
   for (std::size_t i = 0; i < m_order.size(); ++i) {
     const auto k = static_cast<std::size_t>(m_order[i]);
     if (k >= values.size()) throw comlite::ComError(E_POINTER);
@@ -605,7 +687,8 @@ HRESULT PropertyRequest::calculateSlot(int slot) {
 
 HRESULT PropertyRequest::writeSlot(int slot, std::span<const double> values, bool vector) {
   const LONG hostId = m_state.current->hostId;
-  std::vector<double> list;
+  std::vector<double>& list = m_buffers.list;
+  list.clear();
   if (vector) mapToPhaseList(values, list);
   if (slot == 0) {
     IBasicPhase* phase = m_phases[0].get();

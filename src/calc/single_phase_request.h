@@ -31,6 +31,7 @@
 #include "calc/registered_property.h"
 #include "comlite/com_ptr.h"
 #include "comlite/types.h"
+#include "comlite/variant.h"
 
 class CCOError;
 class CCOMOclient;
@@ -63,6 +64,28 @@ enum class CalculationMode {
   MolarVolumeFromDensity,  //!< "MolarVolume" as 1000 / "MolarDensity" (density)
 };
 
+//! Storage a property request takes over from the previous one of its component, so that a
+//! steady stream of requests does not allocate. One request uses it at a time; a request made
+//! while another holds it uses storage of its own.
+struct RequestBuffers {
+  //! A property-name list of a record and a set of derivative slots, kept while the state's
+  //! list is another.
+  struct NameList {
+    const calc::RegisteredProperty* record = nullptr;
+    unsigned slots = 0;
+    comlite::Variant list;
+  };
+  std::vector<NameList> nameLists;
+  //! What the state's property-name list was last built for.
+  const calc::RegisteredProperty* namesRecord = nullptr;
+  unsigned namesSlots = 0;
+  std::array<std::vector<LONG>, 5> slotRequests;
+  std::vector<LONG> mapping, mappingScratch, order;
+  std::array<std::vector<double>, 2> material;
+  std::vector<double> base, values, list, fluid;
+  bool inUse = false;
+};
+
 //! The component's per-calculation state, by reference.
 struct CalculationState {
   const calc::RegisteredProperty*& current;
@@ -84,6 +107,8 @@ struct CalculationState {
   std::array<std::vector<double>, 13>& compositions;
   //! The phase being calculated (phase 0 of the request).
   comlite::ComPtr<IBasicPhase>& phase;
+  //! The component's reusable request storage; none: each request has its own.
+  RequestBuffers* buffers = nullptr;
 };
 
 //! What a request reads of the component and of the CAPE-OPEN side; pointers are borrowed for
@@ -199,6 +224,9 @@ class PropertyRequest {
   HRESULT readSubList(IBasicPhase* phase, LONG n, LONG M);
   //! The fluid package's number of compounds: its mapped positions, or N when none is mapped.
   LONG fluidPackageCount() const;
+  //! Puts the property-name list last built for `record` and these derivative slots (a bit
+  //! per slot) into the state, keeping the state's list for its own record.
+  void takeNameList(const calc::RegisteredProperty& record, unsigned slots);
   HRESULT calculateSlot(int slot);
   HRESULT writeSlot(int slot, std::span<const double> values, bool vector);
   //! `propertyId` is the host property asked for (Cp or MolarVolume).
@@ -213,21 +241,23 @@ class PropertyRequest {
   std::array<comlite::ComPtr<IBasicPhase>, 2> m_phases;
   std::array<LONG, 2> m_types{};
   comlite::ComPtr<IRvlDerivativeRequests> m_requests;
+  RequestBuffers m_ownBuffers;
+  RequestBuffers& m_buffers;
   //! Every wanted request of each derivative slot (the state's slot holds the first): a phase
   //! may ask for one derivative twice, by "dT" and by "Temperature".
-  std::array<std::vector<LONG>, 5> m_slotRequests;
+  std::array<std::vector<LONG>, 5>& m_slotRequests;
   //! Position j of the phase's list holds fluid-package compound m_mapping[j].
-  std::vector<LONG> m_mapping;
+  std::vector<LONG>& m_mapping;
   //! Fluid-package position i holds package compound m_order[i].
-  std::vector<LONG> m_order;
+  std::vector<LONG>& m_order;
   //! The compositions of phases 0 and 1 in the package's order, as the material gets them.
-  std::array<std::vector<double>, 2> m_material;
+  std::array<std::vector<double>, 2>& m_material;
   bool m_subList = false;
   LONG m_listCount = 0;
   LONG m_hostSlot = -1;
   //! CAPE-OPEN values of slot 0: the base of the derivative conversions.
-  std::vector<double> m_base;
-  std::vector<double> m_values;
+  std::vector<double>& m_base;
+  std::vector<double>& m_values;
 };
 
 }  // namespace coravl::calc

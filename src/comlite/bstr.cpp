@@ -93,7 +93,25 @@ UINT SysStringLen(BSTR s) {
 
 namespace comlite {
 
+namespace {
+
+//! Identifiers and labels are ASCII: they convert one unit for one.
+bool isAscii(std::string_view s) {
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool isAscii(std::u16string_view s) {
+  for (const char16_t c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
 std::u16string utf8ToUtf16(std::string_view s) {
+  if (isAscii(s)) return std::u16string(s.begin(), s.end());
   std::u16string out;
   out.reserve(s.size());
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
@@ -145,6 +163,11 @@ std::u16string utf8ToUtf16(std::string_view s) {
 }
 
 std::string utf16ToUtf8(std::u16string_view s) {
+  if (isAscii(s)) {
+    std::string ascii(s.size(), '\0');
+    for (std::size_t i = 0; i < s.size(); ++i) ascii[i] = static_cast<char>(s[i]);
+    return ascii;
+  }
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -189,6 +212,13 @@ BSTR bstrFromUtf16(std::u16string_view s) {
 }
 
 BSTR bstrFromUtf8(std::string_view s) {
+  if (isAscii(s)) {
+    // Straight into the string's block, without a wide copy in between.
+    BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(s.size()));
+    if (b)
+      for (std::size_t i = 0; i < s.size(); ++i) b[i] = static_cast<unsigned char>(s[i]);
+    return b;
+  }
   return bstrFromUtf16(utf8ToUtf16(s));
 }
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <span>
 
+#include "base/thcom_error.h"
 #include "calc/single_phase_request.h"
 #include "calc/two_phase_request.h"
 #include "comlite/guid.h"
 #include "comlite/registry.h"
-#include "base/thcom_error.h"
 #include "flash/sat_flash_control.h"
 #include "frame/coravl_pp.h"
 #include "outside/capeopen_thermo.h"
@@ -97,6 +97,7 @@ HRESULT CORavlPP::calculatePropertyMain(INT propertyID, IDispatch* pPhase, IDisp
         m_hostPhaseType = type;
         if (type < kFirstPhaseType) return E_FAIL;
         if (FAILED(m_compoundList.compoundGate(CompoundList::kCalculationOperation))) return E_FAIL;
+        state.buffers = &m_requestBuffers;
         calc::PropertyRequest request(state, links);
         return request.calculate(propertyID, phase.get());
       });

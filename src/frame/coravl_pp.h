@@ -249,6 +249,8 @@ class CORavlPP final
   double m_temperature = 0.0;
   double m_pressure = 0.0;
   LONG m_hostPhaseType = 0;
+  //! Storage of the property requests, reused from one to the next.
+  calc::RequestBuffers m_requestBuffers;
   comlite::Variant m_propertyNames;  //!< five strings
   comlite::Variant m_phaseLabels;    //!< two strings
   comlite::Variant m_integerList;    //!< four longs

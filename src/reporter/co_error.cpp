@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "base/message_output.h"
 #include "base/set_get.h"
@@ -19,6 +20,33 @@
 #include "vocabulary/co_ids.h"
 
 namespace {
+
+//! True when both are 1-D lists of the same strings (compared as UTF-16).
+bool sameStringList(const VARIANT& a, const VARIANT& b) {
+  if (a.vt != (VT_ARRAY | VT_BSTR) || b.vt != a.vt || !a.parray || !b.parray) return false;
+  if (SafeArrayGetDim(a.parray) != 1 || SafeArrayGetDim(b.parray) != 1) return false;
+  LONG la = 0, ua = -1, lb = 0, ub = -1;
+  if (FAILED(SafeArrayGetLBound(a.parray, 1, &la)) ||
+      FAILED(SafeArrayGetUBound(a.parray, 1, &ua)) ||
+      FAILED(SafeArrayGetLBound(b.parray, 1, &lb)) || FAILED(SafeArrayGetUBound(b.parray, 1, &ub)))
+    return false;
+  if (la != lb || ua != ub) return false;
+  for (LONG i = la; i <= ua; ++i) {
+    void* pa = nullptr;
+    void* pb = nullptr;
+    if (FAILED(SafeArrayPtrOfIndex(a.parray, &i, &pa)) ||
+        FAILED(SafeArrayPtrOfIndex(b.parray, &i, &pb)))
+      return false;
+    const BSTR sa = *static_cast<BSTR*>(pa), sb = *static_cast<BSTR*>(pb);
+    if (!sa || !sb) {
+      if (sa != sb) return false;
+      continue;
+    }
+    const UINT n = SysStringLen(sa);
+    if (SysStringLen(sb) != n || std::char_traits<char16_t>::compare(sa, sb, n) != 0) return false;
+  }
+  return true;
+}
 
 //! The host's no-value marker.
 constexpr double kNoValue = -32767.0;
@@ -416,10 +444,26 @@ void CCOError::setPackageInfo(ICCAPEGUI* gui) {
   m_packageTexts[3] = text.utf8();
 }
 
+void CCOError::keepList(comlite::Variant& held, const VARIANT& wanted,
+                        std::deque<comlite::Variant>& earlier) {
+  if (sameStringList(held, wanted)) return;
+  for (auto& e : earlier) {
+    if (!sameStringList(e, wanted)) continue;
+    std::swap(static_cast<VARIANT&>(e), static_cast<VARIANT&>(held));
+    return;
+  }
+  if (held.vt != VT_EMPTY && earlier.size() < kEarlierLists) {
+    earlier.emplace_back();
+    std::swap(static_cast<VARIANT&>(earlier.back()), static_cast<VARIANT&>(held));
+  }
+  held = comlite::Variant(wanted);
+}
+
 void CCOError::setCalcContext(const VARIANT& properties, const VARIANT& phaseLabels,
                               const char* calcType, LONG phaseId0, LONG phaseId1) {
-  m_calcProperties = comlite::Variant(properties);
-  m_calcPhaseLabels = comlite::Variant(phaseLabels);
+  // Requests repeat a few lists: one seen before is taken back, not copied again.
+  keepList(m_calcProperties, properties, m_earlierProperties);
+  keepList(m_calcPhaseLabels, phaseLabels, m_earlierPhaseLabels);
   m_calcType = calcType ? calcType : "";
   m_calcPhaseIds = {phaseId0, phaseId1};
 }

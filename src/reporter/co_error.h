@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <span>
 #include <string>
@@ -160,6 +161,11 @@ class CCOError {
   double m_floor;
   comlite::Variant m_calcProperties;
   comlite::Variant m_calcPhaseLabels;
+  //! Lists of earlier contexts, taken back when a request repeats one (at most kEarlierLists).
+  static constexpr std::size_t kEarlierLists = 16;
+  std::deque<comlite::Variant> m_earlierProperties, m_earlierPhaseLabels;
+  static void keepList(comlite::Variant& held, const VARIANT& wanted,
+                       std::deque<comlite::Variant>& earlier);
   std::array<LONG, 2> m_calcPhaseIds{};
   std::string m_calcType;
   double m_pressurePa = 0.0;

@@ -14,29 +14,43 @@
 
 namespace coravl {
 
-//! Package index of each of the host's `hostCount` compounds: the fluid package's position map
-//! when it maps every position to a distinct package compound, else the package's own order
-//! when the counts agree; empty when the host's compounds cannot be placed on the material.
-inline std::vector<LONG> compoundOrder(LONG hostCount, std::span<const LONG> positionMap,
-                                       LONG packageCount) {
-  if (hostCount < 1 || packageCount < 1) return {};
+//! Package index of each of the host's `hostCount` compounds, into `order` (its storage is
+//! reused): the fluid package's position map when it maps every position to a distinct package
+//! compound, else the package's own order when the counts agree; empty when the host's
+//! compounds cannot be placed on the material.
+inline void compoundOrderInto(LONG hostCount, std::span<const LONG> positionMap, LONG packageCount,
+                              std::vector<LONG>& order) {
+  order.clear();
+  if (hostCount < 1 || packageCount < 1) return;
   const auto n = static_cast<std::size_t>(hostCount);
   if (positionMap.size() == n) {
-    std::vector<bool> taken(static_cast<std::size_t>(packageCount), false);
+    // The package compounds already taken, marked in the output's own storage.
+    order.assign(static_cast<std::size_t>(packageCount), 0);
     bool mapped = true;
     for (LONG j : positionMap) {
-      if (j < 0 || j >= packageCount || taken[static_cast<std::size_t>(j)]) {
+      if (j < 0 || j >= packageCount || order[static_cast<std::size_t>(j)] != 0) {
         mapped = false;
         break;
       }
-      taken[static_cast<std::size_t>(j)] = true;
+      order[static_cast<std::size_t>(j)] = 1;
     }
-    if (mapped) return {positionMap.begin(), positionMap.end()};
+    if (mapped) {
+      order.assign(positionMap.begin(), positionMap.end());
+      return;
+    }
+    order.clear();
   }
-  if (hostCount != packageCount) return {};
-  std::vector<LONG> identity(n);
-  for (std::size_t i = 0; i < n; ++i) identity[i] = static_cast<LONG>(i);
-  return identity;
+  if (hostCount != packageCount) return;
+  order.resize(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<LONG>(i);
+}
+
+//! compoundOrderInto as a new list.
+inline std::vector<LONG> compoundOrder(LONG hostCount, std::span<const LONG> positionMap,
+                                       LONG packageCount) {
+  std::vector<LONG> order;
+  compoundOrderInto(hostCount, positionMap, packageCount, order);
+  return order;
 }
 
 }  // namespace coravl

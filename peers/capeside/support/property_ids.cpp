@@ -1,5 +1,7 @@
 #include "capeside/support/property_ids.h"
 
+#include <string_view>
+
 #include "capeside/support/variant_lists.h"
 
 namespace capeside {
@@ -10,57 +12,58 @@ constexpr const char* kPhases[] = {"Overall",     "VaporLiquid", "Vapor", "Liqui
                                    "Liquid2",     "Aqueous",     "Solid", "LiquidLiquid",
                                    "LiquidSolid", "Unknown"};
 
-constexpr const char* kProperties[] = {"temperature",
-                                       "pressure",
-                                       "fraction",
-                                       "fugacityCoefficient",
-                                       "logFugacity",
-                                       "logFugacityCoefficient",
-                                       "fugacity",
-                                       "kvalue",
-                                       "enthalpy",
-                                       "entropy",
-                                       "heatCapacityCp",
-                                       "volume",
-                                       "heatCapacityCv",
-                                       "density",
-                                       "flow",
-                                       "enthalpy.Dtemperature",
-                                       "phaseFraction",
-                                       "totalFlow",
-                                       "logKvalue",
-                                       "compressibility",
-                                       "viscosity",
-                                       "thermalConductivity",
-                                       "selfDiffusionCoefficient",
-                                       "activity",
-                                       "activityCoefficient",
-                                       "surfaceTension",
-                                       "compressibilityFactor",
-                                       "jouleThomsonCoefficient",
-                                       "idealGasHeatCapacity",
-                                       "idealGasEnthalpy",
-                                       "excessEnthalpy",
-                                       "excessEnergy",
-                                       "excessGibbsEnergy",
-                                       "excessHelmholtzEnergy",
-                                       "excessEntropy",
-                                       "excessVolume",
-                                       "internalEnergy",
-                                       "gibbsEnergy",
-                                       "helmholtzEnergy",
-                                       "partialMolarEnthalpy",
-                                       "partialMolarEnergy",
-                                       "partialGibbsFreeEnergy",
-                                       "partialHelmholtzFreeEnergy",
-                                       "partialMolarVolume",
-                                       "bubblePointPressure",
-                                       "bubblePointTemperature",
-                                       "dewPointPressure",
-                                       "dewPointTemperature",
-                                       "moles",
-                                       "mass",
-                                       "molecularWeight"};
+// Views, so that a look-up compares lengths before letters.
+constexpr std::string_view kProperties[] = {"temperature",
+                                            "pressure",
+                                            "fraction",
+                                            "fugacityCoefficient",
+                                            "logFugacity",
+                                            "logFugacityCoefficient",
+                                            "fugacity",
+                                            "kvalue",
+                                            "enthalpy",
+                                            "entropy",
+                                            "heatCapacityCp",
+                                            "volume",
+                                            "heatCapacityCv",
+                                            "density",
+                                            "flow",
+                                            "enthalpy.Dtemperature",
+                                            "phaseFraction",
+                                            "totalFlow",
+                                            "logKvalue",
+                                            "compressibility",
+                                            "viscosity",
+                                            "thermalConductivity",
+                                            "selfDiffusionCoefficient",
+                                            "activity",
+                                            "activityCoefficient",
+                                            "surfaceTension",
+                                            "compressibilityFactor",
+                                            "jouleThomsonCoefficient",
+                                            "idealGasHeatCapacity",
+                                            "idealGasEnthalpy",
+                                            "excessEnthalpy",
+                                            "excessEnergy",
+                                            "excessGibbsEnergy",
+                                            "excessHelmholtzEnergy",
+                                            "excessEntropy",
+                                            "excessVolume",
+                                            "internalEnergy",
+                                            "gibbsEnergy",
+                                            "helmholtzEnergy",
+                                            "partialMolarEnthalpy",
+                                            "partialMolarEnergy",
+                                            "partialGibbsFreeEnergy",
+                                            "partialHelmholtzFreeEnergy",
+                                            "partialMolarVolume",
+                                            "bubblePointPressure",
+                                            "bubblePointTemperature",
+                                            "dewPointPressure",
+                                            "dewPointTemperature",
+                                            "moles",
+                                            "mass",
+                                            "molecularWeight"};
 static_assert(sizeof(kProperties) / sizeof(kProperties[0]) ==
               kLastPropertyId - kFirstPropertyId + 1);
 
@@ -74,13 +77,15 @@ const char* phaseName(int id) {
 }
 
 const char* propertyName(int id) {
-  return id >= kFirstPropertyId && id <= kLastPropertyId ? kProperties[id - kFirstPropertyId]
+  return id >= kFirstPropertyId && id <= kLastPropertyId ? kProperties[id - kFirstPropertyId].data()
                                                          : nullptr;
 }
 
 std::optional<int> propertyId(std::string_view name) {
-  for (int id = kFirstPropertyId; id <= kLastPropertyId; ++id)
-    if (sameName(name, kProperties[id - kFirstPropertyId])) return id;
+  for (int id = kFirstPropertyId; id <= kLastPropertyId; ++id) {
+    const std::string_view candidate = kProperties[id - kFirstPropertyId];
+    if (candidate.size() == name.size() && sameName(name, candidate)) return id;
+  }
   return std::nullopt;
 }
 
