@@ -37,9 +37,9 @@ std::optional<CLSID> classOf(const std::string& ref) {
 }
 
 bool implements(const CLSID& clsid, const CATID& catid) {
-  comlite::registry::Data data;
-  if (FAILED(comlite::registry::load(data))) return false;
-  for (const CLSID& c : comlite::classesImplementing(data, catid))
+  std::shared_ptr<const comlite::registry::Data> data;
+  if (FAILED(comlite::registry::snapshot(data))) return false;
+  for (const CLSID& c : comlite::classesImplementing(*data, catid))
     if (c == clsid) return true;
   return false;
 }
@@ -133,13 +133,13 @@ void PackageAdapter::makeGui() {
 HRESULT PackageAdapter::GetPackageList(VARIANT* packageNames) {
   return guard(kAdapter, "GetPackageList", [&] {
     if (!packageNames) return E_POINTER;
-    comlite::registry::Data data;
+    std::shared_ptr<const comlite::registry::Data> data;
     std::string error;
-    if (FAILED(comlite::registry::load(data, &error)))
+    if (FAILED(comlite::registry::snapshot(data, &error)))
       throw CapeError(ECapeFailedInitialisationHR, "PackageAdapter::GetPackageList", error);
     std::vector<std::string> names;
     for (const CLSID& c :
-         comlite::classesImplementing(data, capeopen::kCatThermo11PackageManager)) {
+         comlite::classesImplementing(*data, capeopen::kCatThermo11PackageManager)) {
       comlite::ComPtr<ICapeThermoPropertyPackageManager> manager;
       if (FAILED(CoCreateInstance(c, nullptr, CLSCTX_INPROC_SERVER,
                                   ICapeThermoPropertyPackageManager::kIID, manager.putVoid())))
@@ -150,7 +150,7 @@ HRESULT PackageAdapter::GetPackageList(VARIANT* packageNames) {
       for (const std::string& n : stringList(list).value_or(std::vector<std::string>{}))
         names.push_back(progId + "::" + n);
     }
-    for (const CLSID& c : comlite::classesImplementing(data, capeopen::kCatThermo11Package))
+    for (const CLSID& c : comlite::classesImplementing(*data, capeopen::kCatThermo11Package))
       names.push_back(progIdOf(c));
     comlite::ComPtr<IErrorInfo> stale;  // failures of skipped managers are not this call's
     GetErrorInfo(0, stale.put());

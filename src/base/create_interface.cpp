@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "base/message_output.h"
 #include "comlite/creation.h"
 #include "comlite/registry.h"
-#include "base/message_output.h"
 
 namespace Utils {
 
@@ -15,15 +15,15 @@ HRESULT createInterface(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID i
 
   std::string interfaceName = "Unknown";
   std::string className = "Unknown";
-  comlite::registry::Data registry;
+  std::shared_ptr<const comlite::registry::Data> registry;
   std::string why;
-  const HRESULT loaded = comlite::registry::load(registry, &why);
+  const HRESULT loaded = comlite::registry::snapshot(registry, &why);
   if (FAILED(loaded)) {
     popUpStatus(loaded, "Unexpected error ", nullptr, nullptr, true);
   } else {
-    if (auto name = registry.value("Interface\\" + comlite::guidToString(iid)))
+    if (auto name = registry->value("Interface\\" + comlite::guidToString(iid)))
       interfaceName = *name;
-    if (auto progId = registry.value("CLSID\\" + comlite::guidToString(clsid) + "\\ProgID"))
+    if (auto progId = registry->value("CLSID\\" + comlite::guidToString(clsid) + "\\ProgID"))
       className = *progId;
   }
   if (className == "Unknown") className = comlite::guidToString(clsid);

@@ -31,12 +31,8 @@ void unregisterClassImplCategories(registry::Data& data, const CLSID& clsid,
 
 std::vector<CLSID> classesImplementing(const registry::Data& data, const CATID& catid) {
   std::vector<CLSID> out;
-  for (auto& name : data.subkeys("CLSID")) {
-    auto g = parseGuid(name);
-    if (!g) continue;
-    if (data.hasKey("CLSID\\" + name + "\\Implemented Categories\\" + guidToString(catid)))
-      out.push_back(*g);
-  }
+  for (auto& name : data.classesWithCategory(guidToString(catid)))
+    if (auto g = parseGuid(name)) out.push_back(*g);
   return out;
 }
 

@@ -44,18 +44,18 @@ void* loadModule(const std::string& path, std::string* error) {
 
 //! The class registry, or nothing with the reason (which file, which line) set as the thread's
 //! error information for the caller that can only return a status.
-static std::optional<registry::Data> loadRegistry(const char* caller) {
+static std::shared_ptr<const registry::Data> loadRegistry(const char* caller) {
   try {
-    registry::Data data;
+    std::shared_ptr<const registry::Data> data;
     std::string why;
-    if (FAILED(registry::load(data, &why))) {
+    if (FAILED(registry::snapshot(data, &why))) {
       setErrorInfo(why, caller);
-      return std::nullopt;
+      return nullptr;
     }
     return data;
   } catch (const std::bad_alloc&) {
     setErrorInfo("out of memory reading the class registry", caller);
-    return std::nullopt;
+    return nullptr;
   }
 }
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
 
 namespace comlite::registry {
@@ -147,27 +149,63 @@ std::vector<std::string> Data::subkeys(const std::string& key) const {
   const std::string k = normaliseKey(key);
   const std::string prefix = k.empty() ? "" : k + "\\";
   std::vector<std::string> out;
-  for (auto& [path, values] : m_keys) {
-    if (!startsWithNoCase(path, prefix) || path.size() == prefix.size()) continue;
-    std::string rest = path.substr(prefix.size());
-    std::string child = rest.substr(0, rest.find('\\'));
-    bool seen = false;
-    for (auto& c : out)
-      if (!NoCaseLess{}(c, child) && !NoCaseLess{}(child, c)) seen = true;
-    if (!seen) out.push_back(child);
+  // A key's descendants are one range of the sorted map, but one child's keys need not be
+  // adjacent ("a\\x" sorts after "a b"), hence the set of those seen.
+  std::set<std::string, NoCaseLess> seen;
+  for (auto it = m_keys.lower_bound(prefix); it != m_keys.end(); ++it) {
+    const std::string& path = it->first;
+    if (!startsWithNoCase(path, prefix)) break;
+    if (path.size() == prefix.size()) continue;
+    std::string child = path.substr(prefix.size(), path.find('\\', prefix.size()) - prefix.size());
+    if (seen.insert(child).second) out.push_back(std::move(child));
   }
   return out;
 }
 
+Data::ClassLists Data::categoryIndex() const {
+  static const std::string kRoot = "CLSID\\", kCategories = "\\Implemented Categories\\";
+  ClassLists index;
+  for (auto it = m_keys.lower_bound(kRoot); it != m_keys.end(); ++it) {
+    const std::string& path = it->first;
+    if (!startsWithNoCase(path, kRoot)) break;
+    // CLSID\<class>\Implemented Categories\<category>[\...]
+    const std::size_t classEnd = path.find('\\', kRoot.size());
+    if (classEnd == std::string::npos) continue;
+    if (path.size() <= classEnd + kCategories.size() ||
+        !startsWithNoCase(path.substr(classEnd, kCategories.size()), kCategories))
+      continue;
+    const std::size_t catBegin = classEnd + kCategories.size();
+    const std::string category = path.substr(catBegin, path.find('\\', catBegin) - catBegin);
+    std::string name = path.substr(kRoot.size(), classEnd - kRoot.size());
+    auto& classes = index[category];
+    if (classes.empty() || NoCaseLess{}(classes.back(), name) || NoCaseLess{}(name, classes.back()))
+      classes.push_back(std::move(name));
+  }
+  return index;
+}
+
+std::vector<std::string> Data::classesWithCategory(const std::string& category) const {
+  if (m_categories) {
+    auto it = m_categories->find(category);
+    return it == m_categories->end() ? std::vector<std::string>{} : it->second;
+  }
+  auto index = categoryIndex();
+  auto it = index.find(category);
+  return it == index.end() ? std::vector<std::string>{} : std::move(it->second);
+}
+
 void Data::createKey(const std::string& key) {
   const std::string k = normaliseKey(key);
-  if (!k.empty()) m_keys[k];
+  if (k.empty()) return;
+  m_keys[k];
+  m_categories.reset();
 }
 
 void Data::setValue(const std::string& key, const std::string& name, const std::string& value) {
   const std::string k = normaliseKey(key);
   if (k.empty()) return;
   m_keys[k][name] = value;
+  m_categories.reset();
 }
 
 bool Data::deleteValue(const std::string& key, const std::string& name) {
@@ -178,6 +216,7 @@ bool Data::deleteValue(const std::string& key, const std::string& name) {
 bool Data::deleteTree(const std::string& key) {
   const std::string k = normaliseKey(key);
   if (k.empty()) return false;
+  m_categories.reset();
   bool removed = false;
   for (auto it = m_keys.begin(); it != m_keys.end();) {
     const bool self = !NoCaseLess{}(it->first, k) && !NoCaseLess{}(k, it->first);
@@ -210,6 +249,7 @@ bool Data::parse(const std::string& text, const std::string& fileName, std::stri
   int lineNo = 0;
   bool ended = false;
   std::string current;
+  Values* values = nullptr;
   auto fail = [&](const std::string& why) {
     error = "class registry " + fileName + " line " + std::to_string(lineNo) + ": " + why;
     return false;
@@ -234,7 +274,8 @@ bool Data::parse(const std::string& text, const std::string& fileName, std::stri
       if (line.back() != ']' || line.size() < 3) return fail("malformed key line");
       current = normaliseKey(line.substr(1, line.size() - 2));
       if (current.empty()) return fail("empty key path");
-      keys[current];
+      // A written file is in key order: the hint makes each insertion constant time.
+      values = &keys.try_emplace(keys.end(), current)->second;
       continue;
     }
     if (current.empty()) return fail("value outside any key");
@@ -259,11 +300,12 @@ bool Data::parse(const std::string& text, const std::string& fileName, std::stri
     if (eq >= line.size() || line[eq] != '=') return fail("missing '=' after the value name");
     std::string value;
     if (!unquote(line.substr(eq + 1), value)) return fail("malformed value");
-    keys[current][name] = value;
+    values->insert_or_assign(values->end(), std::move(name), std::move(value));
   }
   if (lineNo == 0) return fail("empty file");
   if (!ended) return fail("file is cut short (no end marker)");
   m_keys = std::move(keys);
+  m_categories = std::make_shared<const ClassLists>(categoryIndex());
   return true;
 }
 
@@ -342,27 +384,64 @@ bool makeDirs(const std::string& dir) {
 
 }  // namespace
 
-HRESULT load(Data& data, std::string* error) {
+namespace {
+
+//! The last registry read, with the text it was parsed from.
+struct LastRead {
+  std::mutex mutex;
+  std::string path, text;
+  std::shared_ptr<const Data> data;
+};
+
+LastRead& lastRead() {
+  static LastRead* last = new LastRead;  // never destroyed: modules may read at exit
+  return *last;
+}
+
+}  // namespace
+
+HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
   const std::string path = filePath();
   std::string text;
   bool missing;
   std::string unreadable;
   if (!readFile(path, text, missing, unreadable)) {
     if (missing) {
-      data = Data{};
+      data = std::make_shared<const Data>();
       return S_OK;
     }
     if (error) *error = unreadable;
     return REGDB_E_READREGDB;
   }
+  // The whole text is compared, not the file's times: a rewrite within the clock's tick, or
+  // of the same size, is still seen.
+  LastRead& last = lastRead();
+  {
+    std::lock_guard<std::mutex> lock(last.mutex);
+    if (last.data && last.path == path && last.text == text) {
+      data = last.data;
+      return S_OK;
+    }
+  }
   std::string why;
-  Data parsed;
-  if (!parsed.parse(text, path, why)) {
+  auto parsed = std::make_shared<Data>();
+  if (!parsed->parse(text, path, why)) {
     if (error) *error = why;
     return REGDB_E_READREGDB;
   }
-  data = std::move(parsed);
+  data = parsed;
+  std::lock_guard<std::mutex> lock(last.mutex);
+  last.path = path;
+  last.text = std::move(text);
+  last.data = std::move(parsed);
   return S_OK;
+}
+
+HRESULT load(Data& data, std::string* error) {
+  std::shared_ptr<const Data> current;
+  const HRESULT hr = snapshot(current, error);
+  if (SUCCEEDED(hr)) data = *current;
+  return hr;
 }
 
 HRESULT update(const std::function<bool(Data&)>& change, std::string* error) {
@@ -429,9 +508,9 @@ HRESULT update(const std::function<bool(Data&)>& change, std::string* error) {
 }
 
 std::optional<std::string> readValue(const std::string& key, const std::string& name) {
-  Data data;
-  if (FAILED(load(data))) return std::nullopt;
-  return data.value(key, name);
+  std::shared_ptr<const Data> data;
+  if (FAILED(snapshot(data))) return std::nullopt;
+  return data->value(key, name);
 }
 
 }  // namespace comlite::registry

@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ class Data {
   Values values(const std::string& key) const;
   //! Names of the immediate sub-keys of `key` ("" for the root), in order.
   std::vector<std::string> subkeys(const std::string& key) const;
+  //! Names of the sub-keys of "CLSID" that have "Implemented Categories\\<category>", in order.
+  std::vector<std::string> classesWithCategory(const std::string& category) const;
 
   void createKey(const std::string& key);
   void setValue(const std::string& key, const std::string& name, const std::string& value);
@@ -60,11 +63,22 @@ class Data {
   bool parse(const std::string& text, const std::string& fileName, std::string& error);
 
  private:
+  using ClassLists = std::map<std::string, std::vector<std::string>, NoCaseLess>;
+  //! Every category's classes in one pass over the "CLSID" keys.
+  ClassLists categoryIndex() const;
+
   std::map<std::string, Values, NoCaseLess> m_keys;
+  //! The category index of a parsed registry, shared by its copies; dropped on any change.
+  std::shared_ptr<const ClassLists> m_categories;
 };
 
 //! Path of the registry file in force now.
 std::string filePath();
+
+//! The registry as it is on disk now, shared and read-only. A file whose content is the same
+//! as at the last read is not parsed again, so the cost of a look-up does not grow with the
+//! number of registered classes. Errors as for load().
+HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error = nullptr);
 
 //! Reads the registry. A missing file is an empty registry (S_OK). A file that does not parse
 //! gives REGDB_E_READREGDB with the reason (file and line) in `error`.

@@ -203,7 +203,9 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
       << "flash PT 250 5000" << z << "\n"
       << "envelope" << z << " --svg envelope.svg\n"
       << "order\n"
-      << "sweep PT T=200:320:7 P=5000" << z << " --svg sweep.svg\n";
+      << "sweep PT T=200:320:7 P=5000" << z << " --svg sweep.svg\n"
+      << "sweep PT T=200:320:7 P=5000" << z << " y=Enthalpy --svg enthalpy.svg\n"
+      << "sweep PH P=5000 H=-110000:-90000:3" << z << " x=T y=MolarDensity --svg density.svg\n";
   const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");
   ASSERT_EQ(r.exitCode, 0) << r.output;
   const auto read = [&](const char* name) {
@@ -247,8 +249,29 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
                           "\"pressure\": 5000"),
             std::string::npos)
       << r.output;
-  // A sweep draws its vapour fraction against temperature, point for point.
+  // A sweep draws the vapour fraction or a property of the mixture against T, point for point.
   EXPECT_NE(read("sweep.svg").find("points=\"200,0 220,0.35796864608036"), std::string::npos);
+  const struct {
+    std::string file, x, y;
+  } sweeps[] = {{"sweep.svg", "T", "vapour fraction"},
+                {"enthalpy.svg", "T", "Enthalpy [kJ/kmol]"},
+                {"density.svg", "T [K]", "MolarDensity [kmol/m3]"}};
+  for (const auto& s : sweeps) {
+    const auto from = r.output.find("--svg " + s.file);
+    const std::string json = r.output.substr(from, r.output.find("{\"command\"", from) - from);
+    std::string points;
+    const std::regex row(R"(\{[^{}]*\})");
+    for (std::sregex_iterator m(json.begin(), json.end(), row), end; m != end; ++m) {
+      const auto field = [&](const std::string& key) {
+        const std::string text = m->str();
+        const auto at = text.find("\"" + key + "\": ") + key.size() + 4;
+        return text.substr(at, text.find_first_of(",}", at) - at);
+      };
+      points += (points.empty() ? "" : " ") + field(s.x) + "," + field(s.y);
+    }
+    EXPECT_NE(read(s.file.c_str()).find("points=\"" + points + "\""), std::string::npos) << json;
+    EXPECT_NE(read(s.file.c_str()).find(">" + s.y + "</text>"), std::string::npos) << s.file;
+  }
 }
 
 TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {

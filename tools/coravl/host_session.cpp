@@ -71,6 +71,27 @@ const FlashKind* flashKind(const std::string& name) {
   return nullptr;
 }
 
+// The properties a sweep draws for the flashed mixture: the molar ones, which add up over the
+// phases by their fractions, and the density through the molar volume.
+constexpr HostSession::MixtureProperty kMixtureProperties[] = {
+    {"Enthalpy", "kJ/kmol", false},       {"Entropy", "kJ/kmol/K", false},
+    {"MolarVolume", "m3/kmol", false},    {"MolarDensity", "kmol/m3", true},
+    {"Gibbs", "kJ/kmol", false},          {"Helmholtz", "kJ/kmol", false},
+    {"InternalEnergy", "kJ/kmol", false}, {"ZFactor", "-", false},
+};
+
+const HostSession::MixtureProperty* mixtureProperty(const std::string& name) {
+  for (const auto& p : kMixtureProperties)
+    if (sameName(name, p.name)) return &p;
+  return nullptr;
+}
+
+std::string mixturePropertyNames() {
+  std::string out;
+  for (const auto& p : kMixtureProperties) out += std::string(out.empty() ? "" : ", ") + p.name;
+  return out;
+}
+
 }  // namespace
 
 HostSession::HostSession(Output& out) : m_out(out) {}
@@ -475,7 +496,7 @@ bool HostSession::cmdSweep(const Command& c) {
     return s;
   };
   const std::string key1 = lowerKey(kind->spec1), key2 = lowerKey(kind->spec2);
-  checkArguments(c, {key1, key2, "z", "y"}, 1);
+  checkArguments(c, {key1, key2, "z", "x", "y"}, 1);
   auto range = [&](const std::string& key) {
     std::vector<double> values;
     const auto given = c.named.find(key);
@@ -500,14 +521,34 @@ bool HostSession::cmdSweep(const Command& c) {
                              std::to_string(v1.size() * v2.size()));
   const auto z = composition(c, "z");
   const std::string svg = svgFile(c);
-  // What a drawing shows: the chosen result against the spec that varies.
-  const std::string yName = c.named.count("y") ? c.named.at("y") : "VF";
-  const int yColumn = sameName(yName, "T")    ? 2
-                      : sameName(yName, "P")  ? 3
-                      : sameName(yName, "VF") ? 4
-                                              : -1;
-  if (yColumn < 0) throw std::runtime_error("y= must be T, P or VF, not '" + yName + "'");
+  // What a drawing shows: y against x, each the spec that varies, a result (T, P, VF) or, for
+  // y, a property of the flashed mixture.
+  const std::string spec1 = kind->spec1, spec2 = kind->spec2;
   const bool alongFirst = v1.size() > 1 || v2.size() <= 1;
+  std::vector<std::string> header{spec1, spec2, "T [K]", "P [kPa]", "vapour fraction"};
+  auto column = [&](const std::string& name) {
+    if (sameName(name, "T")) return 2;
+    if (sameName(name, "P")) return 3;
+    if (sameName(name, "VF")) return 4;
+    if (sameName(name, spec1)) return 0;
+    if (sameName(name, spec2)) return 1;
+    return -1;
+  };
+  const std::string xName = c.named.count("x") ? c.named.at("x") : (alongFirst ? spec1 : spec2);
+  const std::string yName = c.named.count("y") ? c.named.at("y") : "VF";
+  const int xColumn = column(xName);
+  if (xColumn < 0)
+    throw std::runtime_error("x= must be T, P, VF or a spec of the flash, not '" +
+                             printable(xName) + "'");
+  int yColumn = column(yName);
+  const MixtureProperty* property = yColumn < 0 ? mixtureProperty(yName) : nullptr;
+  if (yColumn < 0 && !property)
+    throw std::runtime_error("y= must be T, P, VF or one of " + mixturePropertyNames() + ", not '" +
+                             printable(yName) + "'");
+  if (property) {
+    yColumn = 5;
+    header.push_back(std::string(property->name) + " [" + property->unit + "]");
+  }
   PlotLine line{"sweep", "#1f5fbf", {}};
   std::vector<Row> rows;
   const int total = static_cast<int>(v1.size() * v2.size());
@@ -517,30 +558,38 @@ bool HostSession::cmdSweep(const Command& c) {
       m_log->clear();  // each failed row gives its own flash's reason
       const HRESULT hr = flash(kind->type, {{kind->spec1, a}, {kind->spec2, b}}, z);
       auto overall = m_lastFlash->overall();
+      std::string refused;
       if (SUCCEEDED(hr)) {
-        const double result[] = {a, b, overall.temperature(), overall.pressure(),
-                                 overall.fraction()};
-        rows.push_back({Cell::number(a), Cell::number(b), Cell::number(result[2]),
-                        Cell::number(result[3]), Cell::number(result[4])});
-        line.points.emplace_back(alongFirst ? a : b, result[yColumn]);
-      } else
-        rows.push_back({Cell::number(a), Cell::number(b), "-", "-", Cell::failed(why(hr))});
-      if (FAILED(hr)) ++failed;
+        double result[] = {a,  b, overall.temperature(), overall.pressure(), overall.fraction(),
+                           NAN};
+        if (property) result[5] = mixtureValue(*property, refused);
+        Row row;
+        for (int k = 0; k < 5; ++k) row.push_back(Cell::number(result[k]));
+        if (property)
+          row.push_back(refused.empty() ? Cell::number(result[5]) : Cell::failed(refused));
+        rows.push_back(std::move(row));
+        if (refused.empty()) line.points.emplace_back(result[xColumn], result[yColumn]);
+      } else {
+        Row row{Cell::number(a), Cell::number(b), "-", "-", Cell::failed(why(hr))};
+        if (property) row.push_back("-");
+        rows.push_back(std::move(row));
+      }
+      if (FAILED(hr) || !refused.empty()) ++failed;
       m_out.progress(++done, total, "flashes");
     }
-  const std::vector<std::string> header{kind->spec1, kind->spec2, "T [K]", "P [kPa]",
-                                        "vapour fraction"};
   m_out.table("sweep", header, rows);
   if (!svg.empty()) {
-    const std::string x = alongFirst ? kind->spec1 : kind->spec2;
+    auto label = [&](int k) {
+      const std::string& h = header[static_cast<std::size_t>(k)];
+      return h == "H"    ? "H [kJ/kmol]"
+             : h == "S"  ? "S [kJ/kmol/K]"
+             : h == "VF" ? "vapour fraction"
+                         : h;
+    };
     Plot plot;
     plot.title = std::string(kind->name) + " flash sweep";
-    plot.xLabel = x == "T"    ? "T [K]"
-                  : x == "P"  ? "P [kPa]"
-                  : x == "VF" ? "vapour fraction"
-                  : x == "H"  ? "H [kJ/kmol]"
-                              : "S [kJ/kmol/K]";
-    plot.yLabel = header[static_cast<std::size_t>(yColumn)];
+    plot.xLabel = label(xColumn);
+    plot.yLabel = label(yColumn);
     line.name = plot.yLabel;
     plot.lines.push_back(std::move(line));
     writeSvg(plot, svg);
@@ -548,6 +597,31 @@ bool HostSession::cmdSweep(const Command& c) {
   }
   m_out.end(failed == 0, failed ? std::to_string(failed) + " flashes failed" : "ok");
   return failed == 0;
+}
+
+double HostSession::mixtureValue(const MixtureProperty& property, std::string& refused) {
+  double sum = 0;
+  const LONG n = m_lastFlash->numberOfPhases();
+  for (LONG k = 0; k < n; ++k) {
+    auto phase = m_lastFlash->phase(static_cast<std::size_t>(k));
+    const double beta = phase.fraction();
+    if (!(beta > 0)) continue;
+    // The density of a mixture of phases is the reciprocal of its additive molar volume.
+    const char* asked = property.reciprocal ? "MolarVolume" : property.name;
+    m_log->clear();
+    SetErrorInfo(0, nullptr);
+    IDispatch* context = nullptr;
+    const HRESULT hr =
+        m_package->CalculateProperty(ravelin::propertyId(asked), phase.dispatch(), &context,
+                                     m_callback->dispatch(), m_log->dispatch(), nullptr);
+    const auto v = phase.value(asked);
+    if (FAILED(hr) || !v) {
+      refused = std::string(asked) + ": " + (FAILED(hr) ? why(hr) : "no value was written");
+      return NAN;
+    }
+    sum += beta * *v;
+  }
+  return property.reciprocal ? 1 / sum : sum;
 }
 
 bool HostSession::cmdOrder(const Command&) {

@@ -30,6 +30,13 @@ class HostSession {
   //! Runs the commands in order. Returns the number of commands that failed.
   int run(const std::vector<Command>& commands);
 
+  //! A property of a flashed mixture of phases, from the package's values for each phase.
+  struct MixtureProperty {
+    const char* name;
+    const char* unit;
+    bool reciprocal;  //!< the reciprocal of the mixture's molar volume, not an additive value
+  };
+
  private:
   bool execute(const Command& c);
   bool cmdPackage(const Command& c);
@@ -54,6 +61,8 @@ class HostSession {
   HRESULT flash(tagFlashTypeEnum type, const std::vector<std::pair<std::string, double>>& specs,
                 const std::vector<double>& z);
   void reportFlash(HRESULT hr);
+  //! `property` of the last flash's mixture; NaN with `refused` set when the package fails.
+  double mixtureValue(const MixtureProperty& property, std::string& refused);
   std::string status(HRESULT hr) const;
   //! The status with the reason the host's error log or the thread's error information holds.
   std::string why(HRESULT hr) const;

@@ -1,0 +1,108 @@
+//! Socket creation against the size of the class registry: N other classes (unit operations,
+//! each with its ProgID and two implemented categories) beside the shipped modules, then the
+//! simulator's first steps, CoCreateInstance of the socket and its first GetPackageName.
+
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/creation.h"
+#include "comlite/module.h"
+#include "comlite/notice.h"
+#include "comlite/registry.h"
+#include "frame/host_interfaces.h"
+#include "outside/capeopen_categories.h"
+
+namespace {
+
+std::filesystem::path libFolder() {
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  exe[n > 0 ? n : 0] = '\0';
+  return std::filesystem::path(exe).parent_path().parent_path() / "lib";
+}
+
+//! A fresh registry in its own folder with the shipped modules and `n` other classes.
+std::filesystem::path makeRegistry(long n) {
+  static int serial = 0;
+  static const auto base = std::filesystem::temp_directory_path();  // before TEMP is changed
+  const auto dir =
+      base / ("coravl-regbench-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+  std::filesystem::create_directories(dir);
+  ::setenv("CORAVL_REGISTRY", (dir / "registry").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+  ::setenv("TEMP", dir.c_str(), 1);
+  std::ofstream(dir / "selection.txt")
+      << "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
+  ::setenv("CORAVL_CAPE_SELECTION", (dir / "selection.txt").c_str(), 1);
+  const auto lib = libFolder();
+  for (const char* m : {"ravelin", "capeside", "pr_package", "CORavl11"}) {
+    void* h = comlite::loadModule((lib / ("lib" + std::string(m) + ".so")).string());
+    auto reg = h ? reinterpret_cast<HRESULT (*)()>(::dlsym(h, "DllRegisterServer")) : nullptr;
+    if (!reg || FAILED(reg())) std::abort();
+  }
+  const HRESULT hr = comlite::registry::update([n](comlite::registry::Data& data) {
+    for (long i = 0; i < n; ++i) {
+      char guid[48];
+      std::snprintf(guid, sizeof guid, "7E1D0C2A-5B3F-4C11-9A6E-%012lX", i);
+      comlite::ClassInfo c;
+      c.clsid = *comlite::parseGuid(guid);
+      c.description = "Unit " + std::to_string(i);
+      c.progId = "BenchVendor.Unit" + std::to_string(i) + ".1";
+      c.implementedCategories = {capeopen::kCatCapeOpenComponent, capeopen::kCatUnitOperation};
+      comlite::Module::writeClassKeys(data, c, "/nonexistent/libunit.so");
+    }
+    return true;
+  });
+  if (FAILED(hr)) std::abort();
+  return dir;
+}
+
+bool createAndName() {
+  comlite::ComPtr<IExtendedPropPackage> package;
+  comlite::Bstr name, description;
+  return SUCCEEDED(CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
+                                    IExtendedPropPackage::kIID, package.putVoid())) &&
+         SUCCEEDED(package->GetPackageName(name.out(), description.out()));
+}
+
+//! Arguments: the number of other classes; 0 for the first creation after the registry was
+//! written (which reads it), 1 for later ones.
+void BM_CreateSocketAndNamePackage(benchmark::State& state) {
+  comlite::setNoticeSink([](const std::string&, const std::string&, UINT) {});
+  std::filesystem::path dir;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::error_code ec;
+    if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+    dir = makeRegistry(state.range(0));
+    const bool ready = state.range(1) == 0 || createAndName();
+    state.ResumeTiming();
+    if (!ready || !createAndName()) {
+      state.SkipWithError("CoCreateInstance or GetPackageName failed");
+      break;
+    }
+  }
+  state.counters["classes"] = static_cast<double>(state.range(0));
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+}
+BENCHMARK(BM_CreateSocketAndNamePackage)
+    ->ArgsProduct({{0, 2000, 10000, 20000}, {0, 1}})
+    ->ArgNames({"classes", "warm"})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
