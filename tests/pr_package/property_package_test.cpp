@@ -150,5 +150,39 @@ TEST_F(Package, lists_only_hold_computable_identifiers) {
   }
 }
 
+TEST_F(Package, compound_constants_and_missing_values) {
+  const std::size_t co2 = pkg.compound_index("carbon dioxide");
+  EXPECT_EQ(co2, 8u);
+  EXPECT_EQ(pkg.compound_index("124-38-9"), co2);
+  EXPECT_TRUE(
+      std::holds_alternative<std::monostate>(pkg.compound_constant("normalBoilingPoint", co2)));
+  EXPECT_EQ(std::get<std::string>(pkg.compound_constant("casRegistryNumber", co2)), "124-38-9");
+  EXPECT_DOUBLE_EQ(std::get<double>(pkg.compound_constant("criticalTemperature", co2)), 304.21);
+  EXPECT_DOUBLE_EQ(std::get<double>(pkg.compound_constant("liquidVolumeAt25C", co2)),
+                   1.0 / 16213.0);
+  for (const auto& id : PropertyPackage::constant_property_list()) {
+    EXPECT_NO_THROW(pkg.compound_constant(id, co2)) << id;
+  }
+  EXPECT_DOUBLE_EQ(PropertyPackage::universal_constant("molarGasConstant"), 8.314462618);
+  EXPECT_EQ(kind_of([] { PropertyPackage::universal_constant("piConstant"); }),
+            ErrorKind::InvalidArgument);
+}
+
+TEST_F(Package, temperature_dependent_properties_check_their_range) {
+  const std::size_t c3 = pkg.compound_index("propane");
+  const double p = pkg.temperature_dependent_property("vaporPressure", c3, 300.0);
+  const double dp = pkg.temperature_dependent_property("vaporPressure.Dtemperature", c3, 300.0);
+  EXPECT_NEAR(p, 0.9978e6, 0.01e6);
+  EXPECT_GT(dp, 0.0);
+  EXPECT_NEAR(pkg.temperature_dependent_property("idealGasEnthalpy", c3, 298.15), -104680.0, 1e-6);
+  EXPECT_NEAR(pkg.temperature_dependent_property("viscosityOfLiquid", c3, 231.0), 2e-4, 1e-4);
+  EXPECT_EQ(kind_of([&] { pkg.temperature_dependent_property("viscosityOfLiquid", c3, 400.0); }),
+            ErrorKind::OutOfBounds);
+  EXPECT_EQ(kind_of([&] { pkg.temperature_dependent_property("vaporPressure", c3, 400.0); }),
+            ErrorKind::OutOfBounds);
+  EXPECT_EQ(kind_of([&] { pkg.temperature_dependent_property("vaporPressure", c3, std::nan("")); }),
+            ErrorKind::BadArgument);
+}
+
 }  // namespace
 }  // namespace pr

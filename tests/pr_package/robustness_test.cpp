@@ -92,5 +92,20 @@ TEST(TwoPhaseDerivatives, kvalue_derivatives_eq_central_difference) {
   }
 }
 
+TEST(Robustness, flash_inputs_are_validated_at_the_facade) {
+  PropertyPackage pkg(test::database(), test::kNaturalGas);
+  const auto tp = *PropertyPackage::classify_equilibrium({"temperature", "", "Overall", ""},
+                                                         {"pressure", "", "Overall", ""}, "");
+  std::vector<double> z = test::kNaturalGasZ;
+  z[0] = std::nan("");
+  EXPECT_THROW(pkg.calc_equilibrium(tp, 300.0, 1e6, z), Error);
+  z = test::kNaturalGasZ;
+  z[0] = 0.1;  // sums to 0.5
+  EXPECT_THROW(pkg.calc_equilibrium(tp, 300.0, 1e6, z), Error);
+  EXPECT_THROW(pkg.calc_equilibrium(tp, 0.0, 1e6, test::kNaturalGasZ), Error);
+  EXPECT_THROW(pkg.calc_equilibrium(tp, 300.0, 0.0, test::kNaturalGasZ), Error);
+  EXPECT_THROW(pkg.calc_equilibrium(tp, 300.0, 1e6, std::vector<double>(3, 1.0 / 3)), Error);
+}
+
 }  // namespace
 }  // namespace pr
