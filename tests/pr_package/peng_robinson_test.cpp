@@ -15,15 +15,6 @@ namespace {
 
 const std::vector<double> kPure = {1.0};
 
-TEST(PengRobinson, kappa_switches_to_1978_form_above_049) {
-  EXPECT_DOUBLE_EQ(peng_robinson_kappa(0.2), 0.37464 + 1.54226 * 0.2 - 0.26992 * 0.04);
-  const double w = 0.6;
-  EXPECT_DOUBLE_EQ(peng_robinson_kappa(w),
-                   0.379642 + 1.48503 * w - 0.164423 * w * w + 0.016666 * w * w * w);
-  // The two forms nearly meet at the switch.
-  EXPECT_NEAR(peng_robinson_kappa(0.49), peng_robinson_kappa(0.4900001), 5e-3);
-}
-
 // Smith, Van Ness and Abbott, Introduction to Chemical Engineering Thermodynamics, 7th ed.,
 // Example 3.9: n-butane at 350 K and 9.4573 bar (its vapour pressure), Tc = 425.1 K,
 // Pc = 37.96 bar, omega = 0.200. Peng-Robinson saturated-vapour volume 2486 cm3/mol.

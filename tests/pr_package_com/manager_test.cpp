@@ -50,8 +50,6 @@ TEST_F(Manager, registers_under_the_published_categories_with_its_description) {
   CLSID package, manager;
   ASSERT_EQ(CLSIDFromProgID(u"CORavlPR.PropertyPackage.1", &package), S_OK);
   ASSERT_EQ(CLSIDFromProgID(u"CORavlPR.PackageManager.1", &manager), S_OK);
-  EXPECT_EQ(comlite::guidToString(package), "{60BB5B31-DE12-480D-AA5E-7A6B54F8C9A4}");
-  EXPECT_EQ(comlite::guidToString(manager), "{8E6CD9BE-AE5F-403C-A71D-C0D8D38140F3}");
   EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11Package, package));
   EXPECT_TRUE(inCategory(data, capeopen::kCatCapeOpenComponent, package));
   EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11PackageManager, manager));

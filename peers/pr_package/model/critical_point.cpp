@@ -135,6 +135,9 @@ Work make_work(const Mixture& mix, std::span<const double> z) {
   return w;
 }
 
+CriticalPoint newton(const Mixture& mix, std::span<const double> z, double T_start_K,
+                     double P_start_Pa, Work& w);
+
 }  // namespace
 
 CriticalityResidual criticality_residual(const Mixture& mix, std::span<const double> z, double T_K,
@@ -146,6 +149,42 @@ CriticalityResidual criticality_residual(const Mixture& mix, std::span<const dou
 CriticalPoint critical_point(const Mixture& mix, std::span<const double> z, double T_start_K,
                              double P_start_Pa) {
   Work w = make_work(mix, z);
+  return newton(mix, z, T_start_K, P_start_Pa, w);
+}
+
+CriticalPoint critical_point(const Mixture& mix, std::span<const double> z) {
+  Work w = make_work(mix, z);
+  // Li's volume-fraction rule for the temperature, which follows the heavy end of an asymmetric
+  // mixture, and Kay's rule for the pressure, which lies below the true one; further starts at
+  // higher pressure cover the pressure maximum of the critical locus.
+  double Vm = 0.0, T0 = 0.0, P0 = 0.0, smallest = 1.0;
+  for (std::size_t i : w.active) Vm += z[i] * mix.compound(i).Vc_m3mol;
+  for (std::size_t i : w.active) {
+    T0 += z[i] * mix.compound(i).Vc_m3mol / Vm * mix.compound(i).Tc_K;
+    P0 += z[i] * mix.compound(i).Pc_Pa;
+    smallest = std::min(smallest, z[i]);
+  }
+  for (const double f : {1.0, 1.6, 0.7}) {
+    try {
+      return newton(mix, z, T0, f * P0, w);
+    } catch (const Error&) {
+    }
+  }
+  throw Error(ErrorKind::SolvingError, "critical_point",
+              cat("no critical point found from the pseudo-critical estimate T = ", T0,
+                  " K, P = ", P0, " Pa",
+                  smallest < 0.1
+                      ? cat("; with a compound as dilute as ", smallest,
+                            " the criteria at fixed T and P change within a region of about that "
+                            "width around the main compound's critical point, too narrow for "
+                            "Newton in T and P")
+                      : std::string()));
+}
+
+namespace {
+
+CriticalPoint newton(const Mixture& mix, std::span<const double> z, double T_start_K,
+                     double P_start_Pa, Work& w) {
   double u[2] = {std::log(T_start_K), std::log(P_start_Pa)};
   CriticalityResidual f = residual(mix, z, T_start_K, P_start_Pa, w);
   for (int it = 1; it <= 60; ++it) {
@@ -177,5 +216,7 @@ CriticalPoint critical_point(const Mixture& mix, std::span<const double> z, doub
               cat("no critical point found from T = ", T_start_K, " K, P = ", P_start_Pa,
                   " Pa (last eigenvalue ", f.lambda, ", cubic term ", f.cubic, ")"));
 }
+
+}  // namespace
 
 }  // namespace pr

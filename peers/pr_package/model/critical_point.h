@@ -28,6 +28,11 @@ struct CriticalPoint {
 CriticalPoint critical_point(const Mixture& mix, std::span<const double> z, double T_start_K,
                              double P_start_Pa);
 
+//! Critical point of z from a pseudo-critical estimate (no start needed). A feed with a compound
+//! below about 5 % may fail: the criteria at fixed T and P then vary within a region of the
+//! dilute fraction's width around the main compound's critical point; the error says so.
+CriticalPoint critical_point(const Mixture& mix, std::span<const double> z);
+
 //! The two criteria at T, P: the smallest eigenvalue of B and the cubic term (for tests and
 //! for a start search).
 struct CriticalityResidual {

@@ -72,6 +72,10 @@ class FlashSolver {
                                double P_start_Pa) const {
     return pr::critical_point(m_mix, z, T_start_K, P_start_Pa);
   }
+  //! The same from a pseudo-critical estimate.
+  CriticalPoint critical_point(std::span<const double> z) const {
+    return pr::critical_point(m_mix, z);
+  }
 
   //! Tangent-plane stability test of feed z at T, P.
   StabilityResult stability(double T_K, double P_Pa, std::span<const double> z);
