@@ -433,13 +433,15 @@ HRESULT PackageAdapter::GetCompoundConstant(BSTR constantId, LONG compoundIndex,
                                          &result),
           compounds.get(), "ICapeThermoCompounds", "GetCompoundConstant");
     auto numbers = doubleList(result);
-    if (!numbers || numbers->size() != 1 || !std::isfinite((*numbers)[0]))
+    // A constant that is not a real (a CAS number, a name) is the caller's wrong ask; a real
+    // that is not finite is the package's fault, told as out of bounds below.
+    if (!numbers || numbers->size() != 1)
       throw CapeError(
-          ECapeOutOfBoundsHR, kScope,
+          ECapeInvalidArgumentHR, kScope,
           cat("the package's constant \"", id, "\" of \"", m_compIds[i], "\" is not a number"))
           .at(1);
     const double v = (*numbers)[0];
-    if (!plausibleConstant(id, v))
+    if (!std::isfinite(v) || !plausibleConstant(id, v))
       throw CapeError(ECapeOutOfBoundsHR, kScope,
                       cat("the package's constant \"", id, "\" of \"", m_compIds[i], "\" is ", v,
                           ", which no compound has"))
