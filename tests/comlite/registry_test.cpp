@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "comlite/categories.h"
 #include "comlite/creation.h"
 #include "comlite/error_info.h"
 #include "comlite/registry.h"
@@ -48,6 +49,30 @@ TEST(Registry, keys_and_values_round_trip_case_insensitively) {
   EXPECT_TRUE(back.deleteTree("clsid\\{A}"));
   EXPECT_FALSE(back.hasKey("CLSID\\{A}\\InprocServer32"));
   EXPECT_TRUE(back.hasKey("Prog.Id"));
+}
+
+TEST(Registry, a_rewrite_of_the_same_size_in_the_same_second_is_seen_with_its_categories) {
+  testsupport::TempDir dir;
+  testsupport::ScopedEnv env("CORAVL_REGISTRY", dir.file("registry"));
+  constexpr CLSID kClass = comlite::makeGuid("6C1F7F0A-0000-4000-8000-000000000001");
+  constexpr CATID kCats[] = {comlite::makeGuid("6C1F7F0A-0000-4000-8000-00000000000A"),
+                             comlite::makeGuid("6C1F7F0A-0000-4000-8000-00000000000B")};
+  const std::string key = "CLSID\\" + comlite::guidToString(kClass);
+  for (int i = 0; i < 2; ++i) {
+    Data d;
+    const std::string module = "/lib/" + std::to_string(i) + ".so";
+    d.setValue(key + "\\InprocServer32", "", module);
+    d.createKey(key + "\\Implemented Categories\\" + comlite::guidToString(kCats[i]));
+    writeAll(dir.file("registry"), d.serialize());
+    EXPECT_EQ(comlite::modulePathOf(kClass), module);
+    std::shared_ptr<const Data> now;
+    ASSERT_EQ(comlite::registry::snapshot(now), S_OK);
+    EXPECT_EQ(comlite::classesImplementing(*now, kCats[i]), std::vector<CLSID>{kClass});
+    EXPECT_TRUE(comlite::classesImplementing(*now, kCats[1 - i]).empty());
+    Data changed = *now;  // an edited copy no longer answers from the index of the read
+    changed.deleteTree(key + "\\Implemented Categories");
+    EXPECT_TRUE(comlite::classesImplementing(changed, kCats[i]).empty());
+  }
 }
 
 TEST(Registry, cut_short_or_garbled_file_is_rejected_and_left_untouched) {
