@@ -433,12 +433,17 @@ HRESULT PackageAdapter::GetCompoundConstant(BSTR constantId, LONG compoundIndex,
                                          &result),
           compounds.get(), "ICapeThermoCompounds", "GetCompoundConstant");
     auto numbers = doubleList(result);
-    // A constant that is not a real (a CAS number, a name) is the caller's wrong ask; a real
-    // that is not finite is the package's fault, told as out of bounds below.
-    if (!numbers || numbers->size() != 1)
+    // A constant that is not a real (a CAS number, a name) is the caller's wrong ask; a wrong
+    // count or a real no compound has is the package's fault, told as out of bounds.
+    if (!numbers)
       throw CapeError(
           ECapeInvalidArgumentHR, kScope,
           cat("the package's constant \"", id, "\" of \"", m_compIds[i], "\" is not a number"))
+          .at(1);
+    if (numbers->size() != 1)
+      throw CapeError(ECapeOutOfBoundsHR, kScope,
+                      cat("the package gave ", numbers->size(), " values for its constant \"", id,
+                          "\" of \"", m_compIds[i], "\""))
           .at(1);
     const double v = (*numbers)[0];
     if (!std::isfinite(v) || !plausibleConstant(id, v))

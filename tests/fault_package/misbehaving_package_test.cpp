@@ -356,9 +356,12 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
             hr = pkg->CalculateProperty(ravelin::propertyId(p), vapour.dispatch(), nullptr,
                                         manager.dispatch(), log.dispatch(), nullptr);
             EXPECT_EQ(SUCCEEDED(hr), vapour.value(p).has_value() || vapour.vector(p).has_value());
-            if (auto v = vapour.value(p)) EXPECT_TRUE(sound(*v)) << *v;
-            if (auto v = vapour.vector(p))
+            if (auto v = vapour.value(p)) {
+              EXPECT_TRUE(sound(*v)) << *v;
+            }
+            if (auto v = vapour.vector(p)) {
               for (double x : *v) EXPECT_TRUE(sound(x, -1e4, 1e4)) << x;
+            }
             break;
           }
           case Host::TwoPhase:
@@ -366,8 +369,9 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
                                                 nullptr, manager.dispatch(), log.dispatch(),
                                                 nullptr);
             EXPECT_EQ(SUCCEEDED(hr), c.overall().vector("KFactor").has_value());
-            if (auto k = c.overall().vector("KFactor"))
+            if (auto k = c.overall().vector("KFactor")) {
               for (double x : *k) EXPECT_TRUE(sound(x, 0.0)) << x;
+            }
             break;
           case Host::Order:
             for (auto p : {vapour, liquid}) {
@@ -376,7 +380,9 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
             }
             hr = pkg->PhaseOrder(c.dispatch(), nullptr);
             for (std::size_t i = 0; i < 2; ++i)
-              if (auto v = c.phase(i).value("MolarVolume")) EXPECT_TRUE(sound(*v, 0.0)) << *v;
+              if (auto v = c.phase(i).value("MolarVolume")) {
+                EXPECT_TRUE(sound(*v, 0.0)) << *v;
+              }
             break;
           case Host::PT:
             hr = flash(xftPTFlash, 250.0, 3000.0, nullptr, 0);
@@ -408,7 +414,9 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
         EXPECT_EQ(c.numberOfPhases() > 0, SUCCEEDED(hr));
         for (std::size_t i = 0; i < 2; ++i) {
           const auto p = c.phase(i);
-          if (FAILED(hr)) EXPECT_NE(p.status(), ravelin::kPhaseStatusPresent);
+          if (FAILED(hr)) {
+            EXPECT_NE(p.status(), ravelin::kPhaseStatusPresent);
+          }
           if (p.status() != ravelin::kPhaseStatusPresent) continue;
           EXPECT_TRUE(sound(p.fraction(), 0.0, 1.0)) << p.fraction();
           for (double x : p.composition()) EXPECT_TRUE(sound(x, 0.0, 1.0)) << x;
