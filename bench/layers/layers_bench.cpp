@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "../shipped_modules.h"
 #include "alloc_count.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
@@ -205,26 +206,10 @@ constexpr LONG kOverall = 1, kVapor = 3, kFlashTP = 15, kFlashPH = 16, kFlashPVF
 //! The modules' class registry and settings of this process, once.
 const std::filesystem::path& registered() {
   static const std::filesystem::path dir = [] {
-    char exe[PATH_MAX];
-    const ssize_t len = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    exe[len > 0 ? len : 0] = '\0';
-    const auto lib = std::filesystem::path(exe).parent_path().parent_path() / "lib";
     std::string pattern =
         (std::filesystem::temp_directory_path() / "coravl-layers-XXXXXX").string();
     const std::filesystem::path d = ::mkdtemp(pattern.data()) ? pattern : "/tmp";
-    ::setenv("CORAVL_REGISTRY", (d / "registry").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", d.c_str(), 1);
-    ::setenv("TEMP", d.c_str(), 1);
-    ::setenv("CORAVL_CAPE_SELECTION", (d / "selection.txt").c_str(), 1);
-    comlite::setNoticeSink([](const std::string&, const std::string&, UINT) {});
-    for (const char* m : {"ravelin", "capeside", "pr_package", "CORavl11"}) {
-      void* h = comlite::loadModule((lib / ("lib" + std::string(m) + ".so")).string());
-      auto reg = h ? reinterpret_cast<HRESULT (*)()>(::dlsym(h, "DllRegisterServer")) : nullptr;
-      if (!reg || FAILED(reg())) {
-        std::fprintf(stderr, "cannot register lib%s.so\n", m);
-        std::abort();
-      }
-    }
+    bench::registerShippedModules(d);
     std::atexit([] {
       std::error_code ec;
       std::filesystem::remove_all(registered(), ec);

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "../shipped_modules.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/creation.h"
@@ -25,13 +26,6 @@
 
 namespace {
 
-std::filesystem::path libFolder() {
-  char exe[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  exe[n > 0 ? n : 0] = '\0';
-  return std::filesystem::path(exe).parent_path().parent_path() / "lib";
-}
-
 //! A fresh registry in its own folder with the shipped modules and `n` other classes.
 std::filesystem::path makeRegistry(long n) {
   static int serial = 0;
@@ -39,18 +33,9 @@ std::filesystem::path makeRegistry(long n) {
   const auto dir =
       base / ("coravl-regbench-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
   std::filesystem::create_directories(dir);
-  ::setenv("CORAVL_REGISTRY", (dir / "registry").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
-  ::setenv("TEMP", dir.c_str(), 1);
   std::ofstream(dir / "selection.txt")
       << "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
-  ::setenv("CORAVL_CAPE_SELECTION", (dir / "selection.txt").c_str(), 1);
-  const auto lib = libFolder();
-  for (const char* m : {"ravelin", "capeside", "pr_package", "CORavl11"}) {
-    void* h = comlite::loadModule((lib / ("lib" + std::string(m) + ".so")).string());
-    auto reg = h ? reinterpret_cast<HRESULT (*)()>(::dlsym(h, "DllRegisterServer")) : nullptr;
-    if (!reg || FAILED(reg())) std::abort();
-  }
+  bench::registerShippedModules(dir);
   const HRESULT hr = comlite::registry::update([n](comlite::registry::Data& data) {
     for (long i = 0; i < n; ++i) {
       char guid[48];

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../shipped_modules.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/creation.h"
@@ -34,24 +35,11 @@ const std::vector<double> kFeed = {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.0
 //! One socket set up as a simulator would, shared by the benchmarks.
 struct Socket {
   Socket() {
-    char exe[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    exe[n > 0 ? n : 0] = '\0';
-    const auto lib = std::filesystem::path(exe).parent_path().parent_path() / "lib";
     dir = std::filesystem::temp_directory_path() / ("coravl-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    ::setenv("CORAVL_REGISTRY", (dir / "registry").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
-    ::setenv("TEMP", dir.c_str(), 1);
     std::ofstream(dir / "selection.txt")
         << "manager = CORavlPR.PackageManager.1\npackage = Natural Gas (PR)\n";
-    ::setenv("CORAVL_CAPE_SELECTION", (dir / "selection.txt").c_str(), 1);
-    comlite::setNoticeSink([](const std::string&, const std::string&, UINT) {});
-    for (const char* m : {"ravelin", "capeside", "pr_package", "CORavl11"}) {
-      void* h = comlite::loadModule((lib / ("lib" + std::string(m) + ".so")).string());
-      auto reg = h ? reinterpret_cast<HRESULT (*)()>(::dlsym(h, "DllRegisterServer")) : nullptr;
-      if (!reg || FAILED(reg())) std::abort();
-    }
+    bench::registerShippedModules(dir);
     CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER, IExtendedPropPackage::kIID,
                      package.putVoid());
     flash = package.as<IExtendedFlash>();
