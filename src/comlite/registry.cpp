@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,7 @@
 #include <fstream>
 #include <mutex>
 #include <set>
-#include <sstream>
+#include <string_view>
 
 namespace comlite::registry {
 
@@ -26,7 +27,10 @@ char lower(char c) {
 }
 
 //! Removes leading, trailing and doubled backslashes so that paths compare reliably.
-std::string normaliseKey(const std::string& key) {
+std::string normaliseKey(std::string_view key) {
+  const bool clean = key.empty() || (key.front() != '\\' && key.back() != '\\' &&
+                                     key.find("\\\\") == std::string_view::npos);
+  if (clean) return std::string(key);
   std::string out;
   out.reserve(key.size());
   for (char c : key) {
@@ -37,14 +41,14 @@ std::string normaliseKey(const std::string& key) {
   return out;
 }
 
-bool startsWithNoCase(const std::string& s, const std::string& prefix) {
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i)
     if (lower(s[i]) != lower(prefix[i])) return false;
   return true;
 }
 
-std::string quote(const std::string& v) {
+std::string quote(std::string_view v) {
   std::string out = "\"";
   for (char c : v) {
     switch (c) {
@@ -71,7 +75,8 @@ std::string quote(const std::string& v) {
   return out;
 }
 
-bool unquote(const std::string& text, std::string& out) {
+template <class String>
+bool unquote(std::string_view text, String& out) {
   if (text.size() < 2 || text.front() != '"' || text.back() != '"') return false;
   out.clear();
   for (std::size_t i = 1; i + 1 < text.size(); ++i) {
@@ -105,82 +110,217 @@ bool unquote(const std::string& text, std::string& out) {
   return true;
 }
 
-std::string nameToken(const std::string& name) {
+std::string nameToken(std::string_view name) {
   return name.empty() ? "@" : quote(name);
 }
 
 }  // namespace
 
-bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
   const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
+  // Keys share long prefixes ("CLSID\\{...}"): equal bytes are equal either way.
+  std::size_t i = 0;
+  while (i < n && a[i] == b[i]) ++i;
+  for (; i < n; ++i) {
     char x = lower(a[i]), y = lower(b[i]);
     if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
   }
   return a.size() < b.size();
 }
 
+using Keys = std::map<std::string, Data::Values, NoCaseLess>;
+
+namespace {
+
+//! One key of a registry read in place, and the text of its value lines.
+struct IndexedKey {
+  std::string_view key, body;
+};
+
+bool sameNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && !NoCaseLess{}(a, b) && !NoCaseLess{}(b, a);
+}
+
+//! Splits off the next line of `rest`, without its line end.
+std::string_view nextLine(std::string_view& rest) {
+  const std::size_t end = rest.find('\n');
+  std::string_view line = rest.substr(0, end);
+  rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+//! Reads a value line ("@=..." or "\"name\"=..."). RETURNS: an error text, or nullptr.
+const char* valueLine(std::string_view line, std::string& name, std::string& value) {
+  std::size_t eq;
+  if (line[0] == '@') {
+    name.clear();
+    eq = 1;
+  } else {
+    // The name is a quoted string; find its closing quote.
+    std::size_t close = 1;
+    for (; close < line.size(); ++close) {
+      if (line[close] == '\\') {
+        ++close;
+        continue;
+      }
+      if (line[close] == '"') break;
+    }
+    if (close >= line.size() || !unquote(line.substr(0, close + 1), name))
+      return "malformed value name";
+    eq = close + 1;
+  }
+  if (eq >= line.size() || line[eq] != '=') return "missing '=' after the value name";
+  if (!unquote(line.substr(eq + 1), value)) return "malformed value";
+  return nullptr;
+}
+
+//! Calls `visit(name, value)` for each value line of a checked body.
+template <class Visit>
+void forValueLines(std::string_view body, Visit visit) {
+  std::string name, value;
+  while (!body.empty()) {
+    const std::string_view line = nextLine(body);
+    if (line.empty() || line[0] == ';') continue;
+    valueLine(line, name, value);
+    visit(name, value);
+  }
+}
+
+}  // namespace
+
+struct Data::Store {
+  std::shared_ptr<const std::string> text;  // with `index` when read in place
+  std::vector<IndexedKey> index;
+  Keys keys;  // otherwise
+  bool indexed() const { return text != nullptr; }
+  const IndexedKey* find(std::string_view key) const {
+    auto it = std::lower_bound(index.begin(), index.end(), key,
+                               [](const IndexedKey& e, auto k) { return NoCaseLess{}(e.key, k); });
+    return it != index.end() && sameNoCase(it->key, key) ? &*it : nullptr;
+  }
+  static Values valuesOf(const IndexedKey& e) {
+    Values out;
+    forValueLines(e.body, [&](std::string& name, std::string& value) {
+      out.insert_or_assign(std::move(name), std::move(value));
+    });
+    return out;
+  }
+};
+
+const Data::Store& Data::store() const {
+  static const Store* none = new Store;  // never destroyed: modules may read at exit
+  return m_store ? *m_store : *none;
+}
+
+Data::Store& Data::writable() {
+  m_categories.reset();
+  if (!m_store) {
+    m_store = std::make_shared<Store>();
+  } else if (m_store->indexed()) {
+    auto map = std::make_shared<Store>();
+    for (const IndexedKey& e : m_store->index)
+      map->keys.emplace_hint(map->keys.end(), std::string(e.key), Store::valuesOf(e));
+    m_store = std::move(map);
+  } else if (m_store.use_count() > 1) {
+    m_store = std::make_shared<Store>(*m_store);
+  }
+  return *m_store;
+}
+
+template <class Visit>
+void Data::keysFrom(std::string_view from, Visit visit) const {
+  const Store& s = store();
+  if (s.indexed()) {
+    auto it = std::lower_bound(s.index.begin(), s.index.end(), from,
+                               [](const IndexedKey& e, auto k) { return NoCaseLess{}(e.key, k); });
+    for (; it != s.index.end(); ++it)
+      if (!visit(it->key)) return;
+  } else {
+    for (auto it = s.keys.lower_bound(from); it != s.keys.end(); ++it)
+      if (!visit(std::string_view(it->first))) return;
+  }
+}
+
 bool Data::hasKey(const std::string& key) const {
   const std::string k = normaliseKey(key);
   if (k.empty()) return true;
-  auto it = m_keys.lower_bound(k);
-  if (it == m_keys.end()) return false;
-  if (!NoCaseLess{}(k, it->first) && !NoCaseLess{}(it->first, k)) return true;
-  // A child "k\..." sorts after k; '\\' sorts after most characters, so scan the range.
-  for (; it != m_keys.end() && startsWithNoCase(it->first, k); ++it)
-    if (it->first.size() > k.size() && it->first[k.size()] == '\\') return true;
-  return false;
+  bool found = false;
+  // A child "k\..." sorts after k, though not always next to it: scan the keys starting with k.
+  keysFrom(k, [&](std::string_view path) {
+    if (!startsWithNoCase(path, k)) return false;
+    found = path.size() == k.size() || path[k.size()] == '\\';
+    return !found;
+  });
+  return found;
 }
 
 std::optional<std::string> Data::value(const std::string& key, const std::string& name) const {
-  auto it = m_keys.find(normaliseKey(key));
-  if (it == m_keys.end()) return std::nullopt;
+  const Store& s = store();
+  const std::string k = normaliseKey(key);
+  if (s.indexed()) {
+    const IndexedKey* e = s.find(k);
+    if (!e) return std::nullopt;
+    std::optional<std::string> out;  // the last of equal names wins, as when parsed
+    forValueLines(e->body, [&](std::string& n, std::string& v) {
+      if (sameNoCase(n, name)) out = std::move(v);
+    });
+    return out;
+  }
+  auto it = s.keys.find(k);
+  if (it == s.keys.end()) return std::nullopt;
   auto v = it->second.find(name);
   if (v == it->second.end()) return std::nullopt;
   return v->second;
 }
 
 Data::Values Data::values(const std::string& key) const {
-  auto it = m_keys.find(normaliseKey(key));
-  return it == m_keys.end() ? Values{} : it->second;
+  const Store& s = store();
+  const std::string k = normaliseKey(key);
+  if (s.indexed()) {
+    const IndexedKey* e = s.find(k);
+    return e ? Store::valuesOf(*e) : Values{};
+  }
+  auto it = s.keys.find(k);
+  return it == s.keys.end() ? Values{} : it->second;
 }
 
 std::vector<std::string> Data::subkeys(const std::string& key) const {
   const std::string k = normaliseKey(key);
   const std::string prefix = k.empty() ? "" : k + "\\";
   std::vector<std::string> out;
-  // A key's descendants are one range of the sorted map, but one child's keys need not be
+  // A key's descendants are one range of the sorted keys, but one child's keys need not be
   // adjacent ("a\\x" sorts after "a b"), hence the set of those seen.
   std::set<std::string, NoCaseLess> seen;
-  for (auto it = m_keys.lower_bound(prefix); it != m_keys.end(); ++it) {
-    const std::string& path = it->first;
-    if (!startsWithNoCase(path, prefix)) break;
-    if (path.size() == prefix.size()) continue;
-    std::string child = path.substr(prefix.size(), path.find('\\', prefix.size()) - prefix.size());
+  keysFrom(prefix, [&](std::string_view path) {
+    if (!startsWithNoCase(path, prefix)) return false;
+    if (path.size() == prefix.size()) return true;
+    std::string child(path.substr(prefix.size(), path.find('\\', prefix.size()) - prefix.size()));
     if (seen.insert(child).second) out.push_back(std::move(child));
-  }
+    return true;
+  });
   return out;
 }
 
 Data::ClassLists Data::categoryIndex() const {
-  static const std::string kRoot = "CLSID\\", kCategories = "\\Implemented Categories\\";
+  static constexpr std::string_view kRoot = "CLSID\\", kCategories = "\\Implemented Categories\\";
   ClassLists index;
-  for (auto it = m_keys.lower_bound(kRoot); it != m_keys.end(); ++it) {
-    const std::string& path = it->first;
-    if (!startsWithNoCase(path, kRoot)) break;
+  keysFrom(kRoot, [&](std::string_view path) {
+    if (!startsWithNoCase(path, kRoot)) return false;
     // CLSID\<class>\Implemented Categories\<category>[\...]
     const std::size_t classEnd = path.find('\\', kRoot.size());
-    if (classEnd == std::string::npos) continue;
-    if (path.size() <= classEnd + kCategories.size() ||
+    if (classEnd == std::string_view::npos || path.size() <= classEnd + kCategories.size() ||
         !startsWithNoCase(path.substr(classEnd, kCategories.size()), kCategories))
-      continue;
+      return true;
     const std::size_t catBegin = classEnd + kCategories.size();
-    const std::string category = path.substr(catBegin, path.find('\\', catBegin) - catBegin);
-    std::string name = path.substr(kRoot.size(), classEnd - kRoot.size());
-    auto& classes = index[category];
-    if (classes.empty() || NoCaseLess{}(classes.back(), name) || NoCaseLess{}(name, classes.back()))
-      classes.push_back(std::move(name));
-  }
+    const std::string_view category = path.substr(catBegin, path.find('\\', catBegin) - catBegin);
+    const std::string_view name = path.substr(kRoot.size(), classEnd - kRoot.size());
+    auto found = index.find(category);
+    if (found == index.end()) found = index.try_emplace(std::string(category)).first;
+    auto& classes = found->second;
+    if (classes.empty() || !sameNoCase(classes.back(), name)) classes.emplace_back(name);
+    return true;
+  });
   return index;
 }
 
@@ -197,33 +337,28 @@ std::vector<std::string> Data::classesWithCategory(const std::string& category) 
 void Data::createKey(const std::string& key) {
   const std::string k = normaliseKey(key);
   if (k.empty()) return;
-  m_keys[k];
-  m_categories.reset();
+  writable().keys[k];
 }
 
 void Data::setValue(const std::string& key, const std::string& name, const std::string& value) {
   const std::string k = normaliseKey(key);
   if (k.empty()) return;
-  m_keys[k][name] = value;
-  m_categories.reset();
+  writable().keys[k][name] = value;
 }
 
 bool Data::deleteValue(const std::string& key, const std::string& name) {
-  auto it = m_keys.find(normaliseKey(key));
-  return it != m_keys.end() && it->second.erase(name) > 0;
+  if (!value(key, name)) return false;
+  return writable().keys[normaliseKey(key)].erase(name) > 0;
 }
 
 bool Data::deleteTree(const std::string& key) {
   const std::string k = normaliseKey(key);
-  if (k.empty()) return false;
-  m_categories.reset();
+  if (k.empty() || !hasKey(k)) return false;
+  Keys& keys = writable().keys;
   bool removed = false;
-  for (auto it = m_keys.begin(); it != m_keys.end();) {
-    const bool self = !NoCaseLess{}(it->first, k) && !NoCaseLess{}(k, it->first);
-    const bool child = startsWithNoCase(it->first, k) && it->first.size() > k.size() &&
-                       it->first[k.size()] == '\\';
-    if (self || child) {
-      it = m_keys.erase(it);
+  for (auto it = keys.lower_bound(k); it != keys.end() && startsWithNoCase(it->first, k);) {
+    if (it->first.size() == k.size() || it->first[k.size()] == '\\') {
+      it = keys.erase(it);
       removed = true;
     } else {
       ++it;
@@ -234,29 +369,54 @@ bool Data::deleteTree(const std::string& key) {
 
 std::string Data::serialize() const {
   std::string out = std::string(kHeader) + "\n";
-  for (auto& [key, values] : m_keys) {
-    out += "[" + key + "]\n";
-    for (auto& [name, value] : values) out += nameToken(name) + "=" + quote(value) + "\n";
+  auto put = [&](std::string_view key, const Values& values) {
+    out += '[';
+    out += key;
+    out += "]\n";
+    for (auto& [name, value] : values) {
+      out += nameToken(name);
+      out += '=';
+      out += quote(value);
+      out += '\n';
+    }
+  };
+  const Store& s = store();
+  if (s.indexed()) {
+    for (const IndexedKey& e : s.index) put(e.key, Store::valuesOf(e));
+  } else {
+    for (auto& [key, values] : s.keys) put(key, values);
   }
   out += std::string(kTrailer) + "\n";
   return out;
 }
 
 bool Data::parse(const std::string& text, const std::string& fileName, std::string& error) {
-  std::map<std::string, Values, NoCaseLess> keys;
-  std::istringstream in(text);
-  std::string line;
+  return parse(std::make_shared<const std::string>(text), fileName, error);
+}
+
+bool Data::parse(std::shared_ptr<const std::string> text, const std::string& fileName,
+                 std::string& error) {
+  auto store = std::make_shared<Store>();
+  std::string_view rest(*text);
   int lineNo = 0;
-  bool ended = false;
-  std::string current;
-  Values* values = nullptr;
+  bool ended = false, inPlace = true, inKey = false;
+  std::string name, value;
+  Values* values = nullptr;  // once the text is not in key order
   auto fail = [&](const std::string& why) {
     error = "class registry " + fileName + " line " + std::to_string(lineNo) + ": " + why;
     return false;
   };
-  while (std::getline(in, line)) {
+  // Ends the body of the last indexed key where the next line begins.
+  auto closeBody = [&](const char* at) {
+    if (inPlace && !store->index.empty()) {
+      std::string_view& body = store->index.back().body;
+      body = std::string_view(body.data(), static_cast<std::size_t>(at - body.data()));
+    }
+  };
+  while (!rest.empty()) {
+    const char* lineStart = rest.data();
+    const std::string_view line = nextLine(rest);
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (lineNo == 1) {
       if (line != kHeader) return fail("not a class registry file (missing header)");
       continue;
@@ -266,45 +426,43 @@ bool Data::parse(const std::string& text, const std::string& fileName, std::stri
       return fail("text after the end marker");
     }
     if (line == kTrailer) {
+      closeBody(lineStart);
       ended = true;
       continue;
     }
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       if (line.back() != ']' || line.size() < 3) return fail("malformed key line");
-      current = normaliseKey(line.substr(1, line.size() - 2));
-      if (current.empty()) return fail("empty key path");
-      // A written file is in key order: the hint makes each insertion constant time.
-      values = &keys.try_emplace(keys.end(), current)->second;
+      const std::string_view raw = line.substr(1, line.size() - 2);
+      std::string key = normaliseKey(raw);
+      if (key.empty()) return fail("empty key path");
+      closeBody(lineStart);
+      inKey = true;
+      // A file as written is in key order, each key once, and is read in place; any other
+      // (edited by hand) is read into a map, where a key given twice keeps all its values.
+      if (inPlace && (key.size() != raw.size() ||
+                      (!store->index.empty() && !NoCaseLess{}(store->index.back().key, raw)))) {
+        for (const IndexedKey& e : store->index)
+          store->keys.emplace_hint(store->keys.end(), std::string(e.key), Store::valuesOf(e));
+        store->index.clear();
+        inPlace = false;
+      }
+      if (inPlace) {
+        store->index.push_back({raw, std::string_view(rest.data(), 0)});
+      } else {
+        // A key in order makes the hint's insertion constant time.
+        values = &store->keys.try_emplace(store->keys.end(), std::move(key))->second;
+      }
       continue;
     }
-    if (current.empty()) return fail("value outside any key");
-    std::string name;
-    std::size_t eq;
-    if (line[0] == '@') {
-      eq = 1;
-    } else {
-      // The name is a quoted string; find its closing quote.
-      std::size_t close = 1;
-      for (; close < line.size(); ++close) {
-        if (line[close] == '\\') {
-          ++close;
-          continue;
-        }
-        if (line[close] == '"') break;
-      }
-      if (close >= line.size() || !unquote(line.substr(0, close + 1), name))
-        return fail("malformed value name");
-      eq = close + 1;
-    }
-    if (eq >= line.size() || line[eq] != '=') return fail("missing '=' after the value name");
-    std::string value;
-    if (!unquote(line.substr(eq + 1), value)) return fail("malformed value");
-    values->insert_or_assign(values->end(), std::move(name), std::move(value));
+    if (!inKey) return fail("value outside any key");
+    if (const char* why = valueLine(line, name, value)) return fail(why);
+    if (!inPlace) values->insert_or_assign(std::move(name), std::move(value));
   }
   if (lineNo == 0) return fail("empty file");
   if (!ended) return fail("file is cut short (no end marker)");
-  m_keys = std::move(keys);
+  if (inPlace) store->text = std::move(text);
+  m_store = std::move(store);
   m_categories = std::make_shared<const ClassLists>(categoryIndex());
   return true;
 }
@@ -389,7 +547,8 @@ namespace {
 //! The last registry read, with the text it was parsed from.
 struct LastRead {
   std::mutex mutex;
-  std::string path, text;
+  std::string path;
+  std::shared_ptr<const std::string> text;
   std::shared_ptr<const Data> data;
 };
 
@@ -418,21 +577,22 @@ HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
   LastRead& last = lastRead();
   {
     std::lock_guard<std::mutex> lock(last.mutex);
-    if (last.data && last.path == path && last.text == text) {
+    if (last.data && last.path == path && *last.text == text) {
       data = last.data;
       return S_OK;
     }
   }
   std::string why;
+  auto shared = std::make_shared<const std::string>(std::move(text));
   auto parsed = std::make_shared<Data>();
-  if (!parsed->parse(text, path, why)) {
+  if (!parsed->parse(shared, path, why)) {
     if (error) *error = why;
     return REGDB_E_READREGDB;
   }
   data = parsed;
   std::lock_guard<std::mutex> lock(last.mutex);
   last.path = path;
-  last.text = std::move(text);
+  last.text = std::move(shared);
   last.data = std::move(parsed);
   return S_OK;
 }

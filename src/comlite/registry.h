@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "comlite/hresult.h"
@@ -31,7 +32,8 @@
 namespace comlite::registry {
 
 struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const;
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
 };
 
 //! The registry's content in memory.
@@ -61,13 +63,26 @@ class Data {
   std::string serialize() const;
   //! Parses the file format. On failure returns false and says where in `error`.
   bool parse(const std::string& text, const std::string& fileName, std::string& error);
+  //! The same, keeping the text: a registry as written is read in place, without a copy.
+  bool parse(std::shared_ptr<const std::string> text, const std::string& fileName,
+             std::string& error);
 
  private:
   using ClassLists = std::map<std::string, std::vector<std::string>, NoCaseLess>;
   //! Every category's classes in one pass over the "CLSID" keys.
   ClassLists categoryIndex() const;
 
-  std::map<std::string, Values, NoCaseLess> m_keys;
+  //! Keys and values: a registry read from a file in key order stays its text with an index of
+  //! its keys, so that reading a large one is not a million small allocations; it becomes a map
+  //! on the first change. Copies share the store until one of them changes.
+  struct Store;
+  std::shared_ptr<Store> m_store;
+  Store& writable();
+  const Store& store() const;
+  //! Calls `visit(key)` for each key from the first not less than `from`, in order, while it
+  //! returns true.
+  template <class Visit>
+  void keysFrom(std::string_view from, Visit visit) const;
   //! The category index of a parsed registry, shared by its copies; dropped on any change.
   std::shared_ptr<const ClassLists> m_categories;
 };
