@@ -194,10 +194,19 @@ struct Data::Store {
   std::vector<IndexedKey> index;
   Keys keys;  // otherwise
   bool indexed() const { return text != nullptr; }
+  std::vector<IndexedKey>::const_iterator lowerBound(std::string_view key) const {
+    return std::lower_bound(index.begin(), index.end(), key,
+                            [](const IndexedKey& e, auto k) { return NoCaseLess{}(e.key, k); });
+  }
   const IndexedKey* find(std::string_view key) const {
-    auto it = std::lower_bound(index.begin(), index.end(), key,
-                               [](const IndexedKey& e, auto k) { return NoCaseLess{}(e.key, k); });
+    auto it = lowerBound(key);
     return it != index.end() && sameNoCase(it->key, key) ? &*it : nullptr;
+  }
+  //! The keys read in place, as a map (its text may then go).
+  void indexToMap() {
+    for (const IndexedKey& e : index)
+      keys.emplace_hint(keys.end(), std::string(e.key), valuesOf(e));
+    index.clear();
   }
   static Values valuesOf(const IndexedKey& e) {
     Values out;
@@ -218,9 +227,9 @@ Data::Store& Data::writable() {
   if (!m_store) {
     m_store = std::make_shared<Store>();
   } else if (m_store->indexed()) {
-    auto map = std::make_shared<Store>();
-    for (const IndexedKey& e : m_store->index)
-      map->keys.emplace_hint(map->keys.end(), std::string(e.key), Store::valuesOf(e));
+    auto map = std::make_shared<Store>(*m_store);
+    map->indexToMap();
+    map->text.reset();
     m_store = std::move(map);
   } else if (m_store.use_count() > 1) {
     m_store = std::make_shared<Store>(*m_store);
@@ -232,9 +241,7 @@ template <class Visit>
 void Data::keysFrom(std::string_view from, Visit visit) const {
   const Store& s = store();
   if (s.indexed()) {
-    auto it = std::lower_bound(s.index.begin(), s.index.end(), from,
-                               [](const IndexedKey& e, auto k) { return NoCaseLess{}(e.key, k); });
-    for (; it != s.index.end(); ++it)
+    for (auto it = s.lowerBound(from); it != s.index.end(); ++it)
       if (!visit(it->key)) return;
   } else {
     for (auto it = s.keys.lower_bound(from); it != s.keys.end(); ++it)
@@ -442,9 +449,7 @@ bool Data::parse(std::shared_ptr<const std::string> text, const std::string& fil
       // (edited by hand) is read into a map, where a key given twice keeps all its values.
       if (inPlace && (key.size() != raw.size() ||
                       (!store->index.empty() && !NoCaseLess{}(store->index.back().key, raw)))) {
-        for (const IndexedKey& e : store->index)
-          store->keys.emplace_hint(store->keys.end(), std::string(e.key), Store::valuesOf(e));
-        store->index.clear();
+        store->indexToMap();
         inPlace = false;
       }
       if (inPlace) {
