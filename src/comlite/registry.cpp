@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -482,27 +483,51 @@ std::string filePath() {
 
 namespace {
 
-//! The registry is a small text file: anything larger is no registry, and reading it whole
-//! (a link to /dev/zero, say) would exhaust memory.
-constexpr off_t kMaxFileBytes = 16 * 1024 * 1024;
+//! Anything larger is no registry, and reading it whole (a sparse file, say) would exhaust
+//! memory. A registry of 20,000 classes takes about 12 MB, so the bound leaves room for sites
+//! with many times that.
+constexpr off_t kMaxFileBytes = 256 * 1024 * 1024;
 
-//! Reads the registry file; false with `why` set when it cannot be read (`missing` when it
-//! does not exist). Only a regular file of a bounded size is read: a FIFO or a device would
-//! block or never end.
-bool readFile(const std::string& path, std::string& text, bool& missing, std::string& why) {
+//! What identifies one version of the file without reading it.
+struct FileId {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+
+  explicit FileId(const struct stat& st)
+      : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim), ctime(st.st_ctim) {}
+  FileId() = default;
+  bool operator==(const FileId& o) const {
+    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+           ctime.tv_nsec == o.ctime.tv_nsec;
+  }
+};
+
+//! The registry file opened for reading, checked to be a regular file of a bounded size.
+struct OpenFile {
+  int fd = -1;
+  FileId id;
+  ~OpenFile() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+//! Opens the registry file; false with `why` set when it cannot be read (`missing` when it
+//! does not exist). A FIFO or a device would block or never end, so only a regular file is
+//! accepted.
+bool openFile(const std::string& path, OpenFile& file, bool& missing, std::string& why) {
   missing = false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+  file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file.fd < 0) {
     missing = (errno == ENOENT);
     why = "class registry " + path + " cannot be read: " + std::strerror(errno);
     return false;
   }
-  struct Close {
-    int fd;
-    ~Close() { ::close(fd); }
-  } close{fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     why = "class registry " + path + " is not a regular file";
     return false;
   }
@@ -511,10 +536,15 @@ bool readFile(const std::string& path, std::string& text, bool& missing, std::st
           " MiB";
     return false;
   }
-  text.assign(static_cast<std::size_t>(st.st_size), '\0');
+  file.id = FileId(st);
+  return true;
+}
+
+bool readFile(const std::string& path, const OpenFile& file, std::string& text, std::string& why) {
+  text.assign(static_cast<std::size_t>(file.id.size), '\0');
   std::size_t done = 0;
   while (done < text.size()) {
-    const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    const ssize_t n = ::read(file.fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       why = "class registry " + path + " cannot be read: " + std::strerror(errno);
@@ -545,14 +575,12 @@ bool makeDirs(const std::string& dir) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 //! The last registry read, with the text it was parsed from.
 struct LastRead {
   std::mutex mutex;
   std::string path;
+  FileId id;
+  bool settled = false;  // `id` alone tells whether the file changed since
   std::shared_ptr<const std::string> text;
   std::shared_ptr<const Data> data;
 };
@@ -562,14 +590,25 @@ LastRead& lastRead() {
   return *last;
 }
 
+//! A file last changed well before it was read cannot have changed again within the same
+//! timestamp tick, so a later change shows in its times. One changed just before, or while, it
+//! was read can (a rewrite of the same size within a tick), and only its text tells.
+bool settledAt(const FileId& id, const timespec& readAt) {
+  constexpr long long kMarginNs = 1'000'000'000;  // coarse file-system clocks
+  auto ns = [](const timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; };
+  return ns(readAt) - std::max(ns(id.ctime), ns(id.mtime)) > kMarginNs;
+}
+
 }  // namespace
 
 HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
   const std::string path = filePath();
-  std::string text;
+  OpenFile file;
   bool missing;
   std::string unreadable;
-  if (!readFile(path, text, missing, unreadable)) {
+  timespec readAt{};
+  ::clock_gettime(CLOCK_REALTIME, &readAt);
+  if (!openFile(path, file, missing, unreadable)) {
     if (missing) {
       data = std::make_shared<const Data>();
       return S_OK;
@@ -577,12 +616,25 @@ HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
     if (error) *error = unreadable;
     return REGDB_E_READREGDB;
   }
-  // The whole text is compared, not the file's times: a rewrite within the clock's tick, or
-  // of the same size, is still seen.
   LastRead& last = lastRead();
   {
     std::lock_guard<std::mutex> lock(last.mutex);
+    if (last.data && last.settled && last.path == path && last.id == file.id) {
+      data = last.data;
+      return S_OK;
+    }
+  }
+  std::string text;
+  if (!readFile(path, file, text, unreadable)) {
+    if (error) *error = unreadable;
+    return REGDB_E_READREGDB;
+  }
+  const bool settled = settledAt(file.id, readAt);
+  {
+    std::lock_guard<std::mutex> lock(last.mutex);
     if (last.data && last.path == path && *last.text == text) {
+      last.id = file.id;
+      last.settled = settled;
       data = last.data;
       return S_OK;
     }
@@ -597,6 +649,8 @@ HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
   data = parsed;
   std::lock_guard<std::mutex> lock(last.mutex);
   last.path = path;
+  last.id = file.id;
+  last.settled = settled;
   last.text = std::move(shared);
   last.data = std::move(parsed);
   return S_OK;
