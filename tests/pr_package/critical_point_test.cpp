@@ -51,6 +51,17 @@ TEST(CriticalPoint, pure_limits_zc_and_the_co2_n_hexane_line) {
     EXPECT_GT(all[0].T_K, 304.21) << x;
     T_prev = all[0].T_K;
   }
+  // CO2 + water's critical line from water rises beyond the model's 1 GPa by 40 % CO2: refused,
+  // naming the point out of range, rather than answered with another.
+  const Mixture water = Mixture::from_database(test::database(), {"carbon dioxide", "water"});
+  try {
+    critical_point(water, std::vector<double>{0.5, 0.5});
+    ADD_FAILURE();
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("outside the model's range only, at T = 568."),
+              std::string::npos)
+        << e.what();
+  }
 }
 
 // A saturation line traced towards its critical point says where it ends, dilute feeds too:

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string>
 
 #include "pr_package/model/constants.h"
 #include "pr_package/model/error.h"
@@ -280,10 +281,12 @@ std::optional<CriticalPoint> make_point(Criteria& c, double T, double V) {
   p.V_m3mol = V;
   p.P_Pa = c.pressure(T, V);
   p.iterations = c.evaluations();
-  if (!(p.P_Pa >= P_min_Pa && p.P_Pa <= P_max_Pa && T >= T_min_K && T <= T_max_K)) {
-    return std::nullopt;
-  }
+  if (!std::isfinite(p.P_Pa)) return std::nullopt;
   return p;
+}
+
+bool in_range(const CriticalPoint& p) {
+  return p.P_Pa >= P_min_Pa && p.P_Pa <= P_max_Pa && p.T_K >= T_min_K && p.T_K <= T_max_K;
 }
 
 // The critical point on one branch between two packing fractions where the cubic term
@@ -326,7 +329,9 @@ std::optional<CriticalPoint> refine(Criteria& c, double ea, double Ta, double Ca
   return make_point(c, T_last, B / e);
 }
 
-std::vector<CriticalPoint> search(Criteria& c) {
+// The points inside the model's range, hottest first; those outside it (a critical line
+// rising to pressures beyond it, say) go to outside.
+std::vector<CriticalPoint> search(Criteria& c, std::vector<CriticalPoint>* outside = nullptr) {
   const double T_lo = std::max(T_min_K, 0.2 * c.Tc_lo());
   const double T_hi = std::min(T_max_K, 3.0 * c.Tc_hi());
   struct Node {
@@ -352,7 +357,13 @@ std::vector<CriticalPoint> search(Criteria& c) {
         if (!b || std::abs(std::log(n.T / a.T)) < std::abs(std::log(b->T / a.T))) b = &n;
       }
       if (!b || std::abs(std::log(b->T / a.T)) > 0.7 || (a.C > 0.0) == (b->C > 0.0)) continue;
-      if (auto p = refine(c, etas[j], a.T, a.C, etas[j + 1], b->T, b->C)) out.push_back(*p);
+      if (auto p = refine(c, etas[j], a.T, a.C, etas[j + 1], b->T, b->C)) {
+        if (in_range(*p)) {
+          out.push_back(*p);
+        } else if (outside) {
+          outside->push_back(*p);
+        }
+      }
     }
   }
   std::sort(out.begin(), out.end(),
@@ -380,7 +391,9 @@ std::optional<CriticalPoint> newton(Criteria& c, double T0, double V0) {
     if (!(std::isfinite(x[0]) && std::isfinite(x[1])) || x[1] - lnB < 0.1) return std::nullopt;
     f = eval(x);
     if (scale == 1.0 && std::abs(d[0]) < 1e-12 && std::abs(d[1]) < 1e-11) {
-      return make_point(c, std::exp(x[0]), std::exp(x[1]));
+      auto p = make_point(c, std::exp(x[0]), std::exp(x[1]));
+      if (p && !in_range(*p)) p.reset();
+      return p;
     }
   }
   return std::nullopt;
@@ -424,12 +437,17 @@ CriticalPoint critical_point(const Mixture& mix, std::span<const double> z, doub
 }
 
 CriticalPoint critical_point(const Mixture& mix, std::span<const double> z) {
-  const std::vector<CriticalPoint> all = critical_points(mix, z);
-  if (all.empty()) {
-    throw Error(ErrorKind::SolvingError, "pr::critical_point",
-                "no critical point on any stability-limit branch of this composition");
+  Criteria c(mix, z);
+  std::vector<CriticalPoint> outside;
+  const std::vector<CriticalPoint> all = search(c, &outside);
+  if (!all.empty()) return all.front();
+  std::string where;
+  for (const CriticalPoint& p : outside) {
+    where += cat(where.empty() ? "; outside the model's range only, at " : ", at ", "T = ", p.T_K,
+                 " K, P = ", p.P_Pa, " Pa");
   }
-  return all.front();
+  throw Error(ErrorKind::SolvingError, "pr::critical_point",
+              cat("no critical point on any stability-limit branch of this composition", where));
 }
 
 }  // namespace pr
