@@ -365,37 +365,6 @@ TEST(Flash, saturation_without_a_solution_is_refused_with_the_reason) {
   }
 }
 
-// Critical points of CO2 + n-hexane (k_ij = 0.11), from a start nearby and from the
-// pseudo-critical estimate. Reference: the binary criteria (d ln f1/d x1) = (d2 ln f1/d x1^2) = 0
-// at fixed T and P (Michelsen and Mollerup, Thermodynamic Models, 2nd ed. 2007, chapter 12)
-// solved in python3 with mpmath at 30 digits, independent of the solver's eigenvalue criteria.
-TEST(CriticalPoint, binary_points_from_a_start_nearby_or_an_estimate) {
-  const Mixture mix = Mixture::from_database(test::database(), {"carbon dioxide", "n-hexane"});
-  FlashSolver flash(mix);
-  struct Case {
-    double z_co2, T_K, P_Pa, T0, P0;
-  };
-  const Case cases[] = {
-      {0.5, 459.835943645622, 8376970.47090932, 468.0, 7.5e6},
-      {0.7, 413.425659433613, 11287839.0399252, 420.0, 1e7},
-  };
-  for (const Case& c : cases) {
-    const std::vector<double> z = {c.z_co2, 1.0 - c.z_co2};
-    for (const CriticalPoint& cp : {flash.critical_point(z, c.T0, c.P0), flash.critical_point(z)}) {
-      EXPECT_NEAR(cp.T_K, c.T_K, 1e-8 * c.T_K) << c.z_co2;
-      EXPECT_NEAR(cp.P_Pa, c.P_Pa, 1e-8 * c.P_Pa) << c.z_co2;
-    }
-  }
-  EXPECT_THROW(flash.critical_point(std::vector<double>{1.0, 0.0}, 300.0, 7e6), Error);
-  // A dilute feed is refused with the reason rather than answered far off.
-  try {
-    flash.critical_point(std::vector<double>{0.01, 0.99});
-    ADD_FAILURE();
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("as dilute as 0.01"), std::string::npos) << e.what();
-  }
-}
-
 // Ten compounds: the critical point found from the pseudo-critical estimate lies where the bubble
 // and dew lines meet, between their temperatures just below its pressure.
 TEST_F(NaturalGasFlash, critical_point_joins_the_bubble_and_dew_lines) {

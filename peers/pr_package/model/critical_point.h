@@ -13,33 +13,41 @@ struct CriticalPoint {
   double T_K = 0.0;
   double P_Pa = 0.0;
   double V_m3mol = 0.0;  //!< Molar volume [m3/mol].
-  int iterations = 0;
+  int iterations = 0;    //!< Criteria evaluations spent on this point.
 };
 
-//! Critical point of composition z, from a start (T, P) near it (the end of a traced
-//! saturation curve, say).
+//! The two criteria of Heidemann and Khalil at fixed T and V (AIChE J. 26 (1980) 769), in
+//! Michelsen's scaled form (Fluid Phase Equilib. 4 (1980) 1; Michelsen and Mollerup,
+//! Thermodynamic Models, 2nd ed. 2007, chapter 12), for one mole of feed z:
 //!
-//! Michelsen's criteria on the tangent-plane distance of a trial phase W = z + s sqrt(z) u at
-//! fixed T and P (Michelsen, Fluid Phase Equilib. 4 (1980) 1; Michelsen and Mollerup,
-//! Thermodynamic Models, 2nd ed. 2007, chapter 12): the smallest eigenvalue of
-//! B_ij = delta_ij + sqrt(z_i z_j) d ln phi_i/d n_j vanishes, with u its eigenvector, and so
-//! does the cubic term d3 tm/ds3 at s = 0. Newton in (ln T, ln P). SolvingError without
-//! convergence, with the start and the last residuals.
-CriticalPoint critical_point(const Mixture& mix, std::span<const double> z, double T_start_K,
-                             double P_start_Pa);
-
-//! Critical point of z from a pseudo-critical estimate (no start needed). A feed with a compound
-//! below about 5 % may fail: the criteria at fixed T and P then vary within a region of the
-//! dilute fraction's width around the main compound's critical point; the error says so.
-CriticalPoint critical_point(const Mixture& mix, std::span<const double> z);
-
-//! The two criteria at T, P: the smallest eigenvalue of B and the cubic term (for tests and
-//! for a start search).
+//!   lambda: smallest eigenvalue of M_ij = sqrt(z_i z_j) d2(A/RT)/dn_i dn_j, the stability limit;
+//!   cubic:  sum_ijk dn_i dn_j dn_k d3(A/RT)/dn_i dn_j dn_k along dn = sqrt(z) u, u its unit
+//!           eigenvector signed so that the co-volume grows along dn.
+//!
+//! Both from closed-form second and third composition derivatives of the cubic's Helmholtz
+//! energy. Zero together at a critical point.
 struct CriticalityResidual {
   double lambda = 0.0;
   double cubic = 0.0;
 };
 CriticalityResidual criticality_residual(const Mixture& mix, std::span<const double> z, double T_K,
-                                         double P_Pa);
+                                         double V_m3mol);
+
+//! Every critical point of z the search finds, hottest first: each stability-limit branch
+//! T(V) (all roots of lambda in T, scanned at packing fractions B/V from 0.02 to 0.9) is
+//! followed in V for a change of sign of the cubic term, which is then bracketed down to
+//! 1e-13. Points of negative pressure or outside the model's range are left out. A single
+//! compound gives its own Tc and Pc. Empty when none is found.
+std::vector<CriticalPoint> critical_points(const Mixture& mix, std::span<const double> z);
+
+//! Critical point of composition z, from a start (T, P) near it (the end of a traced
+//! saturation curve, say): Newton on the two criteria in (ln T, ln V); without convergence,
+//! the point of critical_points() nearest the start. SolvingError when there is none.
+CriticalPoint critical_point(const Mixture& mix, std::span<const double> z, double T_start_K,
+                             double P_start_Pa);
+
+//! Critical point of z with no start: the first of critical_points(). SolvingError when there
+//! is none.
+CriticalPoint critical_point(const Mixture& mix, std::span<const double> z);
 
 }  // namespace pr
