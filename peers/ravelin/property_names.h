@@ -22,6 +22,8 @@ RAVELIN_API LONG propertyId(std::string_view name);
 RAVELIN_API LONG requirePropertyId(std::string_view name);
 //! Id of a name, adding it when unknown. Throws std::invalid_argument for an empty name.
 RAVELIN_API LONG addPropertyName(std::string_view name);
+//! True when the id is a known name's; never waits for another thread.
+RAVELIN_API bool isPropertyId(LONG id);
 //! Name of an id as first registered; "" when unknown.
 RAVELIN_API std::string propertyName(LONG id);
 //! Every known name, in id order.

@@ -334,6 +334,12 @@ CQoBSTR CCOMOclient::phaseLabelOfId(LONG phaseId) const {
   return phaseLabelOfIndex(m_idToPhase[phaseId]);
 }
 
+BSTR CCOMOclient::phaseLabelTextOfId(LONG phaseId) const {
+  if (phaseId < 0 || static_cast<std::size_t>(phaseId) >= kTableSize) return nullptr;
+  auto it = m_phaseTable.find(m_idToPhase[phaseId]);
+  return it == m_phaseTable.end() ? nullptr : it->second.label.get();
+}
+
 LONG CCOMOclient::hostPhaseCount() const {
   return COIds::SlotOverall + m_extraSlots;
 }

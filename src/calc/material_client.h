@@ -96,6 +96,8 @@ class CCOMOclient {
   BSTR phaseLabelTextOfSlot(LONG hostSlot) const;
   CQoBSTR phaseLabelOfIndex(LONG packagePhaseIndex) const;
   CQoBSTR phaseLabelOfId(LONG phaseId) const;
+  //! The label of the phase with this id, borrowed (null when there is none).
+  BSTR phaseLabelTextOfId(LONG phaseId) const;
 
   //! The last host slot a package phase asks for: 3 (overall) plus one slot from 4 on for
   //! each phase past the first of its slot (every solid, a third liquid, ...). Phases past

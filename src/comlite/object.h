@@ -108,6 +108,10 @@ class ComObject : public detail::InterfaceSet<(detail::needsDispatchDefaults<Int
   //! The object's identity.
   IUnknown* unknown() { return static_cast<First*>(this); }
 
+  //! References held now; 1 for an object only its creator holds (so that it may hand it out
+  //! again instead of a new one).
+  ULONG referenceCount() const { return m_refs.load(std::memory_order_acquire); }
+
  protected:
   ComObject() { ++liveObjectCount(); }
   virtual ~ComObject() { --liveObjectCount(); }

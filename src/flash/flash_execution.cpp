@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <span>
 #include <string>
 #include <utility>
 
+#include "base/name_compare.h"
 #include "base/set_get.h"
 #include "base/thcom_error.h"
 #include "comlite/bstr.h"
@@ -61,39 +63,70 @@ T* required(T* p) {
   return p;
 }
 
-//! A new 1-D list of the strings (null strings stay null).
-comlite::Variant stringList(const std::vector<CQoBSTR>& items) {
-  comlite::Variant list;
-  SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
-  if (!psa) throw comlite::ComError(E_OUTOFMEMORY, ICapeThermoMaterial::kIID);
-  list.vt = VT_ARRAY | VT_BSTR;
-  list.parray = psa;
-  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
-    comlite::check(SafeArrayPutElement(psa, &i, items[static_cast<std::size_t>(i)].get()),
-                   ICapeThermoMaterial::kIID);
-  return list;
-}
-
-//! A new 1-D list of `n` zero longs.
-comlite::Variant zeroList(std::size_t n) {
-  comlite::Variant list;
-  SAFEARRAY* psa = SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(n));
-  if (!psa) throw comlite::ComError(E_OUTOFMEMORY, ICapeThermoMaterial::kIID);
-  list.vt = VT_ARRAY | VT_I4;
-  list.parray = psa;
-  return list;
-}
-
-//! The strings of a 1-D list; empty for anything else.
-std::vector<CQoBSTR> stringsOf(const VARIANT& list) {
-  std::vector<CQoBSTR> out;
-  LONG index = 0;
-  comlite::Variant item;
-  while (SetGet::nextItem(list, index, item)) {
-    out.push_back(item.vt == VT_BSTR ? CQoBSTR(item.bstrVal) : CQoBSTR());
-    VariantClear(&item);
+//! The string at `index` of a 1-D list of strings (or of variants holding strings), without a
+//! copy; nullptr when there is none.
+BSTR peekString(const VARIANT& list, LONG index) {
+  void* at = nullptr;
+  if (!list.parray || FAILED(SafeArrayPtrOfIndex(list.parray, &index, &at)) || !at) return nullptr;
+  if (list.vt == (VT_ARRAY | VT_BSTR)) return *static_cast<BSTR*>(at);
+  if (list.vt == (VT_ARRAY | VT_VARIANT)) {
+    const auto* item = static_cast<const VARIANT*>(at);
+    return item->vt == VT_BSTR ? item->bstrVal : nullptr;
   }
-  return out;
+  return nullptr;
+}
+
+//! Bounds of a 1-D list; false for anything else.
+bool listBounds(const VARIANT& list, LONG& lower, LONG& upper) {
+  if ((list.vt & VT_ARRAY) == 0 || !list.parray || SafeArrayGetDim(list.parray) != 1) return false;
+  return SUCCEEDED(SafeArrayGetLBound(list.parray, 1, &lower)) &&
+         SUCCEEDED(SafeArrayGetUBound(list.parray, 1, &upper));
+}
+
+std::u16string_view viewOf(BSTR s) {
+  return s ? std::u16string_view(s, SysStringLen(s)) : std::u16string_view();
+}
+
+bool sameText(BSTR a, BSTR b) {
+  const auto va = viewOf(a), vb = viewOf(b);
+  return va.size() == vb.size() && va == vb;
+}
+
+//! True when the 1-D list of strings holds `label` (names compared as names).
+bool listHolds(const VARIANT& list, BSTR label) {
+  LONG lower = 0, upper = -1;
+  if (!listBounds(list, lower, upper)) return false;
+  for (LONG i = lower; i <= upper; ++i)
+    if (Utils::namesEqual(viewOf(peekString(list, i)), viewOf(label))) return true;
+  return false;
+}
+
+//! Makes `list` the 1-D list of `labels` and `status` as many zero longs, keeping both when
+//! `list` already holds exactly these strings.
+void keepPresentPhases(comlite::Variant& list, comlite::Variant& status,
+                       std::span<const BSTR> labels) {
+  LONG lower = 0, upper = -1;
+  bool same = list.vt == (VT_ARRAY | VT_BSTR) && status.vt == (VT_ARRAY | VT_I4) &&
+              listBounds(list, lower, upper) && lower == 0 &&
+              static_cast<std::size_t>(upper + 1) == labels.size();
+  for (std::size_t i = 0; same && i < labels.size(); ++i)
+    same = sameText(peekString(list, static_cast<LONG>(i)), labels[i]);
+  if (same) return;
+  comlite::Variant fresh, zeros;
+  const auto n = static_cast<ULONG>(labels.size());
+  SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, n);
+  if (!psa) throw comlite::ComError(E_OUTOFMEMORY, ICapeThermoMaterial::kIID);
+  fresh.vt = VT_ARRAY | VT_BSTR;
+  fresh.parray = psa;
+  for (LONG i = 0; i < static_cast<LONG>(n); ++i)
+    comlite::check(SafeArrayPutElement(psa, &i, labels[static_cast<std::size_t>(i)]),
+                   ICapeThermoMaterial::kIID);
+  SAFEARRAY* zero = SafeArrayCreateVector(VT_I4, 0, n);
+  if (!zero) throw comlite::ComError(E_OUTOFMEMORY, ICapeThermoMaterial::kIID);
+  zeros.vt = VT_ARRAY | VT_I4;
+  zeros.parray = zero;
+  std::swap(static_cast<VARIANT&>(list), static_cast<VARIANT&>(fresh));
+  std::swap(static_cast<VARIANT&>(status), static_cast<VARIANT&>(zeros));
 }
 
 //! How far the package's fractions may stray from [0, 1], and their sums from 1.
@@ -123,24 +156,41 @@ bool feasibleResult(double& fraction, std::vector<double>& composition) {
   return std::fabs(sum - 1.0) <= kSumTolerance;
 }
 
-bool contains(const std::vector<CQoBSTR>& labels, const CQoBSTR& label) {
-  return std::find(labels.begin(), labels.end(), label) != labels.end();
-}
-
 //! One run of Execute: the host's objects it holds (released when the run ends) and what it
 //! reads from them.
 class FlashRun {
  public:
   FlashRun(const FlashLinks& links, FlashState& state, FlashRecord& record, CCOError& reporter,
            MethodGuard& guard)
-      : m_links(links), m_state(state), m_record(record), m_reporter(reporter), m_guard(guard) {}
+      : m_links(links),
+        m_state(state),
+        m_record(record),
+        m_reporter(reporter),
+        m_guard(guard),
+        m_scratch(record.scratch && !record.scratch->inUse ? *record.scratch : m_ownScratch),
+        m_phases(m_scratch.phases),
+        m_feed(m_scratch.feed),
+        m_order(m_scratch.order) {
+    // What the previous flash left is no part of this one: only the storage is kept.
+    m_scratch.inUse = true;
+    m_phases.clear();
+    m_feed.clear();
+    m_order.clear();
+  }
+  //! Lets go of the host's phases; the storage stays for the next flash.
+  ~FlashRun() {
+    m_phases.clear();
+    m_scratch.inUse = false;
+  }
+  FlashRun(const FlashRun&) = delete;
+  FlashRun& operator=(const FlashRun&) = delete;
 
   //! Everything from the host's objects to the support check; then the flash itself.
   HRESULT execute(LONG hostFlashType, IDispatch* phaseCollection, IDispatch* thermoProperty,
                   const FlashCheckInputs& support);
 
  private:
-  HRESULT core(const CCORVLflash& flash, const std::string& name);
+  HRESULT core(const CCORVLflash& flash);
   //! A flash that failed after the collection was touched leaves no phase present.
   void markNonePresent() noexcept;
   //! The value of one specification property from the overall phase, in CAPE-OPEN units.
@@ -160,15 +210,17 @@ class FlashRun {
   CCOError& m_reporter;
   MethodGuard& m_guard;
 
+  FlashScratch m_ownScratch;
+  FlashScratch& m_scratch;
   ComPtr<IPhaseCollection> m_collection;
   ComPtr<IBasicPhase> m_overall;
   //! The collection's phase objects, once the flash has marked them absent.
-  std::vector<ComPtr<IBasicPhase>> m_phases;
+  std::vector<ComPtr<IBasicPhase>>& m_phases;
   ComPtr<IRealArrayDisp> m_feedArray;
   //! The feed in the host's order.
-  std::vector<double> m_feed;
+  std::vector<double>& m_feed;
   //! Package index of each host compound.
-  std::vector<LONG> m_order;
+  std::vector<LONG>& m_order;
 };
 
 HRESULT FlashRun::execute(LONG hostFlashType, IDispatch* phaseCollection, IDispatch* thermoProperty,
@@ -197,18 +249,21 @@ HRESULT FlashRun::execute(LONG hostFlashType, IDispatch* phaseCollection, IDispa
 
   const CCORVLflash* flash = m_state.factory.byHostFlashType(hostFlashType);
   if (!flash) return E_NOTIMPL;
-  const std::string name = COIds::id2cstr(flash->flashId());
-  const std::string context = kValueCheckContext + name;
+  if (m_scratch.contextsOf != flash->flashId() || m_scratch.coreContext.empty()) {
+    const char* name = COIds::id2cstr(flash->flashId());
+    m_scratch.valueCheckContext = std::string(kValueCheckContext) + (name ? name : "");
+    m_scratch.coreContext = std::string(kCoreContext) + (name ? name : "");
+    m_scratch.contextsOf = flash->flashId();
+  }
   m_reporter.setNumberOfCompounds(n);
   HRESULT hr = m_reporter.checkPropertyValues(m_feed, COIds::PropFraction, nullptr, -1, false,
-                                              context.c_str());
+                                              m_scratch.valueCheckContext.c_str());
   if (FAILED(hr)) return hr;
   if (!isFlashTypeSupported(hostFlashType, support, m_state, m_guard)) return E_NOTIMPL;
-  const std::string coreContext = kCoreContext + name;
-  return m_guard.run(coreContext.c_str(), [&] {
+  return m_guard.run(m_scratch.coreContext.c_str(), [&] {
     HRESULT hr = E_FAIL;
     try {
-      hr = core(*flash, name);
+      hr = core(*flash);
     } catch (...) {
       markNonePresent();
       throw;
@@ -288,12 +343,12 @@ void FlashRun::putComposition(IBasicPhase* phase, const std::vector<double>& com
   thcheck(phase->put_Composition(array));
 }
 
-HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
+HRESULT FlashRun::core(const CCORVLflash& flash) {
   if (!m_links.phases) throw comlite::ComError(E_POINTER);
   FlashPhaseTable& table = *m_links.phases;
   const LONG n = m_record.compoundCount;
   const LONG packageCount = m_links.packageCompoundCount;
-  m_order = compoundOrder(n, m_links.positionMap, packageCount);
+  compoundOrderInto(n, m_links.positionMap, packageCount, m_order);
   if (m_order.empty()) {
     const std::string text = "Executing flash. The simulator provided " + std::to_string(n) +
                              " compounds, which cannot be matched with the " +
@@ -302,7 +357,7 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
   }
 
   // 1, 2: the two specification values.
-  const std::string context = kValueCheckContext + name;
+  const std::string& context = m_scratch.valueCheckContext;
   double values[2] = {0.0, 0.0};
   const LONG properties[2] = {flash.firstSpecification(), flash.secondSpecification()};
   for (int k = 0; k < 2; ++k) {
@@ -323,12 +378,14 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     thcheck(m_phases.back()->put_Status(ravelin::kPhaseStatusAbsent));
   }
   const auto phaseCount = static_cast<LONG>(m_phases.size());
-  // Every slot with a package phase may be present; the overall slot is no phase.
-  std::vector<CQoBSTR> allowed;
+  // Every slot with a package phase may be present; the overall slot is no phase. The labels
+  // are the table's, borrowed for the flash.
+  std::vector<BSTR>& allowed = m_scratch.labels;
+  allowed.clear();
   for (LONG slot = 0; slot < slots; ++slot) {
     if (slot == kOverallSlot) continue;
-    CQoBSTR label = table.labelOfSlot(slot);
-    if (!label.empty()) allowed.push_back(std::move(label));
+    BSTR label = table.labelOfSlot(slot);
+    if (SysStringLen(label) != 0) allowed.push_back(label);
   }
 
   // 5: the feed, in the package's compound order (package compounds outside the fluid package
@@ -354,7 +411,8 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     m_state.solutionType = std::move(type);
   }
   ICapeThermoMaterial* material = required(m_links.material);
-  comlite::check(material->SetPresentPhases(stringList(allowed), zeroList(allowed.size())),
+  keepPresentPhases(m_scratch.allowed, m_scratch.allowedStatus, allowed);
+  comlite::check(material->SetPresentPhases(m_scratch.allowed, m_scratch.allowedStatus),
                  ICapeThermoMaterial::kIID);
   auto materialContext = requiredInterface<ICapeThermoMaterialContext>(required(m_links.package));
   comlite::check(materialContext->SetMaterial(material), ICapeThermoMaterialContext::kIID,
@@ -388,20 +446,17 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
                                false);
   if (!(P > 0.0))
     return m_reporter.complain(E_FAIL, kBadPressureText, ComplaintKind::PackageNonStandard, false);
-  std::vector<CQoBSTR> present;
-  {
-    comlite::Variant labels, status;
-    comlite::check(material->GetPresentPhases(&labels, &status), ICapeThermoMaterial::kIID);
-    present = stringsOf(labels);
-  }
+  comlite::Variant present, presentStatus;
+  comlite::check(material->GetPresentPhases(&present, &presentStatus), ICapeThermoMaterial::kIID);
 
   // 11: the result of each slot whose phase is present.
-  std::vector<double> fractions(static_cast<std::size_t>(slots), kAbsentFraction);
+  std::vector<double>& fractions = m_scratch.fractions;
+  fractions.assign(static_cast<std::size_t>(slots), kAbsentFraction);
   LONG accepted = 0;
   for (LONG slot = 0; slot < slots; ++slot) {
     if (slot == kOverallSlot) continue;
-    const CQoBSTR label = table.labelOfSlot(slot);
-    if (label.empty() || !contains(present, label)) continue;
+    const BSTR label = table.labelOfSlot(slot);
+    if (SysStringLen(label) == 0 || !listHolds(present, label)) continue;
     double fraction = kAbsentFraction;
     if (FAILED(readSlot(COIds::PropPhaseFraction, slot, std::span<double>(&fraction, 1)))) {
       // The liquid's share follows from the vapour's; any other slot without one is lost.
@@ -411,10 +466,10 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
     std::vector<double>& composition = m_record.compositions[static_cast<std::size_t>(slot)];
     if (FAILED(readSlot(COIds::PropFraction, slot, composition))) continue;
     if (!feasibleResult(fraction, composition))
-      return m_reporter.complain(E_FAIL, (kUnfeasibleResultText + label.narrow()).c_str(),
+      return m_reporter.complain(E_FAIL, (kUnfeasibleResultText + CQoBSTR(label).narrow()).c_str(),
                                  ComplaintKind::PackageNonStandard, false);
     if (accepted == phaseCount) {
-      const std::string text = "Too many phases. Phase '" + label.narrow() +
+      const std::string text = "Too many phases. Phase '" + CQoBSTR(label).narrow() +
                                "' will be removed. Inconsistency error may appear";
       m_reporter.traceMessage(text.c_str(), 2);
     }
@@ -449,13 +504,26 @@ HRESULT FlashRun::core(const CCORVLflash& flash, const std::string& name) {
 
   // 13: each result into the next phase object of the collection; the number of phases and
   // the overall vapour fraction only once every phase holds its result.
-  m_record.phaseLabels.clear();
+  // The labels of the previous flash are kept where they are the same.
+  std::vector<CQoBSTR>& resultLabels = m_record.phaseLabels;
   std::size_t k = 0;
+  struct Trim {
+    std::vector<CQoBSTR>& labels;
+    const std::size_t& count;
+    ~Trim() {
+      if (labels.size() > count)
+        labels.erase(labels.begin() + static_cast<std::ptrdiff_t>(count), labels.end());
+    }
+  } trim{resultLabels, k};
   for (LONG slot = 0; slot < slots; ++slot) {
     const double fraction = fractions[static_cast<std::size_t>(slot)];
     if (fraction == kAbsentFraction) continue;
+    const BSTR label = table.labelOfSlot(slot);
+    if (k >= resultLabels.size())
+      resultLabels.emplace_back(label);
+    else if (!sameText(resultLabels[k].get(), label))
+      resultLabels[k] = CQoBSTR(label);
     IBasicPhase* phase = m_phases[k++].get();
-    m_record.phaseLabels.push_back(table.labelOfSlot(slot));
     const std::vector<double>& composition = m_record.compositions[static_cast<std::size_t>(slot)];
     thcheck(phase->put_PhaseFraction(fraction));
     putComposition(phase, composition);

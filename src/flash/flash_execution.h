@@ -15,11 +15,15 @@
 //! material are in the package's compound order; those of the host in the fluid package's.
 
 #include <span>
+#include <string>
 #include <vector>
 
-#include "comlite/types.h"
-#include "vocabulary/compound_order.h"
 #include "base/qo_bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/types.h"
+#include "comlite/variant.h"
+#include "outside/ravelin_phase.h"
+#include "vocabulary/compound_order.h"
 
 class CCOError;
 class MethodGuard;
@@ -60,8 +64,9 @@ class FlashPhaseTable {
   virtual ~FlashPhaseTable() = default;
   //! The highest host phase slot the package's phases can take.
   virtual LONG hostPhaseCount() const = 0;
-  //! The package's label of the phase in a slot; empty when the slot has none.
-  virtual CQoBSTR labelOfSlot(LONG slot) const = 0;
+  //! The package's label of the phase in a slot, borrowed from the table; null or empty when
+  //! the slot has none.
+  virtual BSTR labelOfSlot(LONG slot) const = 0;
   //! The CAPE-OPEN phase id (IMatObj phase index) of the phase in slots 0 to 2; 0 for the
   //! other slots and for an empty slot.
   virtual LONG phaseIdOfSlot(LONG slot) const = 0;
@@ -90,6 +95,25 @@ struct FlashLinks {
   std::span<const LONG> positionMap;
 };
 
+//! Storage a flash takes over from the previous one of its component, so that a steady stream
+//! of flashes does not allocate. One flash uses it at a time; a flash run while another holds
+//! it (from a callback of the package) uses storage of its own.
+struct FlashScratch {
+  std::vector<comlite::ComPtr<IBasicPhase>> phases;
+  std::vector<double> feed, fractions;
+  std::vector<LONG> order;
+  //! The labels of the package's phases, borrowed from the phase table for one flash.
+  std::vector<BSTR> labels;
+  //! The labels the package may find and their statuses, as last given to the material: kept
+  //! while the package's phases stay the same.
+  comlite::Variant allowed, allowedStatus;
+  //! The failure contexts of the flash last run (kValueCheckContext and kCoreContext with its
+  //! name).
+  LONG contextsOf = 0;
+  std::string valueCheckContext, coreContext;
+  bool inUse = false;
+};
+
 //! The component's flash state that outlives a run, by reference.
 struct FlashRecord {
   //! The host's number of compounds while a flash runs; kNoCompounds otherwise.
@@ -99,9 +123,12 @@ struct FlashRecord {
   std::vector<std::vector<double>>& compositions;
   //! The package label of each result phase, in the collection's order.
   std::vector<CQoBSTR>& phaseLabels;
+  //! The component's reusable flash storage; none: each flash has its own.
+  FlashScratch* scratch = nullptr;
 };
 
-//! Package index of each host compound (vocabulary/compound_order.h), shared with property requests.
+//! Package index of each host compound (vocabulary/compound_order.h), shared with property
+//! requests.
 using coravl::compoundOrder;
 
 //! Runs the host's flash of type `hostFlashType` on `phaseCollection`. `thermoProperty` is

@@ -20,6 +20,7 @@
 #include "comlite/com_ptr.h"
 #include "comlite/variant.h"
 #include "flash/flash_catalogue.h"
+#include "flash/flash_execution.h"
 #include "flash/flash_support.h"
 #include "frame/diagnostics_relay.h"
 #include "frame/global_interface_holder.h"
@@ -186,6 +187,7 @@ class CORavlPP final
   std::vector<std::vector<double>> m_flashCompositions;
   //! The package label of each result phase of the last flash, in the collection's order.
   std::vector<CQoBSTR> m_flashPhaseLabels;
+  flash::FlashScratch m_flashScratch;
   // ---- end of flash execution ----
 
   // ---- Phase ordering: members of phase_order.cpp ----

@@ -20,7 +20,7 @@ class ClientPhaseTable final : public flash::FlashPhaseTable {
   explicit ClientPhaseTable(CCOMOclient& client) : m_client(client) {}
 
   LONG hostPhaseCount() const override { return m_client.hostPhaseCount(); }
-  CQoBSTR labelOfSlot(LONG slot) const override { return m_client.phaseLabelOfSlot(slot); }
+  BSTR labelOfSlot(LONG slot) const override { return m_client.phaseLabelTextOfSlot(slot); }
   LONG phaseIdOfSlot(LONG slot) const override {
     // The material names the phases of the first three slots by their phase ids; the id of
     // the package's own phase there (an aqueous second liquid keeps "Aqueous").
@@ -71,7 +71,8 @@ HRESULT CORavlPP::Execute(tagFlashTypeEnum type, IDispatch*, IDispatch* pPhaseCo
                               m_compoundList.mappedCount(), 0, CompoundList::kMapSize)));
   const flash::FlashCheckInputs support = flashCheckInputs();
   flash::FlashState state = flashState();
-  flash::FlashRecord record{m_flashCompoundCount, m_flashCompositions, m_flashPhaseLabels};
+  flash::FlashRecord record{m_flashCompoundCount, m_flashCompositions, m_flashPhaseLabels,
+                            &m_flashScratch};
   return flash::executeFlash(type, pPhaseCollection, pThermoProperty, links, support, state, record,
                              m_reporter, m_guard);
 }

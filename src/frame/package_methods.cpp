@@ -37,7 +37,10 @@ flash::FlashCheckInputs CORavlPP::flashCheckInputs() {
   in.compoundCount = m_compoundCount;
   in.selectedPhases = &m_selectedPhases;
   in.selectedStates = &m_selectedStateOfAggregation;
-  m_vaporLabel = m_materialClient.phaseLabelOfId(COIds::PhaseVapor);
+  // Kept while the package's label stays the same.
+  const BSTR vapor = m_materialClient.phaseLabelTextOfId(COIds::PhaseVapor);
+  if (m_vaporLabel.view() != std::u16string_view(vapor ? vapor : u"", SysStringLen(vapor)))
+    m_vaporLabel = CQoBSTR(vapor);
   in.vaporLabel = m_vaporLabel.length() ? m_vaporLabel.get() : nullptr;
   in.setupView = m_setupView.get();
   return in;

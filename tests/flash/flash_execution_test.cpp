@@ -136,15 +136,15 @@ class HandPhaseTable : public fl::FlashPhaseTable {
  public:
   explicit HandPhaseTable(ICapeThermoMaterial* material) : m_material(material) {}
   LONG hostPhaseCount() const override { return 5; }
-  CQoBSTR labelOfSlot(LONG slot) const override {
-    static const char* const labels[] = {"Vap", "Liq1", "Liq2", "", "Ice", ""};
-    return slot >= 0 && slot < 6 ? CQoBSTR(labels[slot]) : CQoBSTR();
+  BSTR labelOfSlot(LONG slot) const override {
+    static const CQoBSTR labels[] = {"Vap", "Liq1", "Liq2", "", "Ice", ""};
+    return slot >= 0 && slot < 6 ? labels[slot].get() : nullptr;
   }
   LONG phaseIdOfSlot(LONG slot) const override { return slot >= 0 && slot < 3 ? 3 + slot : 0; }
   LONG hostPhaseTypeOfSlot(LONG slot) const override { return slot == 0 ? 3 : slot >= 4 ? 6 : 4; }
   HRESULT readOfSlot(LONG property, LONG slot, std::span<double> values) override {
     Variant v;
-    HRESULT hr = m_material->GetSinglePhaseProp(COIds::id2str(property), labelOfSlot(slot).get(),
+    HRESULT hr = m_material->GetSinglePhaseProp(COIds::id2str(property), labelOfSlot(slot),
                                                 Bstr("mole").get(), &v);
     const Doubles read = capeside::doubleList(v).value_or(Doubles{});
     if (SUCCEEDED(hr))

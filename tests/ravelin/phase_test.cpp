@@ -175,11 +175,17 @@ TEST_F(Phase, sub_list_maps_the_phases_compounds_into_the_fluid_package) {
     return out;
   };
   EXPECT_EQ(mapping(3), (std::vector<LONG>{0, 1, 2}));  // identity without a sub-list
+  // A mapping the caller still holds stays as it was handed out.
+  LONG held = 0;
+  ComPtr<IIntegerArrayDisp> first;
+  ASSERT_EQ(subList->GetSubCompList(&held, first.put()), S_OK);
 
   m_phase.setComposition(std::vector<double>{0.4, 0.25, 0.6});
   m_phase.setSubList(std::vector<LONG>{2, 0});
   EXPECT_EQ(got(m_iface, &P::get_NumbOfComps), 2);
   EXPECT_EQ(mapping(2), (std::vector<LONG>{2, 0}));
+  EXPECT_EQ(got(first, &IIntegerArrayDisp::get_Count), 3);
+  EXPECT_EQ(got(first, &IIntegerArrayDisp::get_IthValue, 0), 0);
   // The compound outside the list has no mole fraction in the phase.
   EXPECT_EQ(m_phase.composition(), (std::vector<double>{0.4, ravelin::kNoValue, 0.6}));
   // Per-compound values now follow the sub-list.

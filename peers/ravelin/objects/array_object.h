@@ -63,6 +63,13 @@ class ArrayObject : public comlite::ComObject<Derived, Disp, Block> {
 
   const std::vector<Value>& values() const { return m_values; }
   void setValues(std::vector<Value> values) { m_values = std::move(values); }
+  //! Exchanges the values with `values` (both keep their storage).
+  void swapValues(std::vector<Value>& values) { m_values.swap(values); }
+  //! The values as `first` to `last`, in the storage the array has.
+  template <class It>
+  void assignValues(It first, It last) {
+    m_values.assign(first, last);
+  }
 
  private:
   bool inRange(LONG index) const {

@@ -35,7 +35,7 @@ LONG phaseFractionId() {
 }
 
 bool knownId(LONG id) {
-  return !propertyName(id).empty();
+  return isPropertyId(id);
 }
 
 bool allFinite(const double* values, LONG count) {
@@ -247,11 +247,12 @@ HRESULT PhaseObject::put_Composition(IDispatch* composition) {
     if (HRESULT hr = source->get_Count(&n); FAILED(hr)) return hr;
     if (n < 0 || static_cast<std::size_t>(n) != fluidCount()) return E_INVALIDARG;
     // Copied, not shared: callers reuse one array object for several phases.
-    std::vector<double> x(static_cast<std::size_t>(n));
+    std::vector<double>& x = m_compositionScratch;
+    x.resize(static_cast<std::size_t>(n));
     for (LONG i = 0; i < n; ++i)
       if (HRESULT hr = source->get_IthValue(i, &x[static_cast<std::size_t>(i)]); FAILED(hr))
         return hr;
-    arrayOf(m_composition)->setValues(std::move(x));
+    arrayOf(m_composition)->swapValues(x);
     return S_OK;
   });
 }
@@ -337,19 +338,23 @@ HRESULT PhaseObject::GetSubCompList(LONG* count, IIntegerArrayDisp** mapping) {
   *count = 0;
   *mapping = nullptr;
   return guarded([&] {
-    std::vector<LONG> indexes;
-    if (m_subList) {
-      indexes = *m_subList;
-    } else {
-      indexes.resize(fluidCount());
-      for (std::size_t i = 0; i < indexes.size(); ++i) indexes[i] = static_cast<LONG>(i);
+    // A mapping the caller still holds is the caller's: it gets a new one.
+    auto* array = static_cast<IntegerArrayObject*>(m_mapping.get());
+    if (!array || array->referenceCount() != 1) {
+      array = comlite::makeObject<IntegerArrayObject>();
+      if (!array) return E_OUTOFMEMORY;
+      m_mapping = comlite::ComPtr<IIntegerArrayDisp>::attach(array);
     }
-    auto* array = comlite::makeObject<IntegerArrayObject>();
-    if (!array) return E_OUTOFMEMORY;
-    auto holder = comlite::ComPtr<IIntegerArrayDisp>::attach(array);
-    array->setValues(std::move(indexes));
+    if (m_subList) {
+      array->assignValues(m_subList->begin(), m_subList->end());
+    } else {
+      const auto n = static_cast<LONG>(fluidCount());
+      array->SetSize(n);
+      for (LONG i = 0; i < n; ++i) array->put_IthValue(i, i);
+    }
     *count = static_cast<LONG>(array->values().size());
-    *mapping = holder.detach();
+    *mapping = m_mapping.get();
+    (*mapping)->AddRef();
     return S_OK;
   });
 }

@@ -136,6 +136,10 @@ class PhaseObject final
   std::map<LONG, std::vector<double>> m_vectors;
   std::optional<double> m_lastValue;
   std::vector<DerivativeRequest> m_requests;
+  //! The compound mapping last handed out, handed out again once its taker let it go.
+  comlite::ComPtr<IIntegerArrayDisp> m_mapping;
+  //! Storage for a composition being read, exchanged with the composition's.
+  std::vector<double> m_compositionScratch;
 };
 
 }  // namespace ravelin::detail
