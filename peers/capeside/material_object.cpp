@@ -27,12 +27,13 @@ std::string lower(std::string s) {
   return s;
 }
 
-std::vector<double> doubleArgument(const VARIANT& v, SHORT position, const char* scope) {
-  auto values = doubleList(v);
-  if (!values)
+//! Reads the values into `out`, its storage reused.
+std::vector<double>& doubleArgument(const VARIANT& v, SHORT position, const char* scope,
+                                    std::vector<double>& out) {
+  if (!readDoubleList(v, out))
     throw CapeError(ECapeBadArgumentHR, scope, "the values are not an array of numbers")
         .at(position);
-  return *values;
+  return out;
 }
 
 std::vector<std::string> stringArgument(const VARIANT& v, SHORT position, const char* what,
@@ -83,10 +84,10 @@ void MaterialObject::requirePackage(const char* scope) const {
         .requested("SetPackage");
 }
 
-std::size_t MaterialObject::phaseOfLabel(const std::string& label, SHORT position,
+std::size_t MaterialObject::phaseOfLabel(std::string_view label, SHORT position,
                                          const char* scope) const {
   if (!label.empty()) {
-    const auto it = m_labelIndex.find(lower(label));
+    const auto it = m_labelIndex.find(lower(std::string(label)));
     if (it != m_labelIndex.end()) return it->second;
   }
   throw CapeError(ECapeInvalidArgumentHR, scope,
@@ -135,14 +136,16 @@ MaterialObject::Values& MaterialObject::twoPhaseTable(std::size_t a, std::size_t
   return m_twoPhase[{a, b}];
 }
 
-std::string MaterialObject::keyOf(const std::string& name, const std::string& basis,
-                                  SHORT namePosition, SHORT basisPosition,
-                                  const char* scope) const {
+MaterialObject::Key MaterialObject::keyOf(std::string_view name, std::string_view basis,
+                                          SHORT namePosition, SHORT basisPosition,
+                                          const char* scope, std::string& key) const {
   if (name.empty())
     throw CapeError(ECapeInvalidArgumentHR, scope, "the property identifier is undefined")
         .at(namePosition);
+  Key k;
+  const auto root = rootPropertyId(name);
   std::string_view b;
-  if (isBasisDependentName(name)) {
+  if (root && isBasisDependent(*root)) {
     if (basis.empty() || sameName(basis, "mole"))
       b = "mole";
     else if (sameName(basis, "mass"))
@@ -152,53 +155,62 @@ std::string MaterialObject::keyOf(const std::string& name, const std::string& ba
                       cat("basis \"", basis, "\" is neither \"mole\" nor \"mass\""))
           .at(basisPosition);
   }
-  std::string key;
-  key.reserve(name.size() + 1 + b.size());
-  key = name;
+  if (root) {
+    auto endsWith = [&](std::string_view suffix) {
+      return name.size() >= suffix.size() &&
+             sameName(name.substr(name.size() - suffix.size()), suffix);
+    };
+    const bool byComposition =
+        name.size() > 13 && (endsWith(".dmolfraction") || endsWith(".dmoles"));
+    const bool perCompound = isPerCompound(*root);
+    const std::size_t n = compoundCount();
+    k.expected = perCompound && byComposition ? n * n : perCompound || byComposition ? n : 1;
+  }
+  key.assign(name);
   for (char& c : key)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  k.nameLength = key.size();
   key += '|';
   key += b;
-  return key;
+  return k;
 }
 
-std::size_t MaterialObject::expectedCount(const std::string& name) const {
-  const std::size_t n = compoundCount();
-  auto root = rootPropertyId(name);
-  if (!root) return 0;
-  const std::string lowerName = lower(name);
-  const bool byComposition = lowerName.size() > 13 && (lowerName.ends_with(".dmolfraction") ||
-                                                       lowerName.ends_with(".dmoles"));
-  const bool perCompound = isPerCompound(*root);
-  if (perCompound && byComposition) return n * n;
-  if (perCompound || byComposition) return n;
-  return 1;
+std::string_view MaterialObject::textIn(BSTR s, std::string& buffer) {
+  const std::u16string_view wide = comlite::bstrView(s);
+  buffer.resize(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    if (wide[i] >= 0x80) {  // not ASCII: the general conversion
+      buffer = text(s);
+      break;
+    }
+    buffer[i] = static_cast<char>(wide[i]);
+  }
+  return buffer;
 }
 
-void MaterialObject::store(Values& table, const std::string& name, const std::string& basis,
-                           std::vector<double> values, SHORT valuesPosition, const char* scope) {
-  const std::string key = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope);
-  const std::size_t expected = expectedCount(name);
-  if (values.empty() || (expected != 0 && values.size() != expected))
+void MaterialObject::store(Values& table, std::string_view name, std::string_view basis,
+                           std::vector<double>& values, SHORT valuesPosition, const char* scope) {
+  const Key k = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope, m_key);
+  if (values.empty() || (k.expected != 0 && values.size() != k.expected))
     throw CapeError(ECapeBadArgumentHR, scope,
-                    cat("\"", name, "\" takes ", expected, " values, ", values.size(), " given"))
+                    cat("\"", name, "\" takes ", k.expected, " values, ", values.size(), " given"))
         .at(valuesPosition);
-  table[key] = std::move(values);
+  table.slot(m_key).swap(values);
 }
 
 std::vector<double> MaterialObject::moleFractions(const Values& table) const {
-  auto it = table.find("fraction|mole");
-  if (it != table.end()) return it->second;
+  if (const auto* v = table.find("fraction|mole")) return *v;
   return {};
 }
 
-std::vector<double> MaterialObject::convertBasis(const std::string& name,
+std::vector<double> MaterialObject::convertBasis(std::string_view name,
                                                  const std::vector<double>& values, bool toMass,
                                                  const Values& table) const {
   auto root = rootPropertyId(name);
   if (!root || m_molWeights.size() != compoundCount()) return {};
   const std::size_t n = compoundCount();
-  if (*root == kPropFraction && lower(name).find(".d") == std::string::npos && values.size() == n) {
+  if (*root == kPropFraction && lower(std::string(name)).find(".d") == std::string::npos &&
+      values.size() == n) {
     std::vector<double> out(n);
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i)
@@ -236,23 +248,49 @@ std::vector<double> MaterialObject::convertBasis(const std::string& name,
   return {};  // phaseFraction and the like need the other phases
 }
 
-std::vector<double> MaterialObject::fetch(const Values& table, const std::string& name,
-                                          const std::string& basis, const char* scope) const {
-  const std::string key = keyOf(name, basis, 1, 0, scope);
-  auto it = table.find(key);
-  if (it != table.end()) return it->second;
-  if (key.ends_with("|mole") || key.ends_with("|mass")) {
-    const bool wantMass = key.ends_with("|mass");
-    const std::string other = key.substr(0, key.size() - 4) + (wantMass ? "mole" : "mass");
-    auto o = table.find(other);
-    if (o != table.end()) {
-      std::vector<double> converted = convertBasis(name, o->second, wantMass, table);
-      if (!converted.empty()) return converted;
+const std::vector<double>& MaterialObject::fetch(const Values& table, std::string_view name,
+                                                 std::string_view basis, const char* scope) const {
+  keyOf(name, basis, 1, 0, scope, m_key);
+  if (const auto* v = table.find(m_key)) return *v;
+  if (m_key.ends_with("|mole") || m_key.ends_with("|mass")) {
+    const bool wantMass = m_key.ends_with("|mass");
+    m_otherKey.assign(m_key, 0, m_key.size() - 4);
+    m_otherKey += wantMass ? "mole" : "mass";
+    if (const auto* o = table.find(m_otherKey)) {
+      m_converted = convertBasis(name, *o, wantMass, table);
+      if (!m_converted.empty()) return m_converted;
     }
   }
   throw CapeError(
       ECapeThrmPropertyNotAvailableHR, scope,
       cat("no value of \"", name, "\"", basis.empty() ? "" : cat(" (", basis, ")"), " is set"));
+}
+
+const std::vector<double>* MaterialObject::Values::find(std::string_view key) const {
+  for (const Slot& s : m_slots)
+    if (s.set && s.key == key) return &s.values;
+  return nullptr;
+}
+
+std::vector<double>& MaterialObject::Values::slot(std::string_view key) {
+  for (Slot& s : m_slots)
+    if (s.key == key) {
+      s.set = true;
+      return s.values;
+    }
+  Slot& s = m_slots.emplace_back();
+  s.key = key;
+  s.set = true;
+  return s.values;
+}
+
+void MaterialObject::Values::erase(std::string_view key) {
+  for (Slot& s : m_slots)
+    if (s.key == key) s.set = false;
+}
+
+void MaterialObject::Values::clear() {
+  for (Slot& s : m_slots) s.set = false;
 }
 
 void MaterialObject::clearValues() {
@@ -310,6 +348,7 @@ HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
         m_phases = other->m_phases;
         m_idMap = other->m_idMap;
         m_labelIndex = other->m_labelIndex;
+        m_flashSpecs.clear();
         m_presentOrder = other->m_presentOrder;
       }
       other->Release();
@@ -369,8 +408,9 @@ HRESULT MaterialObject::GetOverallProp(BSTR property, BSTR basis, VARIANT* resul
   return guard(kMaterial, "GetOverallProp", [&] {
     if (!results) return E_POINTER;
     requirePackage("MaterialObject::GetOverallProp");
-    return putVariant(results, makeDoubleArray(fetch(m_overall, text(property), text(basis),
-                                                     "MaterialObject::GetOverallProp")));
+    return putVariant(
+        results, makeDoubleArray(fetch(m_overall, textIn(property, m_name), textIn(basis, m_basis),
+                                       "MaterialObject::GetOverallProp")));
   });
 }
 
@@ -396,8 +436,10 @@ HRESULT MaterialObject::GetPresentPhases(VARIANT* phaseLabels, VARIANT* phaseSta
       putVariant(phaseLabels, comlite::Variant());
       return putVariant(phaseStatus, comlite::Variant());
     }
-    std::vector<std::string> labels;
-    std::vector<LONG> status;
+    std::vector<std::string>& labels = m_labelsIn;
+    std::vector<LONG>& status = m_statusIn;
+    labels.clear();
+    status.clear();
     for (std::size_t i : m_presentOrder) {
       labels.push_back(m_phases[i].label);
       status.push_back(m_phases[i].status);
@@ -414,8 +456,8 @@ HRESULT MaterialObject::GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     if (!results) return E_POINTER;
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
-    return putVariant(
-        results, makeDoubleArray(fetch(m_phases[p].values, text(property), text(basis), kScope)));
+    return putVariant(results, makeDoubleArray(fetch(m_phases[p].values, textIn(property, m_name),
+                                                     textIn(basis, m_basis), kScope)));
   });
 }
 
@@ -442,8 +484,9 @@ HRESULT MaterialObject::GetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
     if (!results) return E_POINTER;
     requirePackage(kScope);
     auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
-    return putVariant(results, makeDoubleArray(fetch(twoPhaseTable(pair.first, pair.second),
-                                                     text(property), text(basis), kScope)));
+    return putVariant(
+        results, makeDoubleArray(fetch(twoPhaseTable(pair.first, pair.second),
+                                       textIn(property, m_name), textIn(basis, m_basis), kScope)));
   });
 }
 
@@ -451,7 +494,8 @@ HRESULT MaterialObject::SetOverallProp(BSTR property, BSTR basis, VARIANT values
   return guard(kMaterial, "SetOverallProp", [&] {
     static constexpr const char* kScope = "MaterialObject::SetOverallProp";
     requirePackage(kScope);
-    store(m_overall, text(property), text(basis), doubleArgument(values, 3, kScope), 3, kScope);
+    doubleArgument(values, 3, kScope, m_incoming);
+    store(m_overall, textIn(property, m_name), textIn(basis, m_basis), m_incoming, 3, kScope);
     return S_OK;
   });
 }
@@ -460,17 +504,22 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
   return guard(kMaterial, "SetPresentPhases", [&] {
     static constexpr const char* kScope = "MaterialObject::SetPresentPhases";
     requirePackage(kScope);
-    const std::vector<std::string> labels = stringArgument(phaseLabels, 1, "phaseLabels", kScope);
-    auto status = longList(phaseStatus);
-    if (!status || status->size() != labels.size())
+    // Read into storage kept between calls: hosts set the present phases before every request.
+    std::vector<std::string>& labels = m_labelsIn;
+    if (!readStringList(phaseLabels, labels))
+      throw CapeError(ECapeBadArgumentHR, kScope, "phaseLabels is not an array of strings").at(1);
+    const bool statusRead = readLongList(phaseStatus, m_statusIn);
+    const std::vector<LONG>* status = &m_statusIn;
+    if (!statusRead || status->size() != labels.size())
       throw CapeError(ECapeBadArgumentHR, kScope,
-                      cat("phaseStatus has ", status ? status->size() : 0, " entries for ",
+                      cat("phaseStatus has ", statusRead ? status->size() : 0, " entries for ",
                           labels.size(), " phase labels"))
           .at(2);
-    std::vector<std::size_t> order;
-    order.reserve(labels.size());
+    std::vector<std::size_t>& order = m_orderIn;
+    order.clear();
     // Position of each package phase in the list, or npos when it is not listed.
-    std::vector<std::size_t> positionOf(m_phases.size(), std::string::npos);
+    std::vector<std::size_t>& positionOf = m_positionIn;
+    positionOf.assign(m_phases.size(), std::string::npos);
     for (std::size_t k = 0; k < labels.size(); ++k) {
       const std::size_t p = phaseOfLabel(labels[k], 1, kScope);
       if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
@@ -500,7 +549,7 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
       return positionOf[e.first.first] == std::string::npos ||
              positionOf[e.first.second] == std::string::npos;
     });
-    m_presentOrder = std::move(order);
+    m_presentOrder.swap(order);
     return S_OK;
   });
 }
@@ -511,7 +560,8 @@ HRESULT MaterialObject::SetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     static constexpr const char* kScope = "MaterialObject::SetSinglePhaseProp";
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
-    store(m_phases[p].values, text(property), text(basis), doubleArgument(values, 4, kScope), 4,
+    doubleArgument(values, 4, kScope, m_incoming);
+    store(m_phases[p].values, textIn(property, m_name), textIn(basis, m_basis), m_incoming, 4,
           kScope);
     return S_OK;
   });
@@ -523,8 +573,9 @@ HRESULT MaterialObject::SetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
     static constexpr const char* kScope = "MaterialObject::SetTwoPhaseProp";
     requirePackage(kScope);
     auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
-    store(twoPhaseTable(pair.first, pair.second), text(property), text(basis),
-          doubleArgument(values, 4, kScope), 4, kScope);
+    doubleArgument(values, 4, kScope, m_incoming);
+    store(twoPhaseTable(pair.first, pair.second), textIn(property, m_name), textIn(basis, m_basis),
+          m_incoming, 4, kScope);
     return S_OK;
   });
 }
@@ -635,6 +686,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
       m_presentOrder.clear();
       m_overall.clear();
       m_twoPhase.clear();
+      m_flashSpecs.clear();
       return S_OK;
     }
     comlite::ComPtr<IDispatch> pkg(package);
@@ -749,6 +801,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     m_presentOrder.clear();
     m_overall.clear();
     m_twoPhase.clear();
+    m_flashSpecs.clear();
     return S_OK;
   });
 }
@@ -840,9 +893,9 @@ HRESULT MaterialObject::SetState(double temperature, double pressure, const doub
                       cat("phase index ", phaseIndex, " names two phases; a state is of one"))
           .at(4);
     Values& table = tableOf(phaseIndex, kScope);
-    table["temperature|"] = {temperature};
-    table["pressure|"] = {pressure};
-    table["fraction|mole"] = std::vector<double>(composition, composition + compoundCount());
+    table.slot("temperature|").assign(1, temperature);
+    table.slot("pressure|").assign(1, pressure);
+    table.slot("fraction|mole").assign(composition, composition + compoundCount());
     table.erase("fraction|mass");
     return S_OK;
   });
@@ -856,7 +909,7 @@ HRESULT MaterialObject::GetState(double* temperature, double* pressure, double* 
     const Values& table = tableOf(phaseIndex, kScope);
     const double T = fetch(table, "temperature", "", kScope).at(0);
     const double P = fetch(table, "pressure", "", kScope).at(0);
-    const std::vector<double> x = fetch(table, "fraction", "mole", kScope);
+    const std::vector<double>& x = fetch(table, "fraction", "mole", kScope);
     if (x.size() != compoundCount())
       throw CapeError(
           ECapeThrmPropertyNotAvailableHR, kScope,
@@ -868,24 +921,33 @@ HRESULT MaterialObject::GetState(double* temperature, double* pressure, double* 
   });
 }
 
+const MaterialObject::CodeName& MaterialObject::codeName(LONG valueCode, SHORT position,
+                                                         const char* scope) {
+  for (const CodeName& c : m_codeNames)
+    if (c.code == valueCode) return c;
+  auto code = decodeValueCode(valueCode);
+  if (!code)
+    throw CapeError(ECapeInvalidArgumentHR, scope,
+                    cat("value code ", valueCode, " names no property"))
+        .at(position);
+  return m_codeNames.emplace_back(
+      CodeName{valueCode, std::move(code->name), code->perCompound(), code->matrix()});
+}
+
 HRESULT MaterialObject::GetValue(LONG phaseIndex, LONG valueCode, double* values) {
   return guard(kMatObj, "GetValue", [&] {
     static constexpr const char* kScope = "MaterialObject::GetValue";
     if (!values) return E_POINTER;
-    auto code = decodeValueCode(valueCode);
-    if (!code)
-      throw CapeError(ECapeInvalidArgumentHR, kScope,
-                      cat("value code ", valueCode, " names no property"))
-          .at(2);
+    const CodeName& code = codeName(valueCode, 2, kScope);
     const Values& table = tableOf(phaseIndex, kScope);
-    const std::vector<double> v = fetch(table, code->name, "mole", kScope);
+    const std::vector<double>& v = fetch(table, code.name, "mole", kScope);
     const std::size_t n = compoundCount();
-    const std::size_t expected = code->matrix() ? n * n : code->perCompound() ? n : 1;
+    const std::size_t expected = code.matrix ? n * n : code.perCompound ? n : 1;
     if (v.size() != expected)
       throw CapeError(
           ECapeThrmPropertyNotAvailableHR, kScope,
-          cat("\"", code->name, "\" holds ", v.size(), " values, ", expected, " expected"));
-    if (code->matrix())
+          cat("\"", code.name, "\" holds ", v.size(), " values, ", expected, " expected"));
+    if (code.matrix)
       for (std::size_t i = 0; i < n; ++i) values[i] = v[i * n + i];
     else
       std::copy(v.begin(), v.end(), values);
@@ -915,8 +977,8 @@ HRESULT MaterialObject::SetValues(LONG phaseIndex, LONG valueCode, VARIANT value
       throw CapeError(ECapeInvalidArgumentHR, kScope,
                       cat("value code ", valueCode, " names no property"))
           .at(2);
-    store(tableOf(phaseIndex, kScope), code->name, "mole", doubleArgument(values, 3, kScope), 3,
-          kScope);
+    doubleArgument(values, 3, kScope, m_incoming);
+    store(tableOf(phaseIndex, kScope), code->name, "mole", m_incoming, 3, kScope);
     return S_OK;
   });
 }
@@ -935,8 +997,8 @@ HRESULT MaterialObject::SetValue(LONG valueCode, LONG phaseIndex, const double* 
                       cat("\"", code->name, "\" has n x n values; set it with SetValues"))
           .at(1);
     const std::size_t count = code->perCompound() ? compoundCount() : 1;
-    store(tableOf(phaseIndex, kScope), code->name, "mole",
-          std::vector<double>(values, values + count), 3, kScope);
+    m_incoming.assign(values, values + count);
+    store(tableOf(phaseIndex, kScope), code->name, "mole", m_incoming, 3, kScope);
     return S_OK;
   });
 }
@@ -980,8 +1042,9 @@ HRESULT MaterialObject::CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BST
       throw CapeError(ECapeInvalidArgumentHR, kScope,
                       cat("calculation type \"", type, "\" is not \"Mixture\""))
           .at(3);
-    stringArgument(props, 1, "props", kScope);
-    phaseOfLabel(text(phaseLabel), 2, kScope);
+    if (!isStringList(props))
+      throw CapeError(ECapeBadArgumentHR, kScope, "props is not an array of strings").at(1);
+    phaseOfLabel(textIn(phaseLabel, m_name), 2, kScope);
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
     bindToPackage(kScope);
@@ -998,7 +1061,8 @@ HRESULT MaterialObject::CalcTwoPhaseProps(VARIANT props, VARIANT phaseLabels) {
   return guard(kMatObj, "CalcTwoPhaseProps", [&] {
     static constexpr const char* kScope = "MaterialObject::CalcTwoPhaseProps";
     requirePackage(kScope);
-    stringArgument(props, 1, "props", kScope);
+    if (!isStringList(props))
+      throw CapeError(ECapeBadArgumentHR, kScope, "props is not an array of strings").at(1);
     twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
@@ -1060,13 +1124,20 @@ HRESULT MaterialObject::Flash(LONG flashId) {
     requirePackage(kScope);
     if (!m_equilibriumRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoEquilibriumRoutine");
-    comlite::Variant s1, s2;
-    comlite::Bstr type;
-    check(GetFlashSpecification(flashId, &s1, &s2, type.out()), unknown(), kMatObj,
-          "GetFlashSpecification");
+    // The specification of a flash id depends only on the package's phases: made once.
+    auto spec = std::find_if(m_flashSpecs.begin(), m_flashSpecs.end(),
+                             [&](const FlashSpec& f) { return f.id == flashId; });
+    if (spec == m_flashSpecs.end()) {
+      FlashSpec made;
+      made.id = flashId;
+      check(GetFlashSpecification(flashId, &made.s1, &made.s2, made.type.out()), unknown(), kMatObj,
+            "GetFlashSpecification");
+      spec = m_flashSpecs.insert(m_flashSpecs.end(), std::move(made));
+    }
     bindToPackage(kScope);
-    const HRESULT hr =
-        packageCall([&] { return m_equilibriumRoutine->CalcEquilibrium(s1, s2, type.get()); });
+    const FlashSpec& f = *spec;
+    const HRESULT hr = packageCall(
+        [&] { return m_equilibriumRoutine->CalcEquilibrium(f.s1, f.s2, f.type.get()); });
     if (FAILED(hr))
       passOn(hr, m_equilibriumRoutine.get(), "ICapeThermoEquilibriumRoutine", "CalcEquilibrium",
              "calculating an equilibrium");

@@ -11,11 +11,14 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "capeside/support/cape_object.h"
+#include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
+#include "comlite/variant.h"
 #include "outside/adapter_diagnostics.h"
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
@@ -85,7 +88,26 @@ class MaterialObject
                                 BSTR* solutionType) override;
 
  private:
-  using Values = std::map<std::string, std::vector<double>>;  //!< key: lower name | basis
+  //! Values by key (lower-case name | basis). A key keeps its slot, and the slot its storage,
+  //! once made: setting the same property again reuses both instead of allocating.
+  class Values {
+   public:
+    //! The values of `key`, nullptr when none are set.
+    const std::vector<double>* find(std::string_view key) const;
+    //! The storage of `key`, made when new; marks it set (the caller fills it).
+    std::vector<double>& slot(std::string_view key);
+    void erase(std::string_view key);
+    //! Unsets every key (the slots stay for reuse).
+    void clear();
+
+   private:
+    struct Slot {
+      std::string key;
+      std::vector<double> values;
+      bool set = false;
+    };
+    std::vector<Slot> m_slots;
+  };
   struct Phase {
     std::string label;
     std::string state;  //!< state of aggregation
@@ -101,7 +123,7 @@ class MaterialObject
   HRESULT forwardToPackage(const char* operation, Call&& call);
   std::size_t compoundCount() const { return m_compIds.size(); }
   //! Index into m_phases of a package phase label; ECapeInvalidArgument at `position` if none.
-  std::size_t phaseOfLabel(const std::string& label, SHORT position, const char* scope) const;
+  std::size_t phaseOfLabel(std::string_view label, SHORT position, const char* scope) const;
   //! Index into m_phases of a phase index (3, 4, 5, 6, 7, 10); nullopt for 1 and 2.
   std::size_t phaseOfIndex(LONG phaseIndex, const char* scope) const;
   //! The two labels of a two-phase argument (index pair in m_phases).
@@ -115,20 +137,36 @@ class MaterialObject
   Values& twoPhaseTable(std::size_t a, std::size_t b);
   //! The key of (name, basis); the basis is "mole" or "mass" for basis-dependent properties,
   //! "" for the others. ECapeInvalidArgument for an empty name or an unknown basis.
-  std::string keyOf(const std::string& name, const std::string& basis, SHORT namePosition,
-                    SHORT basisPosition, const char* scope) const;
-  //! Expected number of values of a property name (0: any).
-  std::size_t expectedCount(const std::string& name) const;
-  void store(Values& table, const std::string& name, const std::string& basis,
-             std::vector<double> values, SHORT valuesPosition, const char* scope);
+  //! A key made by keyOf: the length of its name part and the number of values the property
+  //! takes (0: any).
+  struct Key {
+    std::size_t nameLength = 0;
+    std::size_t expected = 0;
+  };
+  //! Writes the key of (name, basis) into `key`, its storage reused: the lower-case name, '|'
+  //! and the basis ("mole" or "mass" for basis-dependent properties, "" for the others).
+  //! ECapeInvalidArgument for an empty name or an unknown basis.
+  Key keyOf(std::string_view name, std::string_view basis, SHORT namePosition, SHORT basisPosition,
+            const char* scope, std::string& key) const;
+  //! Stores `values` under (name, basis): swapped into the slot, so that `values` takes the
+  //! slot's old storage.
+  void store(Values& table, std::string_view name, std::string_view basis,
+             std::vector<double>& values, SHORT valuesPosition, const char* scope);
+  void store(Values& table, std::string_view name, std::string_view basis,
+             std::vector<double>&& values, SHORT valuesPosition, const char* scope) {
+    store(table, name, basis, values, valuesPosition, scope);
+  }
   //! The values of (name, basis), converted from the other basis when needed;
-  //! ECapeThrmPropertyNotAvailable when there are none.
-  std::vector<double> fetch(const Values& table, const std::string& name, const std::string& basis,
-                            const char* scope) const;
+  //! ECapeThrmPropertyNotAvailable when there are none. The reference is valid until the next
+  //! store or fetch.
+  const std::vector<double>& fetch(const Values& table, std::string_view name,
+                                   std::string_view basis, const char* scope) const;
+  //! The UTF-8 text of a BSTR in `buffer`, its storage reused (nullptr reads as "").
+  static std::string_view textIn(BSTR s, std::string& buffer);
   //! Mole fractions of a table ("fraction", mole); empty when unknown.
   std::vector<double> moleFractions(const Values& table) const;
   //! Converts between mole and mass basis; empty when not possible.
-  std::vector<double> convertBasis(const std::string& name, const std::vector<double>& values,
+  std::vector<double> convertBasis(std::string_view name, const std::vector<double>& values,
                                    bool toMass, const Values& table) const;
 
   //! Hands the package this material (ICapeThermoMaterialContext::SetMaterial).
@@ -153,6 +191,29 @@ class MaterialObject
   std::vector<std::size_t> m_presentOrder;
   Values m_overall;
   std::map<std::pair<std::size_t, std::size_t>, Values> m_twoPhase;
+  // Work storage of the property calls (one call at a time per material), kept between calls.
+  mutable std::string m_key, m_otherKey;
+  mutable std::vector<double> m_converted;
+  std::string m_name, m_basis;
+  std::vector<std::string> m_labelsIn;
+  std::vector<LONG> m_statusIn;
+  std::vector<std::size_t> m_orderIn, m_positionIn;
+  std::vector<double> m_incoming;
+  //! The value code last decoded and the name of its property.
+  struct CodeName {
+    LONG code = -1;
+    std::string name;
+    bool perCompound = false, matrix = false;
+  };
+  const CodeName& codeName(LONG valueCode, SHORT position, const char* scope);
+  std::vector<CodeName> m_codeNames;
+  //! The specification of each flash id used so far (GetFlashSpecification's answer).
+  struct FlashSpec {
+    LONG id = 0;
+    comlite::Variant s1, s2;
+    comlite::Bstr type;
+  };
+  std::vector<FlashSpec> m_flashSpecs;
 };
 
 //! Private interface id answered by MaterialObject with the object itself.

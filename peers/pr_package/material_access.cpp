@@ -1,9 +1,12 @@
 #include "pr_package/material_access.h"
 
+#include <algorithm>
+
 #include "capeside/support/cape_error.h"
 #include "capeside/support/error_object.h"
 #include "capeside/support/variant_lists.h"
 #include "comlite/bstr.h"
+#include "comlite/safearray.h"
 #include "pr_package/model/error.h"
 
 namespace prcape {
@@ -103,16 +106,22 @@ ICapeThermoMaterial& MaterialAccess::material(const char* scope) const {
 
 void MaterialAccess::phaseState(const std::string& label, double& T_K, double& P_Pa,
                                 std::vector<double>& x, const char* scope) const {
+  phaseState(comlite::Bstr(label).get(), label, T_K, P_Pa, x, scope);
+}
+
+void MaterialAccess::phaseState(BSTR label, const std::string& text, double& T_K, double& P_Pa,
+                                std::vector<double>& x, const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
-  comlite::Bstr l(label);
   comlite::Variant composition;
-  capeside::check(mo.GetTPFraction(l.get(), &T_K, &P_Pa, &composition), &mo, kMaterialInterface,
+  capeside::check(mo.GetTPFraction(label, &T_K, &P_Pa, &composition), &mo, kMaterialInterface,
                   "GetTPFraction");
-  auto values = capeside::doubleList(composition);
-  if (!values)
+  if (!capeside::readDoubleList(composition, m_read))
     throw CapeError(ECapeBadArgumentHR, scope,
-                    cat("the composition of phase \"", label, "\" is not a list of numbers"));
-  toPackageOrder(*values, x, cat("mole fractions of phase \"", label, "\"").c_str(), 0, scope);
+                    cat("the composition of phase \"", text, "\" is not a list of numbers"));
+  // The message is made only when it is needed.
+  const std::string what =
+      m_read.size() == m_map.size() ? std::string() : cat("mole fractions of phase \"", text, "\"");
+  toPackageOrder(m_read, x, what.c_str(), 0, scope);
 }
 
 std::vector<double> MaterialAccess::overallFractions(const char* scope) const {
@@ -198,6 +207,19 @@ void MaterialAccess::setPhaseProp(const std::string& property, const std::string
   capeside::check(
       mo.SetSinglePhaseProp(name.get(), l.get(), b.get(), capeside::makeDoubleArray(values)), &mo,
       kMaterialInterface, "SetSinglePhaseProp");
+}
+
+void MaterialAccess::setPhaseProp(BSTR property, BSTR label, BSTR basis,
+                                  const std::vector<double>& values, comlite::Variant& array,
+                                  const char* scope) const {
+  ICapeThermoMaterial& mo = material(scope);
+  SAFEARRAY* psa = array.vt == (VT_ARRAY | VT_R8) ? array.parray : nullptr;
+  if (psa && psa->cDims == 1 && psa->cLocks == 0 && comlite::safeArrayCount(psa) == values.size())
+    std::copy(values.begin(), values.end(), static_cast<double*>(psa->pvData));
+  else
+    array = capeside::makeDoubleArray(values);
+  capeside::check(mo.SetSinglePhaseProp(property, label, basis, array), &mo, kMaterialInterface,
+                  "SetSinglePhaseProp");
 }
 
 void MaterialAccess::setTwoPhaseProp(const std::string& property, const VARIANT& labels,

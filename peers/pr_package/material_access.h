@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "comlite/com_ptr.h"
+#include "comlite/variant.h"
 #include "outside/capeopen_thermo.h"
 #include "pr_package/model/property_package.h"
 
@@ -34,6 +35,9 @@ class MaterialAccess {
   //! Temperature [K], pressure [Pa] and mole fractions (package order) of a phase.
   void phaseState(const std::string& label, double& T_K, double& P_Pa, std::vector<double>& x,
                   const char* scope) const;
+  //! phaseState for a label as a BSTR (`text` its UTF-8, for messages).
+  void phaseState(BSTR label, const std::string& text, double& T_K, double& P_Pa,
+                  std::vector<double>& x, const char* scope) const;
   //! Overall mole fractions in package order.
   std::vector<double> overallFractions(const char* scope) const;
   //! A scalar overall property (basis "" where the basis does not apply).
@@ -57,6 +61,10 @@ class MaterialAccess {
   //! Writes a phase property; `basis` "mole" or "" (UNDEFINED, where the basis does not apply).
   void setPhaseProp(const std::string& property, const std::string& label, const std::string& basis,
                     const std::vector<double>& values, const char* scope) const;
+  //! setPhaseProp of BSTR arguments (`basis` nullptr where the basis does not apply); the
+  //! values go in `array`, reused when it already holds as many.
+  void setPhaseProp(BSTR property, BSTR label, BSTR basis, const std::vector<double>& values,
+                    comlite::Variant& array, const char* scope) const;
   void setTwoPhaseProp(const std::string& property, const VARIANT& labels,
                        const std::vector<double>& values, const char* scope) const;
   void setOverallProp(const std::string& property, const std::vector<double>& values,
@@ -68,7 +76,8 @@ class MaterialAccess {
   comlite::ComPtr<ICapeThermoMaterial> m_material;
   std::vector<std::size_t> m_map;  //!< material compound k -> package index
   std::size_t m_packageCount = 0;
-  bool m_identity = true;  //!< the material holds the package's compounds in its order
+  bool m_identity = true;              //!< the material holds the package's compounds in its order
+  mutable std::vector<double> m_read;  //!< values read from the material, reused
 };
 
 }  // namespace prcape

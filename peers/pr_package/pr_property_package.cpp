@@ -56,11 +56,6 @@ bool contains(const std::vector<std::string>& list, const std::string& name) {
   return capeside::findName(list, name) >= 0;
 }
 
-//! "mole" where a basis applies to the property, "" (UNDEFINED) elsewhere.
-std::string basisOf(const std::string& property) {
-  return capeside::isBasisDependentName(property) ? "mole" : "";
-}
-
 comlite::Variant constantVariant(const pr::ConstantValue& value, bool* missing) {
   if (const double* d = std::get_if<double>(&value)) return comlite::Variant::fromDouble(*d);
   if (const std::string* s = std::get_if<std::string>(&value)) return capeside::makeString(*s);
@@ -306,8 +301,12 @@ HRESULT PrPackage::GetPhaseList(VARIANT* phaseLabels, VARIANT* stateOfAggregatio
 // ICapeThermoPropertyRoutine
 
 bool PrPackage::loadPhase(const std::string& label, pr::Phase phase, const char* scope) {
+  return loadPhase(comlite::Bstr(label).get(), label, phase, scope);
+}
+
+bool PrPackage::loadPhase(BSTR label, const std::string& text, pr::Phase phase, const char* scope) {
   double T = 0, P = 0;
-  m_material.phaseState(label, T, P, m_x, scope);
+  m_material.phaseState(label, text, T, P, m_x, scope);
   checkTemperature(T, 0, scope);
   checkPressure(P, 0, scope);
   m_model->set_state(phase, T, P, m_x);
@@ -366,33 +365,56 @@ HRESULT PrPackage::CalcAndGetLnPhi(BSTR phaseLabel, double temperature, double p
   });
 }
 
+void PrPackage::prepareSinglePhase(const VARIANT& props, BSTR phaseLabel, const char* scope) {
+  SinglePhaseRequest& r = m_single;
+  r.valid = false;
+  r.names = stringArgument(props, 1, "props", scope);
+  r.label = capeside::text(phaseLabel);
+  r.phase = phaseOf(r.label, 2, scope);
+  for (const std::string& name : r.names) {
+    if (pr::PropertyPackage::check_single_phase_property(name, r.label)) continue;
+    // The model says why: an unknown identifier or one it does not calculate.
+    m_model->single_phase_property(name, r.phase, pr::Basis::Mole, m_values);
+    throw CapeError(ECapeInvalidArgumentHR, scope, cat("property \"", name, "\" is not known"))
+        .at(1);
+  }
+  capeside::readWideStringList(props, r.given);
+  r.givenLabel = comlite::bstrView(phaseLabel);
+  r.names16.clear();
+  r.perBasis.clear();
+  for (const std::string& name : r.names) {
+    r.names16.emplace_back(name);
+    r.perBasis.push_back(capeside::isBasisDependentName(name));
+  }
+  r.valid = true;
+}
+
 HRESULT PrPackage::CalcSinglePhaseProp(VARIANT props, BSTR phaseLabel) {
   return call(kRoutine, "CalcSinglePhaseProp", [&] {
     static constexpr const char* kScope = "PrPackage::CalcSinglePhaseProp";
-    const std::vector<std::string> names = stringArgument(props, 1, "props", kScope);
-    const std::string label = capeside::text(phaseLabel);
-    const pr::Phase phase = phaseOf(label, 2, kScope);
-    for (const std::string& name : names) {
-      if (pr::PropertyPackage::check_single_phase_property(name, label)) continue;
-      // The model says why: an unknown identifier or one it does not calculate.
-      m_model->single_phase_property(name, phase, pr::Basis::Mole, m_values);
-      throw CapeError(ECapeInvalidArgumentHR, kScope, cat("property \"", name, "\" is not known"))
-          .at(1);
-    }
-    if (!loadPhase(label, phase, kScope) && m_configuration.missingRoot == MissingRoot::Unavailable)
+    if (!m_single.valid || comlite::bstrView(phaseLabel) != m_single.givenLabel ||
+        !capeside::sameStringList(props, m_single.given))
+      prepareSinglePhase(props, phaseLabel, kScope);
+    const SinglePhaseRequest& r = m_single;
+    if (!loadPhase(phaseLabel, r.label, r.phase, kScope) &&
+        m_configuration.missingRoot == MissingRoot::Unavailable)
       throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
-                      cat("the cubic has no ", label,
+                      cat("the cubic has no ", r.label,
                           " root at this state (only the other "
                           "kind of root exists)"));
     // Everything is calculated before anything is written: a failure writes nothing.
-    std::vector<std::vector<double>> results(names.size());
-    for (std::size_t k = 0; k < names.size(); ++k) {
-      m_model->single_phase_property(names[k], phase, pr::Basis::Mole, m_values);
-      checkFinite(m_values, names[k], kScope);
-      m_material.toMaterialOrder(m_values, results[k]);
+    const std::size_t count = r.names.size();
+    if (m_results.size() < count) m_results.resize(count);
+    if (m_valueArrays.size() < count) m_valueArrays.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+      m_model->single_phase_property(r.names[k], r.phase, pr::Basis::Mole, m_values);
+      checkFinite(m_values, r.names[k], kScope);
+      m_material.toMaterialOrder(m_values, m_results[k]);
     }
-    for (std::size_t k = 0; k < names.size(); ++k)
-      m_material.setPhaseProp(names[k], label, basisOf(names[k]), results[k], kScope);
+    for (std::size_t k = 0; k < count; ++k)
+      m_material.setPhaseProp(r.names16[k].get(), phaseLabel,
+                              r.perBasis[k] ? m_mole.get() : nullptr, m_results[k],
+                              m_valueArrays[k], kScope);
     return S_OK;
   });
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "capeside/support/cape_component.h"
+#include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "outside/capeopen_common.h"
 #include "outside/capeopen_thermo.h"
@@ -95,6 +96,11 @@ class PrPackage
   //! Reads a phase's state from the material into the model; false when the phase's root
   //! does not exist at that state.
   bool loadPhase(const std::string& label, pr::Phase phase, const char* scope);
+  //! loadPhase for the label as the caller gave it (`text` its UTF-8, for messages).
+  bool loadPhase(BSTR label, const std::string& text, pr::Phase phase, const char* scope);
+  //! Reads and checks the property names and phase label of a single-phase request into
+  //! m_single.
+  void prepareSinglePhase(const VARIANT& props, BSTR phaseLabel, const char* scope);
   //! The two conditions of an equilibrium request, checked for form (ECapeBadArgument /
   //! ECapeInvalidArgument); empty optional when the pair is well formed but not supported.
   std::optional<pr::FlashRequest> equilibriumRequest(const VARIANT& s1, const VARIANT& s2,
@@ -107,6 +113,23 @@ class PrPackage
   MaterialAccess m_material;
   // Work buffers of the property routines (one calculation at a time per package).
   std::vector<double> m_x, m_values, m_picked;
+  //! The last single-phase request, checked: the same request again (same names and label,
+  //! unit for unit) is neither read nor checked again.
+  struct SinglePhaseRequest {
+    bool valid = false;
+    std::vector<std::u16string> given;  //!< the property names as given
+    std::u16string givenLabel;
+    std::vector<std::string> names;
+    std::string label;
+    pr::Phase phase = pr::Phase::Vapour;
+    std::vector<comlite::Bstr> names16;  //!< the names to hand to the material
+    std::vector<bool> perBasis;          //!< the property depends on a basis ("mole" passed)
+  };
+  SinglePhaseRequest m_single;
+  std::vector<std::vector<double>> m_results;
+  //! The [in] arrays of values handed to the material, one per result, refilled in place.
+  std::vector<comlite::Variant> m_valueArrays;
+  const comlite::Bstr m_mole{"mole"};
 };
 
 }  // namespace prcape

@@ -1,5 +1,6 @@
 #include "comlite/safearray.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -11,6 +12,10 @@ namespace {
 
 //! Bytes before the descriptor; the element VARTYPE sits in the last four of them.
 constexpr std::size_t kHeader = 16;
+
+//! The data share the descriptor's block (a vector made in one allocation); Redim moves them
+//! out into a block of their own first.
+constexpr USHORT kFadfCreateVector = 0x2000;
 
 std::size_t descriptorSize(UINT cDims) {
   return sizeof(SAFEARRAY) + (cDims - 1) * sizeof(SAFEARRAYBOUND);
@@ -160,7 +165,10 @@ ULONG safeArrayCount(SAFEARRAY* psa) {
 
 }  // namespace comlite
 
-SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds) {
+namespace {
+
+//! SafeArrayCreate, with the data in the descriptor's block when `oneBlock` (one dimension).
+SAFEARRAY* createArray(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds, bool oneBlock) {
   const UINT size = comlite::safeArrayElementSize(vt);
   if (size == 0 || cDims == 0 || cDims > 64 || !bounds) return nullptr;
   std::size_t count = 1;
@@ -171,7 +179,12 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds)
     count *= bounds[d].cElements;
   }
   if (count * size > std::numeric_limits<ULONG>::max()) return nullptr;
-  auto* block = static_cast<char*>(std::calloc(1, kHeader + descriptorSize(cDims)));
+  oneBlock = oneBlock && cDims == 1 && count;
+  // Data in the same block start 16-aligned after the descriptor.
+  const std::size_t dataAt = (kHeader + descriptorSize(cDims) + 15) / 16 * 16;
+  // Zeroed storage is a valid empty element for every supported type (VT_EMPTY is 0).
+  auto* block = static_cast<char*>(
+      std::calloc(1, oneBlock ? dataAt + count * size : kHeader + descriptorSize(cDims)));
   if (!block) return nullptr;
   auto* psa = reinterpret_cast<SAFEARRAY*>(block + kHeader);
   psa->cDims = static_cast<USHORT>(cDims);
@@ -179,8 +192,10 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds)
   psa->cbElements = size;
   for (UINT d = 1; d <= cDims; ++d) boundOf(psa, d) = bounds[d - 1];
   setVartype(psa, vt);
-  if (count) {
-    // Zeroed storage is a valid empty element for every supported type (VT_EMPTY is 0).
+  if (oneBlock) {
+    psa->fFeatures |= kFadfCreateVector;
+    psa->pvData = block + dataAt;
+  } else if (count) {
     psa->pvData = std::calloc(count, size);
     if (!psa->pvData) {
       std::free(block);
@@ -190,16 +205,22 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds)
   return psa;
 }
 
+}  // namespace
+
+SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds) {
+  return createArray(vt, cDims, bounds, false);
+}
+
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements) {
   SAFEARRAYBOUND b{cElements, lLbound};
-  return SafeArrayCreate(vt, 1, &b);
+  return createArray(vt, 1, &b, true);
 }
 
 HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
   if (!psa) return S_OK;
   if (psa->cLocks) return DISP_E_ARRAYISLOCKED;
   releaseElements(psa, getVartype(psa), 0, comlite::safeArrayCount(psa));
-  std::free(psa->pvData);
+  if (!(psa->fFeatures & kFadfCreateVector)) std::free(psa->pvData);
   std::free(reinterpret_cast<char*>(psa) - kHeader);
   return S_OK;
 }
@@ -318,7 +339,7 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
   const VARTYPE vt = getVartype(psa);
   SAFEARRAYBOUND bounds[64];
   for (UINT d = 1; d <= psa->cDims; ++d) bounds[d - 1] = boundOf(psa, d);
-  SAFEARRAY* out = SafeArrayCreate(vt, psa->cDims, bounds);
+  SAFEARRAY* out = createArray(vt, psa->cDims, bounds, true);
   if (!out) return E_OUTOFMEMORY;
   const ULONG n = comlite::safeArrayCount(psa);
   for (ULONG i = 0; i < n; ++i) {
@@ -346,12 +367,20 @@ HRESULT SafeArrayRedim(SAFEARRAY* psa, const SAFEARRAYBOUND* newBound) {
   if (newCount * psa->cbElements > std::numeric_limits<ULONG>::max()) return E_OUTOFMEMORY;
   if (newCount < oldCount) releaseElements(psa, vt, static_cast<ULONG>(newCount), oldCount);
   void* data = nullptr;
-  if (newCount) {
+  const std::size_t oldBytes = std::size_t(oldCount) * psa->cbElements;
+  if (psa->fFeatures & kFadfCreateVector) {
+    // The data leave the descriptor's block, which cannot grow in place.
+    if (newCount) {
+      data = std::calloc(newCount, psa->cbElements);
+      if (!data) return E_OUTOFMEMORY;
+      std::memcpy(data, psa->pvData, std::min(oldBytes, newCount * psa->cbElements));
+    }
+    psa->fFeatures &= static_cast<USHORT>(~kFadfCreateVector);
+  } else if (newCount) {
     data = std::realloc(psa->pvData, newCount * psa->cbElements);
     if (!data) return E_OUTOFMEMORY;
     if (newCount > oldCount)
-      std::memset(static_cast<char*>(data) + std::size_t(oldCount) * psa->cbElements, 0,
-                  (newCount - oldCount) * psa->cbElements);
+      std::memset(static_cast<char*>(data) + oldBytes, 0, (newCount - oldCount) * psa->cbElements);
   } else {
     std::free(psa->pvData);
   }

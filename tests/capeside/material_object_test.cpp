@@ -309,6 +309,10 @@ TEST_F(Material, mole_and_mass_bases_convert_with_the_molecular_weights) {
   // A phase fraction cannot be converted from this phase alone.
   ASSERT_EQ(setProp("phaseFraction", "Vapor", "mole", makeDoubleArray({0.4})), S_OK);
   getProp("phaseFraction", "mass", ECapeThrmPropertyNotAvailableHR);
+  // A value set again with fewer values keeps none of the old ones.
+  ASSERT_EQ(setProp("ownValues", "Vapor", nullptr, makeDoubleArray({1, 2, 3})), S_OK);
+  ASSERT_EQ(setProp("ownValues", "Vapor", nullptr, makeDoubleArray({5})), S_OK);
+  EXPECT_EQ(getProp("ownValues", nullptr), std::vector<double>{5});
 }
 
 TEST_F(Material, present_phases_keep_their_order_status_and_only_their_values) {

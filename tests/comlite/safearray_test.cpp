@@ -69,3 +69,23 @@ TEST(SafeArray, string_and_variant_elements_are_owned) {
   EXPECT_EQ(vt, VT_I4);
   SafeArrayDestroy(la);
 }
+
+TEST(SafeArray, redim_of_a_vector_keeps_values_and_frees_them) {
+  // A vector's data share the descriptor's block; growing, shrinking and emptying it must keep
+  // the values and free every block (the sanitizer build checks the frees).
+  SAFEARRAY* sa = SafeArrayCreateVector(VT_BSTR, 0, 2);
+  comlite::Bstr s("ethane");
+  for (LONG i = 0; i < 2; ++i) ASSERT_EQ(SafeArrayPutElement(sa, &i, s.get()), S_OK);
+  for (ULONG n : {4u, 1u, 0u, 3u}) {
+    SAFEARRAYBOUND b{n, 0};
+    ASSERT_EQ(SafeArrayRedim(sa, &b), S_OK);
+    EXPECT_EQ(comlite::safeArrayCount(sa), n);
+    if (n) {
+      EXPECT_EQ(comlite::bstrToUtf8(static_cast<BSTR*>(sa->pvData)[0]), n == 3 ? "" : "ethane");
+    }
+    if (n == 4) {
+      EXPECT_EQ(static_cast<BSTR*>(sa->pvData)[3], nullptr);
+    }
+  }
+  EXPECT_EQ(SafeArrayDestroy(sa), S_OK);
+}

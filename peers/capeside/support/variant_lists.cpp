@@ -68,25 +68,32 @@ bool forEachElement(SAFEARRAY* psa, VARTYPE elementType, F&& visit) {
   return ok;
 }
 
+//! Reads a list into `out` (cleared first, its storage reused); false when it is not one.
 template <class T, class Scalar>
-std::optional<std::vector<T>> readList(const VARIANT& in, Scalar&& scalar) {
+bool readInto(const VARIANT& in, std::vector<T>& out, Scalar&& scalar) {
   const VARIANT& v = deref(in);
-  std::vector<T> out;
-  if (v.vt == VT_EMPTY) return out;
+  out.clear();
+  if (v.vt == VT_EMPTY) return true;
   if (vtIsArray(v.vt)) {
     SAFEARRAY* psa = vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray;
-    bool ok = forEachElement(psa, vtBase(v.vt), [&](const VARIANT& item) {
+    if (psa) out.reserve(comlite::safeArrayCount(psa));
+    return forEachElement(psa, vtBase(v.vt), [&](const VARIANT& item) {
       T value{};
       if (!scalar(item, value)) return false;
       out.push_back(std::move(value));
       return true;
     });
-    if (!ok) return std::nullopt;
-    return out;
   }
   T value{};
-  if (!scalar(v, value)) return std::nullopt;
+  if (!scalar(v, value)) return false;
   out.push_back(std::move(value));
+  return true;
+}
+
+template <class T, class Scalar>
+std::optional<std::vector<T>> readList(const VARIANT& in, Scalar&& scalar) {
+  std::vector<T> out;
+  if (!readInto(in, out, scalar)) return std::nullopt;
   return out;
 }
 
@@ -165,6 +172,70 @@ std::optional<std::vector<std::string>> stringList(const VARIANT& v) {
 
 std::optional<std::vector<double>> doubleList(const VARIANT& v) {
   return readList<double>(v, scalarDouble);
+}
+
+bool readDoubleList(const VARIANT& v, std::vector<double>& out) {
+  return readInto(v, out, scalarDouble);
+}
+
+bool isStringList(const VARIANT& in) {
+  const VARIANT& v = deref(in);
+  auto isString = [](const VARIANT& item) {
+    return item.vt == VT_BSTR || (item.vt == (VT_BSTR | VT_BYREF) && item.pbstrVal) ||
+           item.vt == VT_EMPTY;
+  };
+  if (vtIsArray(v.vt))
+    return forEachElement(vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray,
+                          vtBase(v.vt), isString);
+  return isString(v);
+}
+
+namespace {
+
+//! Visits the UTF-16 text of each string of a string list; false when it is not one.
+template <class F>
+bool forEachString(const VARIANT& in, F&& visit) {
+  auto one = [&](const VARIANT& item) {
+    if (item.vt == VT_BSTR) return visit(comlite::bstrView(item.bstrVal));
+    if (item.vt == (VT_BSTR | VT_BYREF) && item.pbstrVal)
+      return visit(comlite::bstrView(*item.pbstrVal));
+    if (item.vt == VT_EMPTY) return visit(std::u16string_view());
+    return false;
+  };
+  const VARIANT& v = deref(in);
+  if (v.vt == VT_EMPTY) return true;
+  if (vtIsArray(v.vt))
+    return forEachElement(vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray,
+                          vtBase(v.vt), one);
+  return one(v);
+}
+
+}  // namespace
+
+bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list) {
+  std::size_t k = 0;
+  const bool ok = forEachString(v, [&](std::u16string_view s) {
+    if (k >= list.size() || list[k] != s) return false;
+    ++k;
+    return true;
+  });
+  return ok && k == list.size();
+}
+
+bool readWideStringList(const VARIANT& v, std::vector<std::u16string>& out) {
+  out.clear();
+  return forEachString(v, [&](std::u16string_view s) {
+    out.emplace_back(s);
+    return true;
+  });
+}
+
+bool readStringList(const VARIANT& v, std::vector<std::string>& out) {
+  return readInto(v, out, scalarString);
+}
+
+bool readLongList(const VARIANT& v, std::vector<LONG>& out) {
+  return readInto(v, out, scalarLong);
 }
 
 std::optional<std::vector<LONG>> longList(const VARIANT& v) {

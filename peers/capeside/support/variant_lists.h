@@ -26,6 +26,18 @@ std::size_t arrayLength(const VARIANT& v);
 std::optional<std::vector<std::string>> stringList(const VARIANT& v);
 std::optional<std::vector<double>> doubleList(const VARIANT& v);
 std::optional<std::vector<LONG>> longList(const VARIANT& v);
+//! doubleList into `out`, its storage reused (cleared first); false when `v` is not a list of
+//! numbers.
+bool readDoubleList(const VARIANT& v, std::vector<double>& out);
+//! Whether stringList would read `v`, without copying the strings.
+bool isStringList(const VARIANT& v);
+//! Whether `v` is a list of strings equal, unit for unit, to `list` (UTF-16, no conversion).
+bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list);
+//! The strings of a list as given (UTF-16); false when `v` is not a list of strings.
+bool readWideStringList(const VARIANT& v, std::vector<std::u16string>& out);
+//! stringList and longList into `out`, its storage reused; false when `v` is not such a list.
+bool readStringList(const VARIANT& v, std::vector<std::string>& out);
+bool readLongList(const VARIANT& v, std::vector<LONG>& out);
 
 //! `nullForEmpty`: empty strings become null elements (CAPE-OPEN's UNDEFINED string).
 comlite::Variant makeStringArray(const std::vector<std::string>& items, bool nullForEmpty = false);
