@@ -23,11 +23,14 @@ comlite::Bstr optionalText(const std::string& s) {
   return s.empty() ? comlite::Bstr() : comlite::Bstr(s);
 }
 
-double scalarOf(const comlite::Variant& v, const std::string& what, const char* scope) {
+//! The one value of `v`; `what` and `of` name it in the message (made only on failure).
+double scalarOf(const comlite::Variant& v, const std::string& what, const std::string& of,
+                const char* scope) {
+  if (v.vt == VT_R8) return v.dblVal;
   auto values = capeside::doubleList(v);
   if (!values || values->size() != 1)
     throw CapeError(ECapeBadArgumentHR, scope,
-                    cat("the material gave ", values ? values->size() : 0, " values of ", what,
+                    cat("the material gave ", values ? values->size() : 0, " values of ", what, of,
                         " instead of one"));
   return values->front();
 }
@@ -145,7 +148,9 @@ double MaterialAccess::overallValue(const std::string& property, const std::stri
   comlite::Variant v;
   capeside::check(mo.GetOverallProp(name.get(), b.get(), &v), &mo, kMaterialInterface,
                   "GetOverallProp");
-  return scalarOf(v, cat("overall ", property), scope);
+  if (v.vt == (VT_ARRAY | VT_R8) && v.parray && comlite::safeArrayCount(v.parray) == 1)
+    return *static_cast<const double*>(v.parray->pvData);
+  return scalarOf(v, "overall ", property, scope);
 }
 
 double MaterialAccess::phaseValue(const std::string& property, const std::string& label,
@@ -155,7 +160,9 @@ double MaterialAccess::phaseValue(const std::string& property, const std::string
   comlite::Variant v;
   capeside::check(mo.GetSinglePhaseProp(name.get(), l.get(), b.get(), &v), &mo, kMaterialInterface,
                   "GetSinglePhaseProp");
-  return scalarOf(v, cat(property, " of phase \"", label, "\""), scope);
+  if (v.vt == (VT_ARRAY | VT_R8) && v.parray && comlite::safeArrayCount(v.parray) == 1)
+    return *static_cast<const double*>(v.parray->pvData);
+  return scalarOf(v, property, cat(" of phase \"", label, "\""), scope);
 }
 
 void MaterialAccess::presentPhases(std::vector<std::string>& labels, std::vector<LONG>& status,

@@ -638,12 +638,23 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     for (const Out& p : phases) labels.push_back(p.label);
     m_material.setPresentPhases(labels, std::vector<LONG>(labels.size(), CAPE_ATEQUILIBRIUM),
                                 kScope);
-    for (const Out& p : phases) {
-      m_material.setPhaseProp("temperature", p.label, "", {r.T_K}, kScope);
-      m_material.setPhaseProp("pressure", p.label, "", {r.P_Pa}, kScope);
-      m_material.setPhaseProp("phaseFraction", p.label, "mole", {p.fraction}, kScope);
+    // Names and arrays handed to the material are kept between flashes and refilled.
+    if (m_equilibriumArrays.size() < 8) m_equilibriumArrays.resize(8);
+    std::vector<double> one(1);
+    for (std::size_t k = 0; k < phases.size(); ++k) {
+      const Out& p = phases[k];
+      const comlite::Bstr label(p.label);
+      comlite::Variant* arrays = &m_equilibriumArrays[4 * k];
+      one[0] = r.T_K;
+      m_material.setPhaseProp(m_temperature.get(), label.get(), nullptr, one, arrays[0], kScope);
+      one[0] = r.P_Pa;
+      m_material.setPhaseProp(m_pressure.get(), label.get(), nullptr, one, arrays[1], kScope);
+      one[0] = p.fraction;
+      m_material.setPhaseProp(m_phaseFraction.get(), label.get(), m_mole.get(), one, arrays[2],
+                              kScope);
       m_material.toMaterialOrder(*p.composition, m_picked);
-      m_material.setPhaseProp("fraction", p.label, "mole", m_picked, kScope);
+      m_material.setPhaseProp(m_fraction.get(), label.get(), m_mole.get(), m_picked, arrays[3],
+                              kScope);
     }
     auto specified = [&](pr::FixedQuantity q) {
       return request->quantity[0] == q || request->quantity[1] == q;

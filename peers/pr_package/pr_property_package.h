@@ -129,7 +129,9 @@ class PrPackage
   std::vector<std::vector<double>> m_results;
   //! The [in] arrays of values handed to the material, one per result, refilled in place.
   std::vector<comlite::Variant> m_valueArrays;
-  const comlite::Bstr m_mole{"mole"};
+  const comlite::Bstr m_mole{"mole"}, m_temperature{"temperature"}, m_pressure{"pressure"},
+      m_phaseFraction{"phaseFraction"}, m_fraction{"fraction"};
+  std::vector<comlite::Variant> m_equilibriumArrays;  //!< four per phase at equilibrium
 };
 
 }  // namespace prcape
