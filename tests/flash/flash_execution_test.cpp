@@ -137,9 +137,9 @@ class HandPhaseTable : public fl::FlashPhaseTable {
   explicit HandPhaseTable(ICapeThermoMaterial* material) : m_material(material) {}
   LONG hostPhaseCount() const override { return 5; }
   BSTR labelOfSlot(LONG slot) const override {
-    static const CQoBSTR labels[] = {"Vap", "Liq1", "Liq2", "", "Ice", ""};
     return slot >= 0 && slot < 6 ? labels[slot].get() : nullptr;
   }
+  CQoBSTR labels[6] = {"Vap", "Liq1", "Liq2", "", "Ice", ""};
   LONG phaseIdOfSlot(LONG slot) const override { return slot >= 0 && slot < 3 ? 3 + slot : 0; }
   LONG hostPhaseTypeOfSlot(LONG slot) const override { return slot == 0 ? 3 : slot >= 4 ? 6 : 4; }
   HRESULT readOfSlot(LONG property, LONG slot, std::span<double> values) override {
@@ -205,7 +205,7 @@ class FlashExecution : public ::testing::Test {
                          3,
                          m_positionMap};
     fl::FlashState state{m_factory, m_supported, m_spec1, m_spec2, m_solutionType};
-    fl::FlashRecord record{m_count, m_compositions, m_labels};
+    fl::FlashRecord record{m_count, m_compositions, m_labels, &m_scratch};
     return fl::executeFlash(type, c.dispatch(), withThermo ? c.dispatch() : nullptr, links, {},
                             state, record, m_reporter, m_guard);
   }
@@ -240,6 +240,7 @@ class FlashExecution : public ::testing::Test {
   LONG m_count = fl::kNoCompounds;
   std::vector<Doubles> m_compositions;
   std::vector<CQoBSTR> m_labels;
+  fl::FlashScratch m_scratch;
   CCORavlError m_reporter{1e-30};
   MethodGuard m_guard{m_reporter};
 };
@@ -281,6 +282,11 @@ TEST_F(FlashExecution, a_tp_flash_puts_the_feed_on_the_material_and_copies_each_
   EXPECT_EQ(m_reporter.currentPhases(), 1);
   EXPECT_EQ(m_count, fl::kNoCompounds);
   EXPECT_TRUE(m_log.entries().empty());
+  // A flash after the package's phases changed offers the new ones.
+  m_table->labels[2] = CQoBSTR("Foam");
+  ASSERT_EQ(run(xftPTFlash, c), S_OK);
+  EXPECT_EQ(m_package->allowed, (Strings{"Vap", "Liq1", "Foam", "Ice"}));
+  m_table->labels[2] = CQoBSTR("Liq2");
 
   // A fluid package of propane, methane, ethane reaches the material in the package's order.
   m_positionMap = {2, 0, 1};
