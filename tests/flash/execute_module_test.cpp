@@ -83,11 +83,6 @@ class Execute : public testsupport::SocketFixture {
       EXPECT_NEAR(p.temperature(), r.T_K, 1e-6 * r.T_K) << what;
       EXPECT_NEAR(p.pressure(), r.P_Pa / 1000.0, 1e-6 * r.P_Pa / 1000.0) << what;
     }
-    std::printf(
-        "[ measured ] %s: T %.6f K, P %.6f kPa, vapour fraction %.8f, |dy| %.1e, "
-        "|dx| %.1e\n",
-        what.c_str(), v.temperature(), v.pressure(), v.fraction(),
-        largestDifference(v.composition(), r.y), largestDifference(l.composition(), r.x));
   }
 
   ComPtr<IExtendedPropPackage> m_package;
@@ -295,8 +290,6 @@ TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only
   EXPECT_NEAR(c.overall().fraction(), ref.vaporFraction, 1e-8);
   EXPECT_LT(largestDifference(c.phase(0).composition(), ref.y), 1e-8);
   EXPECT_LT(largestDifference(c.phase(1).composition(), ref.x), 1e-8);
-  std::printf("[ measured ] ideal TP 250 K, 1000 kPa: vapour fraction %.8f (model %.8f)\n",
-              c.overall().fraction(), ref.vaporFraction);
 
   // PH is not the ideal package's: refused without a message, nothing written.
   auto ph = collection(250.0, 1000.0, z);

@@ -421,18 +421,8 @@ TEST_F(FlashExecution, a_tvf_flash_fixes_the_vapour_fraction_and_finds_the_press
 }
 
 TEST_F(FlashExecution, what_ends_a_flash_and_how_it_is_told) {
+  // Flash types not served and unfeasible feeds are checked through the component.
   auto c = collection();
-  // No record, or not supported: E_NOTIMPL without a message, after the feed check.
-  EXPECT_EQ(run(xftZPFlash, c), E_NOTIMPL);
-  m_supported = {COIds::FlashTP};
-  EXPECT_EQ(run(xftPHFlash, c), E_NOTIMPL);
-  EXPECT_TRUE(m_log.entries().empty());
-  EXPECT_EQ(run(xftPHFlash, collection({0.5, 1.5, 0.2})), E_FAIL);
-  EXPECT_TRUE(logged("INTERNAL ERROR: The Simulator provided unfeasible thermodynamic values "));
-  EXPECT_TRUE(logged("calculating flash PH"));
-  m_log.clear();
-  m_supported = {COIds::FlashTP, COIds::FlashPH};
-
   // A compound without a value, an enthalpy the host does not hold: E_FAIL, no message.
   auto partial = collection();
   partial.overall().setSubList(std::vector<LONG>{1, 2});

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,57 +20,30 @@ using comlite::vtableSlot;
 namespace automation = comlite::automation;
 
 TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
-  using P = IExtendedPropPackage;
-  const std::map<std::string, int> propSlots = {
-      {"GetPackageName", vtableSlot(&P::GetPackageName)},
-      {"PkgFileNeeded", vtableSlot(&P::PkgFileNeeded)},
-      {"SetupPkg", vtableSlot(&P::SetupPkg)},
-      {"IsPkgSetup", vtableSlot(&P::IsPkgSetup)},
-      {"InitializePropertyID", vtableSlot(&P::InitializePropertyID)},
-      {"CanCalculate", vtableSlot(&P::CanCalculate)},
-      {"CalculateProperty", vtableSlot(&P::CalculateProperty)},
-      {"CalculateTwoPhaseProperty", vtableSlot(&P::CalculateTwoPhaseProperty)},
-      {"GetEnthalpyBase", vtableSlot(&P::GetEnthalpyBase)},
-      {"GetGibbsBase", vtableSlot(&P::GetGibbsBase)},
-      {"CanNumbCompChange", vtableSlot(&P::CanNumbCompChange)},
-      {"GetSupportedComps", vtableSlot(&P::GetSupportedComps)},
-      {"GetNumbCompounds", vtableSlot(&P::GetNumbCompounds)},
-      {"GetCompoundInfo", vtableSlot(&P::GetCompoundInfo)},
-      {"AddLastCompound", vtableSlot(&P::AddLastCompound)},
-      {"RemoveCompoundi", vtableSlot(&P::RemoveCompoundi)},
-      {"ExchangeCompounds", vtableSlot(&P::ExchangeCompounds)},
-      {"PhaseOrder", vtableSlot(&P::PhaseOrder)},
-      {"OnView", vtableSlot(&P::OnView)},
-      {"PkgSave", vtableSlot(&P::PkgSave)},
-      {"PkgRecall", vtableSlot(&P::PkgRecall)},
-      {"GetThermoPropertyRoutine", vtableSlot(&P::GetThermoPropertyRoutine)},
+  // Both interfaces declare their methods in the described order, right after IDispatch's.
+  const struct {
+    const comlite::automation::InterfaceDesc& desc;
+    std::size_t count;
+    int first, last;
+  } described[] = {
+      {coravl::frame::extendedPropPackageDesc(), 22,
+       vtableSlot(&IExtendedPropPackage::GetPackageName),
+       vtableSlot(&IExtendedPropPackage::GetThermoPropertyRoutine)},
+      {coravl::frame::extendedFlashDesc(), 11, vtableSlot(&IExtendedFlash::GetFlashName),
+       vtableSlot(&IExtendedFlash::FlashRecall)},
   };
-  const auto& pd = coravl::frame::extendedPropPackageDesc();
-  ASSERT_EQ(pd.methods.size(), 22u);
-  for (std::size_t i = 0; i < pd.methods.size(); ++i) {
-    const auto& m = pd.methods[i];
-    EXPECT_EQ(m.slot, propSlots.at(m.name)) << m.name;
-    EXPECT_EQ(m.dispid, static_cast<DISPID>(i + 1)) << m.name;  // DISPIDs count from 1
-    EXPECT_EQ(m.slot, static_cast<int>(i + 7)) << m.name;
+  for (const auto& d : described) {
+    ASSERT_EQ(d.desc.methods.size(), d.count) << d.desc.name;
+    EXPECT_EQ(d.first, 7);
+    EXPECT_EQ(d.last, static_cast<int>(d.count) + 6);
+    for (std::size_t i = 0; i < d.count; ++i) {
+      EXPECT_EQ(d.desc.methods[i].slot, static_cast<int>(i + 7)) << d.desc.methods[i].name;
+      EXPECT_EQ(d.desc.methods[i].dispid, static_cast<DISPID>(i + 1));  // DISPIDs count from 1
+    }
   }
-
-  using F = IExtendedFlash;
-  const std::map<std::string, int> flashSlots = {
-      {"GetFlashName", vtableSlot(&F::GetFlashName)},
-      {"FlashFileNeeded", vtableSlot(&F::FlashFileNeeded)},
-      {"SetupFlash", vtableSlot(&F::SetupFlash)},
-      {"IsFlashSetup", vtableSlot(&F::IsFlashSetup)},
-      {"SupportedFlashTypes", vtableSlot(&F::SupportedFlashTypes)},
-      {"CanHandleFlashType", vtableSlot(&F::CanHandleFlashType)},
-      {"InitializePropertyID", vtableSlot(&F::InitializePropertyID)},
-      {"IsFlashControlUsed", vtableSlot(&F::IsFlashControlUsed)},
-      {"Execute", vtableSlot(&F::Execute)},
-      {"FlashSave", vtableSlot(&F::FlashSave)},
-      {"FlashRecall", vtableSlot(&F::FlashRecall)},
-  };
-  const auto& fd = coravl::frame::extendedFlashDesc();
-  ASSERT_EQ(fd.methods.size(), 11u);
-  for (const auto& m : fd.methods) EXPECT_EQ(m.slot, flashSlots.at(m.name)) << m.name;
+  EXPECT_STREQ(coravl::frame::extendedPropPackageDesc().methods[21].name,
+               "GetThermoPropertyRoutine");
+  EXPECT_STREQ(coravl::frame::extendedFlashDesc().methods[8].name, "Execute");
 
   const auto& sd = coravl::frame::simulationContextDesc();
   EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));

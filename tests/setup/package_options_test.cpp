@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <numeric>
 #include <string>
 
 #include "comlite/bstr.h"
@@ -46,25 +44,6 @@ std::string describe(const PackageOptions& o) {
   std::string s;
   for (P p : kPackageOptionsInOrder) s += o.get(p) ? '1' : '0';
   return s;
-}
-
-TEST(PackageOptions, recall_defaults_and_each_option_has_its_own_storage) {
-  PackageOptions held;
-  std::string defaults;
-  for (P p : kPackageOptionsInOrder) defaults += recallDefault(p, held) ? '1' : '0';
-  EXPECT_EQ(defaults, "00010010100");
-  held.component.doOrderPhases = true;
-  EXPECT_TRUE(recallDefault(P::DoOrderPhases, held));
-  const PackageOptions fresh;
-  for (P p : kPackageOptionsInOrder) {
-    PackageOptions o;
-    o.set(p, !o.get(p));
-    const std::string a = describe(o), b = describe(fresh);
-    EXPECT_EQ(
-        std::inner_product(a.begin(), a.end(), b.begin(), 0, std::plus<>(), std::not_equal_to<>()),
-        1)
-        << optionKey(p);
-  }
 }
 
 TEST(PackageOptions, save_appends_eleven_records_after_the_adapter_text) {

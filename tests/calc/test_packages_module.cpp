@@ -1,0 +1,397 @@
+//! A test module: the Peng-Robinson "Natural Gas (PR)" package as stand-alone CAPE-OPEN 1.1
+//! packages that each offer less, or more, than the package itself:
+//!   - "CORavlTest.KvaluePackage.1" leaves out fugacity, fugacityCoefficient and
+//!     activityCoefficient (with their derivatives), as a package that only offers K-values;
+//!   - "CORavlTest.CompressibilityPackage.1" leaves out "volume.Dpressure" (the isothermal
+//!     "compressibility" stays);
+//!   - "CORavlTest.NoVolumeSlopePackage.1" leaves out both;
+//!   - "CORavlTest.LoggedPackage.1" leaves out nothing;
+//!   - "CORavlTest.SolidPackage.1" adds a third phase, "Solid", with a plain model of its own:
+//!     enthalpy = 40 (T - 298.15) - 10000 J/mol, heatCapacityCp = 40 J/mol/K,
+//!     density = 25000 mol/m3, volume = 4e-5 m3/mol, at the solid phase's own temperature on the
+//!     material. A TP equilibrium below 100 K puts the whole feed into the solid.
+//! Everything else is the Peng-Robinson package's. Every single-phase calculation of the filtering
+//! packages is logged ("<property>@<label>;"), so that a test can see which properties the socket
+//! asked for; read and cleared through the two exported functions below.
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
+#include "comlite/creation.h"
+#include "comlite/hresult.h"
+#include "comlite/module.h"
+#include "comlite/safearray.h"
+#include "comlite/variant.h"
+#include "outside/capeopen_categories.h"
+#include "outside/capeopen_thermo.h"
+
+namespace {
+
+constexpr double kFreezing = 100.0;  // K
+
+std::mutex g_logLock;
+std::string g_log;
+
+std::vector<comlite::Bstr> stringsOf(const VARIANT& v) {
+  std::vector<comlite::Bstr> out;
+  if (v.vt != (VT_ARRAY | VT_BSTR) || !v.parray) return out;
+  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
+    BSTR s = nullptr;
+    SafeArrayGetElement(v.parray, &i, &s);
+    out.push_back(comlite::Bstr::attach(s));
+  }
+  return out;
+}
+
+std::vector<double> doublesOf(const VARIANT& v) {
+  std::vector<double> out;
+  if (v.vt != (VT_ARRAY | VT_R8) || !v.parray) return out;
+  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
+    double d = 0.0;
+    SafeArrayGetElement(v.parray, &i, &d);
+    out.push_back(d);
+  }
+  return out;
+}
+
+template <class T>
+comlite::Variant arrayOf(VARTYPE type, const std::vector<T>& values) {
+  comlite::Variant v;
+  v.vt = VT_ARRAY | type;
+  v.parray = SafeArrayCreateVector(type, 0, static_cast<ULONG>(values.size()));
+  for (LONG i = 0; i < static_cast<LONG>(values.size()); ++i) {
+    const T& x = values[static_cast<std::size_t>(i)];
+    if constexpr (std::is_same_v<T, comlite::Bstr>)
+      SafeArrayPutElement(v.parray, &i, x.get());
+    else
+      SafeArrayPutElement(v.parray, &i, const_cast<T*>(&x));
+  }
+  return v;
+}
+
+//! The wrapped package's interfaces.
+struct Wrapped {
+  HRESULT open() {
+    CLSID manager{};
+    HRESULT hr = CLSIDFromProgID(u"CORavlPR.PackageManager.1", &manager);
+    if (FAILED(hr)) return hr;
+    hr = CoCreateInstance(manager, nullptr, CLSCTX_INPROC_SERVER,
+                          ICapeThermoPropertyPackageManager::kIID, m_manager.putVoid());
+    if (FAILED(hr)) return hr;
+    comlite::Bstr name("Natural Gas (PR)");
+    if (FAILED(hr = m_manager->GetPropertyPackage(name.get(), package.put())) ||
+        FAILED(hr = package->QueryInterface(ICapeThermoPropertyRoutine::kIID, routine.putVoid())) ||
+        FAILED(hr = package->QueryInterface(ICapeThermoPhases::kIID, phases.putVoid())) ||
+        FAILED(hr = package->QueryInterface(ICapeThermoMaterialContext::kIID, context.putVoid())))
+      return hr;
+    return package->QueryInterface(ICapeThermoEquilibriumRoutine::kIID, equilibrium.putVoid());
+  }
+
+  comlite::ComPtr<ICapeThermoPropertyPackageManager> m_manager;
+  comlite::ComPtr<IDispatch> package;
+  comlite::ComPtr<ICapeThermoPropertyRoutine> routine;
+  comlite::ComPtr<ICapeThermoPhases> phases;
+  comlite::ComPtr<ICapeThermoMaterialContext> context;
+  comlite::ComPtr<ICapeThermoEquilibriumRoutine> equilibrium;
+};
+
+//! Like `comlite::createObject`, but the wrapped package is opened before the first query.
+template <class Package>
+HRESULT createOpened(IUnknown* outer, REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  auto package = comlite::ComPtr<Package>::attach(comlite::makeObject<Package>());
+  if (!package) return E_OUTOFMEMORY;
+  const HRESULT hr = package->pr.open();
+  if (FAILED(hr)) return hr;
+  return package->QueryInterface(riid, ppv);
+}
+
+enum class Hidden { Nothing, VolumeSlope, VolumeSlopeAndCompressibility, LnPhi };
+
+bool hidden(Hidden which, std::u16string_view name) {
+  if (which == Hidden::LnPhi) {
+    for (std::u16string_view root : {u"fugacity", u"fugacityCoefficient", u"activityCoefficient"})
+      if (name.substr(0, root.size()) == root &&
+          (name.size() == root.size() || name[root.size()] == u'.'))
+        return true;
+    return false;
+  }
+  if (which == Hidden::Nothing) return false;
+  if (name == u"volume.Dpressure") return true;
+  return which == Hidden::VolumeSlopeAndCompressibility && name == u"compressibility";
+}
+
+//! The package without the single-phase properties `Which` hides.
+template <Hidden Which>
+class FilteredPackage
+    : public comlite::ComObject<FilteredPackage<Which>, ICapeThermoPropertyRoutine> {
+  using Base = comlite::ComObject<FilteredPackage<Which>, ICapeThermoPropertyRoutine>;
+
+ public:
+  Wrapped pr;
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == ICapeThermoPropertyRoutine::kIID || riid == IID_IUnknown || riid == IID_IDispatch)
+      return Base::QueryInterface(riid, ppv);
+    return pr.package->QueryInterface(riid, ppv);
+  }
+
+  HRESULT CalcAndGetLnPhi(BSTR label, double T, double P, VARIANT n, LONG flags, VARIANT* lnPhi,
+                          VARIANT* dT, VARIANT* dP, VARIANT* dn) override {
+    return pr.routine->CalcAndGetLnPhi(label, T, P, n, flags, lnPhi, dT, dP, dn);
+  }
+  HRESULT CalcSinglePhaseProp(VARIANT props, BSTR label) override {
+    {
+      std::lock_guard<std::mutex> lock(g_logLock);
+      for (const auto& p : stringsOf(props))
+        g_log += p.utf8() + "@" + comlite::bstrToUtf8(label) + ";";
+    }
+    for (const auto& p : stringsOf(props))
+      if (hidden(Which, p.view())) return ECapeInvalidArgumentHR;
+    return pr.routine->CalcSinglePhaseProp(props, label);
+  }
+  HRESULT CalcTwoPhaseProp(VARIANT props, VARIANT labels) override {
+    return pr.routine->CalcTwoPhaseProp(props, labels);
+  }
+  HRESULT CheckSinglePhasePropSpec(BSTR property, BSTR label, VARIANT_BOOL* valid) override {
+    if (hidden(Which, comlite::bstrView(property))) {
+      if (valid) *valid = VARIANT_FALSE;
+      return valid ? S_OK : E_POINTER;
+    }
+    return pr.routine->CheckSinglePhasePropSpec(property, label, valid);
+  }
+  HRESULT CheckTwoPhasePropSpec(BSTR property, VARIANT labels, VARIANT_BOOL* valid) override {
+    return pr.routine->CheckTwoPhasePropSpec(property, labels, valid);
+  }
+  HRESULT GetSinglePhasePropList(VARIANT* props) override {
+    if (!props) return E_POINTER;
+    comlite::Variant all;
+    HRESULT hr = pr.routine->GetSinglePhasePropList(&all);
+    if (FAILED(hr)) return hr;
+    std::vector<comlite::Bstr> kept;
+    for (auto& name : stringsOf(all))
+      if (!hidden(Which, name.view())) kept.push_back(std::move(name));
+    VariantClear(props);
+    *props = arrayOf(VT_BSTR, kept).detach();
+    return S_OK;
+  }
+  HRESULT GetTwoPhasePropList(VARIANT* props) override {
+    return pr.routine->GetTwoPhasePropList(props);
+  }
+};
+
+bool isSolid(BSTR label) {
+  return comlite::bstrView(label) == u"Solid";
+}
+
+//! The solid's value of a property at T, or false for a property it does not have.
+bool solidValue(std::u16string_view name, double T, double& value) {
+  if (name == u"enthalpy")
+    value = 40.0 * (T - 298.15) - 10000.0;
+  else if (name == u"heatCapacityCp")
+    value = 40.0;
+  else if (name == u"density")
+    value = 25000.0;
+  else if (name == u"volume")
+    value = 4e-5;
+  else
+    return false;
+  return true;
+}
+
+class SolidPackage
+    : public comlite::ComObject<SolidPackage, ICapeThermoPropertyRoutine, ICapeThermoPhases,
+                                ICapeThermoMaterialContext, ICapeThermoEquilibriumRoutine> {
+  using Base = comlite::ComObject<SolidPackage, ICapeThermoPropertyRoutine, ICapeThermoPhases,
+                                  ICapeThermoMaterialContext, ICapeThermoEquilibriumRoutine>;
+
+ public:
+  Wrapped pr;
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == ICapeThermoPropertyRoutine::kIID || riid == ICapeThermoPhases::kIID ||
+        riid == ICapeThermoMaterialContext::kIID || riid == ICapeThermoEquilibriumRoutine::kIID ||
+        riid == IID_IUnknown || riid == IID_IDispatch)
+      return Base::QueryInterface(riid, ppv);
+    return pr.package->QueryInterface(riid, ppv);
+  }
+
+  // ICapeThermoPhases: the package's phases and the solid.
+  HRESULT GetNumPhases(LONG* num) override {
+    if (!num) return E_POINTER;
+    *num = 3;
+    return S_OK;
+  }
+  HRESULT GetPhaseInfo(BSTR label, BSTR attribute, VARIANT* value) override {
+    if (!isSolid(label)) return pr.phases->GetPhaseInfo(label, attribute, value);
+    if (!value) return E_POINTER;
+    VariantClear(value);
+    value->vt = VT_BSTR;
+    value->bstrVal = SysAllocString(u"Solid");
+    return S_OK;
+  }
+  HRESULT GetPhaseList(VARIANT* labels, VARIANT* states, VARIANT* keys) override {
+    if (!labels || !states || !keys) return E_POINTER;
+    comlite::Variant l, s, k;
+    HRESULT hr = pr.phases->GetPhaseList(&l, &s, &k);
+    if (FAILED(hr)) return hr;
+    auto withSolid = [](const comlite::Variant& list, const char* solid) {
+      std::vector<comlite::Bstr> out = stringsOf(list);
+      out.emplace_back(solid);
+      return arrayOf(VT_BSTR, out);
+    };
+    VariantClear(labels);
+    VariantClear(states);
+    VariantClear(keys);
+    *labels = withSolid(l, "Solid").detach();
+    *states = withSolid(s, "Solid").detach();
+    *keys = withSolid(k, "").detach();
+    return S_OK;
+  }
+
+  // ICapeThermoMaterialContext: the solid's calculations read the same material.
+  HRESULT SetMaterial(IDispatch* material) override {
+    m_material.reset();
+    if (material) material->QueryInterface(ICapeThermoMaterial::kIID, m_material.putVoid());
+    return pr.context->SetMaterial(material);
+  }
+  HRESULT UnsetMaterial() override {
+    m_material.reset();
+    return pr.context->UnsetMaterial();
+  }
+
+  // ICapeThermoPropertyRoutine
+  HRESULT CalcAndGetLnPhi(BSTR label, double T, double P, VARIANT n, LONG flags, VARIANT* lnPhi,
+                          VARIANT* dT, VARIANT* dP, VARIANT* dn) override {
+    if (isSolid(label)) return ECapeInvalidArgumentHR;
+    return pr.routine->CalcAndGetLnPhi(label, T, P, n, flags, lnPhi, dT, dP, dn);
+  }
+  HRESULT CalcSinglePhaseProp(VARIANT props, BSTR label) override {
+    if (!isSolid(label)) return pr.routine->CalcSinglePhaseProp(props, label);
+    if (!m_material) return ECapeBadInvOrderHR;
+    comlite::Bstr temperature("temperature"), none(""), mole("mole");
+    comlite::Variant t;
+    HRESULT hr = m_material->GetSinglePhaseProp(temperature.get(), label, none.get(), &t);
+    if (FAILED(hr)) return hr;
+    const std::vector<double> T = doublesOf(t);
+    if (T.size() != 1) return ECapeThrmPropertyNotAvailableHR;
+    for (const auto& name : stringsOf(props)) {
+      double value = 0.0;
+      if (!solidValue(name.view(), T[0], value)) return ECapeThrmPropertyNotAvailableHR;
+      hr = m_material->SetSinglePhaseProp(name.get(), label, mole.get(),
+                                          arrayOf(VT_R8, std::vector<double>{value}));
+      if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+  }
+  HRESULT CalcTwoPhaseProp(VARIANT props, VARIANT labels) override {
+    return pr.routine->CalcTwoPhaseProp(props, labels);
+  }
+  HRESULT CheckSinglePhasePropSpec(BSTR property, BSTR label, VARIANT_BOOL* valid) override {
+    if (!isSolid(label)) return pr.routine->CheckSinglePhasePropSpec(property, label, valid);
+    if (!valid) return E_POINTER;
+    double value = 0.0;
+    *valid = solidValue(comlite::bstrView(property), 300.0, value) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+  HRESULT CheckTwoPhasePropSpec(BSTR property, VARIANT labels, VARIANT_BOOL* valid) override {
+    return pr.routine->CheckTwoPhasePropSpec(property, labels, valid);
+  }
+  HRESULT GetSinglePhasePropList(VARIANT* props) override {
+    return pr.routine->GetSinglePhasePropList(props);
+  }
+  HRESULT GetTwoPhasePropList(VARIANT* props) override {
+    return pr.routine->GetTwoPhasePropList(props);
+  }
+
+  // ICapeThermoEquilibriumRoutine: a cold TP equilibrium freezes the whole feed.
+  HRESULT CalcEquilibrium(VARIANT spec1, VARIANT spec2, BSTR solutionType) override {
+    const std::vector<comlite::Bstr> s1 = stringsOf(spec1), s2 = stringsOf(spec2);
+    const bool tp =
+        !s1.empty() && !s2.empty() && s1[0].view() == u"temperature" && s2[0].view() == u"pressure";
+    double T = 0.0, P = 0.0;
+    comlite::Variant x;
+    if (tp && m_material && SUCCEEDED(m_material->GetOverallTPFraction(&T, &P, &x)) &&
+        T < kFreezing) {
+      comlite::Bstr solid("Solid"), mole("mole"), none("");
+      std::vector<comlite::Bstr> present;
+      present.emplace_back("Solid");
+      HRESULT hr = m_material->SetPresentPhases(
+          arrayOf(VT_BSTR, present), arrayOf(VT_I4, std::vector<LONG>{CAPE_ATEQUILIBRIUM}));
+      auto put = [&](const char* name, BSTR basis, const std::vector<double>& values) {
+        comlite::Bstr n(name);
+        if (SUCCEEDED(hr))
+          hr = m_material->SetSinglePhaseProp(n.get(), solid.get(), basis, arrayOf(VT_R8, values));
+      };
+      put("temperature", none.get(), {T});
+      put("pressure", none.get(), {P});
+      put("phaseFraction", mole.get(), {1.0});
+      put("fraction", mole.get(), doublesOf(x));
+      return hr;
+    }
+    return pr.equilibrium->CalcEquilibrium(spec1, spec2, solutionType);
+  }
+  HRESULT CheckEquilibriumSpec(VARIANT spec1, VARIANT spec2, BSTR solutionType,
+                               VARIANT_BOOL* supported) override {
+    return pr.equilibrium->CheckEquilibriumSpec(spec1, spec2, solutionType, supported);
+  }
+
+ private:
+  comlite::ComPtr<ICapeThermoMaterial> m_material;
+};
+
+template <class Package>
+comlite::ClassInfo classOf(const CLSID& clsid, const char* description, const char* name) {
+  const std::string progId = std::string("CORavlTest.") + name;
+  return comlite::ClassInfo{clsid,
+                            description,
+                            progId + ".1",
+                            progId,
+                            "Apartment",
+                            {capeopen::kCatCapeOpenComponent, capeopen::kCatThermo11Package},
+                            &createOpened<Package>};
+}
+
+comlite::Module& testPackagesModule() {
+  static comlite::Module module(
+      {classOf<FilteredPackage<Hidden::LnPhi>>(
+           comlite::makeGuid("5A0E6C43-93D4-4E0B-9C2B-6E1B7F0A52D1"),
+           "Peng-Robinson natural gas with K-values only", "KvaluePackage"),
+       classOf<FilteredPackage<Hidden::VolumeSlope>>(
+           comlite::makeGuid("0F2D7B61-3C4A-4E8E-A1B3-6C2E9D4F7A15"),
+           "Peng-Robinson natural gas without the volume's pressure derivative",
+           "CompressibilityPackage"),
+       classOf<FilteredPackage<Hidden::VolumeSlopeAndCompressibility>>(
+           comlite::makeGuid("6B9E3A27-8D15-4C70-9F42-1E7A5C3B8D06"),
+           "Peng-Robinson natural gas without any pressure derivative of the volume",
+           "NoVolumeSlopePackage"),
+       classOf<FilteredPackage<Hidden::Nothing>>(
+           comlite::makeGuid("C4A81F3E-2B7D-4F96-8E05-9D3B6A1C7E48"),
+           "Peng-Robinson natural gas, its calculations logged", "LoggedPackage"),
+       classOf<SolidPackage>(comlite::makeGuid("5E7C2A94-1B3D-4F68-9A0E-7D4B8C2F6A31"),
+                             "Peng-Robinson natural gas with a solid phase", "SolidPackage")},
+      {});
+  return module;
+}
+
+}  // namespace
+
+COMLITE_MODULE_EXPORTS(testPackagesModule())
+
+//! The single-phase calculations asked of the filtering packages since the last clear.
+extern "C" __attribute__((visibility("default"))) const char* slopePackagesLog() {
+  std::lock_guard<std::mutex> lock(g_logLock);
+  static thread_local std::string copy;
+  copy = g_log;
+  return copy.c_str();
+}
+
+extern "C" __attribute__((visibility("default"))) void slopePackagesClearLog() {
+  std::lock_guard<std::mutex> lock(g_logLock);
+  g_log.clear();
+}
