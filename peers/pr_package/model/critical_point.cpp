@@ -214,13 +214,15 @@ class Criteria {
   int m_evaluations = 0;
 };
 
-// Root of f in [a, b] with f(a) f(b) < 0 (Illinois), to |b - a| <= tol.
+// Root of f in [a, b] with f(a) f(b) < 0 (Illinois), to |b - a| <= tol; none where f cannot
+// be evaluated.
 template <class F>
-double illinois(F&& f, double a, double fa, double b, double fb, double tol) {
+std::optional<double> illinois(F&& f, double a, double fa, double b, double fb, double tol) {
   int side = 0;
   for (int it = 0; it < 200 && std::abs(b - a) > tol; ++it) {
     const double c = (a * fb - b * fa) / (fb - fa);
     const double fc = f(c);
+    if (!std::isfinite(fc)) return std::nullopt;
     if (fc == 0.0) return c;
     if ((fc > 0.0) == (fb > 0.0)) {
       b = c;
@@ -252,7 +254,8 @@ std::vector<double> limit_temperatures(Criteria& c, double V, double T_lo, doubl
     const bool s = c.stable(std::exp(x), V);
     if (s != s_prev) {
       auto f = [&](double y) { return c.lambda(std::exp(y), V); };
-      out.push_back(std::exp(illinois(f, x_prev, f(x_prev), x, f(x), kTolLn)));
+      if (const auto y = illinois(f, x_prev, f(x_prev), x, f(x), kTolLn))
+        out.push_back(std::exp(*y));
     }
     x_prev = x;
     s_prev = s;
@@ -269,7 +272,9 @@ std::optional<double> limit_near(Criteria& c, double V, double T_guess) {
   for (double d = 1e-4; d < 0.3; d *= 2.0) {
     for (const double x : {x0 + d, x0 - d}) {
       const double fx = f(x);
-      if ((fx > 0.0) != (f0 > 0.0)) return std::exp(illinois(f, x0, f0, x, fx, kTolLn));
+      if ((fx > 0.0) == (f0 > 0.0)) continue;
+      const auto y = illinois(f, x0, f0, x, fx, kTolLn);
+      return y ? std::optional<double>(std::exp(*y)) : std::nullopt;
     }
   }
   return std::nullopt;
@@ -302,29 +307,9 @@ std::optional<CriticalPoint> refine(Criteria& c, double ea, double Ta, double Ca
     T_last = *T;
     return c.residual(*T, B / e).cubic;
   };
-  int side = 0;
-  double a = ea, fa = Ca, b = eb, fb = Cb;
-  for (int it = 0; it < 200 && std::abs(b - a) > kTolLn * b; ++it) {
-    const double m = (a * fb - b * fa) / (fb - fa);
-    const double fm = cubic_at(m);
-    if (!std::isfinite(fm)) return std::nullopt;
-    if (fm == 0.0) {
-      a = b = m;
-      break;
-    }
-    if ((fm > 0.0) == (fb > 0.0)) {
-      b = m;
-      fb = fm;
-      if (side == -1) fa *= 0.5;
-      side = -1;
-    } else {
-      a = m;
-      fa = fm;
-      if (side == 1) fb *= 0.5;
-      side = 1;
-    }
-  }
-  const double e = 0.5 * (a + b);
+  const auto root = illinois(cubic_at, ea, Ca, eb, Cb, kTolLn * std::min(ea, eb));
+  if (!root) return std::nullopt;
+  const double e = *root;
   if (!std::isfinite(cubic_at(e))) return std::nullopt;
   return make_point(c, T_last, B / e);
 }
