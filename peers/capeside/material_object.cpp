@@ -160,8 +160,8 @@ MaterialObject::Key MaterialObject::keyOf(std::string_view name, std::string_vie
       return name.size() >= suffix.size() &&
              sameName(name.substr(name.size() - suffix.size()), suffix);
     };
-    const bool byComposition =
-        name.size() > 13 && (endsWith(".dmolfraction") || endsWith(".dmoles"));
+    // A known root already guarantees that something precedes the suffix.
+    const bool byComposition = endsWith(".dmolfraction") || endsWith(".dmoles");
     const bool perCompound = isPerCompound(*root);
     const std::size_t n = compoundCount();
     k.expected = perCompound && byComposition ? n * n : perCompound || byComposition ? n : 1;

@@ -399,6 +399,15 @@ TEST_F(Calculation, after_an_exchange_of_compounds_each_host_compound_gets_its_o
   ASSERT_EQ(gotHX.size(), n);
   for (std::size_t i = 0; i < n; ++i) expectClose(gotHX[i], dHdx[order[i]], 1e-10, "dH/dx");
 
+  // "volume.Dmoles" is the shortest name of a derivative by the mole numbers.
+  const auto vN = vapour.addDerivativeRequest("MolarVolume", "dN");
+  ASSERT_EQ(calculate(pkg.get(), "MolarVolume", vapour), S_OK) << notices();
+  const auto dVdn = model("volume.Dmoles");
+  const auto gotVN = vapour.derivative(vN).values;
+  ASSERT_EQ(gotVN.size(), n);
+  for (std::size_t i = 0; i < n; ++i)
+    expectClose(gotVN[i], 1000.0 * dVdn[order[i]], 1e-10, "dV/dn");
+
   EXPECT_TRUE(env.notices.empty()) << notices();
 }
 
