@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "comlite/block_cache.h"
+
 namespace {
 
 constexpr std::size_t kPrefix = sizeof(std::uint32_t);
@@ -12,7 +14,7 @@ constexpr std::size_t kPrefix = sizeof(std::uint32_t);
 BSTR allocBlock(std::size_t bytes) {
   // Overflow check before allocating: the prefix stores the byte length in 32 bits.
   if (bytes > std::numeric_limits<std::uint32_t>::max() - kPrefix - 2) return nullptr;
-  auto* block = static_cast<char*>(std::malloc(kPrefix + bytes + 2));
+  auto* block = static_cast<char*>(comlite::detail::allocBlock(kPrefix + bytes + 2));
   if (!block) return nullptr;
   const auto len = static_cast<std::uint32_t>(bytes);
   std::memcpy(block, &len, kPrefix);
@@ -57,7 +59,7 @@ BSTR SysAllocStringByteLen(const char* s, UINT len) {
 
 void SysFreeString(BSTR s) {
   if (!s) return;
-  std::free(reinterpret_cast<char*>(s) - kPrefix);
+  comlite::detail::freeBlock(reinterpret_cast<char*>(s) - kPrefix);
 }
 
 BOOL SysReAllocString(BSTR* pbstr, const OLECHAR* s) {

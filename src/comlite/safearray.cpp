@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "comlite/block_cache.h"
 #include "comlite/bstr.h"
 #include "comlite/unknown.h"
 
@@ -183,8 +184,8 @@ SAFEARRAY* createArray(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds, boo
   // Data in the same block start 16-aligned after the descriptor.
   const std::size_t dataAt = (kHeader + descriptorSize(cDims) + 15) / 16 * 16;
   // Zeroed storage is a valid empty element for every supported type (VT_EMPTY is 0).
-  auto* block = static_cast<char*>(
-      std::calloc(1, oneBlock ? dataAt + count * size : kHeader + descriptorSize(cDims)));
+  auto* block = static_cast<char*>(comlite::detail::allocZeroedBlock(
+      oneBlock ? dataAt + count * size : kHeader + descriptorSize(cDims)));
   if (!block) return nullptr;
   auto* psa = reinterpret_cast<SAFEARRAY*>(block + kHeader);
   psa->cDims = static_cast<USHORT>(cDims);
@@ -198,7 +199,7 @@ SAFEARRAY* createArray(VARTYPE vt, UINT cDims, const SAFEARRAYBOUND* bounds, boo
   } else if (count) {
     psa->pvData = std::calloc(count, size);
     if (!psa->pvData) {
-      std::free(block);
+      comlite::detail::freeBlock(block);
       return nullptr;
     }
   }
@@ -221,7 +222,7 @@ HRESULT SafeArrayDestroy(SAFEARRAY* psa) {
   if (psa->cLocks) return DISP_E_ARRAYISLOCKED;
   releaseElements(psa, getVartype(psa), 0, comlite::safeArrayCount(psa));
   if (!(psa->fFeatures & kFadfCreateVector)) std::free(psa->pvData);
-  std::free(reinterpret_cast<char*>(psa) - kHeader);
+  comlite::detail::freeBlock(reinterpret_cast<char*>(psa) - kHeader);
   return S_OK;
 }
 
