@@ -1097,7 +1097,8 @@ HRESULT MaterialObject::GetFlashSpecification(LONG flashId, VARIANT* specificati
     };
     const std::string first = flash.substr(0, 1), second = flash.substr(1);
     auto spec = [&](const std::string& letters) {
-      std::vector<std::string> s = {propertyOf(letters), "", "Overall", ""};
+      std::vector<std::string>& s = m_flashSpecification;  // its storage kept between flashes
+      s.assign({propertyOf(letters), "", "Overall", ""});
       if (letters == "VF") {
         requirePackage(kScope);
         auto it = m_idMap.find(kPhaseVapor);

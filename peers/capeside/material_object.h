@@ -195,7 +195,7 @@ class MaterialObject
   mutable std::string m_key, m_otherKey;
   mutable std::vector<double> m_converted;
   std::string m_name, m_basis;
-  std::vector<std::string> m_labelsIn;
+  std::vector<std::string> m_labelsIn, m_flashSpecification;
   std::vector<LONG> m_statusIn;
   std::vector<std::size_t> m_orderIn, m_positionIn;
   std::vector<double> m_incoming;

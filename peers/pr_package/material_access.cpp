@@ -127,18 +127,15 @@ void MaterialAccess::phaseState(BSTR label, const std::string& text, double& T_K
   toPackageOrder(m_read, x, what.c_str(), 0, scope);
 }
 
-std::vector<double> MaterialAccess::overallFractions(const char* scope) const {
+void MaterialAccess::overallFractions(std::vector<double>& z, const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
   comlite::Bstr name("fraction"), mole("mole");
   comlite::Variant v;
   capeside::check(mo.GetOverallProp(name.get(), mole.get(), &v), &mo, kMaterialInterface,
                   "GetOverallProp");
-  auto values = capeside::doubleList(v);
-  if (!values)
+  if (!capeside::readDoubleList(v, m_read))
     throw CapeError(ECapeBadArgumentHR, scope, "the overall composition is not a list of numbers");
-  std::vector<double> z;
-  toPackageOrder(*values, z, "overall mole fractions", 0, scope);
-  return z;
+  toPackageOrder(m_read, z, "overall mole fractions", 0, scope);
 }
 
 double MaterialAccess::overallValue(const std::string& property, const std::string& basis,
@@ -170,8 +167,8 @@ void MaterialAccess::presentPhases(std::vector<std::string>& labels, std::vector
   ICapeThermoMaterial& mo = material(scope);
   comlite::Variant l, s;
   capeside::check(mo.GetPresentPhases(&l, &s), &mo, kMaterialInterface, "GetPresentPhases");
-  labels = capeside::stringList(l).value_or(std::vector<std::string>{});
-  status = capeside::longList(s).value_or(std::vector<LONG>{});
+  if (!capeside::readStringList(l, labels)) labels.clear();
+  if (!capeside::readLongList(s, status)) status.clear();
   status.resize(labels.size(), CAPE_UNKNOWNPHASESTATUS);
 }
 

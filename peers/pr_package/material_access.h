@@ -38,15 +38,16 @@ class MaterialAccess {
   //! phaseState for a label as a BSTR (`text` its UTF-8, for messages).
   void phaseState(BSTR label, const std::string& text, double& T_K, double& P_Pa,
                   std::vector<double>& x, const char* scope) const;
-  //! Overall mole fractions in package order.
-  std::vector<double> overallFractions(const char* scope) const;
+  //! Overall mole fractions in package order, into `z`.
+  void overallFractions(std::vector<double>& z, const char* scope) const;
   //! A scalar overall property (basis "" where the basis does not apply).
   double overallValue(const std::string& property, const std::string& basis,
                       const char* scope) const;
   //! A scalar property of a phase.
   double phaseValue(const std::string& property, const std::string& label, const std::string& basis,
                     const char* scope) const;
-  //! The labels and statuses of the present phases (empty when none is present).
+  //! The labels and statuses of the present phases (empty when none is present), the vectors'
+  //! storage reused.
   void presentPhases(std::vector<std::string>& labels, std::vector<LONG>& status,
                      const char* scope) const;
 

@@ -1,5 +1,6 @@
 #include "pr_package/pr_property_package.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "capeside/support/property_ids.h"
@@ -504,16 +505,15 @@ std::optional<pr::FlashRequest> PrPackage::equilibriumRequest(const VARIANT& s1,
   pr::EquilibriumCondition conditions[2];
   for (int k = 0; k < 2; ++k) {
     const SHORT position = static_cast<SHORT>(k + 1);
-    auto spec = capeside::stringList(*given[k]);
-    if (!spec || spec->size() < 3 || spec->size() > 4)
+    std::vector<std::string>& spec = specs[k];
+    if (!capeside::readStringList(*given[k], spec) || spec.size() < 3 || spec.size() > 4)
       throw CapeError(ECapeBadArgumentHR, scope,
                       cat("specification ", k + 1,
                           " is not an array of 3 or 4 strings (property, basis, phase, compound)"))
           .at(position);
-    specs[k] = *spec;
-    spec->resize(4);
-    const std::string& basis = (*spec)[1];
-    const std::string& phase = (*spec)[2];
+    static const std::string kNoCompound;
+    const std::string& basis = spec[1];
+    const std::string& phase = spec[2];
     if (!basis.empty() && !sameName(basis, "mole") && !sameName(basis, "mass"))
       throw CapeError(
           ECapeInvalidArgumentHR, scope,
@@ -525,7 +525,7 @@ std::optional<pr::FlashRequest> PrPackage::equilibriumRequest(const VARIANT& s1,
                       cat("specification ", k + 1, ": phase \"", phase,
                           "\" is neither \"Overall\" nor a phase of the package"))
           .at(position);
-    conditions[k] = {(*spec)[0], basis, phase, (*spec)[3]};
+    conditions[k] = {spec[0], basis, phase, spec.size() > 3 ? spec[3] : kNoCompound};
   }
   const std::string type = capeside::text(solutionType);
   if (!type.empty() && !sameName(type, "Unspecified") && !sameName(type, "Normal") &&
@@ -541,7 +541,8 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
                                    BSTR solutionType) {
   return call(kEquilibrium, "CalcEquilibrium", [&] {
     static constexpr const char* kScope = "PrPackage::CalcEquilibrium";
-    std::vector<std::string> specs[2];
+    // The work vectors are the package's own, kept between flashes.
+    std::vector<std::string>* specs = m_specs;
     const std::optional<pr::FlashRequest> request =
         equilibriumRequest(specification1, specification2, solutionType, specs, kScope);
     if (!request)
@@ -554,9 +555,8 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     m_material.material(kScope);
 
     // The phases the equilibrium may have: those present on the material.
-    std::vector<std::string> present;
-    std::vector<LONG> status;
-    m_material.presentPhases(present, status, kScope);
+    std::vector<std::string>& present = m_present;
+    m_material.presentPhases(present, m_presentStatus, kScope);
     std::string vaporLabel, liquidLabel;
     for (const std::string& l : present) {
       if (sameName(l, kVapor)) vaporLabel = l;
@@ -590,7 +590,8 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
         checkTemperature(values[k], 0, kScope);
       if (request->quantity[k] == pr::FixedQuantity::Pressure) checkPressure(values[k], 0, kScope);
     }
-    const std::vector<double> z = m_material.overallFractions(kScope);
+    std::vector<double>& z = m_z;
+    m_material.overallFractions(z, kScope);
 
     pr::FlashResult r;
     if (!bothAllowed && request->type == pr::FlashType::TP) {
@@ -615,13 +616,13 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
                             ", but only ", vaporLabel.empty() ? liquidLabel : vaporLabel,
                             " is present on the material"));
     }
-    std::vector<double> check = {r.T_K, r.P_Pa, r.beta};
-    check.insert(check.end(), r.y.begin(), r.y.end());
-    check.insert(check.end(), r.x.begin(), r.x.end());
-    for (double v : check)
-      if (!std::isfinite(v))
-        throw CapeError(ECapeSolvingErrorHR, kScope,
-                        "the equilibrium calculation ended on a state that is not finite");
+    auto finite = [](const std::vector<double>& values) {
+      return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+    };
+    if (!std::isfinite(r.T_K) || !std::isfinite(r.P_Pa) || !std::isfinite(r.beta) || !finite(r.y) ||
+        !finite(r.x))
+      throw CapeError(ECapeSolvingErrorHR, kScope,
+                      "the equilibrium calculation ended on a state that is not finite");
 
     // Results: the phases at equilibrium, each with T, P, phase fraction and composition,
     // then the overall T and P that were not specified. Nothing else is written.
@@ -630,18 +631,20 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
       double fraction;
       const std::vector<double>* composition;
     };
-    std::vector<Out> phases;
-    if (r.has_vapour) phases.push_back({vaporLabel.empty() ? kVapor : vaporLabel, r.beta, &r.y});
+    Out phases[2];
+    std::size_t count = 0;
+    if (r.has_vapour) phases[count++] = {vaporLabel.empty() ? kVapor : vaporLabel, r.beta, &r.y};
     if (r.has_liquid)
-      phases.push_back({liquidLabel.empty() ? kLiquid : liquidLabel, 1.0 - r.beta, &r.x});
-    std::vector<std::string> labels;
-    for (const Out& p : phases) labels.push_back(p.label);
-    m_material.setPresentPhases(labels, std::vector<LONG>(labels.size(), CAPE_ATEQUILIBRIUM),
-                                kScope);
+      phases[count++] = {liquidLabel.empty() ? kLiquid : liquidLabel, 1.0 - r.beta, &r.x};
+    m_labels.clear();
+    for (std::size_t k = 0; k < count; ++k) m_labels.push_back(phases[k].label);
+    m_presentStatus.assign(count, CAPE_ATEQUILIBRIUM);
+    m_material.setPresentPhases(m_labels, m_presentStatus, kScope);
     // Names and arrays handed to the material are kept between flashes and refilled.
     if (m_equilibriumArrays.size() < 8) m_equilibriumArrays.resize(8);
-    std::vector<double> one(1);
-    for (std::size_t k = 0; k < phases.size(); ++k) {
+    std::vector<double>& one = m_one;
+    one.resize(1);
+    for (std::size_t k = 0; k < count; ++k) {
       const Out& p = phases[k];
       const comlite::Bstr label(p.label);
       comlite::Variant* arrays = &m_equilibriumArrays[4 * k];
@@ -659,10 +662,11 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     auto specified = [&](pr::FixedQuantity q) {
       return request->quantity[0] == q || request->quantity[1] == q;
     };
+    one[0] = r.T_K;
     if (!specified(pr::FixedQuantity::Temperature))
-      m_material.setOverallProp("temperature", {r.T_K}, kScope);
-    if (!specified(pr::FixedQuantity::Pressure))
-      m_material.setOverallProp("pressure", {r.P_Pa}, kScope);
+      m_material.setOverallProp("temperature", one, kScope);
+    one[0] = r.P_Pa;
+    if (!specified(pr::FixedQuantity::Pressure)) m_material.setOverallProp("pressure", one, kScope);
     return S_OK;
   });
 }

@@ -132,6 +132,10 @@ class PrPackage
   const comlite::Bstr m_mole{"mole"}, m_temperature{"temperature"}, m_pressure{"pressure"},
       m_phaseFraction{"phaseFraction"}, m_fraction{"fraction"};
   std::vector<comlite::Variant> m_equilibriumArrays;  //!< four per phase at equilibrium
+  // Work vectors of an equilibrium: the specifications, the present phases and the feed.
+  std::vector<std::string> m_specs[2], m_present, m_labels;
+  std::vector<LONG> m_presentStatus;
+  std::vector<double> m_z, m_one;
 };
 
 }  // namespace prcape

@@ -956,7 +956,7 @@ std::optional<FlashRequest> PropertyPackage::classify_equilibrium(const Equilibr
 FlashResult PropertyPackage::calc_equilibrium(const FlashRequest& request, double value1,
                                               double value2, std::span<const double> z_in) {
   const char* where = "PropertyPackage::calc_equilibrium";
-  std::vector<double> z;
+  std::vector<double>& z = m_feed;
   normalise(where, z_in, z);
   double T = NAN, P = NAN, H = NAN, S = NAN, VF = NAN;
   const double M = m_mix->molar_mass_kgmol(z);

@@ -190,6 +190,7 @@ class PropertyPackage {
   std::unique_ptr<Helpers> m_helpers;
   std::unique_ptr<PhaseSlot> m_slots[2];
   std::vector<double> m_work;
+  std::vector<double> m_feed;  //!< the normalised feed of an equilibrium
 };
 
 }  // namespace pr
