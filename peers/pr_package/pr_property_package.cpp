@@ -366,8 +366,15 @@ HRESULT PrPackage::CalcAndGetLnPhi(BSTR phaseLabel, double temperature, double p
   });
 }
 
-void PrPackage::prepareSinglePhase(const VARIANT& props, BSTR phaseLabel, const char* scope) {
-  SinglePhaseRequest& r = m_single;
+const PrPackage::SinglePhaseRequest& PrPackage::singlePhaseRequest(const VARIANT& props,
+                                                                   BSTR phaseLabel,
+                                                                   const char* scope) {
+  for (const SinglePhaseRequest& r : m_singles)
+    if (r.valid && comlite::bstrView(phaseLabel) == r.givenLabel &&
+        capeside::sameStringList(props, r.given))
+      return r;
+  SinglePhaseRequest& r = m_singles[m_nextSingle];
+  m_nextSingle = (m_nextSingle + 1) % m_singles.size();
   r.valid = false;
   r.names = stringArgument(props, 1, "props", scope);
   r.label = capeside::text(phaseLabel);
@@ -388,15 +395,13 @@ void PrPackage::prepareSinglePhase(const VARIANT& props, BSTR phaseLabel, const 
     r.perBasis.push_back(capeside::isBasisDependentName(name));
   }
   r.valid = true;
+  return r;
 }
 
 HRESULT PrPackage::CalcSinglePhaseProp(VARIANT props, BSTR phaseLabel) {
   return call(kRoutine, "CalcSinglePhaseProp", [&] {
     static constexpr const char* kScope = "PrPackage::CalcSinglePhaseProp";
-    if (!m_single.valid || comlite::bstrView(phaseLabel) != m_single.givenLabel ||
-        !capeside::sameStringList(props, m_single.given))
-      prepareSinglePhase(props, phaseLabel, kScope);
-    const SinglePhaseRequest& r = m_single;
+    const SinglePhaseRequest& r = singlePhaseRequest(props, phaseLabel, kScope);
     if (!loadPhase(phaseLabel, r.label, r.phase, kScope) &&
         m_configuration.missingRoot == MissingRoot::Unavailable)
       throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,

@@ -8,6 +8,7 @@
 //! standard code and a description naming the offending value; nothing non-finite is ever
 //! written or returned as a value (see cape_errors.h).
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -98,9 +99,11 @@ class PrPackage
   bool loadPhase(const std::string& label, pr::Phase phase, const char* scope);
   //! loadPhase for the label as the caller gave it (`text` its UTF-8, for messages).
   bool loadPhase(BSTR label, const std::string& text, pr::Phase phase, const char* scope);
-  //! Reads and checks the property names and phase label of a single-phase request into
-  //! m_single.
-  void prepareSinglePhase(const VARIANT& props, BSTR phaseLabel, const char* scope);
+  struct SinglePhaseRequest;
+  //! The checked form of a single-phase request: one kept from an earlier call with the same
+  //! names and label (unit for unit), or read and checked now.
+  const SinglePhaseRequest& singlePhaseRequest(const VARIANT& props, BSTR phaseLabel,
+                                               const char* scope);
   //! The two conditions of an equilibrium request, checked for form (ECapeBadArgument /
   //! ECapeInvalidArgument); empty optional when the pair is well formed but not supported.
   std::optional<pr::FlashRequest> equilibriumRequest(const VARIANT& s1, const VARIANT& s2,
@@ -113,8 +116,8 @@ class PrPackage
   MaterialAccess m_material;
   // Work buffers of the property routines (one calculation at a time per package).
   std::vector<double> m_x, m_values, m_picked;
-  //! The last single-phase request, checked: the same request again (same names and label,
-  //! unit for unit) is neither read nor checked again.
+  //! A single-phase request, checked. A host cycles through a handful of requests per state,
+  //! so the last eight are kept.
   struct SinglePhaseRequest {
     bool valid = false;
     std::vector<std::u16string> given;  //!< the property names as given
@@ -125,7 +128,8 @@ class PrPackage
     std::vector<comlite::Bstr> names16;  //!< the names to hand to the material
     std::vector<bool> perBasis;          //!< the property depends on a basis ("mole" passed)
   };
-  SinglePhaseRequest m_single;
+  std::array<SinglePhaseRequest, 8> m_singles;
+  std::size_t m_nextSingle = 0;
   std::vector<std::vector<double>> m_results;
   //! The [in] arrays of values handed to the material, one per result, refilled in place.
   std::vector<comlite::Variant> m_valueArrays;
