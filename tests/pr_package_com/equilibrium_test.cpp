@@ -60,12 +60,6 @@ TEST_F(Equilibrium, tp_flash_splits_the_feed_as_the_model_does) {
   ASSERT_GT(r.beta, 0.05);
   ASSERT_LT(r.beta, 0.95);
   expectWritten(r);
-  // Mass balance of what was written.
-  const double beta = phaseValue("phaseFraction", "Vapor")[0];
-  const std::vector<double> y = phaseValue("fraction", "Vapor"),
-                            x = phaseValue("fraction", "Liquid");
-  for (std::size_t i = 0; i < 10; ++i)
-    EXPECT_NEAR(beta * y[i] + (1 - beta) * x[i], kNaturalGasZ[i], 1e-9);
 }
 
 TEST_F(Equilibrium, ph_flash_finds_the_temperature_and_writes_it_overall) {
