@@ -140,34 +140,6 @@ TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
   EXPECT_EQ(fresh->ReleaseResources(), S_OK);
 }
 
-TEST_F(Adapter, recall_reports_changed_compounds_and_keeps_saved_ids_until_creation) {
-  Bstr saved;
-  {
-    auto [a, package, gui] = open(kLight);
-    ASSERT_EQ(a->Save(saved.out()), S_OK);
-    a->ReleaseResources();
-  }
-  // The package definition changes between save and recall.
-  const std::string data = m_dir.file("data");
-  std::filesystem::create_directories(data);
-  std::filesystem::copy_file(testsupport::libDir() + "/ideal_package/compounds.csv",
-                             data + "/compounds.csv");
-  writeFile(data + "/packages.txt", "Light hydrocarbons = methane, propane\n");
-  testsupport::ScopedEnv folder("CORAVL_IDEAL_DATA", data);
-  auto fresh = newAdapter();
-  VARIANT_BOOL changed = VARIANT_FALSE;
-  ASSERT_EQ(fresh->Recall(saved.get(), &changed), S_OK);
-  EXPECT_EQ(changed, VARIANT_TRUE);
-  using V = std::vector<std::string>;
-  EXPECT_EQ(strings(fresh.get(), "SelectedCompIds"),
-            (V{"methane", "ethane", "propane", "n-butane"}));
-  ComPtr<IDispatch> package, gui;
-  ASSERT_EQ(fresh->CreatePropPackage(package.put(), gui.put()), S_OK);
-  EXPECT_EQ(strings(fresh.get(), "SelectedCompIds"), (V{"methane", "propane"}));
-  EXPECT_EQ(strings(fresh.get(), "SelectedCompQoNames"), (V{"Methane", "Propane"}));
-  EXPECT_EQ(fresh->ReleaseResources(), S_OK);
-}
-
 TEST_F(Adapter, bad_values_and_arrays_fail_with_cape_errors_and_leave_it_usable) {
   auto [a, package, gui] = open(kLight);
   Variant v;

@@ -35,21 +35,6 @@ std::vector<std::string> spec(const char* prop, const char* phase) {
 
 }  // namespace
 
-TEST_F(IdealPackage, registers_under_the_published_categories_with_its_description) {
-  comlite::registry::Data data;
-  ASSERT_EQ(comlite::registry::load(data), S_OK);
-  CLSID package, manager;
-  ASSERT_EQ(CLSIDFromProgID(u"CORavlIdeal.PropertyPackage", &package), S_OK);
-  ASSERT_EQ(CLSIDFromProgID(u"CORavlIdeal.PackageManager", &manager), S_OK);
-  EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11Package, package));
-  EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11PackageManager, manager));
-  EXPECT_TRUE(inCategory(data, capeopen::kCatCapeOpenComponent, package));
-  EXPECT_FALSE(inCategory(data, capeopen::kCatThermo11Package, manager));
-  EXPECT_EQ(
-      data.value("CLSID\\" + comlite::guidToString(package) + "\\CapeDescription", "CapeVersion"),
-      "1.1");
-}
-
 TEST_F(IdealPackage, compound_constants_are_property_major_and_missing_ones_are_reported) {
   ComPtr<IDispatch> package = fromManager("Natural gas");
   auto compounds = package.as<ICapeThermoCompounds>();

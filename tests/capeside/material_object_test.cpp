@@ -41,8 +41,7 @@ class RecordingDiagnostics : public comlite::ComObject<RecordingDiagnostics, ICa
 };
 
 constexpr LONG kOverall = 1, kVaporLiquid = 2, kVapor = 3, kLiquid = 4;
-constexpr LONG kFugCoef = 30, kKvalue = 34, kEnthalpy = 35, kDensity = 40, kFraction = 29,
-               kPhaseFraction = 43, kTemperature = 27, kPressure = 28;
+constexpr LONG kFugCoef = 30, kKvalue = 34, kEnthalpy = 35, kDensity = 40;
 constexpr double R = 8.314462618;
 
 class Material : public CapeSide {
@@ -163,40 +162,6 @@ TEST_F(Material, kvalues_of_the_phase_pair_are_the_ratio_of_fugacity_coefficient
   const std::vector<double> psat = pure("vaporPressure", T);
   for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(K[i], psat[i] / P, 1e-9 * K[i]);
   EXPECT_GT(K[0], K[3]);  // methane is the most volatile
-}
-
-TEST_F(Material, tp_flash_balances_the_feed_and_writes_equilibrium_phases) {
-  const double T = 250, P = 1e6;
-  ASSERT_EQ(m_mo->SetState(T, P, m_x.data(), kOverall), S_OK);
-  present({"Vapor", "Liquid"});
-  Variant s1, s2;
-  Bstr type;
-  ASSERT_EQ(m_mo->GetFlashSpecification(15, &s1, &s2, type.out()), S_OK);
-  EXPECT_EQ(stringList(s1).value(), (std::vector<std::string>{"temperature", "", "Overall", ""}));
-  EXPECT_EQ(stringList(s2).value(), (std::vector<std::string>{"pressure", "", "Overall", ""}));
-  EXPECT_EQ(type.utf8(), "Unspecified");
-  ASSERT_EQ(m_mo->Flash(15), S_OK);
-
-  Variant labels, status;
-  ASSERT_EQ(m_thermo->GetPresentPhases(&labels, &status), S_OK);
-  EXPECT_EQ(stringList(labels).value(), (std::vector<std::string>{"Vapor", "Liquid"}));
-  EXPECT_EQ(longList(status).value(), (std::vector<LONG>{CAPE_ATEQUILIBRIUM, CAPE_ATEQUILIBRIUM}));
-  const double beta = value(kVapor, kPhaseFraction)[0];
-  EXPECT_GT(beta, 0);
-  EXPECT_LT(beta, 1);
-  EXPECT_NEAR(beta + value(kLiquid, kPhaseFraction)[0], 1.0, 1e-12);
-  const std::vector<double> y = value(kVapor, kFraction), x = value(kLiquid, kFraction);
-  const std::vector<double> psat = pure("vaporPressure", T);
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_NEAR(beta * y[i] + (1 - beta) * x[i], m_x[i], 1e-10);
-    EXPECT_NEAR(y[i] / x[i], psat[i] / P, 1e-8 * psat[i] / P);
-  }
-  double Tout = 0, Pout = 0;
-  std::vector<double> comp(4);
-  ASSERT_EQ(m_mo->GetState(&Tout, &Pout, comp.data(), kVapor), S_OK);
-  EXPECT_EQ(Tout, T);
-  EXPECT_EQ(Pout, P);
-  EXPECT_EQ(comp, y);
 }
 
 TEST_F(Material, flash_specifications_follow_the_flash_names) {

@@ -17,53 +17,7 @@ class Calculation : public PrMaterial {
   }
 };
 
-const std::vector<std::string> kProperties = {"enthalpy",
-                                              "enthalpy.Dtemperature",
-                                              "entropy",
-                                              "volume",
-                                              "volume.Dpressure",
-                                              "heatCapacityCp",
-                                              "density",
-                                              "compressibilityFactor",
-                                              "fugacityCoefficient",
-                                              "logFugacityCoefficient.Dtemperature",
-                                              "logFugacityCoefficient.Dmoles",
-                                              "gibbsEnergy.DmolFraction",
-                                              "speedOfSound",
-                                              "viscosity",
-                                              "thermalConductivity",
-                                              "molecularWeight"};
-
 }  // namespace
-
-TEST_F(Calculation, single_phase_properties_of_each_phase_are_the_models) {
-  struct State {
-    LONG index;
-    const char* label;
-    pr::Phase phase;
-    double T, P;
-  };
-  for (State s : {State{kVapor, "Vapor", pr::Phase::Vapour, 300.0, 2e6},
-                  State{kLiquid, "Liquid", pr::Phase::Liquid, 180.0, 4e6}}) {
-    ASSERT_EQ(m_mo->SetState(s.T, s.P, kNaturalGasZ.data(), s.index), S_OK);
-    present({s.label});
-    ASSERT_EQ(calc(kProperties, s.label), S_OK) << s.label;
-    m_model->set_state(s.phase, s.T, s.P, kNaturalGasZ);
-    for (const std::string& p : kProperties) {
-      const std::vector<double> expected = m_model->single_phase_property(p, s.phase);
-      const std::vector<double> got = phaseValue(p.c_str(), s.label);
-      ASSERT_EQ(got.size(), expected.size()) << p << " of " << s.label;
-      for (std::size_t i = 0; i < got.size(); ++i)
-        EXPECT_EQ(got[i], expected[i]) << p << "[" << i << "] of " << s.label;
-    }
-  }
-  // Composition derivatives of a per-compound property keep the full n x n shape, row-major.
-  EXPECT_EQ(phaseValue("logFugacityCoefficient.Dmoles", "Liquid").size(), 100u);
-  // Mass basis comes from the material's conversion of the mole values.
-  const double M = m_model->mixture().molar_mass_kgmol(kNaturalGasZ);
-  EXPECT_NEAR(phaseValue("enthalpy", "Liquid", "mass")[0], phaseValue("enthalpy", "Liquid")[0] / M,
-              1e-9 * std::fabs(phaseValue("enthalpy", "Liquid")[0] / M));
-}
 
 TEST_F(Calculation, a_failing_property_writes_nothing_of_the_request) {
   ASSERT_EQ(m_mo->SetState(300, 2e6, kNaturalGasZ.data(), kVapor), S_OK);

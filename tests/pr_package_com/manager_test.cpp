@@ -44,31 +44,6 @@ class Manager : public PrModule {
 
 }  // namespace
 
-TEST_F(Manager, registers_under_the_published_categories_with_its_description) {
-  comlite::registry::Data data;
-  ASSERT_EQ(comlite::registry::load(data), S_OK);
-  CLSID package, manager;
-  ASSERT_EQ(CLSIDFromProgID(u"CORavlPR.PropertyPackage.1", &package), S_OK);
-  ASSERT_EQ(CLSIDFromProgID(u"CORavlPR.PackageManager.1", &manager), S_OK);
-  EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11Package, package));
-  EXPECT_TRUE(inCategory(data, capeopen::kCatCapeOpenComponent, package));
-  EXPECT_TRUE(inCategory(data, capeopen::kCatThermo11PackageManager, manager));
-  EXPECT_TRUE(inCategory(data, capeopen::kCatCapeOpenComponent, manager));
-  EXPECT_FALSE(inCategory(data, capeopen::kCatThermo11Package, manager));
-  EXPECT_FALSE(inCategory(data, capeopen::kCatThermo11PackageManager, package));
-  const std::string key = "CLSID\\" + comlite::guidToString(manager) + "\\CapeDescription";
-  EXPECT_EQ(data.value(key, "CapeVersion"), "1.1");
-  EXPECT_EQ(data.value(key, "Name"), "Peng-Robinson property package manager");
-  // The stand-alone package holds every compound of the data file.
-  ComPtr<ICapeThermoCompounds> alone;
-  ASSERT_EQ(CoCreateInstance(package, nullptr, CLSCTX_INPROC_SERVER, ICapeThermoCompounds::kIID,
-                             alone.putVoid()),
-            S_OK);
-  LONG n = 0;
-  ASSERT_EQ(alone->GetNumCompounds(&n), S_OK);
-  EXPECT_EQ(n, 24);
-}
-
 TEST_F(Manager, offers_the_configured_packages_and_refuses_other_names) {
   auto ppm = manager();
   Variant list;
@@ -98,33 +73,6 @@ TEST_F(Manager, offers_the_configured_packages_and_refuses_other_names) {
       << e.description;
   EXPECT_EQ(e.operation, "GetPropertyPackage");
   EXPECT_EQ(ppm.as<ICapeUtilities>()->Edit(), ECapeNoImplHR);
-}
-
-TEST_F(Manager, a_private_data_folder_replaces_the_configurations) {
-  privateData(
-      "# two packages\n"
-      "[Pair]\n"
-      "compounds = 74-82-8, ETHANE\n"
-      "description = methane and ethane\n"
-      "[Pair, no kij]\n"
-      "compounds = methane, ethane\n"
-      "kij = no_kij.csv\n");
-  auto ppm = manager();
-  Variant list;
-  ASSERT_EQ(ppm->GetPropertyPackageList(&list), S_OK);
-  EXPECT_EQ(capeside::stringList(list).value(), (std::vector<std::string>{"Pair", "Pair, no kij"}));
-  ComPtr<IDispatch> package;
-  ASSERT_EQ(ppm->GetPropertyPackage(Bstr("Pair").get(), package.put()), S_OK);
-  Variant ids, f, n, tb, mw, cas;
-  ASSERT_EQ(package.as<ICapeThermoCompounds>()->GetCompoundList(&ids, &f, &n, &tb, &mw, &cas),
-            S_OK);
-  // CAS numbers and letter case become the data's ids.
-  EXPECT_EQ(capeside::stringList(ids).value(), (std::vector<std::string>{"methane", "ethane"}));
-  Bstr text;
-  ASSERT_EQ(package.as<ICapeIdentification>()->get_ComponentDescription(text.out()), S_OK);
-  EXPECT_EQ(text.utf8(), "methane and ethane");
-  ASSERT_EQ(package.as<ICapeIdentification>()->get_ComponentName(text.out()), S_OK);
-  EXPECT_EQ(text.utf8(), "Pair");
 }
 
 TEST_F(Manager, configuration_errors_name_the_file_and_line) {
@@ -160,36 +108,6 @@ TEST_F(Manager, configuration_errors_name_the_file_and_line) {
   auto ppm = manager();
   EXPECT_EQ(ppm->GetPropertyPackageList(&list), ECapeFailedInitialisationHR);
   EXPECT_NE(capeErrorOf(ppm.get()).description.find("nowhere/packages.txt"), std::string::npos);
-}
-
-TEST_F(Manager, the_kij_set_of_a_configuration_changes_the_fugacities) {
-  auto withKij = fromManager("Natural Gas (PR)");
-  auto withoutKij = fromManager("Natural Gas, no kij (PR)");
-  ComPtr<IDispatch> material;
-  ASSERT_EQ(CoCreateInstance(matobj::kClsidMaterialObject, nullptr, CLSCTX_INPROC_SERVER,
-                             IDispatch::kIID, material.putVoid()),
-            S_OK);
-  std::vector<double> lnphi[2];
-  IDispatch* packages[2] = {withKij.get(), withoutKij.get()};
-  for (int k = 0; k < 2; ++k) {
-    ASSERT_EQ(material.as<IMatObj>()->SetPackage(packages[k]), S_OK);
-    auto context = ComPtr<IDispatch>(packages[k]).as<ICapeThermoMaterialContext>();
-    ASSERT_EQ(context->SetMaterial(material.get()), S_OK);
-    Variant out, dT, dP, dn;
-    ASSERT_EQ(ComPtr<IDispatch>(packages[k])
-                  .as<ICapeThermoPropertyRoutine>()
-                  ->CalcAndGetLnPhi(Bstr("Liquid").get(), 200, 3e6,
-                                    capeside::makeDoubleArray(kNaturalGasZ),
-                                    CAPE_LOG_FUGACITY_COEFFICIENTS, &out, &dT, &dP, &dn),
-              S_OK);
-    lnphi[k] = capeside::doubleList(out).value();
-    ASSERT_EQ(context->UnsetMaterial(), S_OK);
-  }
-  ASSERT_EQ(material.as<IMatObj>()->SetPackage(nullptr), S_OK);
-  ASSERT_EQ(lnphi[0].size(), 10u);
-  // Methane-CO2 and the H2S pairs carry sizeable kij: their ln phi move, by more than rounding.
-  EXPECT_GT(std::fabs(lnphi[0][8] - lnphi[1][8]), 1e-3);
-  EXPECT_GT(std::fabs(lnphi[0][9] - lnphi[1][9]), 1e-3);
 }
 
 TEST_F(Manager, missing_root_option_reports_an_absent_phase_instead_of_extrapolating) {

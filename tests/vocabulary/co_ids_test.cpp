@@ -43,30 +43,6 @@ TEST(COIdsTable, every_identifier_is_found_again_in_its_group_and_out_of_range_i
   EXPECT_EQ(COIds::id2bstr(0), nullptr);
 }
 
-TEST(COIdsTable, lookups_by_string_are_case_blind_within_their_group_and_from_an_id_onwards) {
-  struct Case {
-    const char* name;
-    LONG group, from;
-    bool onwards;
-    LONG want;
-  } cases[] = {
-      {"Liquid", COIds::GroupProperty, 0, false, -1},
-      {"mass", COIds::GroupBasis, 0, false, 14},
-      {"mass", COIds::GroupProperty, 0, false, 76},
-      {"molecularWeight", COIds::GroupProperty, 0, true, 77},
-      {"molecularWeight", COIds::GroupProperty, 78, true, 82},
-      {"molecularWeight", COIds::GroupProperty, 78, false, -1},
-      {"Vapor", 13, 0, false, -1},
-      {"Vapor", -1, 0, false, -1},
-      {"Vapo", COIds::GroupPhase, 0, false, -1},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(COIds::str2id(c.name, c.group, c.from, c.onwards), c.want) << c.name;
-  EXPECT_EQ(COIds::str2id(u"LIQUID", COIds::GroupPhase), 4);
-  EXPECT_EQ(COIds::str2id(u"", 3), 0);
-  EXPECT_EQ(COIds::str2id(static_cast<const OLECHAR*>(nullptr), 3), 0);
-}
-
 TEST(COIdsTable, property_kinds_and_derivative_codes) {
   EXPECT_FALSE(COIds::isOfType(29, COIds::GroupDerivSuffix));
   EXPECT_FALSE(COIds::isOfType(5, 13));
