@@ -78,9 +78,6 @@ class FakeErrorLog : public comlite::ComObject<FakeErrorLog, IRvlErrorLog> {
   }
 };
 
-//! A dispatch object that is no error log.
-class PlainDispatch : public comlite::ComObject<PlainDispatch, IDispatch> {};
-
 //! A dispatch object whose query for anything but IUnknown and IDispatch fails outright.
 class BrokenDispatch : public comlite::ComObject<BrokenDispatch, IDispatch> {
  public:
