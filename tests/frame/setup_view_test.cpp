@@ -27,23 +27,15 @@ constexpr const char* kOnView =
     "Click on 'On View' to browse the Package description or on Setup to refresh the compounds "
     "information";
 
-std::vector<std::string> stringsOf(const VARIANT& v) {
-  std::vector<std::string> out;
+//! The elements of a list, read by `get` (SetGet::getString or SetGet::getLong).
+template <class Get>
+auto itemsOf(const VARIANT& v, Get get) {
+  std::vector<decltype(get(v, 0))> out;
   if (!vtIsArray(v.vt) || !v.parray) return out;
   LONG lb = 0, ub = -1;
   SafeArrayGetLBound(v.parray, 1, &lb);
   SafeArrayGetUBound(v.parray, 1, &ub);
-  for (LONG i = lb; i <= ub; ++i) out.push_back(SetGet::getString(v, i));
-  return out;
-}
-
-std::vector<LONG> longsOf(const VARIANT& v) {
-  std::vector<LONG> out;
-  if (!vtIsArray(v.vt) || !v.parray) return out;
-  LONG lb = 0, ub = -1;
-  SafeArrayGetLBound(v.parray, 1, &lb);
-  SafeArrayGetUBound(v.parray, 1, &ub);
-  for (LONG i = lb; i <= ub; ++i) out.push_back(SetGet::getLong(v, i));
+  for (LONG i = lb; i <= ub; ++i) out.push_back(get(v, i));
   return out;
 }
 
@@ -112,8 +104,8 @@ class SetupViewE2E : public testsupport::SocketFixture {
     comlite::Variant ids, names, identifiers;
     comlite::Bstr identifierName;
     EXPECT_EQ(pkg->GetSupportedComps(&s.n, &ids, &names, identifierName.out(), &identifiers), S_OK);
-    s.ids = longsOf(ids);
-    s.names = stringsOf(names);
+    s.ids = itemsOf(ids, [](const VARIANT& a, LONG i) { return SetGet::getLong(a, i); });
+    s.names = itemsOf(names, [](const VARIANT& a, LONG i) { return SetGet::getString(a, i); });
     return s;
   }
 };
