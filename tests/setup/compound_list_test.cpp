@@ -219,48 +219,20 @@ class CompoundListTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(CompoundListTest, supported_compounds_offer_unknown_ids_as_hypothetical) {
-  INT n = 0, status = -1;
+// The ids offered, hypothetical renaming and free compounds are checked through the component
+// (tests/frame); only a refusal by the adapter needs the fake.
+TEST_F(CompoundListTest, a_refused_write_back_of_the_offered_ids_is_shown) {
+  INT n = 0;
   Variant ids, names, cas;
   Bstr idName;
-  ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
-  EXPECT_EQ(n, 3);
-  EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{2, -2, -2}));
-  EXPECT_EQ(listOf<std::string>(names), (Names{"methane", "ethane*", "water*"}));
-  EXPECT_EQ(idName.utf8(), "CASN");
-  EXPECT_EQ(listOf<std::string>(cas), (Names{"74-82-8", "74-84-0", "7732-18-5"}));
-  ASSERT_EQ(m_adapter->values.size(), 1u);
-  EXPECT_EQ(listOf<double>(m_adapter->values[0]), (std::vector<double>{2, -2, -2}));
-  m_hypos = true;  // every compound
-  ASSERT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas), S_OK);
-  EXPECT_EQ(listOf<LONG>(ids), (std::vector<LONG>{-2, -2, -2}));
-  EXPECT_EQ(listOf<std::string>(names)[0], "methane*");
-  EXPECT_EQ(listOf<double>(m_adapter->values.back()), (std::vector<double>{-2, -2, -2}));
-  EXPECT_EQ(m_list->canNumbCompChange(&status), S_OK);
-  EXPECT_EQ(status, 0);
-
-  // A refused write-back leaves the outs after the names alone.
   m_adapter->setValueStatus = ECapeUnknownHR;
-  Variant ids2, cas2;
-  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids2, &names, idName.out(), &cas2),
+  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids, &names, idName.out(), &cas),
             ECapeUnknownHR);
-  EXPECT_EQ(listOf<std::string>(names)[1], "ethane*");
-  EXPECT_EQ(idName.get(), nullptr);
-  EXPECT_EQ(cas2.vt, VT_EMPTY);
+  EXPECT_EQ(listOf<std::string>(names), (Names{"methane", "ethane*", "water*"}));
+  EXPECT_EQ(listOf<double>(m_adapter->values[0]), (std::vector<double>{2, -2, -2}));
+  EXPECT_EQ(idName.get(), nullptr);  // the outs after the names are left alone
+  EXPECT_EQ(cas.vt, VT_EMPTY);
   EXPECT_NE(notices().find("Unexpected error"), std::string::npos);
-
-  // Free compounds: none.
-  m_free = true;
-  const auto writes = m_adapter->values.size();
-  EXPECT_EQ(m_list->getSupportedComps(links(), &n, &ids2, &names, idName.out(), &cas2), S_OK);
-  EXPECT_EQ(n, 0);
-  EXPECT_EQ(ids2.vt, VT_EMPTY);
-  EXPECT_EQ(m_adapter->values.size(), writes);
-  m_list->canNumbCompChange(&status);
-  EXPECT_EQ(status, 1);
-  m_free = false, m_subsets = true;
-  m_list->canNumbCompChange(&status);
-  EXPECT_EQ(status, 1);
 }
 
 TEST_F(CompoundListTest, additions_identify_by_cas_number_then_by_name_and_refresh) {
