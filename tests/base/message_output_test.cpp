@@ -42,18 +42,6 @@ TEST_F(MessageOutput, composes_exact_texts_by_status_and_context) {
   EXPECT_TRUE(m_notices.empty());
 }
 
-TEST_F(MessageOutput, pending_error_information_is_appended_once_before_the_system_text) {
-  comlite::setErrorInfo("package said no", "PR package");
-  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, "x", "ctx"),
-            "ctx:  ERROR: x\n(package said no: PR package)\nThe parameter is incorrect."
-            "(0x80070057)");
-  // Reading the information cleared it.
-  EXPECT_EQ(Utils::composeMessage(E_INVALIDARG, "x", "ctx"),
-            "ctx:  ERROR: x\nThe parameter is incorrect.(0x80070057)");
-  comlite::setErrorInfo("why", "who");
-  EXPECT_EQ(Utils::composeMessage(S_OK, "x", nullptr), "x\n(why: who)");
-}
-
 TEST_F(MessageOutput, overlong_texts_are_bounded_and_reported) {
   const std::string longText(5000, 'a');
   char buffer[Utils::kMessageBufferSize + 16];
@@ -79,26 +67,6 @@ TEST_F(MessageOutput, overlong_texts_are_bounded_and_reported) {
             Utils::kMessageBufferSize - 1);
 }
 
-TEST_F(MessageOutput, pop_up_status_normalises_traces_and_shows) {
-  EXPECT_EQ(Utils::popUpStatus(100, "internal", "ctx"), E_FAIL);
-  ASSERT_EQ(m_notices.size(), 1u);
-  EXPECT_EQ(m_notices[0].text, "ctx:  ERROR: internal");
-  EXPECT_EQ(m_notices[0].title, "Daltrix's CAPE-OPEN tool");
-  EXPECT_EQ(m_notices[0].style, Utils::kStyleSystemModal);  // no owner window
-  const auto lines = linesOf(readFile(traceFile()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NE(lines[0].find(": CORavl11: ctx:  ERROR: internal"), std::string::npos);
-
-  // Without the trace flag nothing reaches the file; the form without a status is E_FAIL.
-  EXPECT_EQ(Utils::popUpStatus("plain", nullptr, nullptr, false), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, " ERROR: plain");
-  EXPECT_EQ(linesOf(readFile(traceFile())).size(), 1u);
-
-  EXPECT_EQ(Utils::popUpStatus(E_INVALIDARG, "bad", nullptr, nullptr, false), E_INVALIDARG);
-  EXPECT_EQ(Utils::popUpStatus(S_OK, "fine", nullptr, nullptr, false), S_OK);
-  EXPECT_EQ(m_notices.back().text, "fine");
-}
-
 TEST_F(MessageOutput, owner_window_and_forced_system_modal_decide_the_style) {
   int window = 0;
   Utils::showMessage("a", "t", Utils::kStyleInformation, &window);
@@ -114,43 +82,6 @@ TEST_F(MessageOutput, owner_window_and_forced_system_modal_decide_the_style) {
   Utils::showMessage(nullptr, nullptr, Utils::kStylePlain);
   EXPECT_EQ(m_notices.back().text, "");
   EXPECT_EQ(m_notices.back().style, Utils::kStyleSystemModal);
-}
-
-TEST_F(MessageOutput, normalise_status_maps_internal_codes_only) {
-  for (HRESULT internal : {HRESULT{2}, HRESULT{100}, HRESULT{999}})
-    EXPECT_EQ(Utils::normaliseStatus(internal), E_FAIL);
-  for (HRESULT kept : {HRESULT{0}, HRESULT{1}, HRESULT{1000}, E_INVALIDARG})
-    EXPECT_EQ(Utils::normaliseStatus(kept), kept);
-}
-
-TEST_F(MessageOutput, environment_values_are_limited_to_259_characters) {
-  ::unsetenv("CORAVL_TEST_VALUE");
-  EXPECT_EQ(Utils::getEnvironmentValue("CORAVL_TEST_VALUE"), "");
-  EXPECT_EQ(Utils::getEnvironmentValue(nullptr), "");
-  saveAndSet("CORAVL_TEST_VALUE", std::string(259, 'v'));
-  EXPECT_EQ(Utils::getEnvironmentValue("CORAVL_TEST_VALUE"), std::string(259, 'v'));
-  EXPECT_TRUE(m_notices.empty());
-  ::setenv("CORAVL_TEST_VALUE", std::string(260, 'v').c_str(), 1);
-  EXPECT_EQ(Utils::getEnvironmentValue("CORAVL_TEST_VALUE"), "");
-  ASSERT_EQ(m_notices.size(), 1u);
-  EXPECT_EQ(m_notices[0].text, "Value of Environment Variable is too long");
-  EXPECT_EQ(m_notices[0].title, "CORAVL_TEST_VALUE");
-}
-
-TEST_F(MessageOutput, module_name_and_title_limits) {
-  EXPECT_EQ(Utils::moduleName(), "CORavl11");
-  EXPECT_TRUE(Utils::setModuleName("CORavl11.dll.x"));
-  EXPECT_EQ(Utils::shortModuleName(), "CORavl11");
-  EXPECT_TRUE(Utils::setModuleName(std::string(300, 'm').c_str()));
-  EXPECT_EQ(Utils::moduleName().size(), Utils::kModuleNameMax);
-
-  EXPECT_TRUE(Utils::setTitle(std::string(49, 't').c_str()));
-  EXPECT_EQ(Utils::title(), std::string(49, 't'));
-  EXPECT_FALSE(Utils::setTitle(std::string(50, 'u').c_str()));
-  EXPECT_EQ(Utils::title(), std::string(49, 'u'));
-  EXPECT_TRUE(Utils::setTitle("Selvar Quorel CAPE-OPEN 1.1 Thermo Socket"));
-  Utils::popUpStatus("x", nullptr, nullptr, false);
-  EXPECT_EQ(m_notices.back().title, "Selvar Quorel CAPE-OPEN 1.1 Thermo Socket");
 }
 
 }  // namespace

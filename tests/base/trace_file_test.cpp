@@ -52,13 +52,6 @@ TEST_F(TraceFile, lines_carry_date_time_module_and_context) {
   EXPECT_EQ(readFile(traceFolder() / "Other.trc"), "x\n");
 }
 
-TEST_F(TraceFile, missing_vendor_folder_is_created_with_the_trace_folder) {
-  fs::remove_all(m_dataHome / "SelvarTech");
-  EXPECT_TRUE(Utils::traceLine("one", nullptr, true, "\n"));
-  EXPECT_TRUE(m_notices.empty());
-  EXPECT_EQ(readFile(traceFile()), "one\n");
-}
-
 TEST_F(TraceFile, a_folder_that_cannot_be_had_traces_to_temp_and_is_looked_for_again) {
   // A container: the vendor folder's place is taken by a file, the home is read-only, or
   // there is no home at all. Lines still reach TEMP, and the user is told so once.
@@ -68,6 +61,9 @@ TEST_F(TraceFile, a_folder_that_cannot_be_had_traces_to_temp_and_is_looked_for_a
   EXPECT_TRUE(Utils::traceLine("two", nullptr, true, "\n"));
   ASSERT_EQ(m_notices.size(), 1u);
   EXPECT_EQ(m_notices[0].text, fallbackNotice());
+  EXPECT_EQ(m_notices[0].title, "Selvar Ravelin CAPE-OPEN 1.1 Information message");
+  EXPECT_EQ(m_notices[0].style, Utils::kStyleInformation | Utils::kStyleSystemModal);
+  EXPECT_EQ(Utils::traceFilePath(), (m_temp / "CORavl11.trc").string());
   EXPECT_EQ(readFile(m_dataHome / "SelvarTech"), "blocked");
   EXPECT_EQ(Utils::traceDirectory(), "");
 
@@ -85,26 +81,6 @@ TEST_F(TraceFile, a_folder_that_cannot_be_had_traces_to_temp_and_is_looked_for_a
   ::setenv("XDG_DATA_HOME", m_dataHome.string().c_str(), 1);
   EXPECT_TRUE(Utils::traceLine("three", nullptr, true, "\n"));
   EXPECT_EQ(readFile(traceFile()), "three\n");
-}
-
-TEST_F(TraceFile, unopenable_file_falls_back_to_temp_with_one_notice) {
-  blockTraceFile();
-  EXPECT_TRUE(Utils::traceLine("first", nullptr, true, "\n"));
-  EXPECT_TRUE(Utils::traceLine("second", nullptr, true, "\n"));
-  EXPECT_EQ(readFile(m_temp / "CORavl11.trc"), "first\nsecond\n");
-  ASSERT_EQ(m_notices.size(), 1u);
-  EXPECT_EQ(m_notices[0].text, fallbackNotice());
-  EXPECT_EQ(m_notices[0].title, "Selvar Ravelin CAPE-OPEN 1.1 Information message");
-  EXPECT_EQ(m_notices[0].style, Utils::kStyleInformation | Utils::kStyleSystemModal);
-  EXPECT_EQ(Utils::traceFilePath(), (m_temp / "CORavl11.trc").string());
-}
-
-TEST_F(TraceFile, no_fallback_notice_when_the_fallback_file_already_exists) {
-  blockTraceFile();
-  std::ofstream(m_temp / "CORavl11.trc") << "old\n";
-  EXPECT_TRUE(Utils::traceLine("new", nullptr, true, "\n"));
-  EXPECT_EQ(readFile(m_temp / "CORavl11.trc"), "old\nnew\n");
-  EXPECT_TRUE(m_notices.empty());
 }
 
 TEST_F(TraceFile, empty_temp_falls_back_to_tmp_and_unusable_temp_cannot_open) {

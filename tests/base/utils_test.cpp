@@ -264,14 +264,4 @@ TEST_F(CreateInterface, unknown_names_fall_back_and_a_broken_registry_is_reporte
                                    comlite::guidToString(kClass) + "' context 1");
 }
 
-TEST_F(CreateInterface, success_shows_nothing) {
-  IGlobalInterfaceTable* table = nullptr;
-  ASSERT_EQ(Utils::createInterface(CLSID_StdGlobalInterfaceTable, nullptr, 1,
-                                   IGlobalInterfaceTable::kIID, reinterpret_cast<void**>(&table)),
-            S_OK);
-  ASSERT_NE(table, nullptr);
-  table->Release();
-  EXPECT_TRUE(m_notices.empty());
-}
-
 }  // namespace

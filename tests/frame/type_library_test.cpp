@@ -41,10 +41,6 @@ TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
       EXPECT_EQ(d.desc.methods[i].dispid, static_cast<DISPID>(i + 1));  // DISPIDs count from 1
     }
   }
-  EXPECT_STREQ(coravl::frame::extendedPropPackageDesc().methods[21].name,
-               "GetThermoPropertyRoutine");
-  EXPECT_STREQ(coravl::frame::extendedFlashDesc().methods[8].name, "Execute");
-
   const auto& sd = coravl::frame::simulationContextDesc();
   EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
   EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
@@ -137,29 +133,7 @@ class RecordingPackage : public comlite::ComObject<RecordingPackage, IExtendedPr
   }
 };
 
-DISPID idOf(const char16_t* name) {
-  DISPID id = 0;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-  EXPECT_EQ(automation::getIDsOfNames(coravl::frame::extendedPropPackageDesc(), names, 1, &id),
-            S_OK);
-  return id;
-}
-
 }  // namespace
-
-TEST(Invoke, names_ignore_case_and_unknown_names_fail) {
-  EXPECT_EQ(idOf(u"setuppkg"), 3);
-  EXPECT_EQ(idOf(u"GETTHERMOPROPERTYROUTINE"), 22);
-  DISPID ids[2];
-  LPOLESTR names[] = {const_cast<LPOLESTR>(u"SetupPkg"), const_cast<LPOLESTR>(u"STATUS")};
-  EXPECT_EQ(automation::getIDsOfNames(coravl::frame::extendedPropPackageDesc(), names, 2, ids),
-            S_OK);
-  EXPECT_EQ(ids[1], 3);
-  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"NoSuchMethod")};
-  EXPECT_EQ(automation::getIDsOfNames(coravl::frame::extendedPropPackageDesc(), unknown, 1, ids),
-            DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(ids[0], DISPID_UNKNOWN);
-}
 
 TEST(Invoke, converts_by_value_arguments_and_writes_in_out_arguments_back) {
   auto* pkg = comlite::makeObject<RecordingPackage>();

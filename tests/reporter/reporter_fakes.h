@@ -21,12 +21,10 @@ class FakeGui : public testsupport::GuiStub<FakeGui> {
   std::string name = "PR Package", alias, progId = "Test.PR.1", description = "Peng-Robinson";
   //! Slot whose getter fails (9, 10, 12 or 13); 0 for none.
   int failingSlot = 0;
-  int nameCalls = 0;
   //! Makes get_PackageName throw, as a broken component might: 1 a host error, 2 anything else.
   int throwOnName = 0;
 
   HRESULT get_PackageName(BSTR* out) override {
-    ++nameCalls;
     if (throwOnName == 1) CTHCOMError::raise(E_FAIL);
     if (throwOnName == 2) throw std::runtime_error("broken component");
     return give(9, name, out);
@@ -77,9 +75,6 @@ class FakeErrorLog : public comlite::ComObject<FakeErrorLog, IRvlErrorLog> {
     return Release();
   }
 };
-
-//! A dispatch object that is no error log.
-class PlainDispatch : public comlite::ComObject<PlainDispatch, IDispatch> {};
 
 //! A dispatch object whose query for anything but IUnknown and IDispatch fails outright.
 class BrokenDispatch : public comlite::ComObject<BrokenDispatch, IDispatch> {

