@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <random>
@@ -6,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "comlite/block_cache.h"
 #include "comlite/bstr.h"
 #include "comlite/hresult.h"
 #include "comlite/safearray.h"
@@ -53,4 +55,18 @@ TEST(BlockCache, reused_blocks_never_overlap_or_mix_across_threads) {
     other.join();
     for (SAFEARRAY* a : arrays) ASSERT_EQ(SafeArrayDestroy(a), S_OK);
   }
+}
+
+// A block taken back from the cache for a larger request of its class still holds it: sizes are
+// asked for in rising order, each after freeing the one before.
+TEST(BlockCache, a_reused_block_holds_every_size_of_its_class) {
+  void* previous = nullptr;
+  for (std::size_t n = 0; n <= 1100; ++n) {
+    comlite::detail::freeBlock(previous);
+    previous = comlite::detail::allocBlock(n);
+    ASSERT_NE(previous, nullptr);
+    // The cache keeps a 16-byte header before the block.
+    ASSERT_GE(malloc_usable_size(static_cast<char*>(previous) - 16), n + 16) << n;
+  }
+  comlite::detail::freeBlock(previous);
 }
