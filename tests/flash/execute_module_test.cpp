@@ -48,6 +48,7 @@ double largestDifference(const Doubles& a, const Doubles& b) {
 
 class Execute : public testsupport::SocketFixture {
  protected:
+  std::vector<const char*> extraModules() const override { return {"test_packages"}; }
   //! The component as the simulator sets it up, with `compounds` added in that order.
   ComPtr<IExtendedFlash> openFlash(const std::vector<ravelin::CompoundSpec>& compounds,
                                    bool setUp = true) {
@@ -296,6 +297,9 @@ TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only
   ph.overall().setValue("Enthalpy", -100000.0);
   EXPECT_EQ(execute(flash.get(), xftPHFlash, ph), E_NOTIMPL);
   EXPECT_EQ(ph.phase(0).status(), ravelin::kPhaseStatusUnknown);
+  INT status = -1;
+  EXPECT_EQ(flash->CanHandleFlashType(xftPHFlash, &status), S_OK);
+  EXPECT_EQ(status, 0);
   EXPECT_TRUE(env.notices.empty());
 }
 
@@ -320,4 +324,61 @@ TEST_F(Execute, what_the_component_refuses) {
                                           "thermodynamic values "),
             std::string::npos);
   EXPECT_NE(log.entries()[0].message.find("calculating flash TP"), std::string::npos);
+  // A collection of another fluid package: no compounds, or fewer than the package's.
+  for (std::size_t n : {0u, 3u}) {
+    useFluid(testsupport::naturalGasCompounds(n));
+    auto other = ravelin::ErrorLog::create();
+    EXPECT_EQ(execute(flash.get(), xftPTFlash,
+                      collection(250.0, 3000.0, Doubles(n, 1.0 / static_cast<double>(n))),
+                      other.dispatch()),
+              E_FAIL);
+    ASSERT_EQ(other.entries().size(), 1u) << n;
+    EXPECT_NE(other.entries()[0].message.find(
+                  n ? "The simulator provided 3 compounds, which cannot be matched with the 10 "
+                      "compounds of the CAPE-OPEN package."
+                    : "INTERNAL ERROR "),
+              std::string::npos)
+        << other.entries()[0].message;
+  }
+}
+
+TEST_F(Execute, a_package_answer_out_of_bounds_is_told_or_trimmed_to_the_collection) {
+  select("package = CORavlTest.OddFlashPackage.1\n");
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  const struct {
+    const char* answer;
+    HRESULT hr;
+    const char* told;  //!< in the call's error log ("" for nothing)
+    Doubles fractions;
+  } rows[] = {
+      {"cold", E_FAIL, "CAPE-OPEN flash returns T <= 0 K.", {}},
+      {"vacuum", E_FAIL, "CAPE-OPEN flash returns P <=0 Pa.", {}},
+      {"sum", E_FAIL, "unfeasible phase fractions or compositions. Phase: all", {}},
+      // The smallest phase goes; on equal fractions the later slot.
+      {"three", S_OK, "Too many phases. Phase 'Liquid2' will be removed.", {0.5, 0.4}},
+      {"tie", S_OK, "Too many phases.", {0.2, 0.6}},
+      // A liquid without its fraction takes what the vapour leaves.
+      {"liquid-share", S_OK, "", {0.3, 0.7}},
+      {"foam", CORAVL_E_NOPHASES, "", {}},
+  };
+  for (const auto& row : rows) {
+    testsupport::ScopedEnv answer("CORAVL_TEST_FLASH", row.answer);
+    auto c = collection(250.0, 3000.0, kGasFeed);
+    c.overall().setFraction(0.5);
+    auto log = ravelin::ErrorLog::create();
+    EXPECT_EQ(execute(flash.get(), xftPTFlash, c, log.dispatch()), row.hr) << row.answer;
+    std::string all;
+    for (const auto& e : log.entries()) all += e.message + "\n";
+    if (*row.told)
+      EXPECT_NE(all.find(row.told), std::string::npos) << row.answer << ": " << all;
+    else
+      EXPECT_EQ(all, "") << row.answer;
+    ASSERT_EQ(c.numberOfPhases(), static_cast<LONG>(row.fractions.size())) << row.answer;
+    for (std::size_t i = 0; i < row.fractions.size(); ++i) {
+      EXPECT_DOUBLE_EQ(c.phase(i).fraction(), row.fractions[i]) << row.answer;
+      EXPECT_EQ(c.phase(i).type(), i ? ravelin::kPhaseLiquid : ravelin::kPhaseVapour) << row.answer;
+    }
+    if (row.hr == CORAVL_E_NOPHASES) EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.0);
+  }
 }
