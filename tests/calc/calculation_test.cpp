@@ -197,7 +197,7 @@ TEST_F(Calculation,
   }
 }
 
-// ---- The ideal package: derived modes and the fugacity fallback -----------------------------
+// ---- The ideal package: derived modes ---------------------------------------------------------
 
 TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_volume_from_density) {
   auto pkg = open(kIdealSelection, kLightHydrocarbons);
@@ -225,21 +225,6 @@ TEST_F(Calculation, ideal_package_serves_cp_from_the_enthalpy_derivative_and_vol
   EXPECT_EQ(vapour.derivative(vP).status, ravelin::kDerivativeNotAvailable);
   // An ideal gas: R T / P in m3/kmol.
   expectClose(*vapour.value("MolarVolume"), 8.314462618 * T / P, 1e-4, "RT/P");
-}
-
-TEST_F(Calculation,
-       ideal_ln_fugacity_comes_from_the_fugacity_coefficient_and_the_partial_pressure) {
-  auto pkg = open(kIdealSelection, kLightHydrocarbons);
-  const double T = 300.0, P = 500.0;
-  const std::vector<double> y = {0.8, 0.2, 0.0, 0.0};
-  auto vapour = phase(ravelin::kPhaseVapour, T, P, y);
-  ASSERT_EQ(calculate(pkg.get(), "LnFugacity", vapour), S_OK) << notices();
-  const auto got = *vapour.vector("LnFugacity");
-  // phi = 1 for the ideal gas: ln f = ln(y P) with P in kPa.
-  expectClose(got[0], std::log(0.8 * P), 1e-12, "methane");
-  expectClose(got[1], std::log(0.2 * P), 1e-12, "ethane");
-  EXPECT_EQ(got[2], -70.0);
-  EXPECT_EQ(got[3], -70.0);
 }
 
 // ---- Refusals and validation messages -------------------------------------------------------

@@ -14,7 +14,9 @@
 #include "frame/host_interfaces.h"
 #include "ideal_package/model/compound_table.h"
 #include "ideal_package/model/tp_flash.h"
+#include "outside/ravelin_phase.h"
 #include "pr_package/model/property_package.h"
+#include "ravelin/arrays.h"
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
@@ -175,6 +177,13 @@ TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
   ASSERT_EQ(execute(flash.get(), xftPTFlash, four), S_OK) << notices();
   expectPhases(four, tp, "TP 250 K, 3000 kPa into four phase objects");
   for (std::size_t i : {2u, 3u}) EXPECT_EQ(four.phase(i).status(), ravelin::kPhaseStatusAbsent);
+  // Set up for some of the compounds, the component flashes a collection of all of them in the
+  // package's order.
+  flash = openFlash(testsupport::naturalGasCompounds(4));
+  useFluid(kNaturalGas);
+  auto all = collection(250.0, 3000.0, kGasFeed);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, all), S_OK) << notices();
+  expectPhases(all, tp, "TP 250 K, 3000 kPa of all compounds");
   EXPECT_TRUE(env.notices.empty());
 }
 
@@ -313,12 +322,15 @@ TEST_F(Execute, what_the_component_refuses) {
   auto flash = openFlash(kNaturalGas);
   EXPECT_EQ(execute(flash.get(), xftZPFlash, c), E_NOTIMPL);
   EXPECT_TRUE(env.notices.empty());
-  // An unfeasible feed, told in the call's error log.
+  // An unfeasible feed in an array of the host's own, told in the call's error log.
   auto log = ravelin::ErrorLog::create();
   Doubles bad = kGasFeed;
   bad[1] = -0.5;
-  EXPECT_EQ(execute(flash.get(), xftPTFlash, collection(250.0, 3000.0, bad), log.dispatch()),
-            E_FAIL);
+  auto unfeasible = collection(250.0, 3000.0, kGasFeed);
+  ComPtr<IBasicPhase> overall;
+  unfeasible.overall().dispatch()->QueryInterface(IBasicPhase::kIID, overall.putVoid());
+  ASSERT_EQ(overall->put_Composition(ravelin::RealArray::create(bad).dispatch()), S_OK);
+  EXPECT_EQ(execute(flash.get(), xftPTFlash, unfeasible, log.dispatch()), E_FAIL);
   ASSERT_EQ(log.entries().size(), 1u);
   EXPECT_NE(log.entries()[0].message.find("INTERNAL ERROR: The Simulator provided unfeasible "
                                           "thermodynamic values "),

@@ -54,18 +54,6 @@ TEST(FlashCatalogue, each_record_is_found_both_ways_and_other_types_have_none) {
   EXPECT_FALSE(factory.byFlashId(18)->usesProperty(COIds::PropPressure));
 }
 
-TEST(FlashCatalogue, specification_properties_from_any_flash_name) {
-  LONG first = -1, second = -1;
-  CCORVLflash::specificationProperties("pvf", first, second);  // case is ignored
-  EXPECT_EQ(first, COIds::PropPressure);
-  EXPECT_EQ(second, COIds::PropPhaseFraction);
-  CCORVLflash::specificationProperties("TPS", first, second);  // a later letter overwrites
-  EXPECT_EQ(first, COIds::PropTemperature);
-  EXPECT_EQ(second, COIds::PropEntropy);
-  CCORVLflash::specificationProperties(nullptr, first, second);
-  EXPECT_EQ(first + second, 0);
-}
-
 TEST(FlashInterface, names_files_setup_control_save_and_recall) {
   BSTR name = SysAllocString(u"old"), text = SysAllocString(u"old");
   ASSERT_EQ(fl::getFlashName(&name, &text), S_OK);
