@@ -14,6 +14,7 @@
 #include "frame/host_interfaces.h"
 #include "ideal_package/model/compound_table.h"
 #include "ideal_package/model/tp_flash.h"
+#include "outside/mat_obj.h"
 #include "outside/ravelin_phase.h"
 #include "pr_package/model/property_package.h"
 #include "ravelin/arrays.h"
@@ -21,6 +22,7 @@
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
 #include "support/socket_fixture.h"
+#include "vocabulary/co_ids.h"
 
 using comlite::ComPtr;
 using Doubles = std::vector<double>;
@@ -393,4 +395,25 @@ TEST_F(Execute, a_package_answer_out_of_bounds_is_told_or_trimmed_to_the_collect
     }
     if (row.hr == CORAVL_E_NOPHASES) EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.0);
   }
+}
+
+TEST_F(Execute, the_material_object_names_the_second_liquid_by_the_packages_label) {
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(u"CORavlTest.OddFlashPackage.1", &clsid), S_OK);
+  ComPtr<IDispatch> package;
+  ASSERT_EQ(
+      CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, package.putVoid()),
+      S_OK);
+  ComPtr<IMatObj> material;
+  ASSERT_EQ(CoCreateInstance(matobj::kClsidMaterialObject, nullptr, CLSCTX_INPROC_SERVER,
+                             IMatObj::kIID, material.putVoid()),
+            S_OK);
+  ASSERT_EQ(material->SetPackage(package.get()), S_OK);
+  for (auto [id, label] :
+       {std::pair{COIds::PhaseVapor, "Vapor"}, std::pair{COIds::PhaseLiquid2, "Liquid2"}}) {
+    comlite::Bstr got;
+    ASSERT_EQ(material->GetPhaseLabel(id, got.out()), S_OK) << label;
+    EXPECT_EQ(got.utf8(), label);
+  }
+  material->SetPackage(nullptr);
 }
