@@ -176,7 +176,9 @@ TEST_F(Calculation,
     auto pkg = open(selection, kNaturalGas);
     // Every host name the socket proposes is one the host's registry knows.
     for (int k = 0; coravl::calc::hostPropertyName(k); ++k)
-      if (coravl::calc::proposedCOId(k)) EXPECT_GT(id(coravl::calc::hostPropertyName(k)), 0) << k;
+      if (coravl::calc::proposedCOId(k)) {
+        EXPECT_GT(id(coravl::calc::hostPropertyName(k)), 0) << k;
+      }
     const bool own = selection == kPengRobinsonSelection;
     const double T = 320.0, P = 3000.0;
     auto vapour = phase(ravelin::kPhaseVapour, T, P, kCondensate);  // nitrogen, CO2, H2S absent
@@ -193,7 +195,9 @@ TEST_F(Calculation,
       }
       if (own) expectClose(vapour.derivative(dT).values.at(i), dlnf[i], 1e-9, "d ln f/dT");
     }
-    if (!own) EXPECT_NE(vapour.derivative(dT).status, ravelin::kDerivativeDone);
+    if (!own) {
+      EXPECT_NE(vapour.derivative(dT).status, ravelin::kDerivativeDone);
+    }
   }
 }
 
