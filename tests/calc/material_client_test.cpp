@@ -80,29 +80,6 @@ TEST_F(MaterialClient, second_liquid_is_liquid2_unless_an_aqueous_liquid_came_fi
   EXPECT_EQ(m_client.liquidLabels().size(), 2u);
 }
 
-TEST_F(MaterialClient, solids_and_a_third_liquid_take_the_slots_from_4_in_package_order) {
-  bind({"Gas", "Ice", "Oil", "Heavy", "Tar", "Salt"},
-       {"Vapor", "Solid", "Liquid", "Liquid", "Liquid", "Solid"}, {"", "Water", "", "", "", ""});
-  EXPECT_EQ(ids(), (std::vector<LONG>{3, 7, 4, 5, 5, 7, 1}));
-  const PhaseRecord& ice = m_client.phaseTable().at(1);
-  EXPECT_FALSE(ice.fluid);
-  EXPECT_EQ(ice.hostSlot, 4);
-  EXPECT_EQ(m_client.idToPhase()[COIds::PhaseSolid], 5);
-  EXPECT_EQ(m_client.solidLabels().size(), 2u);
-  EXPECT_EQ(m_client.hostPhaseCount(), 6);
-  const std::vector<std::pair<const char*, LONG>> bySlot = {
-      {"Gas", 3}, {"Oil", 4}, {"Heavy", 4}, {"Overall", 1}, {"Ice", 6}, {"Tar", 4}, {"Salt", 6}};
-  for (LONG slot = 0; slot < static_cast<LONG>(bySlot.size()); ++slot) {
-    EXPECT_EQ(label(m_client.phaseLabelOfSlot(slot)), bySlot[slot].first) << slot;
-    EXPECT_EQ(m_client.hostPhaseTypeOfSlot(slot), bySlot[slot].second) << slot;
-  }
-  EXPECT_THROW(m_client.hostPhaseTypeOfSlot(7), comlite::ComError);
-  // Two solids and no flash to tell them apart: none is certain.
-  EXPECT_EQ(m_client.phaseIndexFor(COIds::PhaseSolid, std::vector<double>{1.0, 0.0, 0.0, 0.0}), -1);
-  bind({"Gas", "Ice"}, {"Vapor", "Solid"}, {"", ""});
-  EXPECT_EQ(m_client.phaseIndexFor(COIds::PhaseSolid, std::vector<double>{1.0, 0.0, 0.0, 0.0}), 4);
-}
-
 TEST_F(MaterialClient, package_without_phase_list_has_only_the_overall_record) {
   auto bare = ComPtr<BarePackage>::attach(comlite::makeObject<BarePackage>());
   m_client.setPackage(bare.get());
@@ -115,21 +92,6 @@ TEST_F(MaterialClient, package_without_phase_list_has_only_the_overall_record) {
   EXPECT_EQ(m_client.compounds(), nullptr);
   EXPECT_NE(m_client.equilibriumRoutine(), nullptr);
   EXPECT_EQ(m_client.hostPhaseCount(), 3);
-}
-
-TEST_F(MaterialClient, ten_phases_keep_overall_reachable_and_odd_states_in_bounds) {
-  std::vector<std::string> labels, states(10, "Solid"), keys(10, "");
-  for (int i = 0; i < 10; ++i) labels.push_back("S" + std::to_string(i));
-  states[0] = "Vapor";
-  states[1] = "Plasma";  // not a phase identifier
-  bind(labels, states, keys);
-  EXPECT_EQ(m_client.phaseTable().at(1).phaseId, -1);
-  EXPECT_TRUE(noticed("does not support phase"));
-  EXPECT_EQ(label(m_client.phaseLabelOfSlot(3)), "Overall");
-  EXPECT_EQ(label(m_client.phaseLabelOfId(COIds::PhaseOverall)), "Overall");
-  EXPECT_EQ(label(m_client.phaseLabelOfIndex(10)), "Overall");
-  EXPECT_TRUE(m_client.phaseLabelOfSlot(11).empty());
-  EXPECT_TRUE(m_client.phaseLabelOfId(-1).empty());
 }
 
 TEST_F(MaterialClient, the_phase_count_is_bounded_by_the_phases_listed) {
@@ -145,21 +107,6 @@ TEST_F(MaterialClient, the_phase_count_is_bounded_by_the_phases_listed) {
     EXPECT_EQ(m_client.phaseTable().size(), static_cast<std::size_t>(phases) + 1) << claimed;
     EXPECT_EQ(label(m_client.phaseLabelOfIndex(phases)), "Overall") << claimed;
   }
-}
-
-TEST_F(MaterialClient, failed_phase_list_raises_and_keeps_the_old_table) {
-  bind({"Gas", "Oil"}, {"Vapor", "Liquid"}, {"", ""});
-  auto broken = ComPtr<FakePackage>::attach(comlite::makeObject<FakePackage>());
-  broken->listFailure = E_OUTOFMEMORY;
-  try {
-    m_client.setPackage(dispatchOf(broken.get()));
-    FAIL() << "no error raised";
-  } catch (const comlite::ComError& e) {
-    EXPECT_EQ(e.status(), E_OUTOFMEMORY);
-    EXPECT_EQ(e.iid(), ICapeThermoPhases::kIID);
-  }
-  EXPECT_EQ(m_client.package(), dispatchOf(m_package.get()));
-  EXPECT_EQ(label(m_client.phaseLabelOfSlot(1)), "Oil");
 }
 
 TEST_F(MaterialClient, other_versions_take_no_interfaces) {

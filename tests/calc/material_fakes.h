@@ -23,7 +23,6 @@ class FakePackage
     : public comlite::ComObject<FakePackage, ICapeThermoPhases, ICapeThermoEquilibriumRoutine> {
  public:
   std::vector<std::string> labels, states, keys;
-  HRESULT listFailure = S_OK;
   std::vector<std::string>* releaseLog = nullptr;
 
   ULONG Release() override {
@@ -38,7 +37,6 @@ class FakePackage
   }
   HRESULT GetPhaseInfo(BSTR, BSTR, VARIANT*) override { return E_NOTIMPL; }
   HRESULT GetPhaseList(VARIANT* l, VARIANT* s, VARIANT* k) override {
-    if (FAILED(listFailure)) return listFailure;
     *l = capeside::makeStringArray(labels).detach();
     *s = capeside::makeStringArray(states).detach();
     *k = capeside::makeStringArray(keys).detach();

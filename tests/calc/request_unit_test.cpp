@@ -73,35 +73,6 @@ TEST(CompositionCheck, only_the_first_out_of_range_composition_is_reported) {
 
 // ---- Conversions --------------------------------------------------------------------------------
 
-TEST(ValueConversion, values_pass_the_translator_and_derivatives_by_pressure_are_per_kpa) {
-  calc::SlotConversion volume{translator(COIds::PropVolume), 0, false, false, 100.0};
-  EXPECT_DOUBLE_EQ(calc::slotValueToHost(volume, 2.5e-5, 2.5e-5, 1.0), 0.025);  // m3/kmol
-  volume.variable = COIds::DerivPressure;
-  EXPECT_DOUBLE_EQ(calc::slotValueToHost(volume, -1e-9, 2.5e-5, 1.0), -1e-3);
-  volume.variable = COIds::DerivTemperature;
-  EXPECT_DOUBLE_EQ(calc::slotValueToHost(volume, -1e-9, 2.5e-5, 1.0), -1e-6);
-}
-
-TEST(ValueConversion, derivatives_of_logarithmic_properties_are_relative_and_carry_no_offset) {
-  // ln f [kPa] = ln f [Pa] - ln 1000: its derivatives are those of ln f [Pa].
-  EXPECT_DOUBLE_EQ(calc::derivativeToHost(translator(COIds::PropLogFugacity), 0.004, -3.0,
-                                          COIds::DerivTemperature),
-                   0.004);
-  // d ln(phi)/dT from d phi/dT and phi.
-  EXPECT_DOUBLE_EQ(calc::derivativeToHost(translator(COIds::PropFugacityCoefficient), -0.02, 0.8,
-                                          COIds::DerivTemperature),
-                   -0.025);
-  // d ln(f)/dP per kPa from df/dP [1/1] and f [Pa].
-  EXPECT_DOUBLE_EQ(
-      calc::derivativeToHost(translator(COIds::PropFugacity), 0.9, 2.0e5, COIds::DerivPressure),
-      0.9 / 2.0e5 * 1000.0);
-  // A negative derivative stays a number (a logarithm of it would not).
-  EXPECT_LT(calc::derivativeToHost(translator(COIds::PropActivityCoefficient), -0.1, 2.0,
-                                   COIds::DerivMolFraction),
-            0.0);
-  EXPECT_DOUBLE_EQ(calc::derivativeToHost(nullptr, 1.25, 7.0, COIds::DerivPressure), 1.25);
-}
-
 TEST(ValueConversion, ln_fugacity_of_absent_compounds_and_through_the_coefficient) {
   calc::SlotConversion c{translator(COIds::PropFugacityCoefficient), 0, true, true, 200.0};
   EXPECT_EQ(calc::slotValueToHost(c, 0.9, 0.9, 0.0), calc::kLnOfZero);
@@ -253,21 +224,6 @@ TEST_F(SatFlash, missing_keys_mean_zero_except_in_the_other_host_applications) {
   EXPECT_EQ(change(callback.dispatch(), false), S_OK);
   EXPECT_EQ(control.option("I_O_PVNONSAT"), 0.0);
   EXPECT_EQ(control.option("I_O_PVSAT"), 0.0);
-}
-
-TEST_F(SatFlash, hosts_without_a_provider_or_a_registry_answer_s_false) {
-  EXPECT_EQ(change(nullptr), S_FALSE);
-  auto noProvider = ravelin::PropertyManager::create(control);
-  noProvider.offerFlashControlProvider(false);
-  EXPECT_EQ(change(noProvider.dispatch()), S_FALSE);
-  EXPECT_FALSE(held);
-
-  // The flash control is taken before the registry is found missing.
-  auto noRegistry = ravelin::PropertyManager::create(control);
-  noRegistry.offerRegistry(false);
-  EXPECT_EQ(change(noRegistry.dispatch()), S_FALSE);
-  EXPECT_TRUE(held);
-  EXPECT_EQ(control.setOptionCalls(), 0u);
 }
 
 TEST_F(SatFlash, a_refused_option_is_returned_and_a_failed_lookup_is_shown_as_a_crash) {

@@ -5,15 +5,22 @@
 //!   - "CORavlTest.CompressibilityPackage.1" leaves out "volume.Dpressure" (the isothermal
 //!     "compressibility" stays);
 //!   - "CORavlTest.NoVolumeSlopePackage.1" leaves out both;
+//!   - "CORavlTest.FugacityPackage.1" leaves out logFugacity, and
+//!     "CORavlTest.LnPhiOnlyPackage.1" fugacity and fugacityCoefficient besides;
 //!   - "CORavlTest.LoggedPackage.1" leaves out nothing;
 //!   - "CORavlTest.SolidPackage.1" adds a third phase, "Solid", with a plain model of its own:
 //!     enthalpy = 40 (T - 298.15) - 10000 J/mol, heatCapacityCp = 40 J/mol/K,
 //!     density = 25000 mol/m3, volume = 4e-5 m3/mol, at the solid phase's own temperature on the
-//!     material. A TP equilibrium below 100 K puts the whole feed into the solid.
+//!     material. A TP equilibrium below 100 K puts the whole feed into the solid;
+//!   - "CORavlTest.OddFlashPackage.1" adds "Liquid2" (a second liquid) and "Foam" (a state the
+//!     host has no phase for); its equilibrium answers as CORAVL_TEST_FLASH names (kAnswers),
+//!     each phase with the feed's composition, or as the Peng-Robinson package without one.
 //! Everything else is the Peng-Robinson package's. Every single-phase calculation of the filtering
 //! packages is logged ("<property>@<label>;"), so that a test can see which properties the socket
 //! asked for; read and cleared through the two exported functions below.
 
+#include <cmath>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -111,16 +118,28 @@ HRESULT createOpened(IUnknown* outer, REFIID riid, void** ppv) {
   return package->QueryInterface(riid, ppv);
 }
 
-enum class Hidden { Nothing, VolumeSlope, VolumeSlopeAndCompressibility, LnPhi };
+enum class Hidden {
+  Nothing,
+  VolumeSlope,
+  VolumeSlopeAndCompressibility,
+  LnPhi,
+  LogFugacity,
+  AllButLogFugacityCoefficient
+};
 
 bool hidden(Hidden which, std::u16string_view name) {
-  if (which == Hidden::LnPhi) {
-    for (std::u16string_view root : {u"fugacity", u"fugacityCoefficient", u"activityCoefficient"})
+  auto under = [name](std::initializer_list<std::u16string_view> roots) {
+    for (std::u16string_view root : roots)
       if (name.substr(0, root.size()) == root &&
           (name.size() == root.size() || name[root.size()] == u'.'))
         return true;
     return false;
-  }
+  };
+  if (which == Hidden::LnPhi)
+    return under({u"fugacity", u"fugacityCoefficient", u"activityCoefficient"});
+  if (which == Hidden::LogFugacity) return under({u"logFugacity"});
+  if (which == Hidden::AllButLogFugacityCoefficient)
+    return under({u"logFugacity", u"fugacity", u"fugacityCoefficient"});
   if (which == Hidden::Nothing) return false;
   if (name == u"volume.Dpressure") return true;
   return which == Hidden::VolumeSlopeAndCompressibility && name == u"compressibility";
@@ -345,6 +364,124 @@ class SolidPackage
   comlite::ComPtr<ICapeThermoMaterial> m_material;
 };
 
+//! A scripted equilibrium answer: the phases present with their fractions (NaN: none written),
+//! and the state written back (NaN: the material's own).
+struct ScriptedPhase {
+  const char* label;
+  double fraction;
+};
+struct ScriptedAnswer {
+  const char* name;
+  std::vector<ScriptedPhase> phases;
+  double T = NAN, P = NAN;
+};
+const ScriptedAnswer kAnswers[] = {
+    {"cold", {{"Vapor", 1.0}}, 0.0},
+    {"vacuum", {{"Vapor", 1.0}}, NAN, -1.0},
+    {"sum", {{"Vapor", 0.4}, {"Liquid", 0.7}}},
+    {"three", {{"Vapor", 0.5}, {"Liquid", 0.1}, {"Liquid2", 0.4}}},
+    {"tie", {{"Vapor", 0.2}, {"Liquid", 0.2}, {"Liquid2", 0.6}}},
+    {"liquid-share", {{"Vapor", 0.3}, {"Liquid", NAN}}},
+    {"foam", {{"Foam", 1.0}}},
+};
+
+class OddFlashPackage
+    : public comlite::ComObject<OddFlashPackage, ICapeThermoPhases, ICapeThermoMaterialContext,
+                                ICapeThermoEquilibriumRoutine> {
+  using Base = comlite::ComObject<OddFlashPackage, ICapeThermoPhases, ICapeThermoMaterialContext,
+                                  ICapeThermoEquilibriumRoutine>;
+
+ public:
+  Wrapped pr;
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == ICapeThermoPhases::kIID || riid == ICapeThermoMaterialContext::kIID ||
+        riid == ICapeThermoEquilibriumRoutine::kIID || riid == IID_IUnknown ||
+        riid == IID_IDispatch)
+      return Base::QueryInterface(riid, ppv);
+    return pr.package->QueryInterface(riid, ppv);
+  }
+
+  HRESULT GetNumPhases(LONG* num) override {
+    if (!num) return E_POINTER;
+    *num = 4;
+    return S_OK;
+  }
+  HRESULT GetPhaseInfo(BSTR label, BSTR attribute, VARIANT* value) override {
+    return pr.phases->GetPhaseInfo(label, attribute, value);
+  }
+  HRESULT GetPhaseList(VARIANT* labels, VARIANT* states, VARIANT* keys) override {
+    if (!labels || !states || !keys) return E_POINTER;
+    auto list = [](std::vector<const char*> names) {
+      std::vector<comlite::Bstr> out;
+      for (const char* n : names) out.emplace_back(n);
+      return arrayOf(VT_BSTR, out).detach();
+    };
+    VariantClear(labels);
+    VariantClear(states);
+    VariantClear(keys);
+    *labels = list({"Vapor", "Liquid", "Liquid2", "Foam"});
+    *states = list({"Vapor", "Liquid", "Liquid", "Foam"});
+    *keys = list({"", "", "", ""});
+    return S_OK;
+  }
+
+  HRESULT SetMaterial(IDispatch* material) override {
+    m_material.reset();
+    if (material) material->QueryInterface(ICapeThermoMaterial::kIID, m_material.putVoid());
+    return pr.context->SetMaterial(material);
+  }
+  HRESULT UnsetMaterial() override {
+    m_material.reset();
+    return pr.context->UnsetMaterial();
+  }
+
+  HRESULT CalcEquilibrium(VARIANT spec1, VARIANT spec2, BSTR solutionType) override {
+    const char* chosen = std::getenv("CORAVL_TEST_FLASH");
+    const ScriptedAnswer* answer = nullptr;
+    for (const auto& a : kAnswers)
+      if (chosen && std::string(chosen) == a.name) answer = &a;
+    if (!answer || !m_material) return pr.equilibrium->CalcEquilibrium(spec1, spec2, solutionType);
+    double T = 0.0, P = 0.0;
+    comlite::Variant x;
+    HRESULT hr = m_material->GetOverallTPFraction(&T, &P, &x);
+    std::vector<comlite::Bstr> present;
+    for (const auto& p : answer->phases) present.emplace_back(p.label);
+    // A fresh answer: no value of an earlier one stays on the phases.
+    if (SUCCEEDED(hr))
+      hr = m_material->SetPresentPhases(arrayOf(VT_BSTR, std::vector<comlite::Bstr>{}),
+                                        arrayOf(VT_I4, std::vector<LONG>{}));
+    if (SUCCEEDED(hr))
+      hr = m_material->SetPresentPhases(
+          arrayOf(VT_BSTR, present),
+          arrayOf(VT_I4, std::vector<LONG>(present.size(), CAPE_ATEQUILIBRIUM)));
+    comlite::Bstr mole("mole"), fraction("fraction"), phaseFraction("phaseFraction");
+    for (const auto& p : answer->phases) {
+      comlite::Bstr label(p.label);
+      if (SUCCEEDED(hr) && !std::isnan(p.fraction))
+        hr = m_material->SetSinglePhaseProp(phaseFraction.get(), label.get(), mole.get(),
+                                            arrayOf(VT_R8, std::vector<double>{p.fraction}));
+      if (SUCCEEDED(hr))
+        hr = m_material->SetSinglePhaseProp(fraction.get(), label.get(), mole.get(), x);
+    }
+    for (auto [name, value] : {std::pair{"temperature", std::isnan(answer->T) ? T : answer->T},
+                               std::pair{"pressure", std::isnan(answer->P) ? P : answer->P}}) {
+      comlite::Bstr n(name);
+      if (SUCCEEDED(hr))
+        hr = m_material->SetOverallProp(n.get(), nullptr,
+                                        arrayOf(VT_R8, std::vector<double>{value}));
+    }
+    return hr;
+  }
+  HRESULT CheckEquilibriumSpec(VARIANT spec1, VARIANT spec2, BSTR solutionType,
+                               VARIANT_BOOL* supported) override {
+    return pr.equilibrium->CheckEquilibriumSpec(spec1, spec2, solutionType, supported);
+  }
+
+ private:
+  comlite::ComPtr<ICapeThermoMaterial> m_material;
+};
+
 template <class Package>
 comlite::ClassInfo classOf(const CLSID& clsid, const char* description, const char* name) {
   const std::string progId = std::string("CORavlTest.") + name;
@@ -370,11 +507,21 @@ comlite::Module& testPackagesModule() {
            comlite::makeGuid("6B9E3A27-8D15-4C70-9F42-1E7A5C3B8D06"),
            "Peng-Robinson natural gas without any pressure derivative of the volume",
            "NoVolumeSlopePackage"),
+       classOf<FilteredPackage<Hidden::LogFugacity>>(
+           comlite::makeGuid("2C8E4F17-6A3B-4D92-8E51-7B0C9D3A4F26"),
+           "Peng-Robinson natural gas without the logarithm of the fugacity", "FugacityPackage"),
+       classOf<FilteredPackage<Hidden::AllButLogFugacityCoefficient>>(
+           comlite::makeGuid("8A1D5E39-4C7F-4B06-9D28-3F6E2A7C1B54"),
+           "Peng-Robinson natural gas with the logarithm of the fugacity coefficient only",
+           "LnPhiOnlyPackage"),
        classOf<FilteredPackage<Hidden::Nothing>>(
            comlite::makeGuid("C4A81F3E-2B7D-4F96-8E05-9D3B6A1C7E48"),
            "Peng-Robinson natural gas, its calculations logged", "LoggedPackage"),
        classOf<SolidPackage>(comlite::makeGuid("5E7C2A94-1B3D-4F68-9A0E-7D4B8C2F6A31"),
-                             "Peng-Robinson natural gas with a solid phase", "SolidPackage")},
+                             "Peng-Robinson natural gas with a solid phase", "SolidPackage"),
+       classOf<OddFlashPackage>(comlite::makeGuid("9D3F6B21-7A4E-4C85-B1D2-3E8F5A6C7B90"),
+                                "Peng-Robinson natural gas whose flashes answer as told",
+                                "OddFlashPackage")},
       {});
   return module;
 }

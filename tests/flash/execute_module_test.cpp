@@ -14,11 +14,15 @@
 #include "frame/host_interfaces.h"
 #include "ideal_package/model/compound_table.h"
 #include "ideal_package/model/tp_flash.h"
+#include "outside/mat_obj.h"
+#include "outside/ravelin_phase.h"
 #include "pr_package/model/property_package.h"
+#include "ravelin/arrays.h"
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/phase_collection.h"
 #include "support/socket_fixture.h"
+#include "vocabulary/co_ids.h"
 
 using comlite::ComPtr;
 using Doubles = std::vector<double>;
@@ -48,6 +52,7 @@ double largestDifference(const Doubles& a, const Doubles& b) {
 
 class Execute : public testsupport::SocketFixture {
  protected:
+  std::vector<const char*> extraModules() const override { return {"test_packages"}; }
   //! The component as the simulator sets it up, with `compounds` added in that order.
   ComPtr<IExtendedFlash> openFlash(const std::vector<ravelin::CompoundSpec>& compounds,
                                    bool setUp = true) {
@@ -174,6 +179,13 @@ TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
   ASSERT_EQ(execute(flash.get(), xftPTFlash, four), S_OK) << notices();
   expectPhases(four, tp, "TP 250 K, 3000 kPa into four phase objects");
   for (std::size_t i : {2u, 3u}) EXPECT_EQ(four.phase(i).status(), ravelin::kPhaseStatusAbsent);
+  // Set up for some of the compounds, the component flashes a collection of all of them in the
+  // package's order.
+  flash = openFlash(testsupport::naturalGasCompounds(4));
+  useFluid(kNaturalGas);
+  auto all = collection(250.0, 3000.0, kGasFeed);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, all), S_OK) << notices();
+  expectPhases(all, tp, "TP 250 K, 3000 kPa of all compounds");
   EXPECT_TRUE(env.notices.empty());
 }
 
@@ -296,6 +308,9 @@ TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only
   ph.overall().setValue("Enthalpy", -100000.0);
   EXPECT_EQ(execute(flash.get(), xftPHFlash, ph), E_NOTIMPL);
   EXPECT_EQ(ph.phase(0).status(), ravelin::kPhaseStatusUnknown);
+  INT status = -1;
+  EXPECT_EQ(flash->CanHandleFlashType(xftPHFlash, &status), S_OK);
+  EXPECT_EQ(status, 0);
   EXPECT_TRUE(env.notices.empty());
 }
 
@@ -309,15 +324,99 @@ TEST_F(Execute, what_the_component_refuses) {
   auto flash = openFlash(kNaturalGas);
   EXPECT_EQ(execute(flash.get(), xftZPFlash, c), E_NOTIMPL);
   EXPECT_TRUE(env.notices.empty());
-  // An unfeasible feed, told in the call's error log.
+  // An unfeasible feed in an array of the host's own, told in the call's error log.
   auto log = ravelin::ErrorLog::create();
   Doubles bad = kGasFeed;
   bad[1] = -0.5;
-  EXPECT_EQ(execute(flash.get(), xftPTFlash, collection(250.0, 3000.0, bad), log.dispatch()),
-            E_FAIL);
+  auto unfeasible = collection(250.0, 3000.0, kGasFeed);
+  ComPtr<IBasicPhase> overall;
+  unfeasible.overall().dispatch()->QueryInterface(IBasicPhase::kIID, overall.putVoid());
+  ASSERT_EQ(overall->put_Composition(ravelin::RealArray::create(bad).dispatch()), S_OK);
+  EXPECT_EQ(execute(flash.get(), xftPTFlash, unfeasible, log.dispatch()), E_FAIL);
   ASSERT_EQ(log.entries().size(), 1u);
   EXPECT_NE(log.entries()[0].message.find("INTERNAL ERROR: The Simulator provided unfeasible "
                                           "thermodynamic values "),
             std::string::npos);
   EXPECT_NE(log.entries()[0].message.find("calculating flash TP"), std::string::npos);
+  // A collection of another fluid package: no compounds, or fewer than the package's.
+  for (std::size_t n : {0u, 3u}) {
+    useFluid(testsupport::naturalGasCompounds(n));
+    auto other = ravelin::ErrorLog::create();
+    EXPECT_EQ(execute(flash.get(), xftPTFlash,
+                      collection(250.0, 3000.0, Doubles(n, 1.0 / static_cast<double>(n))),
+                      other.dispatch()),
+              E_FAIL);
+    ASSERT_EQ(other.entries().size(), 1u) << n;
+    EXPECT_NE(other.entries()[0].message.find(
+                  n ? "The simulator provided 3 compounds, which cannot be matched with the 10 "
+                      "compounds of the CAPE-OPEN package."
+                    : "INTERNAL ERROR "),
+              std::string::npos)
+        << other.entries()[0].message;
+  }
+}
+
+TEST_F(Execute, a_package_answer_out_of_bounds_is_told_or_trimmed_to_the_collection) {
+  select("package = CORavlTest.OddFlashPackage.1\n");
+  auto flash = openFlash(kNaturalGas);
+  ASSERT_TRUE(flash);
+  const struct {
+    const char* answer;
+    HRESULT hr;
+    const char* told;  //!< in the call's error log ("" for nothing)
+    Doubles fractions;
+  } rows[] = {
+      {"cold", E_FAIL, "CAPE-OPEN flash returns T <= 0 K.", {}},
+      {"vacuum", E_FAIL, "CAPE-OPEN flash returns P <=0 Pa.", {}},
+      {"sum", E_FAIL, "unfeasible phase fractions or compositions. Phase: all", {}},
+      // The smallest phase goes; on equal fractions the later slot.
+      {"three", S_OK, "Too many phases. Phase '", {0.5, 0.4}},
+      {"tie", S_OK, "Too many phases.", {0.2, 0.6}},
+      // A liquid without its fraction takes what the vapour leaves.
+      {"liquid-share", S_OK, "", {0.3, 0.7}},
+      {"foam", CORAVL_E_NOPHASES, "", {}},
+  };
+  for (const auto& row : rows) {
+    testsupport::ScopedEnv answer("CORAVL_TEST_FLASH", row.answer);
+    auto c = collection(250.0, 3000.0, kGasFeed);
+    c.overall().setFraction(0.5);
+    auto log = ravelin::ErrorLog::create();
+    EXPECT_EQ(execute(flash.get(), xftPTFlash, c, log.dispatch()), row.hr) << row.answer;
+    std::string all;
+    for (const auto& e : log.entries()) all += e.message + "\n";
+    if (*row.told) {
+      EXPECT_NE(all.find(row.told), std::string::npos) << row.answer << ": " << all;
+    } else {
+      EXPECT_EQ(all, "") << row.answer;
+    }
+    ASSERT_EQ(c.numberOfPhases(), static_cast<LONG>(row.fractions.size())) << row.answer;
+    for (std::size_t i = 0; i < row.fractions.size(); ++i) {
+      EXPECT_DOUBLE_EQ(c.phase(i).fraction(), row.fractions[i]) << row.answer;
+      EXPECT_EQ(c.phase(i).type(), i ? ravelin::kPhaseLiquid : ravelin::kPhaseVapour) << row.answer;
+    }
+    if (row.hr == CORAVL_E_NOPHASES) {
+      EXPECT_DOUBLE_EQ(c.overall().fraction(), 0.0);
+    }
+  }
+}
+
+TEST_F(Execute, the_material_object_names_the_second_liquid_by_the_packages_label) {
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(u"CORavlTest.OddFlashPackage.1", &clsid), S_OK);
+  ComPtr<IDispatch> package;
+  ASSERT_EQ(
+      CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, package.putVoid()),
+      S_OK);
+  ComPtr<IMatObj> material;
+  ASSERT_EQ(CoCreateInstance(matobj::kClsidMaterialObject, nullptr, CLSCTX_INPROC_SERVER,
+                             IMatObj::kIID, material.putVoid()),
+            S_OK);
+  ASSERT_EQ(material->SetPackage(package.get()), S_OK);
+  for (auto [id, label] :
+       {std::pair{COIds::PhaseVapor, "Vapor"}, std::pair{COIds::PhaseLiquid2, "Liquid2"}}) {
+    comlite::Bstr got;
+    ASSERT_EQ(material->GetPhaseLabel(id, got.out()), S_OK) << label;
+    EXPECT_EQ(got.utf8(), label);
+  }
+  material->SetPackage(nullptr);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "flash/flash_catalogue.h"
+#include "flash/flash_execution.h"
 #include "flash/flash_interface.h"
 #include "flash/flash_support.h"
 #include "frame/host_interfaces.h"
@@ -52,18 +55,6 @@ TEST(FlashCatalogue, each_record_is_found_both_ways_and_other_types_have_none) {
     EXPECT_EQ(factory.flashIdOf(type), 0) << type;
   EXPECT_EQ(factory.hostFlashTypeOf(14), 0);
   EXPECT_FALSE(factory.byFlashId(18)->usesProperty(COIds::PropPressure));
-}
-
-TEST(FlashCatalogue, specification_properties_from_any_flash_name) {
-  LONG first = -1, second = -1;
-  CCORVLflash::specificationProperties("pvf", first, second);  // case is ignored
-  EXPECT_EQ(first, COIds::PropPressure);
-  EXPECT_EQ(second, COIds::PropPhaseFraction);
-  CCORVLflash::specificationProperties("TPS", first, second);  // a later letter overwrites
-  EXPECT_EQ(first, COIds::PropTemperature);
-  EXPECT_EQ(second, COIds::PropEntropy);
-  CCORVLflash::specificationProperties(nullptr, first, second);
-  EXPECT_EQ(first + second, 0);
 }
 
 TEST(FlashInterface, names_files_setup_control_save_and_recall) {
@@ -115,4 +106,22 @@ TEST(FlashInterface, flash_setup_follows_initialisation_and_shows_why_each_time)
     EXPECT_EQ(e.iid(), ICapeDiagnostics::kIID);
   }
   EXPECT_EQ(status, 1);
+}
+
+TEST(FlashPhaseTable, a_table_let_go_through_its_base_is_destroyed_whole) {
+  struct Table : fl::FlashPhaseTable {
+    explicit Table(bool& gone) : gone(gone) {}
+    ~Table() override { gone = true; }
+    LONG hostPhaseCount() const override { return 0; }
+    BSTR labelOfSlot(LONG) const override { return nullptr; }
+    LONG phaseIdOfSlot(LONG) const override { return 0; }
+    LONG hostPhaseTypeOfSlot(LONG) const override { return 0; }
+    HRESULT readOfSlot(LONG, LONG, std::span<double>) override { return E_NOTIMPL; }
+    void rememberComposition(std::span<const double>, LONG) override {}
+    bool& gone;
+  };
+  bool gone = false;
+  std::unique_ptr<fl::FlashPhaseTable> table = std::make_unique<Table>(gone);
+  table.reset();
+  EXPECT_TRUE(gone);
 }
