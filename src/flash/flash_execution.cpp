@@ -468,11 +468,6 @@ HRESULT FlashRun::core(const CCORVLflash& flash) {
     if (!feasibleResult(fraction, composition))
       return m_reporter.complain(E_FAIL, (kUnfeasibleResultText + CQoBSTR(label).narrow()).c_str(),
                                  ComplaintKind::PackageNonStandard, false);
-    if (accepted == phaseCount) {
-      const std::string text = "Too many phases. Phase '" + CQoBSTR(label).narrow() +
-                               "' will be removed. Inconsistency error may appear";
-      m_reporter.traceMessage(text.c_str(), 2);
-    }
     fractions[static_cast<std::size_t>(slot)] = fraction;
     ++accepted;
   }
@@ -494,6 +489,11 @@ HRESULT FlashRun::core(const CCORVLflash& flash) {
         smallest = s;
     fractions[smallest] = kAbsentFraction;
     --accepted;
+    // Named once it is known: the phase dropped is the smallest, not the one that overflowed.
+    const std::string text = "Too many phases. Phase '" +
+                             CQoBSTR(table.labelOfSlot(static_cast<LONG>(smallest))).narrow() +
+                             "' will be removed. Inconsistency error may appear";
+    m_reporter.traceMessage(text.c_str(), 2);
   }
   const LONG resultCount = std::min(accepted, phaseCount);
 
