@@ -96,6 +96,12 @@ struct Wrapped {
       return hr;
     return package->QueryInterface(ICapeThermoEquilibriumRoutine::kIID, equilibrium.putVoid());
   }
+  //! The material is kept for the wrapper's own calculations, and handed on.
+  HRESULT setMaterial(IDispatch* given) {
+    material.reset();
+    if (given) given->QueryInterface(ICapeThermoMaterial::kIID, material.putVoid());
+    return context->SetMaterial(given);
+  }
 
   comlite::ComPtr<ICapeThermoPropertyPackageManager> m_manager;
   comlite::ComPtr<IDispatch> package;
@@ -103,6 +109,7 @@ struct Wrapped {
   comlite::ComPtr<ICapeThermoPhases> phases;
   comlite::ComPtr<ICapeThermoMaterialContext> context;
   comlite::ComPtr<ICapeThermoEquilibriumRoutine> equilibrium;
+  comlite::ComPtr<ICapeThermoMaterial> material;
 };
 
 //! Like `comlite::createObject`, but the wrapped package is opened before the first query.
@@ -274,13 +281,9 @@ class SolidPackage
   }
 
   // ICapeThermoMaterialContext: the solid's calculations read the same material.
-  HRESULT SetMaterial(IDispatch* material) override {
-    m_material.reset();
-    if (material) material->QueryInterface(ICapeThermoMaterial::kIID, m_material.putVoid());
-    return pr.context->SetMaterial(material);
-  }
+  HRESULT SetMaterial(IDispatch* material) override { return pr.setMaterial(material); }
   HRESULT UnsetMaterial() override {
-    m_material.reset();
+    pr.material.reset();
     return pr.context->UnsetMaterial();
   }
 
@@ -292,18 +295,18 @@ class SolidPackage
   }
   HRESULT CalcSinglePhaseProp(VARIANT props, BSTR label) override {
     if (!isSolid(label)) return pr.routine->CalcSinglePhaseProp(props, label);
-    if (!m_material) return ECapeBadInvOrderHR;
+    if (!pr.material) return ECapeBadInvOrderHR;
     comlite::Bstr temperature("temperature"), none(""), mole("mole");
     comlite::Variant t;
-    HRESULT hr = m_material->GetSinglePhaseProp(temperature.get(), label, none.get(), &t);
+    HRESULT hr = pr.material->GetSinglePhaseProp(temperature.get(), label, none.get(), &t);
     if (FAILED(hr)) return hr;
     const std::vector<double> T = doublesOf(t);
     if (T.size() != 1) return ECapeThrmPropertyNotAvailableHR;
     for (const auto& name : stringsOf(props)) {
       double value = 0.0;
       if (!solidValue(name.view(), T[0], value)) return ECapeThrmPropertyNotAvailableHR;
-      hr = m_material->SetSinglePhaseProp(name.get(), label, mole.get(),
-                                          arrayOf(VT_R8, std::vector<double>{value}));
+      hr = pr.material->SetSinglePhaseProp(name.get(), label, mole.get(),
+                                           arrayOf(VT_R8, std::vector<double>{value}));
       if (FAILED(hr)) return hr;
     }
     return S_OK;
@@ -335,17 +338,17 @@ class SolidPackage
         !s1.empty() && !s2.empty() && s1[0].view() == u"temperature" && s2[0].view() == u"pressure";
     double T = 0.0, P = 0.0;
     comlite::Variant x;
-    if (tp && m_material && SUCCEEDED(m_material->GetOverallTPFraction(&T, &P, &x)) &&
+    if (tp && pr.material && SUCCEEDED(pr.material->GetOverallTPFraction(&T, &P, &x)) &&
         T < kFreezing) {
       comlite::Bstr solid("Solid"), mole("mole"), none("");
       std::vector<comlite::Bstr> present;
       present.emplace_back("Solid");
-      HRESULT hr = m_material->SetPresentPhases(
+      HRESULT hr = pr.material->SetPresentPhases(
           arrayOf(VT_BSTR, present), arrayOf(VT_I4, std::vector<LONG>{CAPE_ATEQUILIBRIUM}));
       auto put = [&](const char* name, BSTR basis, const std::vector<double>& values) {
         comlite::Bstr n(name);
         if (SUCCEEDED(hr))
-          hr = m_material->SetSinglePhaseProp(n.get(), solid.get(), basis, arrayOf(VT_R8, values));
+          hr = pr.material->SetSinglePhaseProp(n.get(), solid.get(), basis, arrayOf(VT_R8, values));
       };
       put("temperature", none.get(), {T});
       put("pressure", none.get(), {P});
@@ -361,7 +364,6 @@ class SolidPackage
   }
 
  private:
-  comlite::ComPtr<ICapeThermoMaterial> m_material;
 };
 
 //! A scripted equilibrium answer: the phases present with their fractions (NaN: none written),
@@ -426,13 +428,9 @@ class OddFlashPackage
     return S_OK;
   }
 
-  HRESULT SetMaterial(IDispatch* material) override {
-    m_material.reset();
-    if (material) material->QueryInterface(ICapeThermoMaterial::kIID, m_material.putVoid());
-    return pr.context->SetMaterial(material);
-  }
+  HRESULT SetMaterial(IDispatch* material) override { return pr.setMaterial(material); }
   HRESULT UnsetMaterial() override {
-    m_material.reset();
+    pr.material.reset();
     return pr.context->UnsetMaterial();
   }
 
@@ -441,35 +439,35 @@ class OddFlashPackage
     const ScriptedAnswer* answer = nullptr;
     for (const auto& a : kAnswers)
       if (chosen && std::string(chosen) == a.name) answer = &a;
-    if (!answer || !m_material) return pr.equilibrium->CalcEquilibrium(spec1, spec2, solutionType);
+    if (!answer || !pr.material) return pr.equilibrium->CalcEquilibrium(spec1, spec2, solutionType);
     double T = 0.0, P = 0.0;
     comlite::Variant x;
-    HRESULT hr = m_material->GetOverallTPFraction(&T, &P, &x);
+    HRESULT hr = pr.material->GetOverallTPFraction(&T, &P, &x);
     std::vector<comlite::Bstr> present;
     for (const auto& p : answer->phases) present.emplace_back(p.label);
     // A fresh answer: no value of an earlier one stays on the phases.
     if (SUCCEEDED(hr))
-      hr = m_material->SetPresentPhases(arrayOf(VT_BSTR, std::vector<comlite::Bstr>{}),
-                                        arrayOf(VT_I4, std::vector<LONG>{}));
+      hr = pr.material->SetPresentPhases(arrayOf(VT_BSTR, std::vector<comlite::Bstr>{}),
+                                         arrayOf(VT_I4, std::vector<LONG>{}));
     if (SUCCEEDED(hr))
-      hr = m_material->SetPresentPhases(
+      hr = pr.material->SetPresentPhases(
           arrayOf(VT_BSTR, present),
           arrayOf(VT_I4, std::vector<LONG>(present.size(), CAPE_ATEQUILIBRIUM)));
     comlite::Bstr mole("mole"), fraction("fraction"), phaseFraction("phaseFraction");
     for (const auto& p : answer->phases) {
       comlite::Bstr label(p.label);
       if (SUCCEEDED(hr) && !std::isnan(p.fraction))
-        hr = m_material->SetSinglePhaseProp(phaseFraction.get(), label.get(), mole.get(),
-                                            arrayOf(VT_R8, std::vector<double>{p.fraction}));
+        hr = pr.material->SetSinglePhaseProp(phaseFraction.get(), label.get(), mole.get(),
+                                             arrayOf(VT_R8, std::vector<double>{p.fraction}));
       if (SUCCEEDED(hr))
-        hr = m_material->SetSinglePhaseProp(fraction.get(), label.get(), mole.get(), x);
+        hr = pr.material->SetSinglePhaseProp(fraction.get(), label.get(), mole.get(), x);
     }
     for (auto [name, value] : {std::pair{"temperature", std::isnan(answer->T) ? T : answer->T},
                                std::pair{"pressure", std::isnan(answer->P) ? P : answer->P}}) {
       comlite::Bstr n(name);
       if (SUCCEEDED(hr))
-        hr = m_material->SetOverallProp(n.get(), nullptr,
-                                        arrayOf(VT_R8, std::vector<double>{value}));
+        hr = pr.material->SetOverallProp(n.get(), nullptr,
+                                         arrayOf(VT_R8, std::vector<double>{value}));
     }
     return hr;
   }
@@ -479,7 +477,6 @@ class OddFlashPackage
   }
 
  private:
-  comlite::ComPtr<ICapeThermoMaterial> m_material;
 };
 
 template <class Package>
