@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "comlite/bstr.h"
 #include "comlite/guid.h"
@@ -53,43 +55,73 @@ TEST(Variant, clear_accepts_known_types_and_refuses_others) {
   EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
 }
 
+//! A VARIANT of type `vt` holding `x` (every scalar member starts at the union's start).
+template <class T>
+VARIANT scalar(VARTYPE vt, T x) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = vt;
+  std::memcpy(&v.llVal, &x, sizeof x);
+  return v;
+}
+
+// Every kind of number, text and boolean into the others, as a package's own code may ask:
+// rounding half to even, and refusing what does not fit.
 TEST(Variant, change_type_converts_numbers_text_and_booleans) {
-  comlite::Variant v = comlite::Variant::fromString(" 42 ");
-  comlite::Variant out;
-  ASSERT_EQ(VariantChangeType(&out, &v, 0, VT_I4), S_OK);
-  EXPECT_EQ(out.lVal, 42);
-  ASSERT_EQ(VariantChangeType(&out, &v, 0, VT_R8), S_OK);
-  EXPECT_EQ(out.dblVal, 42.0);
-
-  comlite::Variant d = comlite::Variant::fromDouble(2.5);
-  ASSERT_EQ(VariantChangeType(&out, &d, 0, VT_I4), S_OK);
-  EXPECT_EQ(out.lVal, 2);  // half to even
-  d.dblVal = 3.5;
-  ASSERT_EQ(VariantChangeType(&out, &d, 0, VT_I2), S_OK);
-  EXPECT_EQ(out.iVal, 4);
-  d.dblVal = 1e10;
-  EXPECT_EQ(VariantChangeType(&out, &d, 0, VT_I4), DISP_E_OVERFLOW);
-  d.dblVal = std::nan("");
-  EXPECT_EQ(VariantChangeType(&out, &d, 0, VT_I4), DISP_E_OVERFLOW);
-
-  comlite::Variant t = comlite::Variant::fromString("12abc");
-  EXPECT_EQ(VariantChangeType(&out, &t, 0, VT_R8), DISP_E_TYPEMISMATCH);
-  comlite::Variant tr = comlite::Variant::fromString("True");
-  ASSERT_EQ(VariantChangeType(&out, &tr, 0, VT_BOOL), S_OK);
-  EXPECT_EQ(out.boolVal, VARIANT_TRUE);
-
-  comlite::Variant l = comlite::Variant::fromLong(-7);
-  ASSERT_EQ(VariantChangeType(&out, &l, 0, VT_BSTR), S_OK);
-  EXPECT_EQ(comlite::bstrToUtf8(out.bstrVal), "-7");
-
-  // In place.
-  ASSERT_EQ(VariantChangeType(&l, &l, 0, VT_R8), S_OK);
-  EXPECT_EQ(l.vt, VT_R8);
-  EXPECT_EQ(l.dblVal, -7.0);
-
+  const VARIANT none = scalar<char>(VT_EMPTY, 0);
+  const struct {
+    VARIANT from;
+    HRESULT hr;
+    VARIANT to;  //!< the type asked for and, on success, the value expected
+  } rows[] = {
+      {comlite::Variant::fromString(" 42 ").detach(), S_OK, scalar<LONG>(VT_I4, 42)},
+      {comlite::Variant::fromString("12abc").detach(), DISP_E_TYPEMISMATCH, scalar(VT_R8, 0.0)},
+      {comlite::Variant::fromString("#TRUE#").detach(), S_OK, scalar(VT_BOOL, VARIANT_TRUE)},
+      {comlite::Variant::fromString("False").detach(), S_OK, scalar(VT_BOOL, VARIANT_FALSE)},
+      {scalar(VT_R8, 2.5), S_OK, scalar<LONG>(VT_I4, 2)},
+      {scalar(VT_R8, -3.5), S_OK, scalar<SHORT>(VT_I2, -4)},
+      {scalar(VT_R4, 2.5f), S_OK, scalar<BYTE>(VT_UI1, 2)},
+      {scalar(VT_R8, 1e10), DISP_E_OVERFLOW, scalar<LONG>(VT_I4, 0)},
+      {scalar(VT_R8, std::nan("")), DISP_E_OVERFLOW, scalar<LONG>(VT_I4, 0)},
+      {scalar(VT_R8, 1e39), DISP_E_OVERFLOW, scalar(VT_R4, 0.0f)},
+      {scalar(VT_R8, 0.0), S_OK, scalar(VT_BOOL, VARIANT_FALSE)},
+      {scalar<char>(VT_I1, -5), S_OK, scalar<LONGLONG>(VT_I8, -5)},
+      {scalar<BYTE>(VT_UI1, 200), DISP_E_OVERFLOW, scalar<char>(VT_I1, 0)},
+      {scalar<USHORT>(VT_UI2, 65535), DISP_E_OVERFLOW, scalar<SHORT>(VT_I2, 0)},
+      {scalar<USHORT>(VT_UI2, 65535), S_OK, scalar<ULONG>(VT_UI4, 65535)},
+      {scalar(VT_BOOL, VARIANT_TRUE), S_OK, scalar<LONG>(VT_I4, -1)},
+      {scalar<ULONG>(VT_UI4, 4000000000u), DISP_E_OVERFLOW, scalar<LONG>(VT_I4, 0)},
+      {scalar<ULONG>(VT_UI4, 4000000000u), S_OK, scalar<ULONGLONG>(VT_UI8, 4000000000ull)},
+      {scalar<LONGLONG>(VT_I8, -1), DISP_E_OVERFLOW, scalar<ULONGLONG>(VT_UI8, 0)},
+      {scalar<ULONGLONG>(VT_UI8, 1ull << 63), DISP_E_OVERFLOW, scalar<LONGLONG>(VT_I8, 0)},
+      {scalar<ULONGLONG>(VT_UI8, 1ull << 63), S_OK, scalar(VT_R8, 9223372036854775808.0)},
+      {none, S_OK, scalar<USHORT>(VT_UI2, 0)},
+      {scalar<LONG>(VT_I4, 7), DISP_E_TYPEMISMATCH, scalar<IUnknown*>(VT_UNKNOWN, nullptr)},
+  };
+  for (const auto& row : rows) {
+    VARIANT out = none;
+    const VARIANT& expected = row.to;
+    const HRESULT hr = VariantChangeType(&out, &row.from, 0, expected.vt);
+    EXPECT_EQ(hr, row.hr) << row.from.vt << " to " << expected.vt;
+    if (hr == S_OK) {
+      EXPECT_EQ(std::memcmp(&out, &expected, sizeof out), 0) << row.from.vt;
+    }
+    VariantClear(&out);
+    VariantClear(const_cast<VARIANT*>(&row.from));
+  }
+  // Into text: integers whole, reals to 15 digits, booleans by name; and in place.
+  for (auto [from, text] :
+       {std::pair{scalar<ULONGLONG>(VT_UI8, ~0ull), "18446744073709551615"},
+        std::pair{scalar(VT_R8, 0.1 + 0.2), "0.3"}, std::pair{scalar<LONG>(VT_I4, -7), "-7"},
+        std::pair{scalar(VT_BOOL, VARIANT_FALSE), "False"}}) {
+    ASSERT_EQ(VariantChangeType(&from, &from, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(comlite::bstrToUtf8(from.bstrVal), text);
+    VariantClear(&from);
+  }
   comlite::Variant arr;
   arr.vt = VT_ARRAY | VT_R8;
   arr.parray = SafeArrayCreateVector(VT_R8, 0, 1);
+  VARIANT out = none;
   EXPECT_EQ(VariantChangeType(&out, &arr, 0, VT_R8), DISP_E_TYPEMISMATCH);
 }
 
