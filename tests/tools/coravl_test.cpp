@@ -40,31 +40,6 @@ DriverRun driver(const testsupport::TempDir& dir, const std::string& args,
 
 }  // namespace
 
-TEST(Driver, bad_cases_are_refused_with_their_line) {
-  testsupport::TempDir dir;
-  std::ofstream(dir.file("bad.txt")) << "package X\nfrobnicate now\n";
-  DriverRun r = driver(dir, "'" + dir.file("bad.txt") + "'");
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("bad.txt:2: unknown command 'frobnicate'"), std::string::npos)
-      << r.output;
-  r = driver(dir, "'" + dir.file("missing.txt") + "'");
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("cannot read"), std::string::npos);
-  // A compound the package does not have fails that command and the run.
-  std::ofstream(dir.file("case.txt"))
-      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\ncompounds water\n";
-  r = driver(dir, "'" + dir.file("case.txt") + "'");
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find("the package has no compound 'water'"), std::string::npos) << r.output;
-  std::ofstream(dir.file("case.txt"))
-      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\ncompounds C1 [74-82-8\n";
-  r = driver(dir, "'" + dir.file("case.txt") + "'");
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find("'C1 [74-82-8': write a compound as name [CAS number]"),
-            std::string::npos)
-      << r.output;
-}
-
 TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
   testsupport::TempDir dir;
   const DriverRun r = driver(dir, "--json");
@@ -270,6 +245,8 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
        "line 4: '25\\x000' is not a finite"},
       {"envelope z=0.9,0.1 ratio=1", "line 4: ratio= must be above 1.001"},
       {"compounds ,", "line 4: compounds needs at least one name"},
+      {"compounds water", "line 4: the package has no compound 'water'"},
+      {"compounds C1 [74-82-8", "line 4: 'C1 [74-82-8': write a compound as name [CAS number]"},
   };
   for (const auto& [line, message] : cases) {
     std::ofstream(dir.file("case.txt"), std::ios::binary) << head << line << "\n";
@@ -277,14 +254,22 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
     EXPECT_EQ(r.exitCode, 1) << line << "\n" << r.output;
     EXPECT_NE(r.output.find(message), std::string::npos) << line << "\n" << r.output;
   }
+  // A line no command starts, or no case file at all, stops the run before it starts.
+  std::ofstream(dir.file("bad.txt")) << "package X\nfrobnicate now\n";
+  DriverRun r = driver(dir, "'" + dir.file("bad.txt") + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("bad.txt:2: unknown command 'frobnicate'"), std::string::npos)
+      << r.output;
+  r = driver(dir, "'" + dir.file("missing.txt") + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("cannot read"), std::string::npos);
   // A tiny number is a number, and a TEMP naming no folder falls back to the system's.
   std::ofstream(dir.file("case.txt"))
       << head << "properties vapour T=250 P=5000 x=1,1e-310 props=MolarVolume\n";
-  const DriverRun tiny = driver(dir, "'" + dir.file("case.txt") + "'", dir.file("no-such-folder"));
-  const std::string& output = tiny.output;
-  EXPECT_EQ(tiny.exitCode, 0) << output;
-  EXPECT_EQ(output.find("cannot create a session folder"), std::string::npos) << output;
-  EXPECT_EQ(output.find("is not a"), std::string::npos) << output;
+  r = driver(dir, "'" + dir.file("case.txt") + "'", dir.file("no-such-folder"));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output.find("cannot create a session folder"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("is not a"), std::string::npos) << r.output;
 }
 
 std::string fileText(const testsupport::TempDir& dir, const char* name) {
