@@ -83,7 +83,9 @@ TEST(PengRobinson, saturation_matches_measured_data_and_ends_at_the_critical_poi
   EXPECT_NEAR(saturation_at_T(mix, 2, 150.0).P_Pa, 1.0394e6, 0.015 * 1.0394e6);
   for (std::size_t i = 0; i < names.size(); ++i) {
     const auto& c = mix.compound(i);
-    if (i >= 3) EXPECT_NEAR(saturation_at_T(mix, i, *c.Tb_K).P_Pa, 101325.0, 3e-2 * 101325.0);
+    if (i >= 3) {
+      EXPECT_NEAR(saturation_at_T(mix, i, *c.Tb_K).P_Pa, 101325.0, 3e-2 * 101325.0) << names[i];
+    }
     if (i == 0 || (i >= 3 && i <= 5)) {
       EXPECT_NEAR(saturation_at_T(mix, i, *c.Tb_K).h_vap_Jmol, *c.hvap_nbp_Jmol,
                   0.04 * *c.hvap_nbp_Jmol)

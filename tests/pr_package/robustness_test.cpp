@@ -5,7 +5,6 @@
 
 #include "pr_package/model/error.h"
 #include "pr_package/model/property_package.h"
-#include "pr_package/model/saturation.h"
 #include "test_data.h"
 
 namespace pr {
