@@ -99,6 +99,17 @@ TEST_P(Consistency, identities_hold) {
   EXPECT_NEAR(one("heatCapacityCp", Basis::Mass), one("heatCapacityCp") / M,
               1e-9 * one("heatCapacityCp") / M);
   EXPECT_DOUBLE_EQ(one("compressibilityFactor", Basis::Mass), one("compressibilityFactor"));
+  // Euler: sum_j x_j dM/dn_j = 0 for a property of degree zero in the mole numbers.
+  for (const char* id : {"enthalpy.Dmoles", "entropy.Dmoles", "volume.Dmoles", "density.Dmoles",
+                         "compressibilityFactor.Dmoles", "gibbsEnergy.DmolFraction"}) {
+    const auto dM = get(id);
+    double sum = 0.0, largest = 0.0;
+    for (std::size_t j = 0; j < dM.size(); ++j) {
+      sum += c.x[j] * dM[j];
+      largest = std::max(largest, std::abs(dM[j]));
+    }
+    EXPECT_NEAR(sum, 0.0, 1e-9 * (1.0 + largest)) << id;
+  }
   // Gibbs-Duhem, sum_i x_i d ln phi_i / d n_j = 0, and the symmetry of d ln phi_i / d n_j.
   const std::size_t n = GetParam().x.size();
   const auto d = get("logFugacityCoefficient.Dmoles");

@@ -102,3 +102,19 @@ TEST_F(Calculation, ln_phi_follows_the_flags_and_equals_the_model) {
             std::string::npos)
       << capeErrorOf(routine.get()).description;
 }
+
+// A liquid at 1e-3 Pa, where the cubic's co-volume parameter B is below 1e-10: its volume is
+// that of the liquid at 1 Pa (a compressibility near 1e-9 per Pa moves it by 1e-9), and Z holds
+// the few 1e-11 of P V / R T instead of a spurious root.
+TEST_F(Calculation, liquid_root_at_a_tiny_pressure_keeps_its_volume) {
+  std::vector<double> hexane(10, 0.0);
+  hexane[6] = 1.0;
+  ASSERT_EQ(m_mo->SetState(200.0, 1e-3, hexane.data(), kLiquid), S_OK);
+  present({"Liquid"});
+  ASSERT_EQ(calc({"volume", "compressibilityFactor"}, "Liquid"), S_OK);
+  m_model->set_state(pr::Phase::Liquid, 200.0, 1.0, hexane);
+  const double V = m_model->single_phase_property("volume", pr::Phase::Liquid)[0];
+  EXPECT_NEAR(phaseValue("volume", "Liquid")[0], V, 1e-8 * V);
+  const double Z = 1e-3 * V / (8.314462618 * 200.0);
+  EXPECT_NEAR(phaseValue("compressibilityFactor", "Liquid")[0], Z, 1e-8 * Z);
+}
