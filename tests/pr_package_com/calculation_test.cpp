@@ -7,17 +7,7 @@
 
 using namespace prtest;
 
-namespace {
-
-class Calculation : public PrMaterial {
- protected:
-  HRESULT calc(const std::vector<std::string>& props, const char* label) {
-    return m_package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
-        capeside::makeStringArray(props), Bstr(label).get());
-  }
-};
-
-}  // namespace
+class Calculation : public PrMaterial {};
 
 TEST_F(Calculation, a_failing_property_writes_nothing_of_the_request) {
   ASSERT_EQ(m_mo->SetState(300, 2e6, kNaturalGasZ.data(), kVapor), S_OK);

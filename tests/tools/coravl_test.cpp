@@ -38,6 +38,11 @@ DriverRun driver(const testsupport::TempDir& dir, const std::string& args,
   return run;
 }
 
+std::string fileText(const testsupport::TempDir& dir, const char* name) {
+  std::ifstream in(dir.file(name), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
 TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
@@ -157,10 +162,6 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
       << "sweep PH P=5000 H=-110000:-90000:3" << z << " x=T y=MolarDensity --svg density.svg\n";
   const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");
   ASSERT_EQ(r.exitCode, 0) << r.output;
-  const auto read = [&](const char* name) {
-    std::ifstream in(dir.file(name), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
   // The table's points, curve by curve, in the SVG's own text.
   std::map<std::string, std::string> table;
   std::map<std::string, double> maxT, maxP;
@@ -173,7 +174,7 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
     maxP[curve] = std::max(maxP[curve], std::stod((*m)[3]));
   }
   ASSERT_EQ(table.size(), 2u) << r.output;
-  const std::string svg = read("envelope.svg");
+  const std::string svg = fileText(dir, "envelope.svg");
   for (const auto& [curve, points] : table) {
     EXPECT_GT(std::count(points.begin(), points.end(), ' '), 20) << curve;
     EXPECT_NE(svg.find("data-name=\"" + curve + " curve\""), std::string::npos) << curve;
@@ -199,7 +200,8 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
             std::string::npos)
       << r.output;
   // A sweep draws the vapour fraction or a property of the mixture against T, point for point.
-  EXPECT_NE(read("sweep.svg").find("points=\"200,0 220,0.35796864608036"), std::string::npos);
+  EXPECT_NE(fileText(dir, "sweep.svg").find("points=\"200,0 220,0.35796864608036"),
+            std::string::npos);
   const struct {
     std::string file, x, y;
   } sweeps[] = {{"sweep.svg", "T", "vapour fraction"},
@@ -218,8 +220,10 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
       };
       points += (points.empty() ? "" : " ") + field(s.x) + "," + field(s.y);
     }
-    EXPECT_NE(read(s.file.c_str()).find("points=\"" + points + "\""), std::string::npos) << json;
-    EXPECT_NE(read(s.file.c_str()).find(">" + s.y + "</text>"), std::string::npos) << s.file;
+    EXPECT_NE(fileText(dir, s.file.c_str()).find("points=\"" + points + "\""), std::string::npos)
+        << json;
+    EXPECT_NE(fileText(dir, s.file.c_str()).find(">" + s.y + "</text>"), std::string::npos)
+        << s.file;
   }
 }
 
@@ -270,11 +274,6 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output.find("cannot create a session folder"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("is not a"), std::string::npos) << r.output;
-}
-
-std::string fileText(const testsupport::TempDir& dir, const char* name) {
-  std::ifstream in(dir.file(name), std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
