@@ -1,5 +1,5 @@
 // Thermodynamic identities and analytical derivatives against central differences, over a
-// table of phases: one fixture, each test named after the identity it checks.
+// table of phases.
 #include <gtest/gtest.h>
 
 #include <algorithm>
