@@ -45,16 +45,6 @@ TEST(AlyLeeCp, enthalpy_and_entropy_are_integrals_of_cp) {
   }
 }
 
-TEST(AlyLeeCp, dcp_dT_eq_central_difference) {
-  for (const char* name : {"methane", "n-decane", "hydrogen sulfide", "argon"}) {
-    const AlyLeeCp& c = test::database().compound(name).cp_ig;
-    for (double T : {260.0, 700.0, 1400.0}) {
-      const double fd = (c.cp(T + 1e-3) - c.cp(T - 1e-3)) / 2e-3;
-      EXPECT_NEAR(c.evaluate(T).dcp_dT, fd, 1e-6 * std::abs(fd) + 1e-9) << name << " " << T;
-    }
-  }
-}
-
 TEST(AlyLeeCp, held_constant_and_continuous_outside_fitted_range) {
   const AlyLeeCp& c = test::database().compound("ethane").cp_ig;  // fitted 200 to 1500 K
   EXPECT_DOUBLE_EQ(c.cp(100.0), c.cp(200.0));

@@ -34,22 +34,6 @@ class Package : public ::testing::Test {
   const std::size_t n = test::kNaturalGas.size();
 };
 
-TEST_F(Package, vector_derivative_rows_belong_to_the_property_compound) {
-  // d f_i / d n_j is not symmetric: row i is compound i's fugacity, column j the mole number.
-  const auto d = pkg.single_phase_property("fugacity.Dmoles", Phase::Vapour);
-  const auto f = pkg.single_phase_property("fugacity", Phase::Vapour);
-  const auto phi = pkg.single_phase_property("fugacityCoefficient", Phase::Vapour);
-  const auto lnphi_dn = pkg.single_phase_property("logFugacityCoefficient.Dmoles", Phase::Vapour);
-  const double P = 5e6;
-  for (std::size_t i : {0u, 6u}) {
-    for (std::size_t j : {0u, 6u}) {
-      const double expected = f[i] * (lnphi_dn[i * n + j] - 1.0) + (i == j ? phi[i] * P : 0.0);
-      EXPECT_NEAR(d[i * n + j], expected, 1e-9 * std::abs(expected));
-    }
-  }
-  EXPECT_GT(std::abs(d[0 * n + 6] - d[6 * n + 0]), 1e-3 * std::abs(d[0 * n + 6]));
-}
-
 TEST_F(Package, unknown_unsupported_and_out_of_order_requests_have_distinct_kinds) {
   constexpr auto V = Phase::Vapour, L = Phase::Liquid;
   constexpr auto kInvalid = ErrorKind::InvalidArgument, kNotImpl = ErrorKind::NotImplemented;
@@ -78,42 +62,6 @@ TEST_F(Package, unknown_unsupported_and_out_of_order_requests_have_distinct_kind
   for (std::size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(kind_of(cases[i].first), cases[i].second) << "case " << i;
   EXPECT_FALSE(fresh.has_state(V));
-}
-
-TEST_F(Package, small_composition_errors_are_normalised) {
-  std::vector<double> z = test::kNaturalGasZ;
-  for (double& v : z) v *= 1.0 + 5e-7;
-  z[3] = -1e-13, z[4] += 0.04 + 1e-13;  // tiny negative clipped
-  pkg.set_state(Phase::Vapour, 300.0, 5e6, z);
-  const auto x = pkg.single_phase_property("fugacity", Phase::Vapour);
-  EXPECT_EQ(x[3], 0.0);
-  double s = 0.0;
-  for (double v : pkg.single_phase_property("logFugacityCoefficient", Phase::Vapour)) {
-    EXPECT_TRUE(std::isfinite(v));
-    s += v;
-  }
-  EXPECT_TRUE(std::isfinite(s));
-}
-
-TEST_F(Package, absent_compounds_give_finite_values) {
-  std::vector<double> z(n, 0.0);
-  z[0] = 0.9, z[1] = 0.1;
-  pkg.set_state(Phase::Liquid, 150.0, 3e6, z);
-  for (const std::string& id : PropertyPackage::single_phase_property_list()) {
-    for (double v : pkg.single_phase_property(id, Phase::Liquid)) {
-      EXPECT_TRUE(std::isfinite(v)) << id;
-    }
-  }
-  EXPECT_EQ(pkg.single_phase_property("fugacity", Phase::Liquid)[5], 0.0);
-}
-
-TEST_F(Package, missing_phase_root_is_reported_and_the_real_root_used) {
-  pkg.set_state(Phase::Liquid, 600.0, 1e5, test::kNaturalGasZ);  // only a gas root exists
-  EXPECT_FALSE(pkg.phase_root_exists(Phase::Liquid));
-  pkg.set_state(Phase::Vapour, 600.0, 1e5, test::kNaturalGasZ);
-  EXPECT_TRUE(pkg.phase_root_exists(Phase::Vapour));
-  EXPECT_DOUBLE_EQ(pkg.single_phase_property("volume", Phase::Liquid)[0],
-                   pkg.single_phase_property("volume", Phase::Vapour)[0]);
 }
 
 TEST_F(Package, calc_equilibrium_converts_mass_basis_and_liquid_fraction) {
@@ -152,18 +100,15 @@ TEST_F(Package, lists_only_hold_computable_identifiers) {
 
 TEST_F(Package, compound_constants_and_missing_values) {
   const std::size_t co2 = pkg.compound_index("carbon dioxide");
-  EXPECT_EQ(co2, 8u);
   EXPECT_EQ(pkg.compound_index("124-38-9"), co2);
   EXPECT_TRUE(
       std::holds_alternative<std::monostate>(pkg.compound_constant("normalBoilingPoint", co2)));
   EXPECT_EQ(std::get<std::string>(pkg.compound_constant("casRegistryNumber", co2)), "124-38-9");
-  EXPECT_DOUBLE_EQ(std::get<double>(pkg.compound_constant("criticalTemperature", co2)), 304.21);
   EXPECT_DOUBLE_EQ(std::get<double>(pkg.compound_constant("liquidVolumeAt25C", co2)),
                    1.0 / 16213.0);
   for (const auto& id : PropertyPackage::constant_property_list()) {
     EXPECT_NO_THROW(pkg.compound_constant(id, co2)) << id;
   }
-  EXPECT_DOUBLE_EQ(PropertyPackage::universal_constant("molarGasConstant"), 8.314462618);
   EXPECT_EQ(kind_of([] { PropertyPackage::universal_constant("piConstant"); }),
             ErrorKind::InvalidArgument);
 }

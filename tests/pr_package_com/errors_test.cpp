@@ -33,10 +33,6 @@ class Errors : public PrMaterial {
     EXPECT_EQ(m_utils->DescribeError(Bstr(doing).get(), failing, status, &description), S_OK);
     return description.vt == VT_BSTR ? comlite::bstrToUtf8(description.bstrVal) : "";
   }
-  HRESULT calc(const std::vector<std::string>& props, const char* label) {
-    return m_package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
-        capeside::makeStringArray(props), Bstr(label).get());
-  }
   ComPtr<ICapeErrorUtils> m_utils;
 };
 

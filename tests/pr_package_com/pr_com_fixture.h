@@ -96,6 +96,11 @@ class PrMaterial : public PrModule {
                                    capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
         S_OK);
   }
+  //! CalcSinglePhaseProp of the package on the material.
+  HRESULT calc(const std::vector<std::string>& props, const char* label) {
+    return m_package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
+        capeside::makeStringArray(props), Bstr(label).get());
+  }
   //! A property of a phase (or "Overall") as the material holds it, mole basis.
   std::vector<double> phaseValue(const char* property, const char* label,
                                  const char* basis = "mole") {

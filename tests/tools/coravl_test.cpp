@@ -22,11 +22,12 @@ struct DriverRun {
 };
 
 //! Runs the host driver in a private registry, data folder and TEMP.
-DriverRun driver(const testsupport::TempDir& dir, const std::string& args) {
+DriverRun driver(const testsupport::TempDir& dir, const std::string& args,
+                 const std::string& temp = "") {
   const std::string tool = testsupport::libDir() + "/../bin/coravl";
   const std::string cmd = "CORAVL_REGISTRY='" + dir.file("registry") + "' XDG_DATA_HOME='" +
-                          dir.path() + "' TEMP='" + dir.path() + "' '" + tool + "' " + args +
-                          " 2>&1";
+                          dir.path() + "' TEMP='" + (temp.empty() ? dir.path() : temp) + "' '" +
+                          tool + "' " + args + " 2>&1";
   DriverRun run{-1, {}};
   FILE* pipe = ::popen(cmd.c_str(), "r");
   if (!pipe) return run;
@@ -37,51 +38,12 @@ DriverRun driver(const testsupport::TempDir& dir, const std::string& args) {
   return run;
 }
 
+std::string fileText(const testsupport::TempDir& dir, const char* name) {
+  std::ifstream in(dir.file(name), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
-
-TEST(Driver, runs_a_case_file_through_the_registered_socket) {
-  testsupport::TempDir dir;
-  std::ofstream(dir.file("case.txt"))
-      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\n"
-      << "setup\n"
-      << "compounds methane, ethane, propane, n-butane\n"
-      << "save saved.txt\n"
-      << "recall saved.txt\n";
-  const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");
-  EXPECT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_NE(r.output.find("\"command\": \"setup\""), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("\"package\": \"Light hydrocarbons\""), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("\"compounds changed\": \"no\""), std::string::npos) << r.output;
-  // The saved text sits beside the case file and holds the component's options.
-  std::ifstream saved(dir.file("saved.txt"));
-  std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("doOrderPhases"), std::string::npos);
-}
-
-TEST(Driver, bad_cases_are_refused_with_their_line) {
-  testsupport::TempDir dir;
-  std::ofstream(dir.file("bad.txt")) << "package X\nfrobnicate now\n";
-  DriverRun r = driver(dir, "'" + dir.file("bad.txt") + "'");
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("bad.txt:2: unknown command 'frobnicate'"), std::string::npos)
-      << r.output;
-  r = driver(dir, "'" + dir.file("missing.txt") + "'");
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.output.find("cannot read"), std::string::npos);
-  // A compound the package does not have fails that command and the run.
-  std::ofstream(dir.file("case.txt"))
-      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\ncompounds water\n";
-  r = driver(dir, "'" + dir.file("case.txt") + "'");
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find("the package has no compound 'water'"), std::string::npos) << r.output;
-  std::ofstream(dir.file("case.txt"))
-      << "package CORavlIdeal.PackageManager.1 :: Light hydrocarbons\ncompounds C1 [74-82-8\n";
-  r = driver(dir, "'" + dir.file("case.txt") + "'");
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.output.find("'C1 [74-82-8': write a compound as name [CAS number]"),
-            std::string::npos)
-      << r.output;
-}
 
 TEST(Driver, default_case_runs_the_natural_gas_end_to_end) {
   testsupport::TempDir dir;
@@ -118,33 +80,17 @@ std::vector<std::string> calculations(const std::string& output) {
   return out;
 }
 
-TEST(Driver, a_refused_property_shows_the_packages_reason_once) {
-  testsupport::TempDir dir;
-  std::ofstream(dir.file("case.txt"))
-      << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
-      << "setup\ncompounds methane, ethane\n"
-      << "properties vapour T=20000 P=5000 x=0.9,0.1 props=Enthalpy\n"
-      << "kvalues T=20000 P=5000 x=0.9,0.1 y=0.9,0.1\n"
-      << "flash PT 20000 5000 z=0.9,0.1\n"
-      << "sweep PT T=250:20000:2 P=5000 z=0.9,0.1\n";
-  const DriverRun r = driver(dir, "'" + dir.file("case.txt") + "'");
-  EXPECT_EQ(r.exitCode, 1) << r.output;
-  // Each command's log shows the package's reason once.
-  const std::string reason = "temperature 20000 K is outside the model's range [1, 5000] K";
-  std::size_t shown = 0;
-  for (auto at = r.output.find(reason); at != std::string::npos; at = r.output.find(reason, at + 1))
-    ++shown;
-  EXPECT_EQ(shown, 4u) << r.output;
-  EXPECT_NE(r.output.find("PrPackage::CalcEquilibrium"), std::string::npos) << r.output;
-}
-
 TEST(Driver, json_and_csv_carry_exact_numbers_and_failed_values_say_why) {
   testsupport::TempDir dir;
   std::ofstream(dir.file("case.txt"))
       << "package CORavlPR.PackageManager.1 :: Natural Gas (PR)\n"
       << "setup\ncompounds methane, ethane\n"
       << "properties vapour T=250 P=5000 x=0.9,0.1 props=Enthalpy,LnFugacityCoeff\n"
-      << "properties vapour T=20000 P=5000 x=0.9,0.1 props=Enthalpy\n";
+      << "properties vapour T=20000 P=5000 x=0.9,0.1 props=Enthalpy\n"
+      << "kvalues T=20000 P=5000 x=0.9,0.1 y=0.9,0.1\n"
+      << "flash PT 20000 5000 z=0.9,0.1\n"
+      << "sweep PT T=250:20000:2 P=5000 z=0.9,0.1\n";
+  const DriverRun plain = driver(dir, "'" + dir.file("case.txt") + "'");
   const DriverRun json = driver(dir, "--json '" + dir.file("case.txt") + "'");
   const DriverRun csv = driver(dir, "--csv '" + dir.file("case.txt") + "'");
   EXPECT_EQ(json.exitCode, 1) << json.output;
@@ -167,6 +113,14 @@ TEST(Driver, json_and_csv_carry_exact_numbers_and_failed_values_say_why) {
   EXPECT_NE(json.output.find(reason, failed), std::string::npos) << json.output;
   EXPECT_NE(csv.output.find("Enthalpy,\"failed: 0x80040507: "), std::string::npos) << csv.output;
   EXPECT_NE(csv.output.find(reason), std::string::npos) << csv.output;
+  // Each refused command's log shows the package's reason once.
+  EXPECT_EQ(plain.exitCode, 1) << plain.output;
+  std::size_t shown = 0;
+  for (auto at = plain.output.find(reason); at != std::string::npos;
+       at = plain.output.find(reason, at + 1))
+    ++shown;
+  EXPECT_EQ(shown, 4u) << plain.output;
+  EXPECT_NE(plain.output.find("PrPackage::CalcEquilibrium"), std::string::npos) << plain.output;
 }
 
 TEST(Driver, packages_lists_the_shipped_managers_their_packages_and_compounds) {
@@ -208,10 +162,6 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
       << "sweep PH P=5000 H=-110000:-90000:3" << z << " x=T y=MolarDensity --svg density.svg\n";
   const DriverRun r = driver(dir, "--json '" + dir.file("case.txt") + "'");
   ASSERT_EQ(r.exitCode, 0) << r.output;
-  const auto read = [&](const char* name) {
-    std::ifstream in(dir.file(name), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
   // The table's points, curve by curve, in the SVG's own text.
   std::map<std::string, std::string> table;
   std::map<std::string, double> maxT, maxP;
@@ -224,7 +174,7 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
     maxP[curve] = std::max(maxP[curve], std::stod((*m)[3]));
   }
   ASSERT_EQ(table.size(), 2u) << r.output;
-  const std::string svg = read("envelope.svg");
+  const std::string svg = fileText(dir, "envelope.svg");
   for (const auto& [curve, points] : table) {
     EXPECT_GT(std::count(points.begin(), points.end(), ' '), 20) << curve;
     EXPECT_NE(svg.find("data-name=\"" + curve + " curve\""), std::string::npos) << curve;
@@ -250,7 +200,8 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
             std::string::npos)
       << r.output;
   // A sweep draws the vapour fraction or a property of the mixture against T, point for point.
-  EXPECT_NE(read("sweep.svg").find("points=\"200,0 220,0.35796864608036"), std::string::npos);
+  EXPECT_NE(fileText(dir, "sweep.svg").find("points=\"200,0 220,0.35796864608036"),
+            std::string::npos);
   const struct {
     std::string file, x, y;
   } sweeps[] = {{"sweep.svg", "T", "vapour fraction"},
@@ -269,8 +220,10 @@ TEST(Driver, the_natural_gas_envelope_is_traced_and_drawn_with_the_tables_points
       };
       points += (points.empty() ? "" : " ") + field(s.x) + "," + field(s.y);
     }
-    EXPECT_NE(read(s.file.c_str()).find("points=\"" + points + "\""), std::string::npos) << json;
-    EXPECT_NE(read(s.file.c_str()).find(">" + s.y + "</text>"), std::string::npos) << s.file;
+    EXPECT_NE(fileText(dir, s.file.c_str()).find("points=\"" + points + "\""), std::string::npos)
+        << json;
+    EXPECT_NE(fileText(dir, s.file.c_str()).find(">" + s.y + "</text>"), std::string::npos)
+        << s.file;
   }
 }
 
@@ -296,6 +249,8 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
        "line 4: '25\\x000' is not a finite"},
       {"envelope z=0.9,0.1 ratio=1", "line 4: ratio= must be above 1.001"},
       {"compounds ,", "line 4: compounds needs at least one name"},
+      {"compounds water", "line 4: the package has no compound 'water'"},
+      {"compounds C1 [74-82-8", "line 4: 'C1 [74-82-8': write a compound as name [CAS number]"},
   };
   for (const auto& [line, message] : cases) {
     std::ofstream(dir.file("case.txt"), std::ios::binary) << head << line << "\n";
@@ -303,27 +258,22 @@ TEST(Driver, hostile_lines_are_refused_with_their_line_and_reason) {
     EXPECT_EQ(r.exitCode, 1) << line << "\n" << r.output;
     EXPECT_NE(r.output.find(message), std::string::npos) << line << "\n" << r.output;
   }
+  // A line no command starts, or no case file at all, stops the run before it starts.
+  std::ofstream(dir.file("bad.txt")) << "package X\nfrobnicate now\n";
+  DriverRun r = driver(dir, "'" + dir.file("bad.txt") + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("bad.txt:2: unknown command 'frobnicate'"), std::string::npos)
+      << r.output;
+  r = driver(dir, "'" + dir.file("missing.txt") + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.output.find("cannot read"), std::string::npos);
   // A tiny number is a number, and a TEMP naming no folder falls back to the system's.
   std::ofstream(dir.file("case.txt"))
       << head << "properties vapour T=250 P=5000 x=1,1e-310 props=MolarVolume\n";
-  const std::string tool = testsupport::libDir() + "/../bin/coravl";
-  const std::string cmd = "CORAVL_REGISTRY='" + dir.file("registry") + "' XDG_DATA_HOME='" +
-                          dir.path() + "' TEMP='" + dir.file("no-such-folder") + "' '" + tool +
-                          "' '" + dir.file("case.txt") + "' 2>&1";
-  FILE* pipe = ::popen(cmd.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  std::array<char, 4096> buf;
-  while (std::fgets(buf.data(), buf.size(), pipe)) output += buf.data();
-  const int status = ::pclose(pipe);
-  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << output;
-  EXPECT_EQ(output.find("cannot create a session folder"), std::string::npos) << output;
-  EXPECT_EQ(output.find("is not a"), std::string::npos) << output;
-}
-
-std::string fileText(const testsupport::TempDir& dir, const char* name) {
-  std::ifstream in(dir.file(name), std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  r = driver(dir, "'" + dir.file("case.txt") + "'", dir.file("no-such-folder"));
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output.find("cannot create a session folder"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("is not a"), std::string::npos) << r.output;
 }
 
 }  // namespace
@@ -367,5 +317,6 @@ TEST(Driver, cases_saved_by_one_run_calculate_the_same_in_the_next) {
     ASSERT_EQ(before.size(), 2u) << first.output;
     EXPECT_EQ(calculations(second.output), before) << second.output;
     EXPECT_EQ(fileText(dir, "again.txt"), fileText(dir, "saved.txt"));
+    EXPECT_NE(fileText(dir, "saved.txt").find("doOrderPhases"), std::string::npos);
   }
 }
