@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -125,4 +126,36 @@ TEST_F(PackageWithFaults, an_initialisation_failing_after_the_registrations_is_r
   for (const auto& notice : env.notices)
     told += notice.text.find("SetMaterial") != std::string::npos;
   EXPECT_EQ(told, 1u) << notices();
+}
+
+TEST_F(Package, a_hypothetical_compound_receives_the_package_constants_in_host_units) {
+  // Methane is a library compound of the host; ethane is unknown to it.
+  auto gas = testsupport::naturalGasCompounds(2);
+  gas[1].idNumber = 0;
+  gas[1].constants.clear();
+  auto pkg = open(testsupport::kPengRobinsonSelection, gas);
+  ASSERT_TRUE(pkg);
+  INT n = 0;
+  comlite::Variant names;
+  ASSERT_EQ(pkg->GetCompoundInfo(1, fluid->at(1).dispatch(), &n, &names), S_OK) << notices();
+  std::vector<std::string> handed;
+  for (LONG i = 0; i < n; ++i) {
+    comlite::Bstr code;
+    ASSERT_EQ(SafeArrayGetElement(names.parray, &i, code.out()), S_OK);
+    handed.push_back(code.utf8());
+  }
+  EXPECT_EQ(std::count(handed.begin(), handed.end(), "VC"), 1);
+  // The package's SI values (peers/pr_package/data/compounds.csv) in the host's units.
+  const auto ethane = fluid->at(1);
+  const std::pair<const char*, double> expected[] = {
+      {"MW", 30.06904}, {"TC", 305.32}, {"PC", 4872.0}, {"VC", 0.1455}, {"ACEN", 0.099}};
+  for (const auto& [code, value] : expected) {
+    ASSERT_TRUE(ethane.constant(code).has_value()) << code;
+    EXPECT_NEAR(*ethane.constant(code), value, 1e-9 * value) << code;
+  }
+  // The library compound keeps the host's own data.
+  n = -1;
+  ASSERT_EQ(pkg->GetCompoundInfo(0, fluid->at(0).dispatch(), &n, &names), S_OK);
+  EXPECT_EQ(n, -1);
+  EXPECT_FALSE(fluid->at(0).constant("TC").has_value());
 }
