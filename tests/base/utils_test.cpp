@@ -10,7 +10,6 @@
 #include "base/math_utils.h"
 #include "base/module_files.h"
 #include "base/name_compare.h"
-#include "base/ordinal_text.h"
 #include "base/qo_bstr.h"
 #include "base/set_get.h"
 #include "comlite/bstr.h"

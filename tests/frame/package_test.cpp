@@ -158,4 +158,19 @@ TEST_F(Package, a_hypothetical_compound_receives_the_package_constants_in_host_u
   ASSERT_EQ(pkg->GetCompoundInfo(0, fluid->at(0).dispatch(), &n, &names), S_OK);
   EXPECT_EQ(n, -1);
   EXPECT_FALSE(fluid->at(0).constant("TC").has_value());
+
+  // Positions the fluid package does not have, and two host compounds taken for one.
+  EXPECT_EQ(pkg->GetCompoundInfo(2, fluid->at(1).dispatch(), &n, &names), E_FAIL);
+  EXPECT_TRUE(
+      noticed("getting compound constant properties. The simulator is requesting them "
+              "for the 3rd compound, while only 2 compounds have been added to the "
+              "Fluid Package."))
+      << notices();
+  EXPECT_EQ(pkg->GetCompoundInfo(-1, fluid->at(1).dispatch(), &n, &names), E_FAIL);
+  pkg = open(testsupport::kPengRobinsonSelection, {gas[0], gas[0]});
+  EXPECT_EQ(pkg->GetCompoundInfo(1, fluid->at(1).dispatch(), &n, &names), E_FAIL);
+  EXPECT_TRUE(
+      noticed("1st and 2nd compounds in fluid package have been mapped to same compound "
+              "(methane) from CAPE-OPEN package"))
+      << notices();
 }

@@ -334,34 +334,6 @@ TEST_F(CompoundListTest, recall_rebuild_and_changed_compounds) {
   EXPECT_TRUE(m_env.notices.empty());
 }
 
-TEST_F(CompoundListTest, compound_info_names_bad_positions_and_duplicates) {
-  std::vector<PackageCompound> twelve;
-  for (int i = 0; i < 12; ++i)
-    twelve.push_back({"id" + std::to_string(i), "Q" + std::to_string(i), std::to_string(i), 1});
-  package(twelve);
-  for (int i = 0; i < 10; ++i) ASSERT_EQ(add("x", std::to_string(i).c_str(), 1), S_OK);
-  ASSERT_EQ(add("x", "3", 1), S_OK);  // the 11th maps to the same compound as the 4th
-  auto c = make<FakeCompound>("x", "", 1);
-  INT n = -7;
-  Variant names;
-  EXPECT_EQ(m_list->getCompoundInfo(links(), 11, disp(c), &n, &names), E_FAIL);
-  EXPECT_TRUE(
-      told("getting compound constant properties. The simulator is requesting "
-           "them for the 12th compound, while only 11 compounds have been added "
-           "to the Fluid Package."));
-  EXPECT_EQ(m_list->getCompoundInfo(links(), -1, disp(c), &n, &names), E_FAIL);
-  EXPECT_EQ(m_list->getCompoundInfo(links(), 10, disp(c), &n, &names), E_FAIL);
-  EXPECT_TRUE(
-      told("4th and 11th compounds in fluid package have been mapped to same "
-           "compound (id3) from CAPE-OPEN package"));
-  // A library compound (id number 1) gets nothing.
-  m_env.notices.clear();
-  EXPECT_EQ(m_list->getCompoundInfo(links(), 2, disp(c), &n, &names), S_OK);
-  EXPECT_EQ(n, -7);
-  EXPECT_EQ(names.vt, VT_EMPTY);
-  EXPECT_TRUE(c->set.empty());
-}
-
 TEST_F(CompoundListTest, hypothetical_compounds_receive_converted_constants) {
   auto* registry = comlite::makeObject<AnyNameRegistry>();
   constantFactory().initialise(registry);
