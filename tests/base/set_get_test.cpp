@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "comlite/bstr.h"
@@ -17,31 +18,26 @@ using coravl_test::NoticeFixture;
 
 class SetGetTest : public NoticeFixture {
  protected:
-  static Variant longs(std::initializer_list<LONG> values, LONG lbound = 0) {
+  //! A list of `vt` elements from `lbound` on.
+  template <class T>
+  static Variant list(VARTYPE vt, std::initializer_list<T> values, LONG lbound = 0) {
     Variant v;
-    SetGet::Create(v, VT_I4, static_cast<LONG>(values.size()), lbound);
+    SetGet::Create(v, vt, static_cast<LONG>(values.size()), lbound);
     LONG i = lbound;
-    for (LONG x : values) SafeArrayPutElement(v.parray, &i, &x), ++i;
-    return v;
-  }
-  static Variant doubles(std::initializer_list<double> values) {
-    Variant v;
-    SetGet::Create(v, VT_R8, static_cast<LONG>(values.size()));
-    LONG i = 0;
-    for (double x : values) SafeArrayPutElement(v.parray, &i, &x), ++i;
-    return v;
-  }
-  static Variant strings(std::initializer_list<const char*> values) {
-    Variant v;
-    SetGet::Create(v, VT_BSTR, static_cast<LONG>(values.size()));
-    LONG i = 0;
-    for (const char* x : values) {
-      comlite::Bstr s(x);
-      SafeArrayPutElement(v.parray, &i, s.get());
+    for (T x : values) {
+      if constexpr (std::is_same_v<T, const char*>)
+        SafeArrayPutElement(v.parray, &i, comlite::Bstr(x).get());
+      else
+        SafeArrayPutElement(v.parray, &i, &x);
       ++i;
     }
     return v;
   }
+  static Variant longs(std::initializer_list<LONG> v, LONG lbound = 0) {
+    return list(VT_I4, v, lbound);
+  }
+  static Variant doubles(std::initializer_list<double> v) { return list(VT_R8, v); }
+  static Variant strings(std::initializer_list<const char*> v) { return list(VT_BSTR, v); }
   static Variant longs2x2() {
     Variant v;
     SetGet::Create(v, VT_I4, 2, 2, 0, 0);
