@@ -186,9 +186,6 @@ class CompoundListTest : public ::testing::Test {
   HRESULT add(const char* name, const char* cas, LONG id) {
     return add(make<FakeCompound>(name, cas, id));
   }
-  std::vector<LONG> map(std::size_t n) const {
-    return {m_list->positionMap().begin(), m_list->positionMap().begin() + n};
-  }
   std::string notices() const {
     std::string all;
     for (const auto& n : m_env.notices) all += n.text + "\n";
@@ -310,28 +307,6 @@ TEST_F(CompoundListTest, removal_and_exchange_refuse_bad_positions_and_pass_on_r
   auto noId = make<FakeCompound>("W", "", 1);
   noId->idStatus = E_ACCESSDENIED;
   EXPECT_EQ(add(noId), E_ACCESSDENIED);
-}
-
-TEST_F(CompoundListTest, recall_rebuild_and_changed_compounds) {
-  const Variant saved = strs({"ethane*", "WATER", "argon"});
-  VariantCopy(&m_list->userSelectedCompQoNames(), &saved);
-  m_list->rebuildFromUserNames();
-  EXPECT_EQ(m_list->compounds(), (Names{"ethane*", "WATER", "argon"}));
-  EXPECT_EQ(map(4), (std::vector<LONG>{1, 2, -1, -1}));
-  EXPECT_EQ(m_list->mappedCount(), 3);
-  m_list->markCompoundsChanged("The compounds provided now by the PP are not the same");
-  EXPECT_EQ(m_list->removeCompoundi(links(), 0), S_OK);  // ignored
-  EXPECT_EQ(m_list->compounds().size(), 3u);
-  EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), E_FAIL);
-  EXPECT_TRUE(told("Warning while executing flash. The compounds provided now"));
-  m_list->clearCompounds();
-  ASSERT_EQ(add("Methane", "74-82-8", 2), S_OK);
-  EXPECT_FALSE(m_list->compoundsChanged());
-  EXPECT_TRUE(m_list->listValid());
-  m_list->markCompoundsChanged("ab");  // too short to be shown
-  m_env.notices.clear();
-  EXPECT_EQ(m_list->compoundGate(CompoundList::kFlashOperation), E_FAIL);
-  EXPECT_TRUE(m_env.notices.empty());
 }
 
 TEST_F(CompoundListTest, hypothetical_compounds_receive_converted_constants) {
