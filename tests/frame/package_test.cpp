@@ -10,6 +10,7 @@
 #include "comlite/safearray.h"
 #include "frame/host_interfaces.h"
 #include "ravelin/compound.h"
+#include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/property_names.h"
 #include "support/socket_fixture.h"
@@ -173,4 +174,30 @@ TEST_F(Package, a_hypothetical_compound_receives_the_package_constants_in_host_u
       noticed("1st and 2nd compounds in fluid package have been mapped to same compound "
               "(methane) from CAPE-OPEN package"))
       << notices();
+}
+
+TEST_F(PackageWithFaults, an_unfeasible_value_reads_in_full_in_the_hosts_error_log) {
+  select("package = CORavlFault.PropertyPackage.1\n");
+  auto pkg = open(nullptr, testsupport::naturalGasCompounds());
+  ASSERT_TRUE(pkg);
+  testsupport::ScopedEnv fault("CORAVL_FAULT", "CalcSinglePhaseProp:negative");
+  auto log = ravelin::ErrorLog::create();
+  auto flashControl = ravelin::FlashControl::create();
+  auto manager = ravelin::PropertyManager::create(flashControl);
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0,
+                      {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02});
+  EXPECT_EQ(pkg->CalculateProperty(ravelin::propertyId("Cp"), vapour.dispatch(), nullptr,
+                                   manager.dispatch(), log.dispatch(), nullptr),
+            E_FAIL);
+  ASSERT_EQ(log.entries().size(), 1u) << notices();
+  // The log names the package by its label, the text by its name.
+  EXPECT_EQ(log.entries()[0].message,
+            "CAPE-OPEN P. Package 'CORavlFault.PropertyPackage.1' error: <<The CAPE-OPEN Property "
+            "Package 'Natural Gas (PR)' provided unfeasible thermodynamic values (-2.) for "
+            "property 'heatCapacityCp'. Detected while calculating {(heatCapacityCp), (Vapor), "
+            "Mixture}. Material Object contents: V, T(K), 300.000000, P(Pa), 2000000.000000, C, "
+            "0.6, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02>>");
+  EXPECT_EQ(log.entries()[0].status, E_FAIL);
+  EXPECT_EQ(log.entries()[0].level, -1);
+  EXPECT_TRUE(log.entries()[0].show);
 }
