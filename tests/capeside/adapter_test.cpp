@@ -193,7 +193,7 @@ TEST_F(Adapter, failing_package_creation_and_foreign_compounds_keep_the_adapter_
   EXPECT_NE(capeErrorOf(a.get()).description.find("\"water\""), std::string::npos);
   // The package cannot load its data: its own error reaches the caller.
   {
-    const std::string data = m_dir.file("bad");
+    const std::string data = env.dir().file("bad");
     std::filesystem::create_directories(data);
     writeFile(data + "/compounds.csv", "name,formula\nmethane,CH4\n");
     testsupport::ScopedEnv folder("CORAVL_IDEAL_DATA", data);
