@@ -10,7 +10,6 @@
 #include "base/math_utils.h"
 #include "base/module_files.h"
 #include "base/name_compare.h"
-#include "base/ordinal_text.h"
 #include "base/qo_bstr.h"
 #include "base/set_get.h"
 #include "comlite/bstr.h"
@@ -97,13 +96,6 @@ TEST_F(UtilsTest, find_pos_searches_by_name_in_the_list_index_range) {
   i = 1;
   SafeArrayPutElement(bag.parray, &i, &s);
   EXPECT_EQ(Utils::findPos(bag, u"VAPOR"), 1);
-}
-
-TEST(OrdinalText, suffixes_follow_the_last_two_digits) {
-  const std::pair<int, const char*> cases[] = {
-      {1, "1st"},   {2, "2nd"},   {3, "3rd"},     {4, "4th"},     {11, "11th"}, {12, "12th"},
-      {13, "13th"}, {22, "22nd"}, {101, "101st"}, {111, "111th"}, {0, "0th"}};
-  for (const auto& [n, text] : cases) EXPECT_EQ(Utils::ordinal(n), text);
 }
 
 TEST(MathUtils, guards_clamp_at_their_limits) {

@@ -99,47 +99,6 @@ TEST_F(Adapter, stand_alone_package_by_prog_id_and_compound_constants_by_fluid_i
   EXPECT_EQ(a->ReleaseResources(), S_OK);
 }
 
-TEST_F(Adapter, save_and_recall_into_a_fresh_adapter_give_the_same_lists) {
-  static const char* kLists[] = {
-      "SelectedCompIds",     "SelectedCompFormulas",       "SelectedCompCASNos",
-      "SelectedCompQoNames", "UserSelectedCompQoNames",    "SelectedProperties",
-      "SelectedPhases",      "SelectedStateOfAggregation", "SelectedKeyCompoundID"};
-  std::vector<std::vector<std::string>> before;
-  std::vector<double> idsBefore;
-  Bstr saved;
-  {
-    auto [a, package, gui] = open(kLight);
-    // The simulator renames and numbers compounds, and appends its own records after ours.
-    ASSERT_EQ(a->SetValue(Bstr("SelectedCompQoNames").get(),
-                          makeStringArray({"methane*", "ethane*", "propane*", "butane*"})),
-              S_OK);
-    ASSERT_EQ(a->SetValue(Bstr("SelectedIDNumbers").get(), makeDoubleArray({-2, 2, 3, 1.5})), S_OK);
-    for (const char* l : kLists) before.push_back(strings(a.get(), l));
-    idsBefore = doubles(a.get(), "SelectedIDNumbers");
-    ASSERT_EQ(a->Save(saved.out()), S_OK);
-    EXPECT_EQ(a->ReleaseResources(), S_OK);
-  }
-  std::u16string withSocket(saved.view());
-  withSocket += u"treatAsHypos : 2 : -1 , ";
-  const int count = std::stoi(comlite::utf16ToUtf8(withSocket.substr(0, 3)));
-  const std::string head = std::to_string(count + 1);
-  for (std::size_t i = 0; i < 3; ++i)
-    withSocket[i] = i < 3 - head.size() ? u' ' : static_cast<char16_t>(head[i - (3 - head.size())]);
-
-  ::unsetenv(adapter::kSelectionFileVariable);  // a recall needs no selection
-  auto fresh = newAdapter();
-  VARIANT_BOOL changed = VARIANT_TRUE;
-  ASSERT_EQ(fresh->Recall(Bstr(withSocket).get(), &changed), S_OK);
-  EXPECT_EQ(changed, VARIANT_FALSE);
-  EXPECT_EQ(comlite::bstrToUtf8(value(fresh.get(), "PropPackAlias").bstrVal), "Ideal C1-C4");
-  ComPtr<IDispatch> package, guiDisp;
-  ASSERT_EQ(fresh->CreatePropPackage(package.put(), guiDisp.put()), S_OK);
-  for (std::size_t i = 0; i < std::size(kLists); ++i)
-    EXPECT_EQ(strings(fresh.get(), kLists[i]), before[i]) << kLists[i];
-  EXPECT_EQ(doubles(fresh.get(), "SelectedIDNumbers"), idsBefore);
-  EXPECT_EQ(fresh->ReleaseResources(), S_OK);
-}
-
 TEST_F(Adapter, bad_values_and_arrays_fail_with_cape_errors_and_leave_it_usable) {
   auto [a, package, gui] = open(kLight);
   Variant v;
@@ -234,7 +193,7 @@ TEST_F(Adapter, failing_package_creation_and_foreign_compounds_keep_the_adapter_
   EXPECT_NE(capeErrorOf(a.get()).description.find("\"water\""), std::string::npos);
   // The package cannot load its data: its own error reaches the caller.
   {
-    const std::string data = m_dir.file("bad");
+    const std::string data = env.dir().file("bad");
     std::filesystem::create_directories(data);
     writeFile(data + "/compounds.csv", "name,formula\nmethane,CH4\n");
     testsupport::ScopedEnv folder("CORAVL_IDEAL_DATA", data);

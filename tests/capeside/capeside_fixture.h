@@ -2,7 +2,6 @@
 //! Test support for the CAPE-OPEN side: a private registry, TEMP and selection file, with the
 //! capeside and ideal package modules registered from the build.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,7 +14,7 @@
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "support/cape_fixture.h"
-#include "support/temp_env.h"
+#include "support/module_fixture.h"
 
 namespace capetest {
 
@@ -26,13 +25,6 @@ using capeside::makeDoubleArray;
 using capeside::makeLongArray;
 using capeside::makeStringArray;
 using capeside::stringList;
-
-inline HRESULT registerModule(const std::string& name) {
-  void* handle = comlite::loadModule(testsupport::libDir() + "/lib" + name + ".so");
-  if (!handle) return E_FAIL;
-  auto reg = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
-  return reg ? reg() : E_FAIL;
-}
 
 //! Calls a getter whose last parameter receives the result, expects S_OK and returns the
 //! result (text as UTF-8, a VARIANT as an owning Variant).
@@ -62,8 +54,8 @@ auto got(const ComPtr<O>& object, R... rest) {
 class CapeSide : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(registerModule("capeside"), S_OK);
-    ASSERT_EQ(registerModule("ideal_package"), S_OK);
+    ASSERT_EQ(env.registerModule("capeside"), S_OK);
+    ASSERT_EQ(env.registerModule("ideal_package"), S_OK);
   }
 
   //! Writes the selection file the adapter reads.
@@ -99,10 +91,8 @@ class CapeSide : public ::testing::Test {
     return v;
   }
 
-  testsupport::TempDir m_dir;
-  testsupport::ScopedEnv m_registry{"CORAVL_REGISTRY", m_dir.file("registry")};
-  testsupport::ScopedEnv m_temp{"TEMP", m_dir.path()};
-  std::string m_selectionFile = m_dir.file("selection.txt");
+  testsupport::ModuleEnvironment env;
+  std::string m_selectionFile = env.dir().file("selection.txt");
   testsupport::ScopedEnv m_selection{adapter::kSelectionFileVariable, m_selectionFile};
 };
 

@@ -90,10 +90,10 @@ TEST_F(Services, gui_keeps_the_options_it_is_given_and_applies_view_edits) {
   EXPECT_EQ(flags(gui.get(), &ICCAPEGUI::get_Edited), "F");
 
   // A person unticks "allow subsets" and asks for ordered phases.
-  const std::string edits = m_dir.file("edits.txt");
+  const std::string edits = env.dir().file("edits.txt");
   writeFile(edits, "# changed in the dialog\nallowSubsets = no\ndoOrderPhases = true\n");
   {
-    testsupport::ScopedEnv env(capegui::kViewEditsVariable, edits);
+    testsupport::ScopedEnv viewEdits(capegui::kViewEditsVariable, edits);
     ASSERT_EQ(gui->SetCompoundOptions(1, 0, 1), S_OK);
     ASSERT_EQ(gui->put_ViewNotice(0), S_OK);
   }
@@ -108,7 +108,7 @@ TEST_F(Services, gui_keeps_the_options_it_is_given_and_applies_view_edits) {
   // A bad edits file fails the view and names the line; the options stay as they were.
   writeFile(edits, "allowSubsets = yes\nsparkles = on\n");
   {
-    testsupport::ScopedEnv env(capegui::kViewEditsVariable, edits);
+    testsupport::ScopedEnv viewEdits(capegui::kViewEditsVariable, edits);
     EXPECT_EQ(gui->put_ViewNotice(0), ECapeInvalidArgumentHR);
     EXPECT_NE(capeErrorOf(gui.get()).description.find(edits + ", line 2"), std::string::npos);
   }

@@ -143,6 +143,16 @@ TEST(SafeArray, redim_of_a_vector_keeps_values_and_frees_them) {
     }
   }
   EXPECT_EQ(SafeArrayDestroy(sa), S_OK);
+
+  // An element of a list of variants comes out as a copy of its own.
+  sa = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+  LONG zero = 0;
+  comlite::Variant in = comlite::Variant::fromString("propane"), out;
+  ASSERT_EQ(SafeArrayPutElement(sa, &zero, &in), S_OK);
+  ASSERT_EQ(SafeArrayGetElement(sa, &zero, &out), S_OK);
+  EXPECT_EQ(comlite::bstrToUtf8(out.bstrVal), "propane");
+  EXPECT_NE(out.bstrVal, in.bstrVal);
+  EXPECT_EQ(SafeArrayDestroy(sa), S_OK);
 }
 
 TEST(Guid, malformed_text_is_rejected) {

@@ -243,11 +243,8 @@ TEST_F(Component, late_binding_dispatches_per_interface) {
   relayDiagnostics->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &byName, nullptr, nullptr,
                            nullptr);
   VariantClear(&named[0]);
-  int shown = 0;
-  for (auto& n : env.notices)
-    for (const char* said : {"named from a script", "named through the relay"})
-      shown += n.text.find(said) != std::string::npos;
-  EXPECT_EQ(shown, 2) << env.notices.size();
+  EXPECT_TRUE(noticed("named from a script")) << notices();
+  EXPECT_TRUE(noticed("named through the relay")) << notices();
 }
 
 TEST_F(Component, aggregates_inside_an_outer_object) {
@@ -311,10 +308,7 @@ TEST_F(Component, diagnostics_reach_the_notice_and_the_trace_file) {
   auto diagnostic = pkg.as<ICapeDiagnostic>();
   comlite::Bstr shown("package says hello");
   EXPECT_EQ(diagnostic->PopUpMessage(shown.get()), S_OK);
-  bool found = false;
-  for (auto& n : env.notices)
-    found = found || n.text.find("package says hello") != std::string::npos;
-  EXPECT_TRUE(found);
+  EXPECT_TRUE(noticed("package says hello")) << notices();
   std::filesystem::create_directories(env.dir().file("SelvarTech"));
   comlite::Bstr logged("package logged this");
   EXPECT_EQ(diagnostic->LogMessage(logged.get()), S_OK);
@@ -334,10 +328,7 @@ TEST_F(Component, diagnostics_reach_the_notice_and_the_trace_file) {
       itf("ICapeThermoMaterial");
   diagnostics->ReportCapeError(op.get(), ECapeOutOfBoundsHR, description.get(), VARIANT_FALSE,
                                itf.get());
-  found = false;
-  for (auto& n : env.notices)
-    found = found || n.text.find("Temperature out of range") != std::string::npos;
-  EXPECT_TRUE(found);
+  EXPECT_TRUE(noticed("Temperature out of range")) << notices();
 }
 
 TEST_F(Component, derivative_requests_follow_the_hosts_interface_key_and_enable_switch) {

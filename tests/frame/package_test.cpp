@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 #include "comlite/safearray.h"
 #include "frame/host_interfaces.h"
 #include "ravelin/compound.h"
+#include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
 #include "ravelin/property_names.h"
 #include "support/socket_fixture.h"
@@ -125,4 +127,77 @@ TEST_F(PackageWithFaults, an_initialisation_failing_after_the_registrations_is_r
   for (const auto& notice : env.notices)
     told += notice.text.find("SetMaterial") != std::string::npos;
   EXPECT_EQ(told, 1u) << notices();
+}
+
+TEST_F(Package, a_hypothetical_compound_receives_the_package_constants_in_host_units) {
+  // Methane is a library compound of the host; ethane is unknown to it.
+  auto gas = testsupport::naturalGasCompounds(2);
+  gas[1].idNumber = 0;
+  gas[1].constants.clear();
+  auto pkg = open(testsupport::kPengRobinsonSelection, gas);
+  ASSERT_TRUE(pkg);
+  INT n = 0;
+  comlite::Variant names;
+  ASSERT_EQ(pkg->GetCompoundInfo(1, fluid->at(1).dispatch(), &n, &names), S_OK) << notices();
+  std::vector<std::string> handed;
+  for (LONG i = 0; i < n; ++i) {
+    comlite::Bstr code;
+    ASSERT_EQ(SafeArrayGetElement(names.parray, &i, code.out()), S_OK);
+    handed.push_back(code.utf8());
+  }
+  EXPECT_EQ(std::count(handed.begin(), handed.end(), "VC"), 1);
+  // The package's SI values (peers/pr_package/data/compounds.csv) in the host's units.
+  const auto ethane = fluid->at(1);
+  const std::pair<const char*, double> expected[] = {
+      {"MW", 30.06904}, {"TC", 305.32}, {"PC", 4872.0}, {"VC", 0.1455}, {"ACEN", 0.099}};
+  for (const auto& [code, value] : expected) {
+    ASSERT_TRUE(ethane.constant(code).has_value()) << code;
+    EXPECT_NEAR(*ethane.constant(code), value, 1e-9 * value) << code;
+  }
+  // The library compound keeps the host's own data.
+  n = -1;
+  ASSERT_EQ(pkg->GetCompoundInfo(0, fluid->at(0).dispatch(), &n, &names), S_OK);
+  EXPECT_EQ(n, -1);
+  EXPECT_FALSE(fluid->at(0).constant("TC").has_value());
+
+  // Positions the fluid package does not have, and two host compounds taken for one.
+  EXPECT_EQ(pkg->GetCompoundInfo(2, fluid->at(1).dispatch(), &n, &names), E_FAIL);
+  EXPECT_TRUE(
+      noticed("getting compound constant properties. The simulator is requesting them "
+              "for the 3rd compound, while only 2 compounds have been added to the "
+              "Fluid Package."))
+      << notices();
+  EXPECT_EQ(pkg->GetCompoundInfo(-1, fluid->at(1).dispatch(), &n, &names), E_FAIL);
+  pkg = open(testsupport::kPengRobinsonSelection, {gas[0], gas[0]});
+  EXPECT_EQ(pkg->GetCompoundInfo(1, fluid->at(1).dispatch(), &n, &names), E_FAIL);
+  EXPECT_TRUE(
+      noticed("1st and 2nd compounds in fluid package have been mapped to same compound "
+              "(methane) from CAPE-OPEN package"))
+      << notices();
+}
+
+TEST_F(PackageWithFaults, an_unfeasible_value_reads_in_full_in_the_hosts_error_log) {
+  select("package = CORavlFault.PropertyPackage.1\n");
+  auto pkg = open(nullptr, testsupport::naturalGasCompounds());
+  ASSERT_TRUE(pkg);
+  testsupport::ScopedEnv fault("CORAVL_FAULT", "CalcSinglePhaseProp:negative");
+  auto log = ravelin::ErrorLog::create();
+  auto flashControl = ravelin::FlashControl::create();
+  auto manager = ravelin::PropertyManager::create(flashControl);
+  auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0,
+                      {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02});
+  EXPECT_EQ(pkg->CalculateProperty(ravelin::propertyId("Cp"), vapour.dispatch(), nullptr,
+                                   manager.dispatch(), log.dispatch(), nullptr),
+            E_FAIL);
+  ASSERT_EQ(log.entries().size(), 1u) << notices();
+  // The log names the package by its label, the text by its name.
+  EXPECT_EQ(log.entries()[0].message,
+            "CAPE-OPEN P. Package 'CORavlFault.PropertyPackage.1' error: <<The CAPE-OPEN Property "
+            "Package 'Natural Gas (PR)' provided unfeasible thermodynamic values (-2.) for "
+            "property 'heatCapacityCp'. Detected while calculating {(heatCapacityCp), (Vapor), "
+            "Mixture}. Material Object contents: V, T(K), 300.000000, P(Pa), 2000000.000000, C, "
+            "0.6, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02>>");
+  EXPECT_EQ(log.entries()[0].status, E_FAIL);
+  EXPECT_EQ(log.entries()[0].level, -1);
+  EXPECT_TRUE(log.entries()[0].show);
 }

@@ -330,3 +330,29 @@ TEST_F(SavedCaseE2E, a_recall_into_an_object_already_set_up_is_refused_and_keeps
     EXPECT_EQ(name.utf8(), "Natural Gas (PR)");
   }
 }
+
+TEST_F(SavedCaseE2E, a_case_whose_package_now_offers_other_compounds_blocks_flashes) {
+  auto pkg = open(nullptr, testsupport::naturalGasCompounds());
+  std::string saved = save(pkg.get());
+  pkg.reset();
+  const std::size_t at = saved.find("n-hexane");
+  ASSERT_NE(at, std::string::npos);
+  saved[at] = 'x';  // the package no longer offers the compound the case was saved with
+  auto recalled = create();
+  comlite::Bstr text(saved);
+  VARIANT_BOOL changed = VARIANT_FALSE;
+  ASSERT_EQ(recalled->PkgRecall(text.get(), &changed), S_OK) << notices();
+  EXPECT_EQ(changed, VARIANT_TRUE);
+  EXPECT_TRUE(noticed("The compounds provided now by the PP are not the same")) << notices();
+  ASSERT_EQ(recalled->InitializePropertyID(registry.dispatch()), S_OK);
+  EXPECT_EQ(recalled->RemoveCompoundi(0), S_OK);  // ignored until the compounds are set again
+  env.notices.clear();
+  const std::vector<double> x(fluid->size(), 0.1);
+  auto flashes =
+      ravelin::PhaseCollection::create(phase(ravelin::kPhaseOverall, 230.0, 2500.0, x),
+                                       {ravelin::Phase::create(*fluid, ravelin::kPhaseVapour)});
+  EXPECT_EQ(recalled.as<IExtendedFlash>()->Execute(xftPTFlash, nullptr, flashes.dispatch(),
+                                                   manager.dispatch(), nullptr, nullptr),
+            E_FAIL);
+  EXPECT_TRUE(noticed("Warning while executing flash. The compounds provided now")) << notices();
+}

@@ -2,7 +2,6 @@
 //! A private class registry with the host framework registered in it, and creation of its
 //! objects by class id, as a package or the simulator would create them.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,7 +11,7 @@
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
 #include "comlite/creation.h"
-#include "support/temp_env.h"
+#include "support/module_fixture.h"
 
 namespace ravelintest {
 
@@ -46,17 +45,8 @@ auto got(const comlite::ComPtr<O>& object, R... rest) {
 
 class HostFramework : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_module = testsupport::libDir() + "/libravelin.so";
-    m_handle = comlite::loadModule(m_module);
-    ASSERT_NE(m_handle, nullptr) << m_module;
-    ASSERT_EQ(call("DllRegisterServer"), S_OK);
-  }
-
-  HRESULT call(const char* entry) {
-    auto fn = reinterpret_cast<HRESULT (*)()>(::dlsym(m_handle, entry));
-    return fn ? fn() : E_FAIL;
-  }
+  void SetUp() override { ASSERT_EQ(call("DllRegisterServer"), S_OK); }
+  HRESULT call(const char* entry) { return env.call("ravelin", entry); }
 
   //! Creates an object of the host by class id and asks it for `I`.
   template <class I>
@@ -67,12 +57,7 @@ class HostFramework : public ::testing::Test {
     return out;
   }
 
-  testsupport::TempDir m_dir;
-  testsupport::ScopedEnv m_registry{"CORAVL_REGISTRY", m_dir.file("registry")};
-  testsupport::ScopedEnv m_temp{"TEMP", m_dir.path()};
-  testsupport::ScopedEnv m_data{"XDG_DATA_HOME", m_dir.path()};
-  std::string m_module;
-  void* m_handle = nullptr;
+  testsupport::ModuleEnvironment env;
 };
 
 }  // namespace ravelintest

@@ -59,16 +59,9 @@ class FakeErrorLog : public comlite::ComObject<FakeErrorLog, IRvlErrorLog> {
     entries.push_back({status, comlite::bstrToUtf8(message), level, show});
     return answer;
   }
-  HRESULT get_Count(LONG* count) override {
-    if (!count) return E_POINTER;
-    *count = static_cast<LONG>(entries.size());
-    return S_OK;
-  }
+  HRESULT get_Count(LONG*) override { return E_NOTIMPL; }
   HRESULT GetMessage(LONG, LONG*, BSTR*, LONG*) override { return E_NOTIMPL; }
-  HRESULT Clear() override {
-    entries.clear();
-    return S_OK;
-  }
+  HRESULT Clear() override { return E_NOTIMPL; }
   //! The current reference count.
   ULONG refs() {
     AddRef();

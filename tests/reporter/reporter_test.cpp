@@ -117,35 +117,6 @@ TEST_F(Reporter, a_failure_while_composing_is_an_internal_error_and_the_status_s
   EXPECT_EQ(noticeTexts(), std::vector<std::string>{" ERROR: INTERNAL ERROR x"});
 }
 
-TEST_F(Reporter, kind_five_in_a_calculation_reads_in_full) {
-  auto r = makeRavl();
-  r->setPackageInfo(m_gui.get());
-  r->setCalcContext(strings({"fugacity"}), strings({"Vapor"}), "Mixture", COIds::PhaseVapor);
-  const double x[] = {0.25, 0.75};
-  const double* phases[] = {x};
-  r->SetTPFraction(300.0, 101325.0, phases, 2, 1);
-  CallContextScope call(*r, m_log.get(), nullptr);
-
-  double values[] = {-0.5, 0.2};
-  std::string out;
-  EXPECT_EQ(r->checkPropertyValues(values, COIds::PropFugacity, &out, 0, true, "ctx. "), E_FAIL);
-  const std::string expected =
-      "The CAPE-OPEN Property Package 'PR Package' provided unfeasible thermodynamic values "
-      "(-0.5, 0.2) for property 'fugacity'. ctx. "
-      "Detected while calculating {(fugacity), (Vapor), Mixture}. Material Object contents: "
-      "V, T(K), 300.000000, P(Pa), 101325.000000, C, 0.25, 0.75";
-  EXPECT_EQ(out, expected);
-  ASSERT_EQ(m_log->entries.size(), 1u);
-  EXPECT_EQ(m_log->entries[0].message,
-            "CAPE-OPEN P. Package 'PR Package' error: <<" + expected + ">>");
-  EXPECT_EQ(m_log->entries[0].status, E_FAIL);
-  EXPECT_EQ(m_log->entries[0].level, -1);
-  EXPECT_EQ(m_log->entries[0].show, VARIANT_TRUE);
-  EXPECT_EQ(values[0], kFloor);
-  EXPECT_EQ(values[1], 0.2);
-  EXPECT_TRUE(m_notices.empty());
-}
-
 TEST_F(Reporter, kind_seven_in_a_two_phase_calculation_reads_in_full) {
   auto r = makeRavl();
   m_gui->alias = "My PR";
