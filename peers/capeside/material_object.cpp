@@ -139,6 +139,27 @@ MaterialObject::Values& MaterialObject::twoPhaseTable(std::size_t a, std::size_t
 MaterialObject::Key MaterialObject::keyOf(std::string_view name, std::string_view basis,
                                           SHORT namePosition, SHORT basisPosition,
                                           const char* scope, std::string& key) const {
+  // A package names the same few properties on every call.
+  const std::size_t n = compoundCount();
+  for (const KnownKey& known : m_knownKeys)
+    if (known.compounds == n && known.name == name && known.basis == basis) {
+      key.assign(known.key);
+      return known.k;
+    }
+  const Key k = keyOfUncached(name, basis, namePosition, basisPosition, scope, key);
+  KnownKey& slot = m_knownKeys[m_nextKnownKey];
+  m_nextKnownKey = (m_nextKnownKey + 1) % m_knownKeys.size();
+  slot.name.assign(name);
+  slot.basis.assign(basis);
+  slot.compounds = n;
+  slot.k = k;
+  slot.key.assign(key);
+  return k;
+}
+
+MaterialObject::Key MaterialObject::keyOfUncached(std::string_view name, std::string_view basis,
+                                                  SHORT namePosition, SHORT basisPosition,
+                                                  const char* scope, std::string& key) const {
   if (name.empty())
     throw CapeError(ECapeInvalidArgumentHR, scope, "the property identifier is undefined")
         .at(namePosition);

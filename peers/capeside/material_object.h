@@ -9,6 +9,7 @@
 //! molecular weights allow. Errors of the package pass through unchanged (same status, same
 //! description) and are also reported to the ICapeDiagnostics proxy.
 
+#include <array>
 #include <map>
 #include <string>
 #include <string_view>
@@ -148,6 +149,16 @@ class MaterialObject
   //! ECapeInvalidArgument for an empty name or an unknown basis.
   Key keyOf(std::string_view name, std::string_view basis, SHORT namePosition, SHORT basisPosition,
             const char* scope, std::string& key) const;
+  Key keyOfUncached(std::string_view name, std::string_view basis, SHORT namePosition,
+                    SHORT basisPosition, const char* scope, std::string& key) const;
+  //! The keys of the last names asked for, as given, for the material's compound count.
+  struct KnownKey {
+    std::string name, basis, key;
+    std::size_t compounds = 0;
+    Key k;
+  };
+  mutable std::array<KnownKey, 16> m_knownKeys;
+  mutable std::size_t m_nextKnownKey = 0;
   //! Stores `values` under (name, basis): swapped into the slot, so that `values` takes the
   //! slot's old storage.
   void store(Values& table, std::string_view name, std::string_view basis,
