@@ -40,14 +40,16 @@ class SetGetTest : public NoticeFixture {
   static Variant strings(std::initializer_list<const char*> v) { return list(VT_BSTR, v); }
   static Variant longs2x2() {
     Variant v;
-    SetGet::Create(v, VT_I4, 2, 2, 0, 0);
-    const LONG values[2][2] = {{1, 2}, {3, 4}};
-    for (LONG r = 0; r < 2; ++r)
-      for (LONG c = 0; c < 2; ++c) {
-        const LONG at[2] = {r, c};
-        LONG x = values[r][c];
-        SafeArrayPutElement(v.parray, at, &x);
-      }
+    const LONG r0[] = {1, 2}, r1[] = {3, 4};
+    const void* rows[] = {r0, r1};
+    SetGet::CreateFromRows(v, VT_I4, 2, 2, rows);
+    return v;
+  }
+  //! A by-reference variant of `vt` to `target`.
+  static Variant refTo(VARTYPE vt, void* target) {
+    Variant v;
+    v.vt = vt | VT_BYREF;
+    v.byref = target;
     return v;
   }
 };
@@ -144,12 +146,8 @@ TEST_F(SetGetTest, values_render_in_the_component_text_forms) {
   EXPECT_EQ(SetGet::valueToStr(Variant()), "<empty>");
   EXPECT_EQ(SetGet::valueToStr(Variant::fromDouble(2.5)), "2.5");
   EXPECT_EQ(SetGet::valueToStr(Variant::fromBool(true)), "-1");
-  Variant byRef;
-  byRef.vt = VT_R8 | VT_BYREF;
   double target = 4.0;
-  byRef.pdblVal = &target;
-  EXPECT_EQ(SetGet::valueToStr(byRef), "4.");
-  byRef.vt = VT_EMPTY;
+  EXPECT_EQ(SetGet::valueToStr(refTo(VT_R8, &target)), "4.");
   Variant bstrNull;
   bstrNull.vt = VT_BSTR;  // a null BSTR reads as empty
   EXPECT_EQ(SetGet::valueToStr(bstrNull), "");
@@ -177,13 +175,8 @@ TEST_F(SetGetTest, arrays_and_variants_render_with_brackets_rows_and_separators)
   EXPECT_EQ(SetGet::variantToStr(grid, nullptr, false, false, 3), "(<3.14, 1.>)");
 
   // Variant elements render by their own type.
-  Variant mixed;
-  SetGet::Create(mixed, VT_VARIANT, 3);
-  Variant a = Variant::fromDouble(1.0), b = Variant::fromString("x");
-  LONG i = 0;
-  SafeArrayPutElement(mixed.parray, &i, &a);
-  i = 1;
-  SafeArrayPutElement(mixed.parray, &i, &b);
+  const Variant mixed =
+      list(VT_VARIANT, {Variant::fromDouble(1.0), Variant::fromString("x"), Variant()});
   EXPECT_EQ(SetGet::variantToStr(mixed), "(1., x, <empty>)");
   EXPECT_TRUE(m_notices.empty());
 }
@@ -340,13 +333,10 @@ TEST_F(SetGetTest, no_copy_accessors_reference_and_move_elements) {
   EXPECT_EQ(SetGet::getDouble(numbers, 1), 9.5);
 
   // Variant arrays take any value, references are copied first.
-  Variant bag;
-  SetGet::Create(bag, VT_VARIANT, 1);
+  Variant bag = SetGetTest::list(VT_VARIANT, {Variant()});
   comlite::Bstr text("referenced");
   BSTR raw = text.get();
-  Variant byRef;
-  byRef.vt = VT_BSTR | VT_BYREF;
-  byRef.pbstrVal = &raw;
+  Variant byRef = refTo(VT_BSTR, &raw);
   ASSERT_EQ(SetGet::noCopyVariantPutV(bag, 0, byRef), S_OK);
   EXPECT_EQ(byRef.vt, VT_EMPTY);
   EXPECT_EQ(SetGet::getString(bag, 0), "referenced");
@@ -412,13 +402,9 @@ TEST_F(SetGetTest, iteration_copy_and_sizes) {
   EXPECT_EQ(SetGet::variantToStr(copy), "(z, b)");
   ASSERT_EQ(SetGet::copy(copy, copy), S_OK);
   double target = 3.0;
-  Variant byRef;
-  byRef.vt = VT_R8 | VT_BYREF;
-  byRef.pdblVal = &target;
-  ASSERT_EQ(SetGet::copy(copy, byRef), S_OK);
+  ASSERT_EQ(SetGet::copy(copy, refTo(VT_R8, &target)), S_OK);
   EXPECT_EQ(copy.vt, VT_R8);
   EXPECT_EQ(copy.dblVal, 3.0);
-  byRef.vt = VT_EMPTY;
 
   EXPECT_EQ(SetGet::sizeOf(VT_VARIANT), static_cast<LONG>(sizeof(VARIANT)));
 }
