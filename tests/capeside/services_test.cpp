@@ -232,13 +232,8 @@ TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_
 
   // The same through late binding, dispatch id 8, result in the out argument.
   Variant out;
-  VARIANT args[4];
-  args[3].vt = VT_BSTR;
-  Bstr doing("late");
-  args[3].bstrVal = doing.get();
-  args[2] = failing;
-  args[1].vt = VT_I4;
-  args[1].lVal = solving;
+  const Variant doing = Variant::fromString("late"), code = Variant::fromLong(solving);
+  VARIANT args[4] = {{}, code, failing, doing};  // reversed: the out argument comes last
   args[0].vt = VT_VARIANT | VT_BYREF;
   args[0].pvarVal = &out;
   DISPPARAMS params{args, nullptr, 4, 0};
