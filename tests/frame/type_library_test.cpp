@@ -22,51 +22,41 @@ using comlite::vtableSlot;
 namespace automation = comlite::automation;
 
 TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
-  // Both interfaces declare their methods in the described order, right after IDispatch's.
-  const struct {
-    const comlite::automation::InterfaceDesc& desc;
-    std::size_t count;
-    int first, last;
-  } described[] = {
-      {coravl::frame::extendedPropPackageDesc(), 22,
-       vtableSlot(&IExtendedPropPackage::GetPackageName),
-       vtableSlot(&IExtendedPropPackage::GetThermoPropertyRoutine)},
-      {coravl::frame::extendedFlashDesc(), 11, vtableSlot(&IExtendedFlash::GetFlashName),
-       vtableSlot(&IExtendedFlash::FlashRecall)},
+  const auto range = [](int first, int last) {
+    std::vector<int> v;
+    for (int slot = first; slot <= last; ++slot) v.push_back(slot);
+    return v;
   };
-  for (const auto& d : described) {
-    ASSERT_EQ(d.desc.methods.size(), d.count) << d.desc.name;
-    EXPECT_EQ(d.first, 7);
-    EXPECT_EQ(d.last, static_cast<int>(d.count) + 6);
-    for (std::size_t i = 0; i < d.count; ++i) {
-      EXPECT_EQ(d.desc.methods[i].slot, static_cast<int>(i + 7)) << d.desc.methods[i].name;
-      EXPECT_EQ(d.desc.methods[i].dispid, static_cast<DISPID>(i + 1));  // DISPIDs count from 1
-    }
-  }
-  const auto& sd = coravl::frame::simulationContextDesc();
-  EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
-  EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
+  // The socket's own interfaces declare their methods in the described order, right after
+  // IDispatch's; then the interfaces offered to outside components.
   EXPECT_EQ(vtableSlot(&IDispatch::Invoke), 6);
-
-  // The interfaces offered to outside components.
-  const std::vector<std::pair<const comlite::automation::InterfaceDesc*, std::vector<int>>>
-      offered = {
-          {&coravl::frame::capeDiagnosticDesc(),
-           {vtableSlot(&ICapeDiagnostic::PopUpMessage), vtableSlot(&ICapeDiagnostic::LogMessage)}},
-          {&coravl::frame::capeDiagnosticsDesc(),
-           {vtableSlot(&ICapeDiagnostics::ReportError), vtableSlot(&ICapeDiagnostics::PopUpError),
-            vtableSlot(&ICapeDiagnostics::ReportCapeError)}},
-          {&coravl::frame::derivativeCalculationDesc(),
-           {vtableSlot(&IDerivativeCalculation::EnableDerivatives),
-            vtableSlot(&IDerivativeCalculation::CanCalculate),
-            vtableSlot(&IDerivativeCalculation::CanCalculateDerivative)}}};
-  for (const auto& [desc, slots] : offered) {
+  const std::vector<std::pair<const automation::InterfaceDesc*, std::vector<int>>> described = {
+      {&coravl::frame::extendedPropPackageDesc(),
+       range(vtableSlot(&IExtendedPropPackage::GetPackageName),
+             vtableSlot(&IExtendedPropPackage::GetThermoPropertyRoutine))},
+      {&coravl::frame::extendedFlashDesc(),
+       range(vtableSlot(&IExtendedFlash::GetFlashName), vtableSlot(&IExtendedFlash::FlashRecall))},
+      {&coravl::frame::capeDiagnosticDesc(),
+       {vtableSlot(&ICapeDiagnostic::PopUpMessage), vtableSlot(&ICapeDiagnostic::LogMessage)}},
+      {&coravl::frame::capeDiagnosticsDesc(),
+       {vtableSlot(&ICapeDiagnostics::ReportError), vtableSlot(&ICapeDiagnostics::PopUpError),
+        vtableSlot(&ICapeDiagnostics::ReportCapeError)}},
+      {&coravl::frame::derivativeCalculationDesc(),
+       {vtableSlot(&IDerivativeCalculation::EnableDerivatives),
+        vtableSlot(&IDerivativeCalculation::CanCalculate),
+        vtableSlot(&IDerivativeCalculation::CanCalculateDerivative)}}};
+  EXPECT_EQ(described[0].second, range(7, 28));
+  EXPECT_EQ(described[1].second, range(7, 17));
+  for (const auto& [desc, slots] : described) {
     ASSERT_EQ(desc->methods.size(), slots.size()) << desc->name;
     for (std::size_t i = 0; i < slots.size(); ++i) {
       EXPECT_EQ(desc->methods[i].slot, slots[i]) << desc->methods[i].name;
       EXPECT_EQ(desc->methods[i].dispid, static_cast<DISPID>(i + 1)) << desc->methods[i].name;
     }
   }
+  const auto& sd = coravl::frame::simulationContextDesc();
+  EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
+  EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
 }
 
 namespace {
