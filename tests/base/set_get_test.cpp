@@ -210,8 +210,7 @@ TEST_F(SetGetTest, unexpected_shapes_and_types_are_reported_when_rendering) {
   EXPECT_EQ(m_notices[0].text, "ERROR_UNEXPECTED in variantToStr of 3 dimensions, VT=8195");
 
   Variant floats;
-  floats.vt = VT_ARRAY | VT_R4;
-  floats.parray = SafeArrayCreateVector(VT_R4, 0, 2);
+  SetGet::Create(floats, VT_R4, 2);
   EXPECT_EQ(SetGet::variantToStr(floats), "");
   EXPECT_EQ(m_notices.back().text, "ERROR_UNEXPECTED in variantToStr of 1 dimensions, VT=8196");
 
@@ -270,10 +269,8 @@ TEST_F(SetGetTest, getters_check_bounds_and_convert) {
   SysFreeString(s);
   EXPECT_EQ(SetGet::get(words, 2, s), E_FAIL);
   EXPECT_EQ(s, nullptr);
-  Variant out = Variant::fromString("replaced"), nested;
-  SetGet::Create(nested, VT_VARIANT, 1);
-  LONG zero = 0;
-  SafeArrayPutElement(nested.parray, &zero, &out);
+  Variant out = Variant::fromString("replaced"),
+          nested = SetGetTest::list(VT_VARIANT, {Variant::fromString("replaced")});
   ASSERT_EQ(SetGet::get(words, 0, out), S_OK);
   EXPECT_EQ(comlite::bstrToUtf8(out.bstrVal), "abc");
   ASSERT_EQ(SetGet::get(nested, 0, out), S_OK);
