@@ -88,10 +88,10 @@ TEST_F(UtilsTest, find_pos_searches_by_name_in_the_list_index_range) {
             "cannot be true");
 
   // Lists of variants holding strings.
-  Variant bag, s = Variant::fromString("Vapor");
-  SetGet::Create(bag, VT_VARIANT, 2);  // the first stays empty: not a string
-  const LONG one = 1;
-  SafeArrayPutElement(bag.parray, &one, &s);
+  Variant bag, n = Variant::fromLong(3), s = Variant::fromString("Vapor");
+  SetGet::Create(bag, VT_VARIANT, 2);
+  SetGet::noCopyVariantPutV(bag, 0, n);  // not a string: skipped
+  SetGet::noCopyVariantPutV(bag, 1, s);
   EXPECT_EQ(Utils::findPos(bag, u"VAPOR"), 1);
 }
 
