@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -135,13 +136,11 @@ TEST_F(SetGetTest, values_render_in_the_component_text_forms) {
   const VARIANT_BOOL t = VARIANT_TRUE, f = VARIANT_FALSE;
   comlite::Bstr text("Wasser");
   BSTR raw = text.get();
-  EXPECT_EQ(SetGet::valueToStr(&s, VT_I2), "-7");
-  EXPECT_EQ(SetGet::valueToStr(&l, VT_I4), "42");
-  EXPECT_EQ(SetGet::valueToStr(&t, VT_BOOL), "-1");
-  EXPECT_EQ(SetGet::valueToStr(&f, VT_BOOL), "0");
-  EXPECT_EQ(SetGet::valueToStr(&raw, VT_BSTR), "Wasser");
-  EXPECT_EQ(SetGet::valueToStr(nullptr, VT_EMPTY), "<empty>");
-  EXPECT_EQ(SetGet::valueToStr(nullptr, VT_R8), "");
+  const std::tuple<const void*, VARTYPE, const char*> typed[] = {
+      {&s, VT_I2, "-7"},   {&l, VT_I4, "42"},         {&t, VT_BOOL, "-1"},
+      {&f, VT_BOOL, "0"},  {&raw, VT_BSTR, "Wasser"}, {nullptr, VT_EMPTY, "<empty>"},
+      {nullptr, VT_R8, ""}};
+  for (auto [value, vt, text] : typed) EXPECT_EQ(SetGet::valueToStr(value, vt), text) << vt;
 
   EXPECT_EQ(SetGet::valueToStr(Variant()), "<empty>");
   EXPECT_EQ(SetGet::valueToStr(Variant::fromDouble(2.5)), "2.5");
