@@ -13,7 +13,6 @@
 #include "base/qo_bstr.h"
 #include "base/set_get.h"
 #include "comlite/bstr.h"
-#include "comlite/global_table.h"
 #include "comlite/hresult.h"
 #include "comlite/platform.h"
 #include "comlite/registry.h"

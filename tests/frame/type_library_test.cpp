@@ -8,7 +8,6 @@
 
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "comlite/vtable_slot.h"
 #include "frame/host_interfaces.h"
