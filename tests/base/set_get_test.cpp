@@ -37,6 +37,7 @@ class SetGetTest : public NoticeFixture {
   static Variant longs(std::initializer_list<LONG> v, LONG lbound = 0) {
     return list(VT_I4, v, lbound);
   }
+  std::string said() const { return m_notices.back().text; }
   static Variant doubles(std::initializer_list<double> v) { return list(VT_R8, v); }
   static Variant strings(std::initializer_list<const char*> v) { return list(VT_BSTR, v); }
   static Variant longs2x2() {
@@ -211,7 +212,7 @@ TEST_F(SetGetTest, unexpected_shapes_and_types_are_reported_when_rendering) {
   Variant floats;
   SetGet::Create(floats, VT_R4, 2);
   EXPECT_EQ(SetGet::variantToStr(floats), "");
-  EXPECT_EQ(m_notices.back().text, "ERROR_UNEXPECTED in variantToStr of 1 dimensions, VT=8196");
+  EXPECT_EQ(said(), "ERROR_UNEXPECTED in variantToStr of 1 dimensions, VT=8196");
 
   Variant nullArray;
   nullArray.vt = VT_ARRAY | VT_I4;
@@ -293,9 +294,9 @@ TEST_F(SetGetTest, rows_fill_a_two_dimensional_array) {
   const BSTR names[] = {nullptr};
   const void* srows[] = {names};
   EXPECT_EQ(SetGet::CreateFromRows(grid, VT_BSTR, 1, 1, srows), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, " ERROR: Code not implemented. Contact support");
+  EXPECT_EQ(said(), " ERROR: Code not implemented. Contact support");
   EXPECT_EQ(SetGet::CreateFromRows(grid, VT_BOOL, 1, 1, srows), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, "sizeOf:  ERROR: Bug in SetGet");
+  EXPECT_EQ(said(), "sizeOf:  ERROR: Bug in SetGet");
   EXPECT_EQ(SetGet::CreateFromRows(grid, VT_R8, 1, 1, nullptr), E_POINTER);
 }
 
@@ -344,21 +345,19 @@ TEST_F(SetGetTest, no_copy_accessors_refuse_other_shapes_codes_and_indexes) {
   Variant grid = longs2x2();
   Variant out;
   EXPECT_EQ(SetGet::noCopyItemGet(grid.parray, 0, VT_I4), nullptr);
-  EXPECT_EQ(m_notices.back().text, "noCopyItemGet:  ERROR: Only 1 dimension arrays are supported");
+  EXPECT_EQ(said(), "noCopyItemGet:  ERROR: Only 1 dimension arrays are supported");
   EXPECT_EQ(SetGet::noCopyVariantGetV(grid, 0, out), E_FAIL);
-  EXPECT_EQ(m_notices.back().text,
-            "noCopyVariantGetV:  ERROR: Only 1 dimension arrays are supported");
+  EXPECT_EQ(said(), "noCopyVariantGetV:  ERROR: Only 1 dimension arrays are supported");
   Variant value = Variant::fromLong(1);
   EXPECT_EQ(SetGet::noCopyVariantPutV(grid, 0, value), E_FAIL);
-  EXPECT_EQ(m_notices.back().text,
-            "noCopyVariantPutV:  ERROR: Only 1 dimension arrays are supported");
+  EXPECT_EQ(said(), "noCopyVariantPutV:  ERROR: Only 1 dimension arrays are supported");
 
   Variant shorts;
   SetGet::Create(shorts, VT_I2, 2);
   EXPECT_EQ(SetGet::noCopyItemGet(shorts.parray, 0, VT_I2), nullptr);
-  EXPECT_EQ(m_notices.back().text, " ERROR: bad VT in noCopyItemGet");
+  EXPECT_EQ(said(), " ERROR: bad VT in noCopyItemGet");
   EXPECT_EQ(SetGet::noCopyVariantPutV(shorts, 0, value), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, " ERROR: bad VT in noCopyVariantPutV");
+  EXPECT_EQ(said(), " ERROR: bad VT in noCopyVariantPutV");
   EXPECT_EQ(value.vt, VT_I4);  // refused: still the caller's
 
   Variant list = longs({1, 2});
@@ -394,7 +393,7 @@ TEST_F(SetGetTest, iteration_copy_and_sizes) {
   EXPECT_EQ(SetGet::variantToStr(copy), "(a, b)");
   EXPECT_TRUE(m_notices.empty());
   ASSERT_EQ(SetGet::copy(copy, source, false), S_OK);
-  EXPECT_EQ(m_notices.back().text, "SetGet::copy:  ERROR: cloneContents=false not supported");
+  EXPECT_EQ(said(), "SetGet::copy:  ERROR: cloneContents=false not supported");
   EXPECT_EQ(SetGet::variantToStr(copy), "(z, b)");
   ASSERT_EQ(SetGet::copy(copy, copy), S_OK);
   double target = 3.0;
@@ -418,7 +417,7 @@ TEST_F(SetGetTest, typed_buffers_render_with_prefix_and_separator) {
   EXPECT_EQ(SetGet::arrayToStr(flags, VT_BOOL, 2), "-1, 0");
   EXPECT_TRUE(m_notices.empty());
   EXPECT_EQ(SetGet::arrayToStr(d, VT_R4, 2, "p"), "p");
-  EXPECT_EQ(m_notices.back().text, "arrayToStr:  ERROR: Bug in SetGet");
+  EXPECT_EQ(said(), "arrayToStr:  ERROR: Bug in SetGet");
 }
 
 }  // namespace
