@@ -133,10 +133,11 @@ TEST(RecordChoice, cp_and_molar_volume_fall_back_to_their_derived_records) {
   StateHolder holder;
   CCORavlError reporter(1e-30);
   CCOMOclient client;
-  calc::CalculationLinks links{.reporter = &reporter,
-                               .materialClient = &client,
-                               .hostPropertyIds = &ids,
-                               .registered = table};
+  calc::CalculationLinks links;
+  links.reporter = &reporter;
+  links.materialClient = &client;
+  links.hostPropertyIds = &ids;
+  links.registered = table;
   calc::PropertyRequest request(holder.state, links);
   // A fresh request asks for no derivatives.
   EXPECT_EQ(holder.slots, (std::array<LONG, 5>{0, -1, -1, -1, -1}));
