@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -36,18 +37,21 @@ class SetGetTest : public NoticeFixture {
   static Variant longs(std::initializer_list<LONG> v, LONG lbound = 0) {
     return list(VT_I4, v, lbound);
   }
+  std::string said() const { return m_notices.back().text; }
   static Variant doubles(std::initializer_list<double> v) { return list(VT_R8, v); }
   static Variant strings(std::initializer_list<const char*> v) { return list(VT_BSTR, v); }
   static Variant longs2x2() {
     Variant v;
-    SetGet::Create(v, VT_I4, 2, 2, 0, 0);
-    const LONG values[2][2] = {{1, 2}, {3, 4}};
-    for (LONG r = 0; r < 2; ++r)
-      for (LONG c = 0; c < 2; ++c) {
-        const LONG at[2] = {r, c};
-        LONG x = values[r][c];
-        SafeArrayPutElement(v.parray, at, &x);
-      }
+    const LONG r0[] = {1, 2}, r1[] = {3, 4};
+    const void* rows[] = {r0, r1};
+    SetGet::CreateFromRows(v, VT_I4, 2, 2, rows);
+    return v;
+  }
+  //! A by-reference variant of `vt` to `target`.
+  static Variant refTo(VARTYPE vt, void* target) {
+    Variant v;
+    v.vt = vt | VT_BYREF;
+    v.byref = target;
     return v;
   }
 };
@@ -69,13 +73,9 @@ TEST_F(SetGetTest, create_reuses_an_array_of_the_same_shape_and_keeps_its_conten
 
   // Another length, lower bound or code gives a fresh, zeroed array.
   SetGet::Create(v, VT_R8, 11);
-  LONG upper = -1;
-  SafeArrayGetUBound(v.parray, 1, &upper);
-  EXPECT_EQ(upper, 10);
+  EXPECT_EQ(v.parray->rgsabound[0].cElements, 11u);
   SetGet::Create(v, VT_R8, 10, 1);
-  LONG lower = -1;
-  SafeArrayGetLBound(v.parray, 1, &lower);
-  EXPECT_EQ(lower, 1);
+  EXPECT_EQ(v.parray->rgsabound[0].lLbound, 1);
   EXPECT_EQ(SetGet::getDouble(v, 3), 0.0);
   SetGet::Create(v, VT_BSTR, 10, 1);
   EXPECT_EQ(v.vt, VT_ARRAY | VT_BSTR);
@@ -133,23 +133,17 @@ TEST_F(SetGetTest, values_render_in_the_component_text_forms) {
   const VARIANT_BOOL t = VARIANT_TRUE, f = VARIANT_FALSE;
   comlite::Bstr text("Wasser");
   BSTR raw = text.get();
-  EXPECT_EQ(SetGet::valueToStr(&s, VT_I2), "-7");
-  EXPECT_EQ(SetGet::valueToStr(&l, VT_I4), "42");
-  EXPECT_EQ(SetGet::valueToStr(&t, VT_BOOL), "-1");
-  EXPECT_EQ(SetGet::valueToStr(&f, VT_BOOL), "0");
-  EXPECT_EQ(SetGet::valueToStr(&raw, VT_BSTR), "Wasser");
-  EXPECT_EQ(SetGet::valueToStr(nullptr, VT_EMPTY), "<empty>");
-  EXPECT_EQ(SetGet::valueToStr(nullptr, VT_R8), "");
+  const std::tuple<const void*, VARTYPE, const char*> typed[] = {
+      {&s, VT_I2, "-7"},   {&l, VT_I4, "42"},         {&t, VT_BOOL, "-1"},
+      {&f, VT_BOOL, "0"},  {&raw, VT_BSTR, "Wasser"}, {nullptr, VT_EMPTY, "<empty>"},
+      {nullptr, VT_R8, ""}};
+  for (auto [value, vt, text] : typed) EXPECT_EQ(SetGet::valueToStr(value, vt), text) << vt;
 
   EXPECT_EQ(SetGet::valueToStr(Variant()), "<empty>");
   EXPECT_EQ(SetGet::valueToStr(Variant::fromDouble(2.5)), "2.5");
   EXPECT_EQ(SetGet::valueToStr(Variant::fromBool(true)), "-1");
-  Variant byRef;
-  byRef.vt = VT_R8 | VT_BYREF;
   double target = 4.0;
-  byRef.pdblVal = &target;
-  EXPECT_EQ(SetGet::valueToStr(byRef), "4.");
-  byRef.vt = VT_EMPTY;
+  EXPECT_EQ(SetGet::valueToStr(refTo(VT_R8, &target)), "4.");
   Variant bstrNull;
   bstrNull.vt = VT_BSTR;  // a null BSTR reads as empty
   EXPECT_EQ(SetGet::valueToStr(bstrNull), "");
@@ -177,13 +171,8 @@ TEST_F(SetGetTest, arrays_and_variants_render_with_brackets_rows_and_separators)
   EXPECT_EQ(SetGet::variantToStr(grid, nullptr, false, false, 3), "(<3.14, 1.>)");
 
   // Variant elements render by their own type.
-  Variant mixed;
-  SetGet::Create(mixed, VT_VARIANT, 3);
-  Variant a = Variant::fromDouble(1.0), b = Variant::fromString("x");
-  LONG i = 0;
-  SafeArrayPutElement(mixed.parray, &i, &a);
-  i = 1;
-  SafeArrayPutElement(mixed.parray, &i, &b);
+  const Variant mixed =
+      list(VT_VARIANT, {Variant::fromDouble(1.0), Variant::fromString("x"), Variant()});
   EXPECT_EQ(SetGet::variantToStr(mixed), "(1., x, <empty>)");
   EXPECT_TRUE(m_notices.empty());
 }
@@ -217,10 +206,9 @@ TEST_F(SetGetTest, unexpected_shapes_and_types_are_reported_when_rendering) {
   EXPECT_EQ(m_notices[0].text, "ERROR_UNEXPECTED in variantToStr of 3 dimensions, VT=8195");
 
   Variant floats;
-  floats.vt = VT_ARRAY | VT_R4;
-  floats.parray = SafeArrayCreateVector(VT_R4, 0, 2);
+  SetGet::Create(floats, VT_R4, 2);
   EXPECT_EQ(SetGet::variantToStr(floats), "");
-  EXPECT_EQ(m_notices.back().text, "ERROR_UNEXPECTED in variantToStr of 1 dimensions, VT=8196");
+  EXPECT_EQ(said(), "ERROR_UNEXPECTED in variantToStr of 1 dimensions, VT=8196");
 
   Variant nullArray;
   nullArray.vt = VT_ARRAY | VT_I4;
@@ -277,10 +265,8 @@ TEST_F(SetGetTest, getters_check_bounds_and_convert) {
   SysFreeString(s);
   EXPECT_EQ(SetGet::get(words, 2, s), E_FAIL);
   EXPECT_EQ(s, nullptr);
-  Variant out = Variant::fromString("replaced"), nested;
-  SetGet::Create(nested, VT_VARIANT, 1);
-  LONG zero = 0;
-  SafeArrayPutElement(nested.parray, &zero, &out);
+  Variant out = Variant::fromString("replaced"),
+          nested = SetGetTest::list(VT_VARIANT, {Variant::fromString("replaced")});
   ASSERT_EQ(SetGet::get(words, 0, out), S_OK);
   EXPECT_EQ(comlite::bstrToUtf8(out.bstrVal), "abc");
   ASSERT_EQ(SetGet::get(nested, 0, out), S_OK);
@@ -304,9 +290,9 @@ TEST_F(SetGetTest, rows_fill_a_two_dimensional_array) {
   const BSTR names[] = {nullptr};
   const void* srows[] = {names};
   EXPECT_EQ(SetGet::CreateFromRows(grid, VT_BSTR, 1, 1, srows), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, " ERROR: Code not implemented. Contact support");
+  EXPECT_EQ(said(), " ERROR: Code not implemented. Contact support");
   EXPECT_EQ(SetGet::CreateFromRows(grid, VT_BOOL, 1, 1, srows), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, "sizeOf:  ERROR: Bug in SetGet");
+  EXPECT_EQ(said(), "sizeOf:  ERROR: Bug in SetGet");
   EXPECT_EQ(SetGet::CreateFromRows(grid, VT_R8, 1, 1, nullptr), E_POINTER);
 }
 
@@ -340,13 +326,10 @@ TEST_F(SetGetTest, no_copy_accessors_reference_and_move_elements) {
   EXPECT_EQ(SetGet::getDouble(numbers, 1), 9.5);
 
   // Variant arrays take any value, references are copied first.
-  Variant bag;
-  SetGet::Create(bag, VT_VARIANT, 1);
+  Variant bag = SetGetTest::list(VT_VARIANT, {Variant()});
   comlite::Bstr text("referenced");
   BSTR raw = text.get();
-  Variant byRef;
-  byRef.vt = VT_BSTR | VT_BYREF;
-  byRef.pbstrVal = &raw;
+  Variant byRef = refTo(VT_BSTR, &raw);
   ASSERT_EQ(SetGet::noCopyVariantPutV(bag, 0, byRef), S_OK);
   EXPECT_EQ(byRef.vt, VT_EMPTY);
   EXPECT_EQ(SetGet::getString(bag, 0), "referenced");
@@ -358,21 +341,19 @@ TEST_F(SetGetTest, no_copy_accessors_refuse_other_shapes_codes_and_indexes) {
   Variant grid = longs2x2();
   Variant out;
   EXPECT_EQ(SetGet::noCopyItemGet(grid.parray, 0, VT_I4), nullptr);
-  EXPECT_EQ(m_notices.back().text, "noCopyItemGet:  ERROR: Only 1 dimension arrays are supported");
+  EXPECT_EQ(said(), "noCopyItemGet:  ERROR: Only 1 dimension arrays are supported");
   EXPECT_EQ(SetGet::noCopyVariantGetV(grid, 0, out), E_FAIL);
-  EXPECT_EQ(m_notices.back().text,
-            "noCopyVariantGetV:  ERROR: Only 1 dimension arrays are supported");
+  EXPECT_EQ(said(), "noCopyVariantGetV:  ERROR: Only 1 dimension arrays are supported");
   Variant value = Variant::fromLong(1);
   EXPECT_EQ(SetGet::noCopyVariantPutV(grid, 0, value), E_FAIL);
-  EXPECT_EQ(m_notices.back().text,
-            "noCopyVariantPutV:  ERROR: Only 1 dimension arrays are supported");
+  EXPECT_EQ(said(), "noCopyVariantPutV:  ERROR: Only 1 dimension arrays are supported");
 
   Variant shorts;
   SetGet::Create(shorts, VT_I2, 2);
   EXPECT_EQ(SetGet::noCopyItemGet(shorts.parray, 0, VT_I2), nullptr);
-  EXPECT_EQ(m_notices.back().text, " ERROR: bad VT in noCopyItemGet");
+  EXPECT_EQ(said(), " ERROR: bad VT in noCopyItemGet");
   EXPECT_EQ(SetGet::noCopyVariantPutV(shorts, 0, value), E_FAIL);
-  EXPECT_EQ(m_notices.back().text, " ERROR: bad VT in noCopyVariantPutV");
+  EXPECT_EQ(said(), " ERROR: bad VT in noCopyVariantPutV");
   EXPECT_EQ(value.vt, VT_I4);  // refused: still the caller's
 
   Variant list = longs({1, 2});
@@ -408,17 +389,13 @@ TEST_F(SetGetTest, iteration_copy_and_sizes) {
   EXPECT_EQ(SetGet::variantToStr(copy), "(a, b)");
   EXPECT_TRUE(m_notices.empty());
   ASSERT_EQ(SetGet::copy(copy, source, false), S_OK);
-  EXPECT_EQ(m_notices.back().text, "SetGet::copy:  ERROR: cloneContents=false not supported");
+  EXPECT_EQ(said(), "SetGet::copy:  ERROR: cloneContents=false not supported");
   EXPECT_EQ(SetGet::variantToStr(copy), "(z, b)");
   ASSERT_EQ(SetGet::copy(copy, copy), S_OK);
   double target = 3.0;
-  Variant byRef;
-  byRef.vt = VT_R8 | VT_BYREF;
-  byRef.pdblVal = &target;
-  ASSERT_EQ(SetGet::copy(copy, byRef), S_OK);
+  ASSERT_EQ(SetGet::copy(copy, refTo(VT_R8, &target)), S_OK);
   EXPECT_EQ(copy.vt, VT_R8);
   EXPECT_EQ(copy.dblVal, 3.0);
-  byRef.vt = VT_EMPTY;
 
   EXPECT_EQ(SetGet::sizeOf(VT_VARIANT), static_cast<LONG>(sizeof(VARIANT)));
 }
@@ -436,7 +413,7 @@ TEST_F(SetGetTest, typed_buffers_render_with_prefix_and_separator) {
   EXPECT_EQ(SetGet::arrayToStr(flags, VT_BOOL, 2), "-1, 0");
   EXPECT_TRUE(m_notices.empty());
   EXPECT_EQ(SetGet::arrayToStr(d, VT_R4, 2, "p"), "p");
-  EXPECT_EQ(m_notices.back().text, "arrayToStr:  ERROR: Bug in SetGet");
+  EXPECT_EQ(said(), "arrayToStr:  ERROR: Bug in SetGet");
 }
 
 }  // namespace

@@ -27,11 +27,12 @@ class MaterialClient : public ::testing::Test {
  protected:
   //! A client bound to a fake package of the given phases and a fake material.
   void bind(std::vector<std::string> labels, std::vector<std::string> states,
-            std::vector<std::string> keys) {
+            std::vector<std::string> keys, LONG claimedPhases = -1) {
     m_package = ComPtr<FakePackage>::attach(comlite::makeObject<FakePackage>());
     m_package->labels = std::move(labels);
     m_package->states = std::move(states);
     m_package->keys = std::move(keys);
+    m_package->claimedPhases = claimedPhases;
     m_client.setPackage(dispatchOf(m_package.get()));
     m_client.attachMaterial(m_material->unknown());
   }
@@ -96,12 +97,7 @@ TEST_F(MaterialClient, package_without_phase_list_has_only_the_overall_record) {
 
 TEST_F(MaterialClient, the_phase_count_is_bounded_by_the_phases_listed) {
   for (LONG claimed : {LONG{2000000000}, LONG{1}}) {
-    m_package = ComPtr<FakePackage>::attach(comlite::makeObject<FakePackage>());
-    m_package->labels = {"V", "L"};
-    m_package->states = {"Vapor", "Liquid"};
-    m_package->keys = {"", ""};
-    m_package->claimedPhases = claimed;
-    m_client.setPackage(dispatchOf(m_package.get()));
+    bind({"V", "L"}, {"Vapor", "Liquid"}, {"", ""}, claimed);
     const LONG phases = std::min<LONG>(claimed, 2);
     EXPECT_EQ(m_client.numPhases(), phases) << claimed;
     EXPECT_EQ(m_client.phaseTable().size(), static_cast<std::size_t>(phases) + 1) << claimed;
@@ -156,47 +152,52 @@ TEST_F(MaterialClient, solid_phase_is_found_by_remembered_composition) {
   EXPECT_EQ(m_client.phaseIndexFor(7, ice), -1);
 }
 
-TEST_F(MaterialClient, reads_go_to_the_right_material_call) {
-  bind({"Gas", "Oil"}, {"Vapor", "Liquid"}, {"", ""});
+TEST_F(MaterialClient, reads_and_writes_go_to_the_right_material_call_and_phase) {
+  bind({"Gas", "Oil", "Ice"}, {"Vapor", "Liquid", "Solid"}, {"", "", ""});
   std::vector<double> v(4, 0.0);
   m_material->answer = {-1200.5};
   EXPECT_EQ(m_client.getPropOfSlot(COIds::PropEnthalpy, 1, v), S_OK);
-  EXPECT_EQ(m_material->method, "GetSinglePhaseProp");
-  EXPECT_EQ(m_material->labels, std::vector<std::string>{"Oil"});
-  EXPECT_EQ(m_material->basis, "mole");
+  EXPECT_EQ(m_material->last, "GetSinglePhaseProp enthalpy Oil mole");
   EXPECT_EQ(v[0], -1200.5);
   EXPECT_EQ(m_client.getProp(COIds::PropEnthalpy, 0, v, u"Oil", u"enthalpy.Dmoles"), S_OK);
-  EXPECT_EQ(m_material->property, "enthalpy.Dmoles");  // the caller's name wins
-
+  EXPECT_EQ(m_material->last, "GetSinglePhaseProp enthalpy.Dmoles Oil mole");  // caller's name
   EXPECT_EQ(m_client.getProp(1035, COIds::PhaseVapor, v), S_OK);
-  EXPECT_EQ(m_material->property, "enthalpy.Dtemperature");
-  EXPECT_EQ(m_material->labels, std::vector<std::string>{"Gas"});
-
+  EXPECT_EQ(m_material->last, "GetSinglePhaseProp enthalpy.Dtemperature Gas mole");
   m_material->answer = {1.1, 1.2, 1.3, 1.4};
   EXPECT_EQ(m_client.getProp(COIds::PropKvalue, COIds::PhaseVaporLiquid, v), S_OK);
-  EXPECT_EQ(m_material->method, "GetTwoPhaseProp");
-  EXPECT_EQ(m_material->labels, (std::vector<std::string>{"Gas", "Oil"}));
-  EXPECT_EQ(m_material->basis, "");
+  EXPECT_EQ(m_material->last, "GetTwoPhaseProp kvalue Gas+Oil ");
   EXPECT_EQ(v, m_material->answer);
   EXPECT_EQ(m_client.getProp(3030, COIds::PhaseOverall, v), S_OK);
-  EXPECT_EQ(m_material->method, "GetOverallProp");
-  EXPECT_EQ(m_material->property, "fugacityCoefficient.DmolFraction");
+  EXPECT_EQ(m_material->last, "GetOverallProp fugacityCoefficient.DmolFraction  ");
+
+  const std::vector<double> x = {0.1, 0.2, 0.3, 0.4, 9.9};
+  EXPECT_EQ(m_client.setPropOfSlot(COIds::PropFraction, 1, x), S_OK);
+  EXPECT_EQ(m_material->last, "SetSinglePhaseProp fraction Oil mole");
+  EXPECT_EQ(m_material->written, (std::vector<double>{0.1, 0.2, 0.3, 0.4}));
+  EXPECT_EQ(m_client.setProp(COIds::PropFraction, COIds::PhaseSolid, x), S_OK);
+  EXPECT_EQ(m_material->last, "SetSinglePhaseProp fraction Ice mole");
+  EXPECT_EQ(m_client.setProp(COIds::PropPressure, COIds::PhaseOverall, std::vector<double>{2e5}),
+            S_OK);
+  EXPECT_EQ(m_material->last, "SetOverallProp pressure  ");
+  EXPECT_EQ(m_material->written, std::vector<double>{2e5});
+  EXPECT_EQ(m_client.setProp(COIds::PropKvalue, COIds::PhaseVaporLiquid, x), S_OK);
+  EXPECT_EQ(m_material->last, "SetTwoPhaseProp kvalue Gas+Oil ");
 
   // No second liquid to pair with; no phase of the slot; a short buffer; a failing material.
-  m_material->method.clear();
+  m_material->last.clear();
   EXPECT_EQ(m_client.getProp(COIds::PropKvalue, COIds::PhaseLiquidLiquid, v), E_FAIL);
   EXPECT_EQ(m_client.getPropOfSlot(COIds::PropEnthalpy, 2, v), E_FAIL);
   EXPECT_EQ(m_client.getProp(COIds::PropKvalue, 0, std::span(v).first(3), u"Oil"), E_INVALIDARG);
-  EXPECT_EQ(m_material->method, "");
+  EXPECT_EQ(m_client.setProp(COIds::PropFraction, 0, std::span(x).first(2), u"Oil"), E_INVALIDARG);
+  EXPECT_EQ(m_material->last, "");
   m_material->failure = E_OUTOFMEMORY;
   EXPECT_EQ(m_client.getPropOfSlot(COIds::PropKvalue, 0, v), E_FAIL);
-}
+  EXPECT_EQ(m_client.setPropOfSlot(COIds::PropEnthalpy, 0, x), E_FAIL);
 
-TEST_F(MaterialClient, wrong_number_of_values_is_shown_and_fails) {
-  bind({"Gas", "Oil"}, {"Vapor", "Liquid"}, {"", ""});
-  ASSERT_EQ(m_client.numCompounds(), 4);
+  // A wrong number of values is shown and fails, and the buffer is left alone.
+  m_material->failure = S_OK;
   m_material->answer = {1.0, 2.0, 3.0};
-  std::vector<double> v(4, -32767.0);
+  v.assign(4, -32767.0);
   EXPECT_EQ(m_client.getPropOfSlot(COIds::PropFugacity, 0, v), E_FAIL);
   ASSERT_EQ(m_env.notices.size(), 1u);
   const std::string& text = m_env.notices[0].text;
@@ -206,26 +207,6 @@ TEST_F(MaterialClient, wrong_number_of_values_is_shown_and_fails) {
             std::string::npos)
       << text;
   EXPECT_EQ(v[0], -32767.0);
-}
-
-TEST_F(MaterialClient, writes_send_the_values_to_the_right_phase) {
-  bind({"Gas", "Oil", "Ice"}, {"Vapor", "Liquid", "Solid"}, {"", "", ""});
-  const std::vector<double> x = {0.1, 0.2, 0.3, 0.4, 9.9};
-  EXPECT_EQ(m_client.setPropOfSlot(COIds::PropFraction, 1, x), S_OK);
-  EXPECT_EQ(m_material->method, "SetSinglePhaseProp");
-  EXPECT_EQ(m_material->labels, std::vector<std::string>{"Oil"});
-  EXPECT_EQ(m_material->written, (std::vector<double>{0.1, 0.2, 0.3, 0.4}));
-  EXPECT_EQ(m_client.setProp(COIds::PropFraction, COIds::PhaseSolid, x), S_OK);
-  EXPECT_EQ(m_material->labels, std::vector<std::string>{"Ice"});
-  EXPECT_EQ(m_client.setProp(COIds::PropPressure, COIds::PhaseOverall, std::vector<double>{2e5}),
-            S_OK);
-  EXPECT_EQ(m_material->method, "SetOverallProp");
-  EXPECT_EQ(m_material->written, std::vector<double>{2e5});
-  EXPECT_EQ(m_client.setProp(COIds::PropKvalue, COIds::PhaseVaporLiquid, x), S_OK);
-  EXPECT_EQ(m_material->method, "SetTwoPhaseProp");
-  m_material->failure = E_OUTOFMEMORY;
-  EXPECT_EQ(m_client.setPropOfSlot(COIds::PropEnthalpy, 0, x), E_FAIL);
-  EXPECT_EQ(m_client.setProp(COIds::PropFraction, 0, std::span(x).first(2), u"Oil"), E_INVALIDARG);
 }
 
 TEST_F(MaterialClient, material_attachment_and_release) {

@@ -60,9 +60,8 @@ class FakeMaterial
   LONG compounds = 4;
   HRESULT failure = S_OK;
   std::vector<double> answer;
-  //! The last call: its method, property, labels, basis and values.
-  std::string method, property, basis;
-  std::vector<std::string> labels;
+  //! The last call as "method property labels basis", labels joined by '+', and its values.
+  std::string last;
   std::vector<double> written;
   std::vector<std::string>* releaseLog = nullptr;
 
@@ -111,21 +110,20 @@ class FakeMaterial
   HRESULT GetTDependentPropList(VARIANT*) override { return E_NOTIMPL; }
 
  private:
-  void note(const char* m, BSTR p, std::vector<std::string> l, BSTR b) {
-    method = m;
-    property = comlite::bstrToUtf8(p);
-    labels = std::move(l);
-    basis = comlite::bstrToUtf8(b);
+  void note(const char* m, BSTR p, const std::vector<std::string>& l, BSTR b) {
+    last = std::string(m) + " " + comlite::bstrToUtf8(p) + " ";
+    for (std::size_t i = 0; i < l.size(); ++i) last += (i ? "+" : "") + l[i];
+    last += " " + comlite::bstrToUtf8(b);
   }
   HRESULT read(const char* m, BSTR p, std::vector<std::string> l, BSTR b, VARIANT* r) {
-    note(m, p, std::move(l), b);
+    note(m, p, l, b);
     if (FAILED(failure)) return failure;
     VariantClear(r);
     *r = capeside::makeDoubleArray(answer).detach();
     return S_OK;
   }
   HRESULT write(const char* m, BSTR p, std::vector<std::string> l, BSTR b, VARIANT v) {
-    note(m, p, std::move(l), b);
+    note(m, p, l, b);
     written = capeside::doubleList(v).value_or(std::vector<double>{});
     return failure;
   }

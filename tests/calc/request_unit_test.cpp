@@ -13,7 +13,6 @@
 #include "calc/material_client.h"
 #include "calc/single_phase_request.h"
 #include "calc/value_conversion.h"
-#include "comlite/notice.h"
 #include "comlite/object.h"
 #include "comlite/variant.h"
 #include "flash/sat_flash_control.h"
@@ -22,7 +21,6 @@
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_registry.h"
 #include "ravelin/flash_control.h"
-#include "ravelin/property_names.h"
 #include "reporter/ravl_error.h"
 #include "support/module_fixture.h"
 #include "vocabulary/co_ids.h"
@@ -122,11 +120,12 @@ calc::RegisteredProperty record(LONG coId, LONG hostId, bool supported) {
 TEST(RecordChoice, cp_and_molar_volume_fall_back_to_their_derived_records) {
   std::array<LONG, calc::kHostPropertyCount> ids;
   ids.fill(calc::kNotRegistered);
-  ids[calc::HostCp] = 104;
-  ids[calc::HostMolarVolume] = 103;
-  ids[calc::HostHDT] = 222;
-  ids[calc::HostMolarDensity] = 223;
-  ids[calc::HostEnthalpy] = 101;
+  for (auto [slot, id] : {std::pair{calc::HostCp, 104},
+                          {calc::HostMolarVolume, 103},
+                          {calc::HostHDT, 222},
+                          {calc::HostMolarDensity, 223},
+                          {calc::HostEnthalpy, 101}})
+    ids[slot] = id;
   const std::vector<calc::RegisteredProperty> table = {
       record(COIds::PropEnthalpy, 101, true), record(COIds::PropVolume, 103, false),
       record(COIds::PropHeatCapacityCp, 104, false),
@@ -144,12 +143,13 @@ TEST(RecordChoice, cp_and_molar_volume_fall_back_to_their_derived_records) {
   EXPECT_EQ(holder.slots, (std::array<LONG, 5>{0, -1, -1, -1, -1}));
 
   calc::CalculationMode mode{};
-  EXPECT_EQ(request.chooseRecord(101, mode), &table[0]);
-  EXPECT_EQ(mode, calc::CalculationMode::Direct);
-  EXPECT_EQ(request.chooseRecord(104, mode), &table[3]);
-  EXPECT_EQ(mode, calc::CalculationMode::HeatCapacityFromDHdT);
-  EXPECT_EQ(request.chooseRecord(103, mode), &table[4]);
-  EXPECT_EQ(mode, calc::CalculationMode::MolarVolumeFromDensity);
+  using M = calc::CalculationMode;
+  for (auto [hostId, want, wantMode] : {std::tuple{101, &table[0], M::Direct},
+                                        {104, &table[3], M::HeatCapacityFromDHdT},
+                                        {103, &table[4], M::MolarVolumeFromDensity}}) {
+    EXPECT_EQ(request.chooseRecord(hostId, mode), want) << hostId;
+    EXPECT_EQ(mode, wantMode) << hostId;
+  }
   EXPECT_EQ(request.chooseRecord(999, mode), nullptr);
   EXPECT_EQ(request.chooseRecord(calc::kNotRegistered, mode), nullptr);
 
@@ -202,36 +202,32 @@ class SatFlash : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SatFlash, profile_values_are_set_and_minus_one_leaves_an_option) {
-  profile("[Flash]\nI_O_PVNONSAT = 3\nI_O_PVSAT = -1\n");
+TEST_F(SatFlash, profile_options_reach_the_host_flash_control_once_and_failures_are_told) {
   auto callback = ravelin::PropertyManager::create(control);
+  profile("[Flash]\nI_O_PVNONSAT = 3\nI_O_PVSAT = -1\n");
   EXPECT_EQ(change(callback.dispatch()), S_OK);
   EXPECT_EQ(control.option("I_O_PVNONSAT"), 3.0);
-  EXPECT_FALSE(control.option("I_O_PVSAT"));
+  EXPECT_FALSE(control.option("I_O_PVSAT"));  // minus one leaves the option as it is
   EXPECT_EQ(control.setOptionCalls(), 1u);
   EXPECT_TRUE(held);
-  // Held now: nothing happens again.
-  EXPECT_EQ(change(callback.dispatch()), S_OK);
+  EXPECT_EQ(change(callback.dispatch()), S_OK);  // held now: nothing happens again
   EXPECT_EQ(control.setOptionCalls(), 1u);
-}
 
-TEST_F(SatFlash, missing_keys_mean_zero_except_in_the_other_host_applications) {
+  // Missing keys mean zero, except in the other host applications.
   profile("[Other]\nI_O_PVSAT = 5\n");
-  auto callback = ravelin::PropertyManager::create(control);
+  held.reset();
   EXPECT_EQ(change(callback.dispatch(), true), S_OK);
-  EXPECT_EQ(control.setOptionCalls(), 0u);
+  EXPECT_EQ(control.setOptionCalls(), 1u);
   held.reset();
   EXPECT_EQ(change(callback.dispatch(), false), S_OK);
   EXPECT_EQ(control.option("I_O_PVNONSAT"), 0.0);
   EXPECT_EQ(control.option("I_O_PVSAT"), 0.0);
-}
 
-TEST_F(SatFlash, a_refused_option_is_returned_and_a_failed_lookup_is_shown_as_a_crash) {
+  // A refused option is returned; a failed lookup is shown as a crash.
+  held.reset();
   control.setLocked(true);
-  auto callback = ravelin::PropertyManager::create(control);
   EXPECT_EQ(change(callback.dispatch()), RAVELIN_E_LOCKED);
   control.setLocked(false);
-
   held.reset();
   auto unknown =
       comlite::ComPtr<UnknownNamesCallback>::attach(comlite::makeObject<UnknownNamesCallback>());

@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include "capeside_fixture.h"
-#include "comlite/notice.h"
 #include "comlite/object.h"
 #include "outside/cape_error_utils.h"
 #include "outside/capeopen_common.h"
@@ -40,16 +39,11 @@ class SinkRecorder : public comlite::ComObject<SinkRecorder, ICapeDiagnostic> {
 
 class Services : public CapeSide {
  protected:
-  void SetUp() override {
-    CapeSide::SetUp();
-    m_previous = comlite::setNoticeSink(
-        [this](const std::string& text, const std::string& title, UINT style) {
-          m_notices.push_back(title + "|" + text + "|" + std::to_string(style));
-        });
+  //! The notice shown `i`-th, as "title|text|style".
+  std::string shown(std::size_t i) const {
+    const auto& n = env.notices.at(i);
+    return n.title + "|" + n.text + "|" + std::to_string(n.style);
   }
-  void TearDown() override { comlite::setNoticeSink(m_previous); }
-  std::vector<std::string> m_notices;
-  comlite::NoticeSink m_previous;
 };
 
 bool vb(VARIANT_BOOL b) {
@@ -124,8 +118,8 @@ TEST_F(Services, gui_shows_messages_through_the_notice_sink_and_keeps_flash_name
                                 Bstr("desc").get()),
             S_OK);
   ASSERT_EQ(gui->ShowMessage(Bstr("too many phases").get(), 1), S_OK);
-  ASSERT_EQ(m_notices.size(), 1u);
-  EXPECT_EQ(m_notices[0], "CAPE-OPEN property package 'C1-C4'|too many phases|64");
+  ASSERT_EQ(env.notices.size(), 1u);
+  EXPECT_EQ(shown(0), "CAPE-OPEN property package 'C1-C4'|too many phases|64");
   Bstr last;
   LONG flag = 0;
   ASSERT_EQ(gui->GetLastMessage(last.out(), &flag), S_OK);
@@ -155,8 +149,8 @@ TEST_F(Services, simulation_context_forwards_diagnostics_to_its_hooked_sink) {
   ASSERT_TRUE(context && hook);
   // Unhooked: the pop-up still reaches the user.
   ASSERT_EQ(diag->PopUpMessage(Bstr("first").get()), S_OK);
-  ASSERT_EQ(m_notices.size(), 1u);
-  EXPECT_NE(m_notices[0].find("first"), std::string::npos);
+  ASSERT_EQ(env.notices.size(), 1u);
+  EXPECT_NE(env.notices[0].text.find("first"), std::string::npos);
 
   auto* sink = comlite::makeObject<SinkRecorder>();
   ComPtr<ICapeDiagnostic> sinkRef = ComPtr<ICapeDiagnostic>::attach(sink);
@@ -165,7 +159,7 @@ TEST_F(Services, simulation_context_forwards_diagnostics_to_its_hooked_sink) {
   ASSERT_EQ(diag->LogMessage(Bstr("logged").get()), S_OK);
   EXPECT_EQ(sink->popUps, (std::vector<std::string>{"second"}));
   EXPECT_EQ(sink->logs, (std::vector<std::string>{"logged"}));
-  EXPECT_EQ(m_notices.size(), 1u);
+  EXPECT_EQ(env.notices.size(), 1u);
   ComPtr<ICapeDiagnostic> current;
   ASSERT_EQ(hook->GetDiagnosticSink(current.put()), S_OK);
   EXPECT_EQ(current.get(), sink);
@@ -232,13 +226,8 @@ TEST_F(Services, error_utils_describe_bad_argument_and_solving_errors_of_a_real_
 
   // The same through late binding, dispatch id 8, result in the out argument.
   Variant out;
-  VARIANT args[4];
-  args[3].vt = VT_BSTR;
-  Bstr doing("late");
-  args[3].bstrVal = doing.get();
-  args[2] = failing;
-  args[1].vt = VT_I4;
-  args[1].lVal = solving;
+  const Variant doing = Variant::fromString("late"), code = Variant::fromLong(solving);
+  VARIANT args[4] = {{}, code, failing, doing};  // reversed: the out argument comes last
   args[0].vt = VT_VARIANT | VT_BYREF;
   args[0].pvarVal = &out;
   DISPPARAMS params{args, nullptr, 4, 0};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <tuple>
@@ -7,7 +8,6 @@
 
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "comlite/vtable_slot.h"
 #include "frame/host_interfaces.h"
@@ -21,77 +21,84 @@ using comlite::vtableSlot;
 namespace automation = comlite::automation;
 
 TEST(TypeLibrary, every_described_slot_matches_the_cpp_declaration) {
-  // Both interfaces declare their methods in the described order, right after IDispatch's.
-  const struct {
-    const comlite::automation::InterfaceDesc& desc;
-    std::size_t count;
-    int first, last;
-  } described[] = {
-      {coravl::frame::extendedPropPackageDesc(), 22,
-       vtableSlot(&IExtendedPropPackage::GetPackageName),
-       vtableSlot(&IExtendedPropPackage::GetThermoPropertyRoutine)},
-      {coravl::frame::extendedFlashDesc(), 11, vtableSlot(&IExtendedFlash::GetFlashName),
-       vtableSlot(&IExtendedFlash::FlashRecall)},
+  const auto range = [](int first, int last) {
+    std::vector<int> v;
+    for (int slot = first; slot <= last; ++slot) v.push_back(slot);
+    return v;
   };
-  for (const auto& d : described) {
-    ASSERT_EQ(d.desc.methods.size(), d.count) << d.desc.name;
-    EXPECT_EQ(d.first, 7);
-    EXPECT_EQ(d.last, static_cast<int>(d.count) + 6);
-    for (std::size_t i = 0; i < d.count; ++i) {
-      EXPECT_EQ(d.desc.methods[i].slot, static_cast<int>(i + 7)) << d.desc.methods[i].name;
-      EXPECT_EQ(d.desc.methods[i].dispid, static_cast<DISPID>(i + 1));  // DISPIDs count from 1
-    }
-  }
-  const auto& sd = coravl::frame::simulationContextDesc();
-  EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
-  EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
+  // The socket's own interfaces declare their methods in the described order, right after
+  // IDispatch's; then the interfaces offered to outside components.
   EXPECT_EQ(vtableSlot(&IDispatch::Invoke), 6);
-
-  // The interfaces offered to outside components.
-  const std::vector<std::pair<const comlite::automation::InterfaceDesc*, std::vector<int>>>
-      offered = {
-          {&coravl::frame::capeDiagnosticDesc(),
-           {vtableSlot(&ICapeDiagnostic::PopUpMessage), vtableSlot(&ICapeDiagnostic::LogMessage)}},
-          {&coravl::frame::capeDiagnosticsDesc(),
-           {vtableSlot(&ICapeDiagnostics::ReportError), vtableSlot(&ICapeDiagnostics::PopUpError),
-            vtableSlot(&ICapeDiagnostics::ReportCapeError)}},
-          {&coravl::frame::derivativeCalculationDesc(),
-           {vtableSlot(&IDerivativeCalculation::EnableDerivatives),
-            vtableSlot(&IDerivativeCalculation::CanCalculate),
-            vtableSlot(&IDerivativeCalculation::CanCalculateDerivative)}}};
-  for (const auto& [desc, slots] : offered) {
+  const std::vector<std::pair<const automation::InterfaceDesc*, std::vector<int>>> described = {
+      {&coravl::frame::extendedPropPackageDesc(),
+       range(vtableSlot(&IExtendedPropPackage::GetPackageName),
+             vtableSlot(&IExtendedPropPackage::GetThermoPropertyRoutine))},
+      {&coravl::frame::extendedFlashDesc(),
+       range(vtableSlot(&IExtendedFlash::GetFlashName), vtableSlot(&IExtendedFlash::FlashRecall))},
+      {&coravl::frame::capeDiagnosticDesc(),
+       {vtableSlot(&ICapeDiagnostic::PopUpMessage), vtableSlot(&ICapeDiagnostic::LogMessage)}},
+      {&coravl::frame::capeDiagnosticsDesc(),
+       {vtableSlot(&ICapeDiagnostics::ReportError), vtableSlot(&ICapeDiagnostics::PopUpError),
+        vtableSlot(&ICapeDiagnostics::ReportCapeError)}},
+      {&coravl::frame::derivativeCalculationDesc(),
+       {vtableSlot(&IDerivativeCalculation::EnableDerivatives),
+        vtableSlot(&IDerivativeCalculation::CanCalculate),
+        vtableSlot(&IDerivativeCalculation::CanCalculateDerivative)}}};
+  EXPECT_EQ(described[0].second, range(7, 28));
+  EXPECT_EQ(described[1].second, range(7, 17));
+  for (const auto& [desc, slots] : described) {
     ASSERT_EQ(desc->methods.size(), slots.size()) << desc->name;
     for (std::size_t i = 0; i < slots.size(); ++i) {
       EXPECT_EQ(desc->methods[i].slot, slots[i]) << desc->methods[i].name;
       EXPECT_EQ(desc->methods[i].dispid, static_cast<DISPID>(i + 1)) << desc->methods[i].name;
     }
   }
+  const auto& sd = coravl::frame::simulationContextDesc();
+  EXPECT_EQ(sd.methods[0].slot, vtableSlot(&ISimulationContext::get_COerror));
+  EXPECT_EQ(sd.methods[1].slot, vtableSlot(&ISimulationContext::put_COerror));
 }
 
 namespace {
 
+VARIANT ref(VARTYPE vt, void* p) {
+  VARIANT v;
+  v.vt = vt | VT_BYREF;
+  v.byref = p;
+  return v;
+}
+
 //! Late-bound calls reach the component itself, created from the private registry.
-class Invoke : public testsupport::SocketFixture {};
+class Invoke : public testsupport::SocketFixture {
+ protected:
+  void SetUp() override {
+    SocketFixture::SetUp();
+    pkg = create();
+    ASSERT_TRUE(pkg);
+  }
+  //! Calls `id` with `args` in parameter order (rgvarg holds them reversed); the caller keeps
+  //! what they own.
+  HRESULT call(DISPID id, std::vector<VARIANT> args, VARIANT* result = nullptr,
+               EXCEPINFO* excep = nullptr, std::vector<DISPID> named = {}) {
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS dp{args.data(), named.data(), static_cast<UINT>(args.size()),
+                  static_cast<UINT>(named.size())};
+    argErr = 99;
+    return automation::invoke(coravl::frame::extendedPropPackageDesc(), pkg.get(), id,
+                              DISPATCH_METHOD, &dp, result, excep, &argErr);
+  }
+  comlite::ComPtr<IExtendedPropPackage> pkg;
+  UINT argErr = 99;
+};
 
 }  // namespace
 
 TEST_F(Invoke, converts_by_value_arguments_and_writes_in_out_arguments_back) {
-  auto pkg = create();
-  ASSERT_TRUE(pkg);
-  void* self = pkg.get();
-  const auto& desc = coravl::frame::extendedPropPackageDesc();
   // In-out VARIANTs by reference receive arrays (and the package behind the object is made).
   INT n = 0;
   comlite::Variant ids, names, identifiers;
   BSTR idName = nullptr;
-  VARIANT compArgs[5];
-  compArgs[4].vt = VT_I4 | VT_BYREF, compArgs[4].plVal = &n;
-  compArgs[3].vt = VT_VARIANT | VT_BYREF, compArgs[3].pvarVal = &ids;
-  compArgs[2].vt = VT_VARIANT | VT_BYREF, compArgs[2].pvarVal = &names;
-  compArgs[1].vt = VT_BSTR | VT_BYREF, compArgs[1].pbstrVal = &idName;
-  compArgs[0].vt = VT_VARIANT | VT_BYREF, compArgs[0].pvarVal = &identifiers;
-  DISPPARAMS cp{compArgs, nullptr, 5, 0};
-  ASSERT_EQ(automation::invoke(desc, self, 12, DISPATCH_METHOD, &cp, nullptr, nullptr, nullptr),
+  ASSERT_EQ(call(12, {ref(VT_I4, &n), ref(VT_VARIANT, &ids), ref(VT_VARIANT, &names),
+                      ref(VT_BSTR, &idName), ref(VT_VARIANT, &identifiers)}),
             S_OK);
   EXPECT_GT(n, 0);
   EXPECT_EQ(ids.vt, VT_ARRAY | VT_I4);
@@ -100,31 +107,18 @@ TEST_F(Invoke, converts_by_value_arguments_and_writes_in_out_arguments_back) {
   // SetupPkg(nfiles as a short, filenames as an empty variant, setupinfo as text, status by
   // ref): two files ask the simulator to look at them, which only a converted count tells.
   INT status = -5;
-  VARIANT args[4];
-  for (auto& a : args) VariantInit(&a);
-  args[3].vt = VT_I2;  // rgvarg is in reverse order: args[3] is the first parameter
-  args[3].iVal = 2;
-  args[1] = comlite::Variant::fromString("info").detach();
-  args[0].vt = VT_I4 | VT_BYREF;
-  args[0].plVal = &status;
-  DISPPARAMS dp{args, nullptr, 4, 0};
+  VARIANT two;
+  two.vt = VT_I2;
+  two.iVal = 2;
+  const comlite::Variant info = comlite::Variant::fromString("info");
   comlite::Variant result;
-  EXPECT_EQ(automation::invoke(desc, self, 3, DISPATCH_METHOD, &dp, &result, nullptr, nullptr),
-            S_FALSE);
+  EXPECT_EQ(call(3, {two, comlite::Variant(), info, ref(VT_I4, &status)}, &result), S_FALSE);
   EXPECT_EQ(status, 1);  // written back through the reference
-  VariantClear(&args[1]);
 
   // In-out BSTR: the callee replaces the caller's string.
   BSTR name = SysAllocString(u"old");
   BSTR description = SysAllocString(u"old description");
-  VARIANT nameArgs[2];
-  nameArgs[1].vt = VT_BSTR | VT_BYREF;
-  nameArgs[1].pbstrVal = &name;
-  nameArgs[0].vt = VT_BSTR | VT_BYREF;
-  nameArgs[0].pbstrVal = &description;
-  DISPPARAMS np{nameArgs, nullptr, 2, 0};
-  EXPECT_EQ(automation::invoke(desc, self, 1, DISPATCH_METHOD, &np, nullptr, nullptr, nullptr),
-            S_OK);
+  EXPECT_EQ(call(1, {ref(VT_BSTR, &name), ref(VT_BSTR, &description)}), S_OK);
   EXPECT_NE(comlite::bstrToUtf8(name), "old");
   EXPECT_FALSE(comlite::bstrToUtf8(name).empty());
   SysFreeString(name);
@@ -132,51 +126,24 @@ TEST_F(Invoke, converts_by_value_arguments_and_writes_in_out_arguments_back) {
 }
 
 TEST_F(Invoke, wrong_counts_types_and_members_are_refused) {
-  auto pkg = create();
-  ASSERT_TRUE(pkg);
-  void* self = pkg.get();
-  const auto& desc = coravl::frame::extendedPropPackageDesc();
   INT status = -3;
-  VARIANT args[2];
-  args[1] = comlite::Variant::fromString("not a number").detach();
-  args[0].vt = VT_I4 | VT_BYREF;
-  args[0].plVal = &status;
-  DISPPARAMS dp{args, nullptr, 2, 0};
-  UINT argErr = 99;
-  EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &dp, nullptr, nullptr, &argErr),
-            DISP_E_TYPEMISMATCH);
+  const comlite::Variant text = comlite::Variant::fromString("not a number");
+  EXPECT_EQ(call(6, {text, ref(VT_I4, &status)}), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 1u);  // position in rgvarg of the first parameter
   EXPECT_EQ(status, -3);  // the component was not called
-
-  DISPPARAMS one{&args[0], nullptr, 1, 0};
-  EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr),
-            DISP_E_BADPARAMCOUNT);
-
+  EXPECT_EQ(call(6, {ref(VT_I4, &status)}), DISP_E_BADPARAMCOUNT);
   // A by-reference argument of the wrong type for an in-out parameter.
   SHORT small = 0;
-  VARIANT wrongRef[2];
-  wrongRef[1] = comlite::Variant::fromLong(5).detach();
-  wrongRef[0].vt = VT_I2 | VT_BYREF;
-  wrongRef[0].piVal = &small;
-  DISPPARAMS wp{wrongRef, nullptr, 2, 0};
-  EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &wp, nullptr, nullptr, &argErr),
-            DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(call(6, {comlite::Variant::fromLong(5), ref(VT_I2, &small)}), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 0u);
-
-  EXPECT_EQ(automation::invoke(desc, self, 99, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
-            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(call(99, {text, ref(VT_I4, &status)}), DISP_E_MEMBERNOTFOUND);
   // Named arguments: DISPIDs that are no parameter, or a parameter named twice.
   for (auto named :
        {std::vector<DISPID>{2, 0}, std::vector<DISPID>{-7, 0}, std::vector<DISPID>{0, 0}}) {
-    DISPPARAMS withNames{args, named.data(), 2, 2};
-    argErr = 99;
-    EXPECT_EQ(
-        automation::invoke(desc, self, 6, DISPATCH_METHOD, &withNames, nullptr, nullptr, &argErr),
-        DISP_E_PARAMNOTFOUND)
+    EXPECT_EQ(call(6, {text, ref(VT_I4, &status)}, nullptr, nullptr, named), DISP_E_PARAMNOTFOUND)
         << named[0];
     EXPECT_LT(argErr, 2u);
   }
-  VariantClear(&args[1]);
 
   // Arguments of no type, and numbers no integer can hold.
   for (auto [vt, value, want] :
@@ -184,17 +151,11 @@ TEST_F(Invoke, wrong_counts_types_and_members_are_refused) {
         std::tuple{VARTYPE(VT_R8), 1e300, DISP_E_OVERFLOW},
         std::tuple{VARTYPE(VT_R8), double(NAN), DISP_E_OVERFLOW},
         std::tuple{VARTYPE(VT_R8), 7.0, S_OK}}) {  // converted: the component answers
-    VARIANT bad[2];
-    VariantInit(&bad[1]);
-    bad[1].vt = vt;
-    bad[1].dblVal = value;
-    bad[0].vt = VT_I4 | VT_BYREF;
-    bad[0].plVal = &status;
-    DISPPARAMS bp{bad, nullptr, 2, 0};
-    argErr = 99;
-    EXPECT_EQ(automation::invoke(desc, self, 6, DISPATCH_METHOD, &bp, nullptr, nullptr, &argErr),
-              want)
-        << value;
+    VARIANT bad;
+    VariantInit(&bad);
+    bad.vt = vt;
+    bad.dblVal = value;
+    EXPECT_EQ(call(6, {bad, ref(VT_I4, &status)}), want) << value;
     if (want != S_OK) {
       EXPECT_EQ(argErr, 1u) << value;
     }
@@ -202,25 +163,21 @@ TEST_F(Invoke, wrong_counts_types_and_members_are_refused) {
 
   // A failing method's status reaches the caller through the exception information.
   EXCEPINFO excep{};
-  VARIANT calcArgs[6];
-  for (auto& a : calcArgs) VariantInit(&a);
-  calcArgs[5] = comlite::Variant::fromLong(1).detach();
-  for (int i = 0; i < 5; ++i) calcArgs[i].vt = VT_DISPATCH, calcArgs[i].pdispVal = nullptr;
+  VARIANT none;
+  none.vt = VT_DISPATCH;
+  none.pdispVal = nullptr;
   IDispatch* context = nullptr;
-  calcArgs[3].vt = VT_DISPATCH | VT_BYREF;
-  calcArgs[3].ppdispVal = &context;
-  DISPPARAMS calc{calcArgs, nullptr, 6, 0};
-  EXPECT_EQ(automation::invoke(desc, self, 7, DISPATCH_METHOD, &calc, nullptr, &excep, nullptr),
-            DISP_E_EXCEPTION);
+  EXPECT_EQ(
+      call(7, {comlite::Variant::fromLong(1), none, ref(VT_DISPATCH, &context), none, none, none},
+           nullptr, &excep),
+      DISP_E_EXCEPTION);
   EXPECT_TRUE(FAILED(excep.scode));  // not set up: nothing is calculated
   SysFreeString(excep.bstrDescription);
   SysFreeString(excep.bstrSource);
 
   // The trailing [out] parameter may come back as the result.
   comlite::Variant result;
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  EXPECT_EQ(automation::invoke(desc, self, 22, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
-            E_FAIL);  // no routine before the setup
+  EXPECT_EQ(call(22, {}, &result), E_FAIL);  // no routine before the setup
 }
 
 TEST(TypeInfo, describes_methods_with_their_offsets_and_names) {
