@@ -149,16 +149,9 @@ class MaterialObject
   //! ECapeInvalidArgument for an empty name or an unknown basis.
   Key keyOf(std::string_view name, std::string_view basis, SHORT namePosition, SHORT basisPosition,
             const char* scope, std::string& key) const;
+  //! keyOf without the memory of the last names.
   Key keyOfUncached(std::string_view name, std::string_view basis, SHORT namePosition,
                     SHORT basisPosition, const char* scope, std::string& key) const;
-  //! The keys of the last names asked for, as given, for the material's compound count.
-  struct KnownKey {
-    std::string name, basis, key;
-    std::size_t compounds = 0;
-    Key k;
-  };
-  mutable std::array<KnownKey, 16> m_knownKeys;
-  mutable std::size_t m_nextKnownKey = 0;
   //! Stores `values` under (name, basis): swapped into the slot, so that `values` takes the
   //! slot's old storage.
   void store(Values& table, std::string_view name, std::string_view basis,
@@ -204,6 +197,14 @@ class MaterialObject
   std::map<std::pair<std::size_t, std::size_t>, Values> m_twoPhase;
   // Work storage of the property calls (one call at a time per material), kept between calls.
   mutable std::string m_key, m_otherKey;
+  //! The keys of the last names asked for, as given, for the material's compound count.
+  struct KnownKey {
+    std::string name, basis, key;
+    std::size_t compounds = 0;
+    Key k;
+  };
+  mutable std::array<KnownKey, 16> m_knownKeys;
+  mutable std::size_t m_nextKnownKey = 0;
   mutable std::vector<double> m_converted;
   std::string m_name, m_basis;
   std::vector<std::string> m_labelsIn, m_flashSpecification;

@@ -23,15 +23,20 @@ comlite::Bstr optionalText(const std::string& s) {
   return s.empty() ? comlite::Bstr() : comlite::Bstr(s);
 }
 
-//! The one value of `v`; `what` and `of` name it in the message (made only on failure).
-double scalarOf(const comlite::Variant& v, const std::string& what, const std::string& of,
+//! The one value of `v`: the overall `property`, or that of phase `label` when one is given
+//! (named in the message, which is made only on failure).
+double scalarOf(const comlite::Variant& v, const std::string& property, const std::string* label,
                 const char* scope) {
+  // The usual answers, a number or a list of one, read without a copy.
   if (v.vt == VT_R8) return v.dblVal;
+  if (v.vt == (VT_ARRAY | VT_R8) && v.parray && comlite::safeArrayCount(v.parray) == 1)
+    return *static_cast<const double*>(v.parray->pvData);
   auto values = capeside::doubleList(v);
   if (!values || values->size() != 1)
     throw CapeError(ECapeBadArgumentHR, scope,
-                    cat("the material gave ", values ? values->size() : 0, " values of ", what, of,
-                        " instead of one"));
+                    cat("the material gave ", values ? values->size() : 0, " values of ",
+                        label ? property : "overall " + property,
+                        label ? cat(" of phase \"", *label, "\"") : "", " instead of one"));
   return values->front();
 }
 
@@ -145,9 +150,7 @@ double MaterialAccess::overallValue(const std::string& property, const std::stri
   comlite::Variant v;
   capeside::check(mo.GetOverallProp(name.get(), b.get(), &v), &mo, kMaterialInterface,
                   "GetOverallProp");
-  if (v.vt == (VT_ARRAY | VT_R8) && v.parray && comlite::safeArrayCount(v.parray) == 1)
-    return *static_cast<const double*>(v.parray->pvData);
-  return scalarOf(v, "overall ", property, scope);
+  return scalarOf(v, property, nullptr, scope);
 }
 
 double MaterialAccess::phaseValue(const std::string& property, const std::string& label,
@@ -157,9 +160,7 @@ double MaterialAccess::phaseValue(const std::string& property, const std::string
   comlite::Variant v;
   capeside::check(mo.GetSinglePhaseProp(name.get(), l.get(), b.get(), &v), &mo, kMaterialInterface,
                   "GetSinglePhaseProp");
-  if (v.vt == (VT_ARRAY | VT_R8) && v.parray && comlite::safeArrayCount(v.parray) == 1)
-    return *static_cast<const double*>(v.parray->pvData);
-  return scalarOf(v, property, cat(" of phase \"", label, "\""), scope);
+  return scalarOf(v, property, &label, scope);
 }
 
 void MaterialAccess::presentPhases(std::vector<std::string>& labels, std::vector<LONG>& status,

@@ -546,13 +546,11 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
                                    BSTR solutionType) {
   return call(kEquilibrium, "CalcEquilibrium", [&] {
     static constexpr const char* kScope = "PrPackage::CalcEquilibrium";
-    // The work vectors are the package's own, kept between flashes.
-    std::vector<std::string>* specs = m_specs;
     const std::optional<pr::FlashRequest> request =
-        equilibriumRequest(specification1, specification2, solutionType, specs, kScope);
+        equilibriumRequest(specification1, specification2, solutionType, m_specs, kScope);
     if (!request)
       throw CapeError(ECapeLimitedImplHR, kScope,
-                      cat("the specification pair (", specs[0][0], ", ", specs[1][0],
+                      cat("the specification pair (", m_specs[0][0], ", ", m_specs[1][0],
                           ") with solution type \"", capeside::text(solutionType),
                           "\" is not solved; supported are two of temperature, pressure, "
                           "enthalpy and entropy of \"Overall\" and the mole phaseFraction of a "
@@ -577,8 +575,8 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     // The values of the two specifications and the feed, from the material.
     double values[2] = {0, 0};
     for (int k = 0; k < 2; ++k) {
-      const std::string& property = specs[k][0];
-      const std::string basis = specs[k][1];
+      const std::string& property = m_specs[k][0];
+      const std::string basis = m_specs[k][1];
       if (request->quantity[k] == pr::FixedQuantity::VapourFraction ||
           request->quantity[k] == pr::FixedQuantity::LiquidFraction) {
         if (!bothAllowed)
@@ -587,7 +585,7 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
                           "on the material")
               .at(static_cast<SHORT>(k + 1));
         values[k] =
-            m_material.phaseValue(property, specs[k][2], basis.empty() ? "mole" : basis, kScope);
+            m_material.phaseValue(property, m_specs[k][2], basis.empty() ? "mole" : basis, kScope);
       } else {
         values[k] = m_material.overallValue(property, basis, kScope);
       }

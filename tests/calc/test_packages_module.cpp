@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "comlite/bstr.h"
@@ -77,6 +78,18 @@ comlite::Variant arrayOf(VARTYPE type, const std::vector<T>& values) {
       SafeArrayPutElement(v.parray, &i, const_cast<T*>(&x));
   }
   return v;
+}
+
+//! Hands out the labels, states of aggregation and keys of GetPhaseList.
+HRESULT putPhaseList(VARIANT* labels, VARIANT* states, VARIANT* keys,
+                     const std::vector<comlite::Bstr> (&lists)[3]) {
+  if (!labels || !states || !keys) return E_POINTER;
+  VARIANT* out[] = {labels, states, keys};
+  for (int i = 0; i < 3; ++i) {
+    VariantClear(out[i]);
+    *out[i] = arrayOf(VT_BSTR, lists[i]).detach();
+  }
+  return S_OK;
 }
 
 //! The wrapped package's interfaces.
@@ -266,18 +279,11 @@ class SolidPackage
     comlite::Variant l, s, k;
     HRESULT hr = pr.phases->GetPhaseList(&l, &s, &k);
     if (FAILED(hr)) return hr;
-    auto withSolid = [](const comlite::Variant& list, const char* solid) {
-      std::vector<comlite::Bstr> out = stringsOf(list);
-      out.emplace_back(solid);
-      return arrayOf(VT_BSTR, out);
-    };
-    VariantClear(labels);
-    VariantClear(states);
-    VariantClear(keys);
-    *labels = withSolid(l, "Solid").detach();
-    *states = withSolid(s, "Solid").detach();
-    *keys = withSolid(k, "").detach();
-    return S_OK;
+    std::vector<comlite::Bstr> lists[] = {stringsOf(l), stringsOf(s), stringsOf(k)};
+    lists[0].emplace_back("Solid");
+    lists[1].emplace_back("Solid");
+    lists[2].emplace_back("");
+    return putPhaseList(labels, states, keys, lists);
   }
 
   // ICapeThermoMaterialContext: the solid's calculations read the same material.
@@ -413,19 +419,14 @@ class OddFlashPackage
     return pr.phases->GetPhaseInfo(label, attribute, value);
   }
   HRESULT GetPhaseList(VARIANT* labels, VARIANT* states, VARIANT* keys) override {
-    if (!labels || !states || !keys) return E_POINTER;
-    auto list = [](std::vector<const char*> names) {
-      std::vector<comlite::Bstr> out;
-      for (const char* n : names) out.emplace_back(n);
-      return arrayOf(VT_BSTR, out).detach();
-    };
-    VariantClear(labels);
-    VariantClear(states);
-    VariantClear(keys);
-    *labels = list({"Vapor", "Liquid", "Liquid2", "Foam"});
-    *states = list({"Vapor", "Liquid", "Liquid", "Foam"});
-    *keys = list({"", "", "", ""});
-    return S_OK;
+    std::vector<comlite::Bstr> lists[3];
+    for (auto [label, state] : {std::pair{"Vapor", "Vapor"}, std::pair{"Liquid", "Liquid"},
+                                std::pair{"Liquid2", "Liquid"}, std::pair{"Foam", "Foam"}}) {
+      lists[0].emplace_back(label);
+      lists[1].emplace_back(state);
+      lists[2].emplace_back("");
+    }
+    return putPhaseList(labels, states, keys, lists);
   }
 
   HRESULT SetMaterial(IDispatch* material) override { return pr.setMaterial(material); }
