@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,8 +121,14 @@ std::string nameToken(std::string_view name) {
 
 bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
   const std::size_t n = std::min(a.size(), b.size());
-  // Keys share long prefixes ("CLSID\\{...}"): equal bytes are equal either way.
+  // Keys share long prefixes ("CLSID\\{...}"): equal bytes are equal either way, and are
+  // skipped a word at a time.
   std::size_t i = 0;
+  for (std::uint64_t x, y; i + 8 <= n; i += 8) {
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (x != y) break;
+  }
   while (i < n && a[i] == b[i]) ++i;
   for (; i < n; ++i) {
     char x = lower(a[i]), y = lower(b[i]);
@@ -151,8 +159,15 @@ std::string_view nextLine(std::string_view& rest) {
   return line;
 }
 
+//! Takes an unquoted text and keeps none of it: checking a line read in place.
+struct Discard {
+  void clear() {}
+  void push_back(char) {}
+};
+
 //! Reads a value line ("@=..." or "\"name\"=..."). RETURNS: an error text, or nullptr.
-const char* valueLine(std::string_view line, std::string& name, std::string& value) {
+template <class String>
+const char* valueLine(std::string_view line, String& name, String& value) {
   std::size_t eq;
   if (line[0] == '@') {
     name.clear();
@@ -191,7 +206,7 @@ void forValueLines(std::string_view body, Visit visit) {
 }  // namespace
 
 struct Data::Store {
-  std::shared_ptr<const std::string> text;  // with `index` when read in place
+  std::shared_ptr<const void> text;  // holds the text of `index` when read in place
   std::vector<IndexedKey> index;
   Keys keys;  // otherwise
   bool indexed() const { return text != nullptr; }
@@ -399,13 +414,23 @@ std::string Data::serialize() const {
 }
 
 bool Data::parse(const std::string& text, const std::string& fileName, std::string& error) {
-  return parse(std::make_shared<const std::string>(text), fileName, error);
+  auto kept = std::make_shared<const std::string>(text);
+  return parse(*kept, kept, fileName, error);
 }
 
-bool Data::parse(std::shared_ptr<const std::string> text, const std::string& fileName,
-                 std::string& error) {
+bool Data::parse(std::string_view text, std::shared_ptr<const void> owner,
+                 const std::string& fileName, std::string& error) {
   auto store = std::make_shared<Store>();
-  std::string_view rest(*text);
+  std::string_view rest(text);
+  // One entry per key line at most; growing the index by doubling would copy it and touch
+  // twice its pages.
+  std::size_t brackets = 0;
+  for (const char* p = text.data();
+       (p = static_cast<const char*>(std::memchr(p, '[', text.size() - (p - text.data())))) !=
+       nullptr;
+       ++p)
+    ++brackets;
+  store->index.reserve(brackets);
   int lineNo = 0;
   bool ended = false, inPlace = true, inKey = false;
   std::string name, value;
@@ -462,12 +487,17 @@ bool Data::parse(std::shared_ptr<const std::string> text, const std::string& fil
       continue;
     }
     if (!inKey) return fail("value outside any key");
+    if (inPlace) {
+      Discard n, v;
+      if (const char* why = valueLine(line, n, v)) return fail(why);
+      continue;
+    }
     if (const char* why = valueLine(line, name, value)) return fail(why);
-    if (!inPlace) values->insert_or_assign(std::move(name), std::move(value));
+    values->insert_or_assign(std::move(name), std::move(value));
   }
   if (lineNo == 0) return fail("empty file");
   if (!ended) return fail("file is cut short (no end marker)");
-  if (inPlace) store->text = std::move(text);
+  if (inPlace) store->text = std::move(owner);
   m_store = std::move(store);
   m_categories = std::make_shared<const ClassLists>(categoryIndex());
   return true;
@@ -540,20 +570,72 @@ bool openFile(const std::string& path, OpenFile& file, bool& missing, std::strin
   return true;
 }
 
-bool readFile(const std::string& path, const OpenFile& file, std::string& text, std::string& why) {
-  text.assign(static_cast<std::size_t>(file.id.size), '\0');
+//! A file's text in pages of its own. A registry of many MB taken from the heap would first
+//! make malloc sort every small free chunk of a long-running host, which cost more than the
+//! read itself.
+class PageText {
+ public:
+  explicit PageText(std::size_t capacity) : m_capacity(capacity) {
+    if (capacity == 0) return;
+    void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p != MAP_FAILED) m_data = static_cast<char*>(p);
+  }
+  PageText(const PageText&) = delete;
+  PageText& operator=(const PageText&) = delete;
+  ~PageText() {
+    if (m_data) ::munmap(m_data, m_capacity);
+  }
+  bool ok() const { return m_data || m_capacity == 0; }
+  char* data() { return m_data; }
+  std::string_view view() const { return {m_data ? m_data : "", m_size}; }
+  std::size_t capacity() const { return m_capacity; }
+  void setSize(std::size_t n) { m_size = n; }
+
+ private:
+  char* m_data = nullptr;
+  std::size_t m_capacity = 0, m_size = 0;
+};
+
+//! Reads from `offset` into `out` until it is full or the file ends; the count read, or -1.
+ssize_t readFully(int fd, char* out, std::size_t size, off_t offset) {
   std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::read(file.fd, text.data() + done, text.size() - done);
+  while (done < size) {
+    const ssize_t n = ::pread(fd, out + done, size - done, offset + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      why = "class registry " + path + " cannot be read: " + std::strerror(errno);
-      return false;
-    }
+    if (n < 0) return -1;
     if (n == 0) break;  // shortened meanwhile
     done += static_cast<std::size_t>(n);
   }
-  text.resize(done);
+  return static_cast<ssize_t>(done);
+}
+
+//! The file's text, at most the size it had when opened.
+std::shared_ptr<PageText> readFile(const std::string& path, const OpenFile& file,
+                                   std::string& why) {
+  auto text = std::make_shared<PageText>(static_cast<std::size_t>(file.id.size));
+  const ssize_t n = text->ok() ? readFully(file.fd, text->data(), text->capacity(), 0) : -1;
+  if (n < 0) {
+    why =
+        "class registry " + path + " cannot be read: " + std::strerror(text->ok() ? errno : ENOMEM);
+    return nullptr;
+  }
+  text->setSize(static_cast<std::size_t>(n));
+  return text;
+}
+
+//! Whether the file holds `text` and nothing else, compared piece by piece as it is read, so
+//! that an unchanged registry costs no buffer of its size.
+bool fileHolds(const OpenFile& file, std::string_view text) {
+  if (static_cast<std::size_t>(file.id.size) != text.size()) return false;
+  char piece[16384];
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t want = std::min(sizeof piece, text.size() - at);
+    const ssize_t n = readFully(file.fd, piece, want, static_cast<off_t>(at));
+    if (n != static_cast<ssize_t>(want) || std::memcmp(piece, text.data() + at, want) != 0)
+      return false;
+    at += want;
+  }
   return true;
 }
 
@@ -581,7 +663,7 @@ struct LastRead {
   std::string path;
   FileId id;
   bool settled = false;  // `id` alone tells whether the file changed since
-  std::shared_ptr<const std::string> text;
+  std::shared_ptr<const PageText> text;
   std::shared_ptr<const Data> data;
 };
 
@@ -617,32 +699,37 @@ HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
     return REGDB_E_READREGDB;
   }
   LastRead& last = lastRead();
+  std::shared_ptr<const PageText> lastText;
+  std::shared_ptr<const Data> lastData;
   {
     std::lock_guard<std::mutex> lock(last.mutex);
     if (last.data && last.settled && last.path == path && last.id == file.id) {
       data = last.data;
       return S_OK;
     }
+    if (last.data && last.path == path) {
+      lastText = last.text;
+      lastData = last.data;
+    }
   }
-  std::string text;
-  if (!readFile(path, file, text, unreadable)) {
+  const bool settled = settledAt(file.id, readAt);
+  if (lastData && fileHolds(file, lastText->view())) {
+    std::lock_guard<std::mutex> lock(last.mutex);
+    if (last.data == lastData) {  // not replaced by another thread's read meanwhile
+      last.id = file.id;
+      last.settled = settled;
+    }
+    data = std::move(lastData);
+    return S_OK;
+  }
+  std::shared_ptr<PageText> text = readFile(path, file, unreadable);
+  if (!text) {
     if (error) *error = unreadable;
     return REGDB_E_READREGDB;
   }
-  const bool settled = settledAt(file.id, readAt);
-  {
-    std::lock_guard<std::mutex> lock(last.mutex);
-    if (last.data && last.path == path && *last.text == text) {
-      last.id = file.id;
-      last.settled = settled;
-      data = last.data;
-      return S_OK;
-    }
-  }
   std::string why;
-  auto shared = std::make_shared<const std::string>(std::move(text));
   auto parsed = std::make_shared<Data>();
-  if (!parsed->parse(shared, path, why)) {
+  if (!parsed->parse(text->view(), text, path, why)) {
     if (error) *error = why;
     return REGDB_E_READREGDB;
   }
@@ -651,7 +738,7 @@ HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
   last.path = path;
   last.id = file.id;
   last.settled = settled;
-  last.text = std::move(shared);
+  last.text = std::move(text);
   last.data = std::move(parsed);
   return S_OK;
 }

@@ -63,8 +63,9 @@ class Data {
   std::string serialize() const;
   //! Parses the file format. On failure returns false and says where in `error`.
   bool parse(const std::string& text, const std::string& fileName, std::string& error);
-  //! The same, keeping the text: a registry as written is read in place, without a copy.
-  bool parse(std::shared_ptr<const std::string> text, const std::string& fileName,
+  //! The same, in place: a registry as written is read without a copy, its keys refer to
+  //! `text`, and `owner` (which holds the text) is kept as long as they do.
+  bool parse(std::string_view text, std::shared_ptr<const void> owner, const std::string& fileName,
              std::string& error);
 
  private:
