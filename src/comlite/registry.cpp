@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -540,6 +541,7 @@ struct FileId {
 struct OpenFile {
   int fd = -1;
   FileId id;
+  long long tickNs = 1'000'000'000;  // the file system's timestamp step, at most
   ~OpenFile() {
     if (fd >= 0) ::close(fd);
   }
@@ -567,6 +569,23 @@ bool openFile(const std::string& path, OpenFile& file, bool& missing, std::strin
     return false;
   }
   file.id = FileId(st);
+  // Local Linux file systems stamp times from the kernel's coarse clock, one jiffy (10 ms at
+  // most) apart; others (network, FAT) may stamp whole seconds or two.
+  struct statfs fs {};
+  if (::fstatfs(file.fd, &fs) == 0) {
+    switch (static_cast<unsigned long>(fs.f_type)) {
+      case 0xEF53:      // ext2/3/4
+      case 0x58465342:  // xfs
+      case 0x9123683E:  // btrfs
+      case 0x01021994:  // tmpfs
+      case 0xF2F52010:  // f2fs
+      case 0x794C7630:  // overlay, which stamps through one of the above
+        file.tickNs = 50'000'000;
+        break;
+      default:
+        break;
+    }
+  }
   return true;
 }
 
@@ -675,10 +694,9 @@ LastRead& lastRead() {
 //! A file last changed well before it was read cannot have changed again within the same
 //! timestamp tick, so a later change shows in its times. One changed just before, or while, it
 //! was read can (a rewrite of the same size within a tick), and only its text tells.
-bool settledAt(const FileId& id, const timespec& readAt) {
-  constexpr long long kMarginNs = 1'000'000'000;  // coarse file-system clocks
+bool settledAt(const OpenFile& file, const timespec& readAt) {
   auto ns = [](const timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; };
-  return ns(readAt) - std::max(ns(id.ctime), ns(id.mtime)) > kMarginNs;
+  return ns(readAt) - std::max(ns(file.id.ctime), ns(file.id.mtime)) > file.tickNs;
 }
 
 }  // namespace
@@ -712,7 +730,7 @@ HRESULT snapshot(std::shared_ptr<const Data>& data, std::string* error) {
       lastData = last.data;
     }
   }
-  const bool settled = settledAt(file.id, readAt);
+  const bool settled = settledAt(file, readAt);
   if (lastData && fileHolds(file, lastText->view())) {
     std::lock_guard<std::mutex> lock(last.mutex);
     if (last.data == lastData) {  // not replaced by another thread's read meanwhile
