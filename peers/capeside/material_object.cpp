@@ -95,6 +95,24 @@ std::size_t MaterialObject::phaseOfLabel(std::string_view label, SHORT position,
       .at(position);
 }
 
+std::size_t MaterialObject::phaseOfLabel(BSTR label, SHORT position, const char* scope) const {
+  // A package names a phase on nearly every call: its label is compared as it comes, and
+  // only one that is not plain ASCII is converted first.
+  const std::u16string_view wide = comlite::bstrView(label);
+  auto lowered = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+  for (std::size_t p = 0; p < m_phases.size() && !wide.empty(); ++p) {
+    const std::string& known = m_phases[p].label;
+    if (known.size() != wide.size()) continue;
+    std::size_t i = 0;
+    for (; i < wide.size(); ++i) {
+      const unsigned a = wide[i], b = static_cast<unsigned char>(known[i]);
+      if (a >= 0x80 || b >= 0x80 || lowered(a) != lowered(b)) break;
+    }
+    if (i == wide.size()) return p;
+  }
+  return phaseOfLabel(std::string_view(text(label)), position, scope);
+}
+
 std::size_t MaterialObject::phaseOfIndex(LONG phaseIndex, const char* scope) const {
   auto it = m_idMap.find(phaseIndex);
   if (it == m_idMap.end()) {
@@ -476,7 +494,7 @@ HRESULT MaterialObject::GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     static constexpr const char* kScope = "MaterialObject::GetSinglePhaseProp";
     if (!results) return E_POINTER;
     requirePackage(kScope);
-    const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
+    const std::size_t p = phaseOfLabel(phaseLabel, 2, kScope);
     return putVariant(results, makeDoubleArray(fetch(m_phases[p].values, textIn(property, m_name),
                                                      textIn(basis, m_basis), kScope)));
   });
@@ -488,7 +506,7 @@ HRESULT MaterialObject::GetTPFraction(BSTR phaseLabel, double* temperature, doub
     static constexpr const char* kScope = "MaterialObject::GetTPFraction";
     if (!temperature || !pressure || !composition) return E_POINTER;
     requirePackage(kScope);
-    const Values& v = m_phases[phaseOfLabel(text(phaseLabel), 1, kScope)].values;
+    const Values& v = m_phases[phaseOfLabel(phaseLabel, 1, kScope)].values;
     const double T = fetch(v, "temperature", "", kScope).at(0);
     const double P = fetch(v, "pressure", "", kScope).at(0);
     comlite::Variant x = makeDoubleArray(fetch(v, "fraction", "mole", kScope));
@@ -580,7 +598,7 @@ HRESULT MaterialObject::SetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
   return guard(kMaterial, "SetSinglePhaseProp", [&] {
     static constexpr const char* kScope = "MaterialObject::SetSinglePhaseProp";
     requirePackage(kScope);
-    const std::size_t p = phaseOfLabel(text(phaseLabel), 2, kScope);
+    const std::size_t p = phaseOfLabel(phaseLabel, 2, kScope);
     doubleArgument(values, 4, kScope, m_incoming);
     store(m_phases[p].values, textIn(property, m_name), textIn(basis, m_basis), m_incoming, 4,
           kScope);
@@ -1065,7 +1083,7 @@ HRESULT MaterialObject::CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BST
           .at(3);
     if (!isStringList(props))
       throw CapeError(ECapeBadArgumentHR, kScope, "props is not an array of strings").at(1);
-    phaseOfLabel(textIn(phaseLabel, m_name), 2, kScope);
+    phaseOfLabel(phaseLabel, 2, kScope);
     if (!m_propertyRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoPropertyRoutine");
     bindToPackage(kScope);

@@ -125,6 +125,7 @@ class MaterialObject
   std::size_t compoundCount() const { return m_compIds.size(); }
   //! Index into m_phases of a package phase label; ECapeInvalidArgument at `position` if none.
   std::size_t phaseOfLabel(std::string_view label, SHORT position, const char* scope) const;
+  std::size_t phaseOfLabel(BSTR label, SHORT position, const char* scope) const;
   //! Index into m_phases of a phase index (3, 4, 5, 6, 7, 10); nullopt for 1 and 2.
   std::size_t phaseOfIndex(LONG phaseIndex, const char* scope) const;
   //! The two labels of a two-phase argument (index pair in m_phases).

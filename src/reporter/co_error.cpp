@@ -24,20 +24,18 @@ namespace {
 //! True when both are 1-D lists of the same strings (compared as UTF-16).
 bool sameStringList(const VARIANT& a, const VARIANT& b) {
   if (a.vt != (VT_ARRAY | VT_BSTR) || b.vt != a.vt || !a.parray || !b.parray) return false;
-  if (SafeArrayGetDim(a.parray) != 1 || SafeArrayGetDim(b.parray) != 1) return false;
-  LONG la = 0, ua = -1, lb = 0, ub = -1;
-  if (FAILED(SafeArrayGetLBound(a.parray, 1, &la)) ||
-      FAILED(SafeArrayGetUBound(a.parray, 1, &ua)) ||
-      FAILED(SafeArrayGetLBound(b.parray, 1, &lb)) || FAILED(SafeArrayGetUBound(b.parray, 1, &ub)))
+  // Read from the descriptors: this runs on every request, over lists of two or three.
+  const SAFEARRAY& x = *a.parray;
+  const SAFEARRAY& y = *b.parray;
+  if (x.cDims != 1 || y.cDims != 1 || x.cbElements != sizeof(BSTR) ||
+      y.cbElements != sizeof(BSTR) || x.rgsabound[0].cElements != y.rgsabound[0].cElements ||
+      x.rgsabound[0].lLbound != y.rgsabound[0].lLbound)
     return false;
-  if (la != lb || ua != ub) return false;
-  for (LONG i = la; i <= ua; ++i) {
-    void* pa = nullptr;
-    void* pb = nullptr;
-    if (FAILED(SafeArrayPtrOfIndex(a.parray, &i, &pa)) ||
-        FAILED(SafeArrayPtrOfIndex(b.parray, &i, &pb)))
-      return false;
-    const BSTR sa = *static_cast<BSTR*>(pa), sb = *static_cast<BSTR*>(pb);
+  if (x.rgsabound[0].cElements && (!x.pvData || !y.pvData)) return false;
+  const BSTR* ea = static_cast<const BSTR*>(x.pvData);
+  const BSTR* eb = static_cast<const BSTR*>(y.pvData);
+  for (ULONG i = 0; i < x.rgsabound[0].cElements; ++i) {
+    const BSTR sa = ea[i], sb = eb[i];
     if (!sa || !sb) {
       if (sa != sb) return false;
       continue;
