@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <set>
 
@@ -154,30 +155,39 @@ MaterialObject::Values& MaterialObject::twoPhaseTable(std::size_t a, std::size_t
   return m_twoPhase[{a, b}];
 }
 
-MaterialObject::Key MaterialObject::keyOf(std::string_view name, std::string_view basis,
-                                          SHORT namePosition, SHORT basisPosition,
-                                          const char* scope, std::string& key) const {
-  // A package names the same few properties on every call.
+MaterialObject::Key MaterialObject::keyOf(BSTR name, BSTR basis, SHORT namePosition,
+                                          SHORT basisPosition, const char* scope,
+                                          std::string& key) const {
+  // A package names the same few properties on every call: they are known by their text as
+  // given, compared without conversion.
+  const std::u16string_view givenName = comlite::bstrView(name),
+                            givenBasis = comlite::bstrView(basis);
+  auto same = [](const std::u16string& known, std::u16string_view given) {
+    return known.size() == given.size() &&
+           std::memcmp(known.data(), given.data(), given.size() * sizeof(char16_t)) == 0;
+  };
   const std::size_t n = compoundCount();
   for (const KnownKey& known : m_knownKeys)
-    if (known.compounds == n && known.name == name && known.basis == basis) {
+    if (known.compounds == n && !known.key.empty() && same(known.name, givenName) &&
+        same(known.basis, givenBasis)) {
       key.assign(known.key);
       return known.k;
     }
-  const Key k = keyOfUncached(name, basis, namePosition, basisPosition, scope, key);
+  const Key k =
+      keyOf(textIn(name, m_name), textIn(basis, m_basis), namePosition, basisPosition, scope, key);
   KnownKey& slot = m_knownKeys[m_nextKnownKey];
   m_nextKnownKey = (m_nextKnownKey + 1) % m_knownKeys.size();
-  slot.name.assign(name);
-  slot.basis.assign(basis);
+  slot.name.assign(givenName);
+  slot.basis.assign(givenBasis);
   slot.compounds = n;
   slot.k = k;
   slot.key.assign(key);
   return k;
 }
 
-MaterialObject::Key MaterialObject::keyOfUncached(std::string_view name, std::string_view basis,
-                                                  SHORT namePosition, SHORT basisPosition,
-                                                  const char* scope, std::string& key) const {
+MaterialObject::Key MaterialObject::keyOf(std::string_view name, std::string_view basis,
+                                          SHORT namePosition, SHORT basisPosition,
+                                          const char* scope, std::string& key) const {
   if (name.empty())
     throw CapeError(ECapeInvalidArgumentHR, scope, "the property identifier is undefined")
         .at(namePosition);
@@ -227,13 +237,34 @@ std::string_view MaterialObject::textIn(BSTR s, std::string& buffer) {
   return buffer;
 }
 
+namespace {
+
+bool fits(std::size_t expected, const std::vector<double>& values) {
+  return !values.empty() && (expected == 0 || values.size() == expected);
+}
+
+[[noreturn]] void refuseCount(std::string_view name, std::size_t expected, std::size_t given,
+                              SHORT position, const char* scope) {
+  throw CapeError(ECapeBadArgumentHR, scope,
+                  cat("\"", name, "\" takes ", expected, " values, ", given, " given"))
+      .at(position);
+}
+
+}  // namespace
+
 void MaterialObject::store(Values& table, std::string_view name, std::string_view basis,
                            std::vector<double>& values, SHORT valuesPosition, const char* scope) {
   const Key k = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope, m_key);
-  if (values.empty() || (k.expected != 0 && values.size() != k.expected))
-    throw CapeError(ECapeBadArgumentHR, scope,
-                    cat("\"", name, "\" takes ", k.expected, " values, ", values.size(), " given"))
-        .at(valuesPosition);
+  if (!fits(k.expected, values))
+    refuseCount(name, k.expected, values.size(), valuesPosition, scope);
+  table.slot(m_key).swap(values);
+}
+
+void MaterialObject::store(Values& table, BSTR name, BSTR basis, std::vector<double>& values,
+                           SHORT valuesPosition, const char* scope) {
+  const Key k = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope, m_key);
+  if (!fits(k.expected, values))
+    refuseCount(text(name), k.expected, values.size(), valuesPosition, scope);
   table.slot(m_key).swap(values);
 }
 
@@ -303,6 +334,28 @@ const std::vector<double>& MaterialObject::fetch(const Values& table, std::strin
   throw CapeError(
       ECapeThrmPropertyNotAvailableHR, scope,
       cat("no value of \"", name, "\"", basis.empty() ? "" : cat(" (", basis, ")"), " is set"));
+}
+
+MaterialObject::StateValues MaterialObject::stateOf(const Values& table, const char* scope) const {
+  // Read by every calculation: by keys made once, not through the memory of names given.
+  static constexpr std::string_view kNames[3][2] = {
+      {"temperature", ""}, {"pressure", ""}, {"fraction", "mole"}};
+  auto get = [&](std::size_t i) -> const std::vector<double>& {
+    std::string& key = m_stateKeys[i];
+    if (key.empty()) keyOf(kNames[i][0], kNames[i][1], 1, 0, scope, key);
+    if (const auto* v = table.find(key)) return *v;
+    return fetch(table, kNames[i][0], kNames[i][1], scope);  // the other basis, or the error
+  };
+  const double T = get(0).at(0);
+  const double P = get(1).at(0);
+  return {T, P, get(2)};
+}
+
+const std::vector<double>& MaterialObject::fetch(const Values& table, BSTR name, BSTR basis,
+                                                 const char* scope) const {
+  keyOf(name, basis, 1, 0, scope, m_key);
+  if (const auto* v = table.find(m_key)) return *v;
+  return fetch(table, textIn(name, m_name), textIn(basis, m_basis), scope);  // converted, or not
 }
 
 const std::vector<double>* MaterialObject::Values::find(std::string_view key) const {
@@ -447,9 +500,8 @@ HRESULT MaterialObject::GetOverallProp(BSTR property, BSTR basis, VARIANT* resul
   return guard(kMaterial, "GetOverallProp", [&] {
     if (!results) return E_POINTER;
     requirePackage("MaterialObject::GetOverallProp");
-    return putVariant(
-        results, makeDoubleArray(fetch(m_overall, textIn(property, m_name), textIn(basis, m_basis),
-                                       "MaterialObject::GetOverallProp")));
+    return putVariant(results, makeDoubleArray(fetch(m_overall, property, basis,
+                                                     "MaterialObject::GetOverallProp")));
   });
 }
 
@@ -459,11 +511,10 @@ HRESULT MaterialObject::GetOverallTPFraction(double* temperature, double* pressu
     static constexpr const char* kScope = "MaterialObject::GetOverallTPFraction";
     if (!temperature || !pressure || !composition) return E_POINTER;
     requirePackage(kScope);
-    const double T = fetch(m_overall, "temperature", "", kScope).at(0);
-    const double P = fetch(m_overall, "pressure", "", kScope).at(0);
-    comlite::Variant x = makeDoubleArray(fetch(m_overall, "fraction", "mole", kScope));
-    *temperature = T;
-    *pressure = P;
+    const StateValues state = stateOf(m_overall, kScope);
+    comlite::Variant x = makeDoubleArray(state.x);
+    *temperature = state.T;
+    *pressure = state.P;
     return putVariant(composition, std::move(x));
   });
 }
@@ -495,8 +546,7 @@ HRESULT MaterialObject::GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     if (!results) return E_POINTER;
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(phaseLabel, 2, kScope);
-    return putVariant(results, makeDoubleArray(fetch(m_phases[p].values, textIn(property, m_name),
-                                                     textIn(basis, m_basis), kScope)));
+    return putVariant(results, makeDoubleArray(fetch(m_phases[p].values, property, basis, kScope)));
   });
 }
 
@@ -507,11 +557,10 @@ HRESULT MaterialObject::GetTPFraction(BSTR phaseLabel, double* temperature, doub
     if (!temperature || !pressure || !composition) return E_POINTER;
     requirePackage(kScope);
     const Values& v = m_phases[phaseOfLabel(phaseLabel, 1, kScope)].values;
-    const double T = fetch(v, "temperature", "", kScope).at(0);
-    const double P = fetch(v, "pressure", "", kScope).at(0);
-    comlite::Variant x = makeDoubleArray(fetch(v, "fraction", "mole", kScope));
-    *temperature = T;
-    *pressure = P;
+    const StateValues state = stateOf(v, kScope);
+    comlite::Variant x = makeDoubleArray(state.x);
+    *temperature = state.T;
+    *pressure = state.P;
     return putVariant(composition, std::move(x));
   });
 }
@@ -523,9 +572,8 @@ HRESULT MaterialObject::GetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
     if (!results) return E_POINTER;
     requirePackage(kScope);
     auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
-    return putVariant(
-        results, makeDoubleArray(fetch(twoPhaseTable(pair.first, pair.second),
-                                       textIn(property, m_name), textIn(basis, m_basis), kScope)));
+    return putVariant(results, makeDoubleArray(fetch(twoPhaseTable(pair.first, pair.second),
+                                                     property, basis, kScope)));
   });
 }
 
@@ -534,7 +582,7 @@ HRESULT MaterialObject::SetOverallProp(BSTR property, BSTR basis, VARIANT values
     static constexpr const char* kScope = "MaterialObject::SetOverallProp";
     requirePackage(kScope);
     doubleArgument(values, 3, kScope, m_incoming);
-    store(m_overall, textIn(property, m_name), textIn(basis, m_basis), m_incoming, 3, kScope);
+    store(m_overall, property, basis, m_incoming, 3, kScope);
     return S_OK;
   });
 }
@@ -543,32 +591,42 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
   return guard(kMaterial, "SetPresentPhases", [&] {
     static constexpr const char* kScope = "MaterialObject::SetPresentPhases";
     requirePackage(kScope);
-    // Read into storage kept between calls: hosts set the present phases before every request.
+    // Hosts set the present phases before every request: an array of strings is read as it
+    // comes, other forms of a list into storage kept between calls.
+    const SAFEARRAY* given = phaseLabels.vt == (VT_ARRAY | VT_BSTR) ? phaseLabels.parray : nullptr;
+    const BSTR* wide = given && given->cDims == 1 && given->cbElements == sizeof(BSTR)
+                           ? static_cast<const BSTR*>(given->pvData)
+                           : nullptr;
     std::vector<std::string>& labels = m_labelsIn;
-    if (!readStringList(phaseLabels, labels))
+    labels.clear();
+    if (!wide && !readStringList(phaseLabels, labels))
       throw CapeError(ECapeBadArgumentHR, kScope, "phaseLabels is not an array of strings").at(1);
+    const std::size_t count = wide ? given->rgsabound[0].cElements : labels.size();
+    // Named in messages only.
+    auto label = [&](std::size_t k) { return wide ? text(wide[k]) : labels[k]; };
     const bool statusRead = readLongList(phaseStatus, m_statusIn);
     const std::vector<LONG>* status = &m_statusIn;
-    if (!statusRead || status->size() != labels.size())
+    if (!statusRead || status->size() != count)
       throw CapeError(ECapeBadArgumentHR, kScope,
                       cat("phaseStatus has ", statusRead ? status->size() : 0, " entries for ",
-                          labels.size(), " phase labels"))
+                          count, " phase labels"))
           .at(2);
     std::vector<std::size_t>& order = m_orderIn;
     order.clear();
     // Position of each package phase in the list, or npos when it is not listed.
     std::vector<std::size_t>& positionOf = m_positionIn;
     positionOf.assign(m_phases.size(), std::string::npos);
-    for (std::size_t k = 0; k < labels.size(); ++k) {
-      const std::size_t p = phaseOfLabel(labels[k], 1, kScope);
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t p =
+          wide ? phaseOfLabel(wide[k], 1, kScope) : phaseOfLabel(labels[k], 1, kScope);
       if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
         throw CapeError(
             ECapeInvalidArgumentHR, kScope,
-            cat("phase status ", (*status)[k], " of \"", labels[k], "\" is not a phase status"))
+            cat("phase status ", (*status)[k], " of \"", label(k), "\" is not a phase status"))
             .at(2);
       if (positionOf[p] != std::string::npos)
         throw CapeError(ECapeInvalidArgumentHR, kScope,
-                        cat("phase \"", labels[k], "\" is listed twice"))
+                        cat("phase \"", label(k), "\" is listed twice"))
             .at(1);
       positionOf[p] = k;
       order.push_back(p);
@@ -600,8 +658,7 @@ HRESULT MaterialObject::SetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(phaseLabel, 2, kScope);
     doubleArgument(values, 4, kScope, m_incoming);
-    store(m_phases[p].values, textIn(property, m_name), textIn(basis, m_basis), m_incoming, 4,
-          kScope);
+    store(m_phases[p].values, property, basis, m_incoming, 4, kScope);
     return S_OK;
   });
 }
@@ -613,8 +670,7 @@ HRESULT MaterialObject::SetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
     requirePackage(kScope);
     auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
     doubleArgument(values, 4, kScope, m_incoming);
-    store(twoPhaseTable(pair.first, pair.second), textIn(property, m_name), textIn(basis, m_basis),
-          m_incoming, 4, kScope);
+    store(twoPhaseTable(pair.first, pair.second), property, basis, m_incoming, 4, kScope);
     return S_OK;
   });
 }
@@ -946,16 +1002,14 @@ HRESULT MaterialObject::GetState(double* temperature, double* pressure, double* 
     static constexpr const char* kScope = "MaterialObject::GetState";
     if (!temperature || !pressure || (!composition && compoundCount() > 0)) return E_POINTER;
     const Values& table = tableOf(phaseIndex, kScope);
-    const double T = fetch(table, "temperature", "", kScope).at(0);
-    const double P = fetch(table, "pressure", "", kScope).at(0);
-    const std::vector<double>& x = fetch(table, "fraction", "mole", kScope);
-    if (x.size() != compoundCount())
-      throw CapeError(
-          ECapeThrmPropertyNotAvailableHR, kScope,
-          cat("the composition has ", x.size(), " values for ", compoundCount(), " compounds"));
-    *temperature = T;
-    *pressure = P;
-    std::copy(x.begin(), x.end(), composition);
+    const StateValues state = stateOf(table, kScope);
+    if (state.x.size() != compoundCount())
+      throw CapeError(ECapeThrmPropertyNotAvailableHR, kScope,
+                      cat("the composition has ", state.x.size(), " values for ", compoundCount(),
+                          " compounds"));
+    *temperature = state.T;
+    *pressure = state.P;
+    std::copy(state.x.begin(), state.x.end(), composition);
     return S_OK;
   });
 }
@@ -969,8 +1023,10 @@ const MaterialObject::CodeName& MaterialObject::codeName(LONG valueCode, SHORT p
     throw CapeError(ECapeInvalidArgumentHR, scope,
                     cat("value code ", valueCode, " names no property"))
         .at(position);
-  return m_codeNames.emplace_back(
-      CodeName{valueCode, std::move(code->name), code->perCompound(), code->matrix()});
+  CodeName& c = m_codeNames.emplace_back(
+      CodeName{valueCode, std::move(code->name), {}, code->perCompound(), code->matrix()});
+  keyOf(c.name, "mole", position, position, scope, c.key);
+  return c;
 }
 
 HRESULT MaterialObject::GetValue(LONG phaseIndex, LONG valueCode, double* values) {
@@ -979,7 +1035,8 @@ HRESULT MaterialObject::GetValue(LONG phaseIndex, LONG valueCode, double* values
     if (!values) return E_POINTER;
     const CodeName& code = codeName(valueCode, 2, kScope);
     const Values& table = tableOf(phaseIndex, kScope);
-    const std::vector<double>& v = fetch(table, code.name, "mole", kScope);
+    const std::vector<double>* held = table.find(code.key);
+    const std::vector<double>& v = held ? *held : fetch(table, code.name, "mole", kScope);
     const std::size_t n = compoundCount();
     const std::size_t expected = code.matrix ? n * n : code.perCompound ? n : 1;
     if (v.size() != expected)
@@ -1115,46 +1172,57 @@ HRESULT MaterialObject::CalcTwoPhaseProps(VARIANT props, VARIANT phaseLabels) {
   });
 }
 
+const MaterialObject::FlashSpec& MaterialObject::flashSpec(LONG flashId, const char* scope) {
+  // It depends only on the flash id and the package's phases: made once, a host asks for it on
+  // every flash.
+  for (const FlashSpec& f : m_flashSpecs)
+    if (f.id == flashId) return f;
+  const char* name = flashName(static_cast<int>(flashId));
+  if (!name)
+    throw CapeError(ECapeInvalidArgumentHR, scope,
+                    cat("flash id ", flashId, " is not one of 15 (TP) to 22 (TS)"))
+        .at(1);
+  // First and second specification property from the flash name: T, P, H, VF, S.
+  const std::string flash = name;
+  auto propertyOf = [](const std::string& letters) -> const char* {
+    if (letters == "T") return "temperature";
+    if (letters == "P") return "pressure";
+    if (letters == "H") return "enthalpy";
+    if (letters == "S") return "entropy";
+    return "phaseFraction";
+  };
+  const std::string first = flash.substr(0, 1), second = flash.substr(1);
+  auto spec = [&](const std::string& letters) {
+    std::vector<std::string> s = {propertyOf(letters), "", "Overall", ""};
+    if (letters == "VF") {
+      requirePackage(scope);
+      auto it = m_idMap.find(kPhaseVapor);
+      if (it == m_idMap.end())
+        throw CapeError(ECapeInvalidArgumentHR, scope,
+                        cat("flash ", flash, " needs a vapour phase; the package has none"))
+            .at(1);
+      s[1] = "mole";
+      s[2] = m_phases[it->second].label;
+    }
+    return makeStringArray(s, true);
+  };
+  FlashSpec made;
+  made.id = flashId;
+  made.s1 = spec(first);
+  made.s2 = spec(second);
+  made.type = comlite::Bstr(second == "VF" ? "Normal" : "Unspecified");
+  return m_flashSpecs.emplace_back(std::move(made));
+}
+
 HRESULT MaterialObject::GetFlashSpecification(LONG flashId, VARIANT* specification1,
                                               VARIANT* specification2, BSTR* solutionType) {
   return guard(kMatObj, "GetFlashSpecification", [&] {
-    static constexpr const char* kScope = "MaterialObject::GetFlashSpecification";
     if (!specification1 || !specification2 || !solutionType) return E_POINTER;
-    const char* name = flashName(static_cast<int>(flashId));
-    if (!name)
-      throw CapeError(ECapeInvalidArgumentHR, kScope,
-                      cat("flash id ", flashId, " is not one of 15 (TP) to 22 (TS)"))
-          .at(1);
-    // First and second specification property from the flash name: T, P, H, VF, S.
-    const std::string flash = name;
-    auto propertyOf = [](const std::string& letters) -> const char* {
-      if (letters == "T") return "temperature";
-      if (letters == "P") return "pressure";
-      if (letters == "H") return "enthalpy";
-      if (letters == "S") return "entropy";
-      return "phaseFraction";
-    };
-    const std::string first = flash.substr(0, 1), second = flash.substr(1);
-    auto spec = [&](const std::string& letters) {
-      std::vector<std::string>& s = m_flashSpecification;  // its storage kept between flashes
-      s.assign({propertyOf(letters), "", "Overall", ""});
-      if (letters == "VF") {
-        requirePackage(kScope);
-        auto it = m_idMap.find(kPhaseVapor);
-        if (it == m_idMap.end())
-          throw CapeError(ECapeInvalidArgumentHR, kScope,
-                          cat("flash ", flash, " needs a vapour phase; the package has none"))
-              .at(1);
-        s[1] = "mole";
-        s[2] = m_phases[it->second].label;
-      }
-      return makeStringArray(s, true);
-    };
-    comlite::Variant s1 = spec(first), s2 = spec(second);
-    const bool vf = second == "VF";
-    putVariant(specification1, std::move(s1));
-    putVariant(specification2, std::move(s2));
-    return putString(solutionType, vf ? "Normal" : "Unspecified");
+    const FlashSpec& f = flashSpec(flashId, "MaterialObject::GetFlashSpecification");
+    putVariant(specification1, comlite::Variant(f.s1));
+    putVariant(specification2, comlite::Variant(f.s2));
+    *solutionType = f.type.copy();
+    return *solutionType ? S_OK : E_OUTOFMEMORY;
   });
 }
 
@@ -1164,18 +1232,8 @@ HRESULT MaterialObject::Flash(LONG flashId) {
     requirePackage(kScope);
     if (!m_equilibriumRoutine)
       throw CapeError(ECapeNoImplHR, kScope, "the package has no ICapeThermoEquilibriumRoutine");
-    // The specification of a flash id depends only on the package's phases: made once.
-    auto spec = std::find_if(m_flashSpecs.begin(), m_flashSpecs.end(),
-                             [&](const FlashSpec& f) { return f.id == flashId; });
-    if (spec == m_flashSpecs.end()) {
-      FlashSpec made;
-      made.id = flashId;
-      check(GetFlashSpecification(flashId, &made.s1, &made.s2, made.type.out()), unknown(), kMatObj,
-            "GetFlashSpecification");
-      spec = m_flashSpecs.insert(m_flashSpecs.end(), std::move(made));
-    }
+    const FlashSpec& f = flashSpec(flashId, kScope);
     bindToPackage(kScope);
-    const FlashSpec& f = *spec;
     const HRESULT hr = packageCall(
         [&] { return m_equilibriumRoutine->CalcEquilibrium(f.s1, f.s2, f.type.get()); });
     if (FAILED(hr))

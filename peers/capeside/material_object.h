@@ -137,8 +137,6 @@ class MaterialObject
   //! The value table of a phase index: 1 overall, 2/8 a phase pair, others a package phase.
   Values& tableOf(LONG phaseIndex, const char* scope);
   Values& twoPhaseTable(std::size_t a, std::size_t b);
-  //! The key of (name, basis); the basis is "mole" or "mass" for basis-dependent properties,
-  //! "" for the others. ECapeInvalidArgument for an empty name or an unknown basis.
   //! A key made by keyOf: the length of its name part and the number of values the property
   //! takes (0: any).
   struct Key {
@@ -150,9 +148,9 @@ class MaterialObject
   //! ECapeInvalidArgument for an empty name or an unknown basis.
   Key keyOf(std::string_view name, std::string_view basis, SHORT namePosition, SHORT basisPosition,
             const char* scope, std::string& key) const;
-  //! keyOf without the memory of the last names.
-  Key keyOfUncached(std::string_view name, std::string_view basis, SHORT namePosition,
-                    SHORT basisPosition, const char* scope, std::string& key) const;
+  //! keyOf of a name and basis as a caller gives them, remembered by their UTF-16 text.
+  Key keyOf(BSTR name, BSTR basis, SHORT namePosition, SHORT basisPosition, const char* scope,
+            std::string& key) const;
   //! Stores `values` under (name, basis): swapped into the slot, so that `values` takes the
   //! slot's old storage.
   void store(Values& table, std::string_view name, std::string_view basis,
@@ -161,11 +159,22 @@ class MaterialObject
              std::vector<double>&& values, SHORT valuesPosition, const char* scope) {
     store(table, name, basis, values, valuesPosition, scope);
   }
+  void store(Values& table, BSTR name, BSTR basis, std::vector<double>& values,
+             SHORT valuesPosition, const char* scope);
   //! The values of (name, basis), converted from the other basis when needed;
   //! ECapeThrmPropertyNotAvailable when there are none. The reference is valid until the next
   //! store or fetch.
   const std::vector<double>& fetch(const Values& table, std::string_view name,
                                    std::string_view basis, const char* scope) const;
+  const std::vector<double>& fetch(const Values& table, BSTR name, BSTR basis,
+                                   const char* scope) const;
+  //! Temperature, pressure and mole fractions of a table, as fetch reads them; `x` is valid
+  //! until the next store or fetch.
+  struct StateValues {
+    double T, P;
+    const std::vector<double>& x;
+  };
+  StateValues stateOf(const Values& table, const char* scope) const;
   //! The UTF-8 text of a BSTR in `buffer`, its storage reused (nullptr reads as "").
   static std::string_view textIn(BSTR s, std::string& buffer);
   //! Mole fractions of a table ("fraction", mole); empty when unknown.
@@ -198,17 +207,19 @@ class MaterialObject
   std::map<std::pair<std::size_t, std::size_t>, Values> m_twoPhase;
   // Work storage of the property calls (one call at a time per material), kept between calls.
   mutable std::string m_key, m_otherKey;
+  mutable std::array<std::string, 3> m_stateKeys;  //!< of stateOf, made on first use
   //! The keys of the last names asked for, as given, for the material's compound count.
   struct KnownKey {
-    std::string name, basis, key;
+    std::u16string name, basis;
+    std::string key;  //!< empty while unused
     std::size_t compounds = 0;
     Key k;
   };
   mutable std::array<KnownKey, 16> m_knownKeys;
   mutable std::size_t m_nextKnownKey = 0;
   mutable std::vector<double> m_converted;
-  std::string m_name, m_basis;
-  std::vector<std::string> m_labelsIn, m_flashSpecification;
+  mutable std::string m_name, m_basis;
+  std::vector<std::string> m_labelsIn;
   std::vector<LONG> m_statusIn;
   std::vector<std::size_t> m_orderIn, m_positionIn;
   std::vector<double> m_incoming;
@@ -216,6 +227,7 @@ class MaterialObject
   struct CodeName {
     LONG code = -1;
     std::string name;
+    std::string key;  //!< of (name, "mole"), made once
     bool perCompound = false, matrix = false;
   };
   const CodeName& codeName(LONG valueCode, SHORT position, const char* scope);
@@ -227,6 +239,8 @@ class MaterialObject
     comlite::Bstr type;
   };
   std::vector<FlashSpec> m_flashSpecs;
+  //! The specification of a flash id (GetFlashSpecification's answer), made on first use.
+  const FlashSpec& flashSpec(LONG flashId, const char* scope);
 };
 
 //! Private interface id answered by MaterialObject with the object itself.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "base/message_output.h"
@@ -41,7 +42,7 @@ bool sameStringList(const VARIANT& a, const VARIANT& b) {
       continue;
     }
     const UINT n = SysStringLen(sa);
-    if (SysStringLen(sb) != n || std::char_traits<char16_t>::compare(sa, sb, n) != 0) return false;
+    if (SysStringLen(sb) != n || std::memcmp(sa, sb, n * sizeof(char16_t)) != 0) return false;
   }
   return true;
 }

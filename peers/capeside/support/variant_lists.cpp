@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "comlite/bstr.h"
 #include "comlite/safearray.h"
@@ -68,6 +69,15 @@ bool forEachElement(SAFEARRAY* psa, VARTYPE elementType, F&& visit) {
   return ok;
 }
 
+//! The elements of an array of `T` stored as `vt`, in storage order, or nullptr when `psa` is
+//! not one (the common case of every exchange, read without visiting each element).
+template <class T>
+const T* plainElements(SAFEARRAY* psa, VARTYPE elementType, VARTYPE vt) {
+  return psa && elementType == vt && psa->cbElements == sizeof(T) && psa->pvData
+             ? static_cast<const T*>(psa->pvData)
+             : nullptr;
+}
+
 //! Reads a list into `out` (cleared first, its storage reused); false when it is not one.
 template <class T, class Scalar>
 bool readInto(const VARIANT& in, std::vector<T>& out, Scalar&& scalar) {
@@ -76,6 +86,13 @@ bool readInto(const VARIANT& in, std::vector<T>& out, Scalar&& scalar) {
   if (v.vt == VT_EMPTY) return true;
   if (vtIsArray(v.vt)) {
     SAFEARRAY* psa = vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray;
+    if constexpr (std::is_same_v<T, double> || std::is_same_v<T, LONG>) {
+      if (const T* d =
+              plainElements<T>(psa, vtBase(v.vt), std::is_same_v<T, LONG> ? VT_I4 : VT_R8)) {
+        out.assign(d, d + comlite::safeArrayCount(psa));
+        return true;
+      }
+    }
     if (psa) out.reserve(comlite::safeArrayCount(psa));
     return forEachElement(psa, vtBase(v.vt), [&](const VARIANT& item) {
       T value{};
@@ -204,9 +221,15 @@ bool forEachString(const VARIANT& in, F&& visit) {
   };
   const VARIANT& v = deref(in);
   if (v.vt == VT_EMPTY) return true;
-  if (vtIsArray(v.vt))
-    return forEachElement(vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray,
-                          vtBase(v.vt), one);
+  if (vtIsArray(v.vt)) {
+    SAFEARRAY* psa = vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray;
+    if (const BSTR* s = plainElements<BSTR>(psa, vtBase(v.vt), VT_BSTR)) {
+      for (ULONG i = 0, n = comlite::safeArrayCount(psa); i < n; ++i)
+        if (!visit(comlite::bstrView(s[i]))) return false;
+      return true;
+    }
+    return forEachElement(psa, vtBase(v.vt), one);
+  }
   return one(v);
 }
 
@@ -215,7 +238,10 @@ bool forEachString(const VARIANT& in, F&& visit) {
 bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list) {
   std::size_t k = 0;
   const bool ok = forEachString(v, [&](std::u16string_view s) {
-    if (k >= list.size() || list[k] != s) return false;
+    // Equality alone: bytes compare faster than the ordering of char16_t.
+    if (k >= list.size() || list[k].size() != s.size() ||
+        std::memcmp(list[k].data(), s.data(), s.size() * sizeof(char16_t)) != 0)
+      return false;
     ++k;
     return true;
   });
