@@ -546,8 +546,22 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
                                    BSTR solutionType) {
   return call(kEquilibrium, "CalcEquilibrium", [&] {
     static constexpr const char* kScope = "PrPackage::CalcEquilibrium";
-    const std::optional<pr::FlashRequest> request =
-        equilibriumRequest(specification1, specification2, solutionType, m_specs, kScope);
+    KnownEquilibrium& known = m_knownEquilibrium;
+    std::optional<pr::FlashRequest> request;
+    if (known.valid && comlite::bstrView(solutionType) == known.type &&
+        capeside::sameStringList(specification1, known.given[0]) &&
+        capeside::sameStringList(specification2, known.given[1])) {
+      request = known.request;  // m_specs still hold them, read
+    } else {
+      known.valid = false;
+      request = equilibriumRequest(specification1, specification2, solutionType, m_specs, kScope);
+      if (request) {
+        known.request = *request;
+        known.type.assign(comlite::bstrView(solutionType));
+        known.valid = capeside::readWideStringList(specification1, known.given[0]) &&
+                      capeside::readWideStringList(specification2, known.given[1]);
+      }
+    }
     if (!request)
       throw CapeError(ECapeLimitedImplHR, kScope,
                       cat("the specification pair (", m_specs[0][0], ", ", m_specs[1][0],

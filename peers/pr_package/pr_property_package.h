@@ -138,6 +138,14 @@ class PrPackage
   std::vector<comlite::Variant> m_equilibriumArrays;  //!< four per phase at equilibrium
   // Work vectors of an equilibrium: the specifications, the present phases and the feed.
   std::vector<std::string> m_specs[2], m_present, m_labels;
+  //! The specifications of the last equilibrium solved, as given: a host flashes with the same
+  //! ones again and again, and they are checked once.
+  struct KnownEquilibrium {
+    bool valid = false;
+    std::vector<std::u16string> given[2];
+    std::u16string type;
+    pr::FlashRequest request;
+  } m_knownEquilibrium;
   std::vector<LONG> m_presentStatus;
   std::vector<double> m_z, m_one;
 };
