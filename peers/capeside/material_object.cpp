@@ -337,18 +337,15 @@ const std::vector<double>& MaterialObject::fetch(const Values& table, std::strin
 }
 
 MaterialObject::StateValues MaterialObject::stateOf(const Values& table, const char* scope) const {
-  // Read by every calculation: by keys made once, not through the memory of names given.
   static constexpr std::string_view kNames[3][2] = {
       {"temperature", ""}, {"pressure", ""}, {"fraction", "mole"}};
-  auto get = [&](std::size_t i) -> const std::vector<double>& {
-    std::string& key = m_stateKeys[i];
-    if (key.empty()) keyOf(kNames[i][0], kNames[i][1], 1, 0, scope, key);
-    if (const auto* v = table.find(key)) return *v;
-    return fetch(table, kNames[i][0], kNames[i][1], scope);  // the other basis, or the error
+  auto get = [&](Values::StateValue which) -> const std::vector<double>& {
+    if (const auto* v = table.state(which)) return *v;
+    return fetch(table, kNames[which][0], kNames[which][1], scope);  // the other basis, or none
   };
-  const double T = get(0).at(0);
-  const double P = get(1).at(0);
-  return {T, P, get(2)};
+  const double T = get(Values::kTemperature).at(0);
+  const double P = get(Values::kPressure).at(0);
+  return {T, P, get(Values::kFraction)};
 }
 
 const std::vector<double>& MaterialObject::fetch(const Values& table, BSTR name, BSTR basis,
@@ -356,6 +353,13 @@ const std::vector<double>& MaterialObject::fetch(const Values& table, BSTR name,
   keyOf(name, basis, 1, 0, scope, m_key);
   if (const auto* v = table.find(m_key)) return *v;
   return fetch(table, textIn(name, m_name), textIn(basis, m_basis), scope);  // converted, or not
+}
+
+MaterialObject::Values::Values() : m_slots(3) {
+  // Every calculation reads them: found by place, not by key.
+  m_slots[kTemperature].key = "temperature|";
+  m_slots[kPressure].key = "pressure|";
+  m_slots[kFraction].key = "fraction|mole";
 }
 
 const std::vector<double>* MaterialObject::Values::find(std::string_view key) const {
@@ -988,9 +992,9 @@ HRESULT MaterialObject::SetState(double temperature, double pressure, const doub
                       cat("phase index ", phaseIndex, " names two phases; a state is of one"))
           .at(4);
     Values& table = tableOf(phaseIndex, kScope);
-    table.slot("temperature|").assign(1, temperature);
-    table.slot("pressure|").assign(1, pressure);
-    table.slot("fraction|mole").assign(composition, composition + compoundCount());
+    table.stateSlot(Values::kTemperature).assign(1, temperature);
+    table.stateSlot(Values::kPressure).assign(1, pressure);
+    table.stateSlot(Values::kFraction).assign(composition, composition + compoundCount());
     table.erase("fraction|mass");
     return S_OK;
   });

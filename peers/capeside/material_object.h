@@ -93,6 +93,18 @@ class MaterialObject
   //! once made: setting the same property again reuses both instead of allocating.
   class Values {
    public:
+    //! The slots of the state, first in every table under their keys.
+    enum StateValue : std::size_t { kTemperature, kPressure, kFraction };
+    Values();
+    //! The values of a state slot, nullptr when not set.
+    const std::vector<double>* state(StateValue which) const {
+      return m_slots[which].set ? &m_slots[which].values : nullptr;
+    }
+    //! The storage of a state slot; marks it set (the caller fills it).
+    std::vector<double>& stateSlot(StateValue which) {
+      m_slots[which].set = true;
+      return m_slots[which].values;
+    }
     //! The values of `key`, nullptr when none are set.
     const std::vector<double>* find(std::string_view key) const;
     //! The storage of `key`, made when new; marks it set (the caller fills it).
@@ -207,7 +219,6 @@ class MaterialObject
   std::map<std::pair<std::size_t, std::size_t>, Values> m_twoPhase;
   // Work storage of the property calls (one call at a time per material), kept between calls.
   mutable std::string m_key, m_otherKey;
-  mutable std::array<std::string, 3> m_stateKeys;  //!< of stateOf, made on first use
   //! The keys of the last names asked for, as given, for the material's compound count.
   struct KnownKey {
     std::u16string name, basis;

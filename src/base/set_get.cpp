@@ -137,6 +137,9 @@ void install(VARIANT& var, SAFEARRAY* psa, VARTYPE vt) {
 
 bool sameShape(const VARIANT& var, VARTYPE vt, UINT dims, const SAFEARRAYBOUND* wanted) {
   if (var.vt != (VT_ARRAY | vt) || !var.parray || SafeArrayGetDim(var.parray) != dims) return false;
+  if (dims == 1)  // every request sizes its lists: read from the descriptor
+    return var.parray->rgsabound[0].lLbound == wanted[0].lLbound &&
+           var.parray->rgsabound[0].cElements == wanted[0].cElements;
   for (UINT d = 1; d <= dims; ++d) {
     LONG lower = 0, upper = 0;
     if (!bounds(var.parray, d, lower, upper)) return false;
