@@ -93,9 +93,7 @@ TEST(CriticalPoint, saturation_lines_of_dilute_feeds_end_at_the_critical_point) 
 // 0.28 to 0.32 where B falls to 1e-13.
 TEST(LowVapourPressure, liquid_root_and_saturation_meet_their_zero_pressure_limits) {
   CompoundRecord rec = test::database().compound("n-decane");
-  rec.Tc_K = 723.0;
-  rec.Pc_Pa = 1.40e6;
-  rec.omega = 0.717;
+  rec.Tc_K = 723.0, rec.Pc_Pa = 1.40e6, rec.omega = 0.717;
   const Mixture mix({rec}, {0.0});
   const std::vector<double> x = {1.0};
   const double r2 = std::sqrt(2.0);

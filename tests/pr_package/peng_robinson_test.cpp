@@ -154,9 +154,7 @@ TEST(GenericCubic, tiny_covolume_keeps_both_roots_to_full_precision) {
 TEST(PengRobinson, saturation_at_very_low_vapour_pressure_matches_reference) {
   CompoundRecord c = test::database().compound("n-decane");
   c.name = "heavy";
-  c.Tc_K = 723.0;
-  c.Pc_Pa = 1.40e6;
-  c.omega = 0.717;
+  c.Tc_K = 723.0, c.Pc_Pa = 1.40e6, c.omega = 0.717;
   const Mixture mix({c}, {0.0});
   struct Case {
     double T, Psat;

@@ -129,7 +129,7 @@ TEST_F(Manager, missing_root_option_reports_an_absent_phase_instead_of_extrapola
     // A gas far above the cricondentherm: the cubic has only a vapour-like root.
     ASSERT_EQ(mo->SetState(400, 1e5, x, kLiquid), S_OK);
     results[k] = package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
-        capeside::makeStringArray({"density"}), Bstr("Liquid").get());
+        ids({"density"}), Bstr("Liquid").get());
     if (k == 0) {
       EXPECT_NE(capeErrorOf(package.get()).description.find("no Liquid root"), std::string::npos);
     }

@@ -14,6 +14,7 @@
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "pr_package/model/property_package.h"
+#include "pr_package/test_data.h"
 #include "support/cape_fixture.h"
 #include "support/module_fixture.h"
 
@@ -27,11 +28,8 @@ inline std::string builtDataFolder() {
 }
 
 //! The compounds of "Natural Gas (PR)" and a feed with a condensate tail.
-inline const std::vector<std::string> kNaturalGas = {
-    "methane",   "ethane",   "propane",  "n-butane",       "isobutane",
-    "n-pentane", "n-hexane", "nitrogen", "carbon dioxide", "hydrogen sulfide"};
-inline const std::vector<double> kNaturalGasZ = {0.60, 0.08, 0.06, 0.04, 0.03,
-                                                 0.03, 0.06, 0.03, 0.05, 0.02};
+using pr::test::kNaturalGas;
+using pr::test::kNaturalGasZ;
 
 class PrModule : public ::testing::Test {
  protected:
@@ -54,6 +52,10 @@ class PrModule : public ::testing::Test {
     }
     return package;
   }
+
+  //! Lists as the CAPE-OPEN calls take them.
+  static Variant ids(const std::vector<std::string>& v) { return capeside::makeStringArray(v); }
+  static Variant reals(const std::vector<double>& v) { return capeside::makeDoubleArray(v); }
 
   testsupport::ModuleEnvironment m_env;
 };
@@ -91,15 +93,16 @@ class PrMaterial : public PrModule {
   virtual std::vector<std::string> compounds() const { return kNaturalGas; }
 
   void present(const std::vector<std::string>& labels) {
-    ASSERT_EQ(
-        m_thermo->SetPresentPhases(capeside::makeStringArray(labels),
-                                   capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
-        S_OK);
+    ASSERT_EQ(m_thermo->SetPresentPhases(
+                  ids(labels), capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
+              S_OK);
+  }
+  ComPtr<ICapeThermoPropertyRoutine> routine() {
+    return m_package.as<ICapeThermoPropertyRoutine>();
   }
   //! CalcSinglePhaseProp of the package on the material.
   HRESULT calc(const std::vector<std::string>& props, const char* label) {
-    return m_package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
-        capeside::makeStringArray(props), Bstr(label).get());
+    return routine()->CalcSinglePhaseProp(ids(props), Bstr(label).get());
   }
   //! A property of a phase (or "Overall") as the material holds it, mole basis.
   std::vector<double> phaseValue(const char* property, const char* label,
