@@ -31,14 +31,13 @@ using Doubles = std::vector<double>;
 
 namespace {
 
-//! The packages' ids of the natural gas compounds, in the packages' order, and its feed.
-const std::vector<std::string>& kPackageIds = pr::test::kNaturalGas;
+//! The natural gas as the host holds it, and its feed (the packages' ids: pr::test::kNaturalGas).
 const std::vector<ravelin::CompoundSpec> kNaturalGas = testsupport::naturalGasCompounds();
 const Doubles& kGasFeed = pr::test::kNaturalGasZ;
 
 //! The module's Peng-Robinson flash of the natural gas, on the same data.
 pr::FlashSolver& prFlash() {
-  static pr::PropertyPackage model(pr::test::database(), kPackageIds);
+  static pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
   return model.flash_solver();
 }
 
@@ -242,7 +241,7 @@ TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only
   const auto table = ideal::CompoundTable::load(IDEAL_PACKAGE_DATA_DIR "/compounds.csv");
   std::vector<ideal::Compound> compounds;
   for (std::size_t i = 0; i < 4; ++i)
-    compounds.push_back(table.compounds()[*table.find(kPackageIds[i])]);
+    compounds.push_back(table.compounds()[*table.find(pr::test::kNaturalGas[i])]);
   const auto ref = ideal::tpFlash(ideal::IdealMixture(compounds), 250.0, 1.0e6, z);
 
   auto c = collection(250.0, 1000.0, z);

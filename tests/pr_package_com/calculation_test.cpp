@@ -17,17 +17,15 @@ TEST_F(Calculation, a_failing_property_writes_nothing_of_the_request) {
   EXPECT_EQ(e.scope, "PrPackage::CalcSinglePhaseProp");
   EXPECT_EQ(e.name, "ECapeLimitedImpl");
   EXPECT_EQ(e.moreInfo, "raised by PropertyPackage::single_phase_property");
-  EXPECT_NE(e.description.find("entropyF"), std::string::npos) << e.description;
+  EXPECT_THAT(e.description, HasSubstr("entropyF"));
   EXPECT_EQ(calc({"enthalpy", "colour"}, "Vapor"), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(m_package.get()).description.find("unknown property 'colour'"),
-            std::string::npos);
+  EXPECT_THAT(capeErrorOf(m_package.get()).description, HasSubstr("unknown property 'colour'"));
   Variant out;
   EXPECT_EQ(m_thermo->GetSinglePhaseProp(Bstr("enthalpy").get(), Bstr("Vapor").get(),
                                          Bstr("mole").get(), &out),
             ECapeThrmPropertyNotAvailableHR);
   EXPECT_EQ(calc({"enthalpy"}, "Aqueous"), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(m_package.get()).description.find("\"Aqueous\" is not a phase"),
-            std::string::npos);
+  EXPECT_THAT(capeErrorOf(m_package.get()).description, HasSubstr("\"Aqueous\" is not a phase"));
 }
 
 TEST_F(Calculation, kvalues_are_the_models_for_either_phase_order) {
@@ -77,11 +75,10 @@ TEST_F(Calculation, ln_phi_follows_the_flags_and_equals_the_model) {
   EXPECT_EQ(routine()->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6, reals(n), 16, &lnPhi, &dT,
                                        &dP, &dn),
             ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(routine().get()).description.find("fFlags 16"), std::string::npos);
+  EXPECT_THAT(capeErrorOf(routine().get()).description, HasSubstr("fFlags 16"));
   EXPECT_EQ(routine()->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6, reals({1, 2}), 1, &lnPhi,
                                        &dT, &dP, &dn),
             ECapeBadArgumentHR);
-  EXPECT_NE(capeErrorOf(routine().get()).description.find("moleNumbers: 2 values for 10 compounds"),
-            std::string::npos)
-      << capeErrorOf(routine().get()).description;
+  EXPECT_THAT(capeErrorOf(routine().get()).description,
+              HasSubstr("moleNumbers: 2 values for 10 compounds"));
 }

@@ -11,7 +11,6 @@
 
 using namespace prtest;
 using ::testing::AllOf;
-using ::testing::HasSubstr;
 
 namespace {
 

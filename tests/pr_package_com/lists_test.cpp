@@ -56,13 +56,12 @@ TEST_F(Lists, compound_constants_are_property_major_with_text_and_missing_values
   SafeArrayUnaccessData(values.parray);
 
   EXPECT_EQ(c->GetCompoundConstant(ids({"colour"}), Variant(), &values), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(c.get()).description.find("\"colour\" is not known"), std::string::npos);
+  EXPECT_THAT(capeErrorOf(c.get()).description, HasSubstr("\"colour\" is not known"));
   EXPECT_EQ(c->GetCompoundConstant(ids({"molecularWeight"}), ids({"water"}), &values),
             ECapeInvalidArgumentHR);
   CapeErrorSeen e = capeErrorOf(c.get());
   EXPECT_EQ(e.name, "ECapeInvalidArgument");
-  EXPECT_NE(e.description.find("\"water\" is not in package \"Natural Gas (PR)\""),
-            std::string::npos);
+  EXPECT_THAT(e.description, HasSubstr("\"water\" is not in package \"Natural Gas (PR)\""));
 }
 
 TEST_F(Lists, temperature_and_pressure_dependent_values_are_the_models) {
@@ -119,18 +118,18 @@ TEST_F(Lists, phases_property_lists_and_universal_constants) {
   EXPECT_EQ(strings(labels), (std::vector<std::string>{"Vapor", "Liquid"}));
   EXPECT_EQ(strings(states), (std::vector<std::string>{"Vapor", "Liquid"}));
   Variant info;
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("liquid").get(), Bstr("StateOfAggregation").get(), &info),
-            S_OK);
+  auto phaseInfo = [&](const char* label, const char* key) {
+    return phases->GetPhaseInfo(Bstr(label).get(), Bstr(key).get(), &info);
+  };
+  ASSERT_EQ(phaseInfo("liquid", "StateOfAggregation"), S_OK);
   EXPECT_EQ(comlite::bstrToUtf8(info.bstrVal), "Liquid");
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("Vapor").get(), Bstr("KeyCompoundId").get(), &info), S_OK);
+  ASSERT_EQ(phaseInfo("Vapor", "KeyCompoundId"), S_OK);
   EXPECT_EQ(info.vt, VT_EMPTY);
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("Vapor").get(), Bstr("UserDescription").get(), &info), S_OK);
-  EXPECT_NE(comlite::bstrToUtf8(info.bstrVal).find("largest root"), std::string::npos);
-  EXPECT_EQ(phases->GetPhaseInfo(Bstr("Solid").get(), Bstr("StateOfAggregation").get(), &info),
-            ECapeInvalidArgumentHR);
-  EXPECT_EQ(phases->GetPhaseInfo(Bstr("Vapor").get(), Bstr("Colour").get(), &info),
-            ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(phases.get()).description.find("\"Colour\""), std::string::npos);
+  ASSERT_EQ(phaseInfo("Vapor", "UserDescription"), S_OK);
+  EXPECT_THAT(comlite::bstrToUtf8(info.bstrVal), HasSubstr("largest root"));
+  EXPECT_EQ(phaseInfo("Solid", "StateOfAggregation"), ECapeInvalidArgumentHR);
+  EXPECT_EQ(phaseInfo("Vapor", "Colour"), ECapeInvalidArgumentHR);
+  EXPECT_THAT(capeErrorOf(phases.get()).description, HasSubstr("\"Colour\""));
 
   Variant list;
   ASSERT_EQ(routine()->GetSinglePhasePropList(&list), S_OK);
@@ -163,5 +162,5 @@ TEST_F(Lists, phases_property_lists_and_universal_constants) {
   ASSERT_EQ(params.as<ICapeCollection>()->Count(&count), S_OK);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(utilities->Edit(), ECapeNoImplHR);
-  EXPECT_NE(capeErrorOf(utilities.get()).description.find("packages.txt"), std::string::npos);
+  EXPECT_THAT(capeErrorOf(utilities.get()).description, HasSubstr("packages.txt"));
 }

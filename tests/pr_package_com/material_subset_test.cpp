@@ -143,8 +143,7 @@ TEST_F(Subset, a_material_compound_the_package_lacks_is_refused) {
   auto context = m_package.as<ICapeThermoMaterialContext>();
   EXPECT_EQ(context->SetMaterial(static_cast<ICapeThermoMaterial*>(m_fake.get())),
             ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(context.get()).description.find("\"unobtainium\" (CAS 0-00-0)"),
-            std::string::npos);
+  EXPECT_THAT(capeErrorOf(context.get()).description, HasSubstr("\"unobtainium\" (CAS 0-00-0)"));
 }
 
 TEST_F(Subset, a_sweep_of_states_ends_in_finite_values_or_cape_errors) {

@@ -4,6 +4,7 @@
 //! the generic adapter by its manager and configuration name, its material object, and the
 //! model itself for comparisons.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,6 +22,7 @@
 namespace prtest {
 
 using namespace capetest;
+using ::testing::HasSubstr;
 
 //! The data folder beside the built module.
 inline std::string builtDataFolder() {
