@@ -27,18 +27,6 @@ class Manager : public PrModule {
     writeFile(dir + "/packages.txt", packages);
     m_data.emplace("CORAVL_PR_DATA", dir);
   }
-  ComPtr<ICapeThermoPropertyPackageManager> manager() {
-    ComPtr<ICapeThermoPropertyPackageManager> ppm;
-    EXPECT_EQ(CoCreateInstance(prManager(), nullptr, CLSCTX_INPROC_SERVER,
-                               ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
-              S_OK);
-    return ppm;
-  }
-  static CLSID prManager() {
-    CLSID clsid{};
-    CLSIDFromProgID(u"CORavlPR.PackageManager", &clsid);
-    return clsid;
-  }
   std::optional<testsupport::ScopedEnv> m_data;
 };
 

@@ -40,16 +40,21 @@ class PrModule : public ::testing::Test {
     ASSERT_EQ(m_env.registerModule("pr_package"), S_OK);
   }
 
-  //! A new package of a configuration, straight from the manager.
-  ComPtr<IDispatch> fromManager(const char* name) {
+  //! The package manager, created by a ProgID of it.
+  ComPtr<ICapeThermoPropertyPackageManager> manager(
+      const OLECHAR* progId = u"CORavlPR.PackageManager") {
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(progId, &clsid), S_OK);
     ComPtr<ICapeThermoPropertyPackageManager> ppm;
-    CLSID clsid;
-    EXPECT_EQ(CLSIDFromProgID(u"CORavlPR.PackageManager.1", &clsid), S_OK);
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
                                ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
               S_OK);
+    return ppm;
+  }
+  //! A new package of a configuration, straight from the manager.
+  ComPtr<IDispatch> fromManager(const char* name) {
     ComPtr<IDispatch> package;
-    if (ppm) {
+    if (auto ppm = manager(u"CORavlPR.PackageManager.1")) {
       EXPECT_EQ(ppm->GetPropertyPackage(Bstr(name).get(), package.put()), S_OK) << name;
     }
     return package;
