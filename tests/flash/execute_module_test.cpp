@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "comlite/com_ptr.h"
@@ -17,6 +18,7 @@
 #include "outside/mat_obj.h"
 #include "outside/ravelin_phase.h"
 #include "pr_package/model/property_package.h"
+#include "pr_package/test_data.h"
 #include "ravelin/arrays.h"
 #include "ravelin/error_log.h"
 #include "ravelin/flash_control.h"
@@ -29,17 +31,13 @@ using Doubles = std::vector<double>;
 
 namespace {
 
-//! The packages' ids of the natural gas compounds, in the packages' order.
-const std::vector<std::string> kPackageIds = {
-    "methane",   "ethane",   "propane",  "n-butane",       "isobutane",
-    "n-pentane", "n-hexane", "nitrogen", "carbon dioxide", "hydrogen sulfide"};
+//! The natural gas as the host holds it, and its feed (the packages' ids: pr::test::kNaturalGas).
 const std::vector<ravelin::CompoundSpec> kNaturalGas = testsupport::naturalGasCompounds();
-const Doubles kGasFeed = {0.60, 0.08, 0.06, 0.04, 0.03, 0.03, 0.06, 0.03, 0.05, 0.02};
+const Doubles& kGasFeed = pr::test::kNaturalGasZ;
 
 //! The module's Peng-Robinson flash of the natural gas, on the same data.
 pr::FlashSolver& prFlash() {
-  static pr::CompoundDatabase db = pr::CompoundDatabase::load_folder(PR_PACKAGE_DATA_DIR);
-  static pr::PropertyPackage model(db, kPackageIds);
+  static pr::PropertyPackage model(pr::test::database(), pr::test::kNaturalGas);
   return model.flash_solver();
 }
 
@@ -95,56 +93,39 @@ class Execute : public testsupport::SocketFixture {
 
 }  // namespace
 
-TEST_F(Execute, natural_gas_flashes_match_the_peng_robinson_flash) {
+// TP flashes of a stream: at a round pressure, into a collection reused after a single-phase
+// result or of four phase objects, after the simulator exchanged compounds, and of all compounds
+// with the component set up for some.
+TEST_F(Execute, tp_flashes_match_the_peng_robinson_flash_in_any_collection) {
   auto flash = openFlash(kNaturalGas);
   ASSERT_TRUE(flash);
   const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
-  auto c = collection(250.0, 3000.0, kGasFeed);
-  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
-  expectPhases(c, tp, "TP 250 K, 3000 kPa");
-  EXPECT_DOUBLE_EQ(c.overall().temperature(), 250.0);  // specified: left as they were
-  EXPECT_DOUBLE_EQ(c.overall().pressure(), 3000.0);
-
-  // The simulator swaps methane and n-hexane in its fluid package: the package still sees its
-  // own order.
-  ASSERT_EQ(m_package->ExchangeCompounds(0, 6), S_OK);
-  auto swap = [](Doubles v) {
-    std::swap(v[0], v[6]);
-    return v;
-  };
-  pr::FlashResult swapped = tp;
-  swapped.y = swap(tp.y);
-  swapped.x = swap(tp.x);
-  auto exchanged = collection(250.0, 3000.0, swap(kGasFeed));
-  ASSERT_EQ(execute(flash.get(), xftPTFlash, exchanged), S_OK);
-  expectPhases(exchanged, swapped, "TP after an exchange of compounds");
-  EXPECT_TRUE(env.notices.empty());
-}
-
-TEST_F(Execute, round_specifications_are_values_not_markers) {
   // 70 kPa equals a guarded-logarithm limit in the simulator's units; it is a pressure.
-  auto flash = openFlash(kNaturalGas);
-  ASSERT_TRUE(flash);
-  for (double P : {70.0, 70.001}) {
+  for (double P : {3000.0, 70.0, 70.001}) {
     auto c = collection(250.0, P, kGasFeed);
     ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK) << P;
     expectPhases(c, prFlash().tp(250.0, P * 1000.0, kGasFeed),
                  "TP 250 K, " + std::to_string(P) + " kPa");
+    EXPECT_DOUBLE_EQ(c.overall().temperature(), 250.0);  // specified: left as they were
+    EXPECT_DOUBLE_EQ(c.overall().pressure(), P);
   }
-}
-
-TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
-  auto flash = openFlash(kNaturalGas);
-  ASSERT_TRUE(flash);
-  const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
-  // A stream's collection on every pass: a vapour-only result first.
-  auto c = collection(400.0, 1000.0, kGasFeed);
-  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
-  ASSERT_EQ(c.numberOfPhases(), 1);
-  c.overall().setTemperature(250.0);
-  c.overall().setPressure(3000.0);
-  ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
-  expectPhases(c, tp, "TP 250 K, 3000 kPa after a vapour-only pass");
+  // A stream's collection on every pass: a single-phase result first, in the first phase object.
+  for (auto [T, P, type] : {std::tuple{400.0, 1000.0, ravelin::kPhaseVapour},
+                            std::tuple{150.0, 10000.0, ravelin::kPhaseLiquid}}) {
+    auto c = collection(T, P, kGasFeed);
+    ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK) << T;
+    ASSERT_EQ(c.numberOfPhases(), 1) << T;
+    EXPECT_EQ(c.phase(0).type(), type) << T;
+    EXPECT_DOUBLE_EQ(c.phase(0).fraction(), 1.0) << T;
+    EXPECT_DOUBLE_EQ(c.phase(0).pressure(), P) << T;
+    EXPECT_LT(largestDifference(c.phase(0).composition(), kGasFeed), 1e-12) << T;
+    EXPECT_EQ(c.phase(1).status(), ravelin::kPhaseStatusAbsent) << T;
+    EXPECT_DOUBLE_EQ(c.overall().fraction(), type == ravelin::kPhaseVapour ? 1.0 : 0.0) << T;
+    c.overall().setTemperature(250.0);
+    c.overall().setPressure(3000.0);
+    ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK);
+    expectPhases(c, tp, "TP 250 K, 3000 kPa after a single-phase pass");
+  }
   // Four phase objects: the two results, the others absent.
   std::vector<ravelin::Phase> objects;
   for (int i = 0; i < 4; ++i)
@@ -154,6 +135,15 @@ TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
   ASSERT_EQ(execute(flash.get(), xftPTFlash, four), S_OK) << notices();
   expectPhases(four, tp, "TP 250 K, 3000 kPa into four phase objects");
   for (std::size_t i : {2u, 3u}) EXPECT_EQ(four.phase(i).status(), ravelin::kPhaseStatusAbsent);
+  // The simulator swaps methane and n-hexane in its fluid package: the package still sees its
+  // own order.
+  ASSERT_EQ(m_package->ExchangeCompounds(0, 6), S_OK);
+  pr::FlashResult swapped = tp;
+  Doubles feed = kGasFeed;
+  for (Doubles* v : {&swapped.y, &swapped.x, &feed}) std::swap((*v)[0], (*v)[6]);
+  auto exchanged = collection(250.0, 3000.0, feed);
+  ASSERT_EQ(execute(flash.get(), xftPTFlash, exchanged), S_OK);
+  expectPhases(exchanged, swapped, "TP after an exchange of compounds");
   // Set up for some of the compounds, the component flashes a collection of all of them in the
   // package's order.
   flash = openFlash(testsupport::naturalGasCompounds(4));
@@ -161,51 +151,41 @@ TEST_F(Execute, a_reused_collection_of_any_size_gets_every_phase) {
   auto all = collection(250.0, 3000.0, kGasFeed);
   ASSERT_EQ(execute(flash.get(), xftPTFlash, all), S_OK) << notices();
   expectPhases(all, tp, "TP 250 K, 3000 kPa of all compounds");
-  EXPECT_TRUE(env.notices.empty());
+  EXPECT_TRUE(env.notices.empty()) << notices();
 }
 
 TEST_F(Execute, the_other_flash_types_match_the_peng_robinson_flash) {
   auto flash = openFlash(kNaturalGas);
   ASSERT_TRUE(flash);
-  const pr::FlashResult tp = prFlash().tp(250.0, 3.0e6, kGasFeed);
+  pr::FlashSolver& ref = prFlash();
+  const pr::FlashResult tp = ref.tp(250.0, 3.0e6, kGasFeed);
+  const double h = tp.h_Jmol, s = tp.s_JmolK, vf = tp.beta;
   struct Case {
     tagFlashTypeEnum type;
     const char* what;
     pr::FlashResult want;
     double T, P;  //!< the collection's overall state before the flash [K, kPa]
     const char* property;
-    double value;
+    double value, vapourFraction = -1.0;
   };
   const Case cases[] = {
       // Back to the TP flash's state; the host's kJ/kmol are numerically the package's J/mol.
-      {xftPHFlash, "PH at 3000 kPa", prFlash().ph(3.0e6, tp.h_Jmol, kGasFeed), 300.0, 3000.0,
-       "Enthalpy", tp.h_Jmol},
-      {xftPSFlash, "PS at 3000 kPa", prFlash().ps(3.0e6, tp.s_JmolK, kGasFeed), 300.0, 3000.0,
-       "Entropy", tp.s_JmolK},
-      {xftTHFlash, "TH at 250 K", prFlash().th(250.0, tp.h_Jmol, kGasFeed), 250.0, 100.0,
-       "Enthalpy", tp.h_Jmol},
-      {xftTSFlash, "TS at 250 K", prFlash().ts(250.0, tp.s_JmolK, kGasFeed), 250.0, 100.0,
-       "Entropy", tp.s_JmolK},
-      {xftPVFlash, "PVF at 3000 kPa", prFlash().pvf(3.0e6, tp.beta, kGasFeed), 300.0, 3000.0,
-       nullptr, tp.beta},
+      {xftPHFlash, "PH at 3000 kPa", ref.ph(3.0e6, h, kGasFeed), 300.0, 3000.0, "Enthalpy", h},
+      {xftPSFlash, "PS at 3000 kPa", ref.ps(3.0e6, s, kGasFeed), 300.0, 3000.0, "Entropy", s},
+      {xftTHFlash, "TH at 250 K", ref.th(250.0, h, kGasFeed), 250.0, 100.0, "Enthalpy", h},
+      {xftTSFlash, "TS at 250 K", ref.ts(250.0, s, kGasFeed), 250.0, 100.0, "Entropy", s},
+      {xftPVFlash, "PVF at 3000 kPa", ref.pvf(3.0e6, vf, kGasFeed), 300.0, 3000.0, nullptr, 0.0,
+       vf},
       // Bubble and dew points: the incipient phase is a result phase with fraction 0.
-      {xftTVFlash, "TVF bubble point", prFlash().tvf(250.0, 0.0, kGasFeed), 250.0, 100.0, nullptr,
+      {xftTVFlash, "TVF bubble point", ref.tvf(250.0, 0.0, kGasFeed), 250.0, 100.0, nullptr, 0.0,
        0.0},
-      {xftTVFlash, "TVF dew point", prFlash().tvf(250.0, 1.0, kGasFeed), 250.0, 100.0, nullptr,
-       1.0},
-      {xftHVFlash, "HVF", prFlash().hvf(tp.h_Jmol, tp.beta, kGasFeed), 300.0, 100.0, "Enthalpy",
-       tp.beta},
+      {xftTVFlash, "TVF dew point", ref.tvf(250.0, 1.0, kGasFeed), 250.0, 100.0, nullptr, 0.0, 1.0},
+      {xftHVFlash, "HVF", ref.hvf(h, vf, kGasFeed), 300.0, 100.0, "Enthalpy", h, vf},
   };
   for (const auto& k : cases) {
     auto c = collection(k.T, k.P, kGasFeed);
-    if (k.type == xftHVFlash) {
-      c.overall().setValue("Enthalpy", tp.h_Jmol);
-      c.overall().setFraction(tp.beta);
-    } else if (k.property) {
-      c.overall().setValue(k.property, k.value);
-    } else {
-      c.overall().setFraction(k.value);
-    }
+    if (k.property) c.overall().setValue(k.property, k.value);
+    if (k.vapourFraction >= 0.0) c.overall().setFraction(k.vapourFraction);
     ASSERT_EQ(execute(flash.get(), k.type, c), S_OK) << k.what << notices();
     expectPhases(c, k.want, k.what);
     EXPECT_NEAR(c.overall().temperature(), k.want.T_K, 1e-6 * k.want.T_K) << k.what;
@@ -252,23 +232,6 @@ TEST_F(Execute, a_flash_before_the_property_registration_is_told) {
               "'entropy'");
 }
 
-TEST_F(Execute, single_phase_results_fill_the_first_phase_object) {
-  auto flash = openFlash(kNaturalGas);
-  ASSERT_TRUE(flash);
-  for (auto [T, P, type] : {std::tuple{400.0, 1000.0, ravelin::kPhaseVapour},
-                            std::tuple{150.0, 10000.0, ravelin::kPhaseLiquid}}) {
-    auto c = collection(T, P, kGasFeed);
-    ASSERT_EQ(execute(flash.get(), xftPTFlash, c), S_OK) << T;
-    EXPECT_EQ(c.numberOfPhases(), 1) << T;
-    EXPECT_EQ(c.phase(0).type(), type) << T;
-    EXPECT_DOUBLE_EQ(c.phase(0).fraction(), 1.0) << T;
-    EXPECT_DOUBLE_EQ(c.phase(0).pressure(), P) << T;
-    EXPECT_LT(largestDifference(c.phase(0).composition(), kGasFeed), 1e-12) << T;
-    EXPECT_EQ(c.phase(1).status(), ravelin::kPhaseStatusAbsent) << T;
-    EXPECT_DOUBLE_EQ(c.overall().fraction(), type == ravelin::kPhaseVapour ? 1.0 : 0.0) << T;
-  }
-}
-
 TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only) {
   select(testsupport::kIdealSelection);
   const auto light = testsupport::naturalGasCompounds(4);
@@ -278,7 +241,7 @@ TEST_F(Execute, the_ideal_package_flashes_at_given_temperature_and_pressure_only
   const auto table = ideal::CompoundTable::load(IDEAL_PACKAGE_DATA_DIR "/compounds.csv");
   std::vector<ideal::Compound> compounds;
   for (std::size_t i = 0; i < 4; ++i)
-    compounds.push_back(table.compounds()[*table.find(kPackageIds[i])]);
+    compounds.push_back(table.compounds()[*table.find(pr::test::kNaturalGas[i])]);
   const auto ref = ideal::tpFlash(ideal::IdealMixture(compounds), 250.0, 1.0e6, z);
 
   auto c = collection(250.0, 1000.0, z);

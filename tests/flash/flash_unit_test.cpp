@@ -5,15 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "capeside/support/variant_lists.h"
+#include "comlite/bstr.h"
 #include "comlite/com_error.h"
 #include "comlite/com_ptr.h"
 #include "comlite/object.h"
-#include "comlite/safearray.h"
 #include "flash/flash_catalogue.h"
 #include "flash/flash_execution.h"
 #include "flash/flash_interface.h"
-#include "flash/flash_support.h"
 #include "frame/host_interfaces.h"
 #include "outside/adapter_diagnostics.h"
 #include "vocabulary/co_ids.h"

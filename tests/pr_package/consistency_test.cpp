@@ -177,5 +177,27 @@ TEST_P(Consistency, every_analytical_derivative_eq_central_difference) {
 INSTANTIATE_TEST_SUITE_P(States, Consistency, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// kvalue and logKvalue derivatives against central differences (both phases moved together).
+TEST(TwoPhaseDerivatives, kvalue_derivatives_eq_central_difference) {
+  PropertyPackage pkg(test::database(), test::kNaturalGas);
+  const FlashResult r = pkg.flash_solver().tp(250.0, 3e6, test::kNaturalGasZ);
+  auto at = [&](double T, double P, const char* id) {
+    pkg.set_state(Phase::Vapour, T, P, r.y);
+    pkg.set_state(Phase::Liquid, T, P, r.x);
+    return pkg.two_phase_property(id, Phase::Vapour, Phase::Liquid);
+  };
+  for (const char* id : {"kvalue", "logKvalue"}) {
+    const auto dT = at(250.0, 3e6, (std::string(id) + ".Dtemperature").c_str());
+    const auto dP = at(250.0, 3e6, (std::string(id) + ".Dpressure").c_str());
+    const auto Tp = at(250.01, 3e6, id), Tm = at(249.99, 3e6, id);
+    const auto Pp = at(250.0, 3e6 + 30.0, id), Pm = at(250.0, 3e6 - 30.0, id);
+    for (std::size_t i = 0; i < dT.size(); ++i) {
+      const double fT = (Tp[i] - Tm[i]) / 0.02, fP = (Pp[i] - Pm[i]) / 60.0;
+      EXPECT_NEAR(dT[i], fT, 1e-5 * std::abs(fT) + 1e-12) << id << " " << i;
+      EXPECT_NEAR(dP[i], fP, 1e-5 * std::abs(fP) + 1e-15) << id << " " << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pr

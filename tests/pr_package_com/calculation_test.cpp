@@ -17,17 +17,15 @@ TEST_F(Calculation, a_failing_property_writes_nothing_of_the_request) {
   EXPECT_EQ(e.scope, "PrPackage::CalcSinglePhaseProp");
   EXPECT_EQ(e.name, "ECapeLimitedImpl");
   EXPECT_EQ(e.moreInfo, "raised by PropertyPackage::single_phase_property");
-  EXPECT_NE(e.description.find("entropyF"), std::string::npos) << e.description;
+  EXPECT_THAT(e.description, HasSubstr("entropyF"));
   EXPECT_EQ(calc({"enthalpy", "colour"}, "Vapor"), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(m_package.get()).description.find("unknown property 'colour'"),
-            std::string::npos);
+  EXPECT_THAT(capeErrorOf(m_package.get()).description, HasSubstr("unknown property 'colour'"));
   Variant out;
   EXPECT_EQ(m_thermo->GetSinglePhaseProp(Bstr("enthalpy").get(), Bstr("Vapor").get(),
                                          Bstr("mole").get(), &out),
             ECapeThrmPropertyNotAvailableHR);
   EXPECT_EQ(calc({"enthalpy"}, "Aqueous"), ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(m_package.get()).description.find("\"Aqueous\" is not a phase"),
-            std::string::npos);
+  EXPECT_THAT(capeErrorOf(m_package.get()).description, HasSubstr("\"Aqueous\" is not a phase"));
 }
 
 TEST_F(Calculation, kvalues_are_the_models_for_either_phase_order) {
@@ -41,10 +39,8 @@ TEST_F(Calculation, kvalues_are_the_models_for_either_phase_order) {
   m_model->set_state(pr::Phase::Liquid, T, P, x);
   for (auto order :
        {std::vector<std::string>{"Vapor", "Liquid"}, std::vector<std::string>{"Liquid", "Vapor"}}) {
-    auto labels = capeside::makeStringArray(order);
-    ASSERT_EQ(m_package.as<ICapeThermoPropertyRoutine>()->CalcTwoPhaseProp(
-                  capeside::makeStringArray(props), labels),
-              S_OK);
+    auto labels = ids(order);
+    ASSERT_EQ(routine()->CalcTwoPhaseProp(ids(props), labels), S_OK);
     for (const std::string& p : props) {
       Variant out;
       ASSERT_EQ(m_thermo->GetTwoPhaseProp(Bstr(p).get(), labels, nullptr, &out), S_OK) << p;
@@ -53,23 +49,18 @@ TEST_F(Calculation, kvalues_are_the_models_for_either_phase_order) {
           << p;
     }
   }
-  EXPECT_EQ(m_package.as<ICapeThermoPropertyRoutine>()->CalcTwoPhaseProp(
-                capeside::makeStringArray({"kvalue.Dmoles"}),
-                capeside::makeStringArray({"Vapor", "Liquid"})),
+  EXPECT_EQ(routine()->CalcTwoPhaseProp(ids({"kvalue.Dmoles"}), ids({"Vapor", "Liquid"})),
             ECapeLimitedImplHR);
-  EXPECT_EQ(m_package.as<ICapeThermoPropertyRoutine>()->CalcTwoPhaseProp(
-                capeside::makeStringArray({"kvalue"}), capeside::makeStringArray({"Vapor"})),
-            ECapeBadArgumentHR);
+  EXPECT_EQ(routine()->CalcTwoPhaseProp(ids({"kvalue"}), ids({"Vapor"})), ECapeBadArgumentHR);
 }
 
 TEST_F(Calculation, ln_phi_follows_the_flags_and_equals_the_model) {
-  auto routine = m_package.as<ICapeThermoPropertyRoutine>();
   // Two moles in total: the mole-number derivatives are those of that amount.
   std::vector<double> n(kNaturalGasZ);
   for (double& v : n) v *= 2;
   Variant lnPhi, dT, dP, dn;
-  ASSERT_EQ(routine->CalcAndGetLnPhi(
-                Bstr("Liquid").get(), 190, 5e6, capeside::makeDoubleArray(n),
+  ASSERT_EQ(routine()->CalcAndGetLnPhi(
+                Bstr("Liquid").get(), 190, 5e6, reals(n),
                 CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_P_DERIVATIVE | CAPE_MOLE_NUMBERS_DERIVATIVES,
                 &lnPhi, &dT, &dP, &dn),
             S_OK);
@@ -81,30 +72,13 @@ TEST_F(Calculation, ln_phi_follows_the_flags_and_equals_the_model) {
   EXPECT_EQ(capeside::doubleList(dn).value(), expected.dlnphi_dn);
   ASSERT_EQ(expected.dlnphi_dn.size(), 100u);
   // Flags outside the calculation codes, and mole numbers that do not fit the material.
-  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6, capeside::makeDoubleArray(n),
-                                     16, &lnPhi, &dT, &dP, &dn),
+  EXPECT_EQ(routine()->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6, reals(n), 16, &lnPhi, &dT,
+                                       &dP, &dn),
             ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(routine.get()).description.find("fFlags 16"), std::string::npos);
-  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6,
-                                     capeside::makeDoubleArray({1, 2}), 1, &lnPhi, &dT, &dP, &dn),
+  EXPECT_THAT(capeErrorOf(routine().get()).description, HasSubstr("fFlags 16"));
+  EXPECT_EQ(routine()->CalcAndGetLnPhi(Bstr("Liquid").get(), 190, 5e6, reals({1, 2}), 1, &lnPhi,
+                                       &dT, &dP, &dn),
             ECapeBadArgumentHR);
-  EXPECT_NE(capeErrorOf(routine.get()).description.find("moleNumbers: 2 values for 10 compounds"),
-            std::string::npos)
-      << capeErrorOf(routine.get()).description;
-}
-
-// A liquid at 1e-3 Pa, where the cubic's co-volume parameter B is below 1e-10: its volume is
-// that of the liquid at 1 Pa (a compressibility near 1e-9 per Pa moves it by 1e-9), and Z holds
-// the few 1e-11 of P V / R T instead of a spurious root.
-TEST_F(Calculation, liquid_root_at_a_tiny_pressure_keeps_its_volume) {
-  std::vector<double> hexane(10, 0.0);
-  hexane[6] = 1.0;
-  ASSERT_EQ(m_mo->SetState(200.0, 1e-3, hexane.data(), kLiquid), S_OK);
-  present({"Liquid"});
-  ASSERT_EQ(calc({"volume", "compressibilityFactor"}, "Liquid"), S_OK);
-  m_model->set_state(pr::Phase::Liquid, 200.0, 1.0, hexane);
-  const double V = m_model->single_phase_property("volume", pr::Phase::Liquid)[0];
-  EXPECT_NEAR(phaseValue("volume", "Liquid")[0], V, 1e-8 * V);
-  const double Z = 1e-3 * V / (8.314462618 * 200.0);
-  EXPECT_NEAR(phaseValue("compressibilityFactor", "Liquid")[0], Z, 1e-8 * Z);
+  EXPECT_THAT(capeErrorOf(routine().get()).description,
+              HasSubstr("moleNumbers: 2 values for 10 compounds"));
 }

@@ -11,7 +11,6 @@
 
 using namespace prtest;
 using ::testing::AllOf;
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -39,12 +38,10 @@ class Errors : public PrMaterial {
 }  // namespace
 
 TEST_F(Errors, error_utils_describe_bad_argument_and_out_of_bounds_errors) {
-  auto routine = m_package.as<ICapeThermoPropertyRoutine>();
   Variant lnPhi, dT, dP, dn;
-  const HRESULT bad =
-      routine->CalcAndGetLnPhi(Bstr("Vapor").get(), 300, 1e5,
-                               capeside::makeDoubleArray({0.5, 0.5, NAN, 0, 0, 0, 0, 0, 0, 0}),
-                               CAPE_LOG_FUGACITY_COEFFICIENTS, &lnPhi, &dT, &dP, &dn);
+  const HRESULT bad = routine()->CalcAndGetLnPhi(
+      Bstr("Vapor").get(), 300, 1e5, reals({0.5, 0.5, NAN, 0, 0, 0, 0, 0, 0, 0}),
+      CAPE_LOG_FUGACITY_COEFFICIENTS, &lnPhi, &dT, &dP, &dn);
   ASSERT_EQ(bad, ECapeBadArgumentHR);
   EXPECT_EQ(lnPhi.vt, VT_EMPTY);
   const std::string d1 = describe("calculating ln phi", bad);

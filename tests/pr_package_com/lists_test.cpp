@@ -30,9 +30,8 @@ TEST_F(Lists, compound_constants_are_property_major_with_text_and_missing_values
   EXPECT_EQ(strings(list), pr::PropertyPackage::constant_property_list());
 
   Variant values;
-  ASSERT_EQ(c->GetCompoundConstant(
-                capeside::makeStringArray({"criticalTemperature", "casRegistryNumber"}),
-                capeside::makeStringArray({"n-butane", "74-82-8"}), &values),
+  ASSERT_EQ(c->GetCompoundConstant(ids({"criticalTemperature", "casRegistryNumber"}),
+                                   ids({"n-butane", "74-82-8"}), &values),
             S_OK);
   ASSERT_TRUE(values.vt & VT_ARRAY);
   VARIANT* items = nullptr;
@@ -48,23 +47,21 @@ TEST_F(Lists, compound_constants_are_property_major_with_text_and_missing_values
   // Every compound (compIds undefined); CO2 has no normal boiling point: an undefined entry
   // and the property-not-available error, the others still filled.
   EXPECT_EQ(
-      c->GetCompoundConstant(capeside::makeStringArray({"normalBoilingPoint"}), Variant(), &values),
+      c->GetCompoundConstant(ids({"normalBoilingPoint", "liquidVolumeAt25C"}), Variant(), &values),
       ECapeThrmPropertyNotAvailableHR);
   ASSERT_EQ(SafeArrayAccessData(values.parray, reinterpret_cast<void**>(&items)), S_OK);
   EXPECT_EQ(items[8].vt, VT_EMPTY);
   EXPECT_DOUBLE_EQ(items[0].dblVal, 111.66);
+  EXPECT_DOUBLE_EQ(items[10 + 8].dblVal, 1.0 / 16213.0);  // m3/mol from mol/m3
   SafeArrayUnaccessData(values.parray);
 
-  EXPECT_EQ(c->GetCompoundConstant(capeside::makeStringArray({"colour"}), Variant(), &values),
-            ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(c.get()).description.find("\"colour\" is not known"), std::string::npos);
-  EXPECT_EQ(c->GetCompoundConstant(capeside::makeStringArray({"molecularWeight"}),
-                                   capeside::makeStringArray({"water"}), &values),
+  EXPECT_EQ(c->GetCompoundConstant(ids({"colour"}), Variant(), &values), ECapeInvalidArgumentHR);
+  EXPECT_THAT(capeErrorOf(c.get()).description, HasSubstr("\"colour\" is not known"));
+  EXPECT_EQ(c->GetCompoundConstant(ids({"molecularWeight"}), ids({"water"}), &values),
             ECapeInvalidArgumentHR);
   CapeErrorSeen e = capeErrorOf(c.get());
   EXPECT_EQ(e.name, "ECapeInvalidArgument");
-  EXPECT_NE(e.description.find("\"water\" is not in package \"Natural Gas (PR)\""),
-            std::string::npos);
+  EXPECT_THAT(e.description, HasSubstr("\"water\" is not in package \"Natural Gas (PR)\""));
 }
 
 TEST_F(Lists, temperature_and_pressure_dependent_values_are_the_models) {
@@ -77,10 +74,9 @@ TEST_F(Lists, temperature_and_pressure_dependent_values_are_the_models) {
                                                      "boilingPointTemperature.Dpressure"}));
 
   Variant out;
-  ASSERT_EQ(
-      c->GetTDependentProperty(capeside::makeStringArray({"vaporPressure", "idealGasHeatCapacity"}),
-                               250.0, capeside::makeStringArray({"propane", "ethane"}), &out),
-      S_OK);
+  ASSERT_EQ(c->GetTDependentProperty(ids({"vaporPressure", "idealGasHeatCapacity"}), 250.0,
+                                     ids({"propane", "ethane"}), &out),
+            S_OK);
   const std::vector<double> v = capeside::doubleList(out).value();
   ASSERT_EQ(v.size(), 4u);
   EXPECT_EQ(v[0], m_model->temperature_dependent_property("vaporPressure", 2, 250.0));
@@ -89,11 +85,10 @@ TEST_F(Lists, temperature_and_pressure_dependent_values_are_the_models) {
 
   // The boiling temperature at a pressure inverts the vapour pressure, and its slope is the
   // inverse of the vapour-pressure slope there.
-  ASSERT_EQ(
-      c->GetPDependentProperty(capeside::makeStringArray({"boilingPointTemperature",
-                                                          "boilingPointTemperature.Dpressure"}),
-                               v[0], capeside::makeStringArray({"propane"}), &out),
-      S_OK);
+  ASSERT_EQ(c->GetPDependentProperty(
+                ids({"boilingPointTemperature", "boilingPointTemperature.Dpressure"}), v[0],
+                ids({"propane"}), &out),
+            S_OK);
   const std::vector<double> t = capeside::doubleList(out).value();
   ASSERT_EQ(t.size(), 2u);
   EXPECT_NEAR(t[0], 250.0, 1e-6);
@@ -102,19 +97,15 @@ TEST_F(Lists, temperature_and_pressure_dependent_values_are_the_models) {
   EXPECT_NEAR(t[1], 1.0 / slope, 1e-6 / slope);
 
   // Above the critical pressure there is no boiling point; bad temperatures are refused.
-  EXPECT_EQ(c->GetPDependentProperty(capeside::makeStringArray({"boilingPointTemperature"}), 5e6,
-                                     capeside::makeStringArray({"propane"}), &out),
+  EXPECT_EQ(c->GetPDependentProperty(ids({"boilingPointTemperature"}), 5e6, ids({"propane"}), &out),
             ECapeOutOfBoundsHR);
-  EXPECT_EQ(
-      c->GetTDependentProperty(capeside::makeStringArray({"vaporPressure"}), -5, Variant(), &out),
-      ECapeBadArgumentHR);
+  EXPECT_EQ(c->GetTDependentProperty(ids({"vaporPressure"}), -5, Variant(), &out),
+            ECapeBadArgumentHR);
   EXPECT_EQ(capeErrorOf(c.get()).position, 2);
-  EXPECT_EQ(
-      c->GetTDependentProperty(capeside::makeStringArray({"vaporPressure"}), NAN, Variant(), &out),
-      ECapeBadArgumentHR);
-  EXPECT_EQ(
-      c->GetTDependentProperty(capeside::makeStringArray({"surfaceTension"}), 250, Variant(), &out),
-      ECapeInvalidArgumentHR);
+  EXPECT_EQ(c->GetTDependentProperty(ids({"vaporPressure"}), NAN, Variant(), &out),
+            ECapeBadArgumentHR);
+  EXPECT_EQ(c->GetTDependentProperty(ids({"surfaceTension"}), 250, Variant(), &out),
+            ECapeInvalidArgumentHR);
 }
 
 TEST_F(Lists, phases_property_lists_and_universal_constants) {
@@ -127,30 +118,28 @@ TEST_F(Lists, phases_property_lists_and_universal_constants) {
   EXPECT_EQ(strings(labels), (std::vector<std::string>{"Vapor", "Liquid"}));
   EXPECT_EQ(strings(states), (std::vector<std::string>{"Vapor", "Liquid"}));
   Variant info;
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("liquid").get(), Bstr("StateOfAggregation").get(), &info),
-            S_OK);
+  auto phaseInfo = [&](const char* label, const char* key) {
+    return phases->GetPhaseInfo(Bstr(label).get(), Bstr(key).get(), &info);
+  };
+  ASSERT_EQ(phaseInfo("liquid", "StateOfAggregation"), S_OK);
   EXPECT_EQ(comlite::bstrToUtf8(info.bstrVal), "Liquid");
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("Vapor").get(), Bstr("KeyCompoundId").get(), &info), S_OK);
+  ASSERT_EQ(phaseInfo("Vapor", "KeyCompoundId"), S_OK);
   EXPECT_EQ(info.vt, VT_EMPTY);
-  ASSERT_EQ(phases->GetPhaseInfo(Bstr("Vapor").get(), Bstr("UserDescription").get(), &info), S_OK);
-  EXPECT_NE(comlite::bstrToUtf8(info.bstrVal).find("largest root"), std::string::npos);
-  EXPECT_EQ(phases->GetPhaseInfo(Bstr("Solid").get(), Bstr("StateOfAggregation").get(), &info),
-            ECapeInvalidArgumentHR);
-  EXPECT_EQ(phases->GetPhaseInfo(Bstr("Vapor").get(), Bstr("Colour").get(), &info),
-            ECapeInvalidArgumentHR);
-  EXPECT_NE(capeErrorOf(phases.get()).description.find("\"Colour\""), std::string::npos);
+  ASSERT_EQ(phaseInfo("Vapor", "UserDescription"), S_OK);
+  EXPECT_THAT(comlite::bstrToUtf8(info.bstrVal), HasSubstr("largest root"));
+  EXPECT_EQ(phaseInfo("Solid", "StateOfAggregation"), ECapeInvalidArgumentHR);
+  EXPECT_EQ(phaseInfo("Vapor", "Colour"), ECapeInvalidArgumentHR);
+  EXPECT_THAT(capeErrorOf(phases.get()).description, HasSubstr("\"Colour\""));
 
-  auto routine = m_package.as<ICapeThermoPropertyRoutine>();
   Variant list;
-  ASSERT_EQ(routine->GetSinglePhasePropList(&list), S_OK);
+  ASSERT_EQ(routine()->GetSinglePhasePropList(&list), S_OK);
   EXPECT_EQ(strings(list), pr::PropertyPackage::single_phase_property_list());
   VARIANT_BOOL ok = VARIANT_TRUE;
-  ASSERT_EQ(routine->CheckSinglePhasePropSpec(Bstr("viscosity.Dtemperature").get(),
-                                              Bstr("Liquid").get(), &ok),
+  ASSERT_EQ(routine()->CheckSinglePhasePropSpec(Bstr("viscosity.Dtemperature").get(),
+                                                Bstr("Liquid").get(), &ok),
             S_OK);
   EXPECT_EQ(ok, VARIANT_FALSE);
-  ASSERT_EQ(routine->CheckTwoPhasePropSpec(Bstr("kvalue").get(),
-                                           capeside::makeStringArray({"Vapor", "Vapor"}), &ok),
+  ASSERT_EQ(routine()->CheckTwoPhasePropSpec(Bstr("kvalue").get(), ids({"Vapor", "Vapor"}), &ok),
             S_OK);
   EXPECT_EQ(ok, VARIANT_FALSE);
 
@@ -173,5 +162,5 @@ TEST_F(Lists, phases_property_lists_and_universal_constants) {
   ASSERT_EQ(params.as<ICapeCollection>()->Count(&count), S_OK);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(utilities->Edit(), ECapeNoImplHR);
-  EXPECT_NE(capeErrorOf(utilities.get()).description.find("packages.txt"), std::string::npos);
+  EXPECT_THAT(capeErrorOf(utilities.get()).description, HasSubstr("packages.txt"));
 }

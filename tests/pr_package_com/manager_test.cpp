@@ -27,18 +27,6 @@ class Manager : public PrModule {
     writeFile(dir + "/packages.txt", packages);
     m_data.emplace("CORAVL_PR_DATA", dir);
   }
-  ComPtr<ICapeThermoPropertyPackageManager> manager() {
-    ComPtr<ICapeThermoPropertyPackageManager> ppm;
-    EXPECT_EQ(CoCreateInstance(prManager(), nullptr, CLSCTX_INPROC_SERVER,
-                               ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
-              S_OK);
-    return ppm;
-  }
-  static CLSID prManager() {
-    CLSID clsid{};
-    CLSIDFromProgID(u"CORavlPR.PackageManager", &clsid);
-    return clsid;
-  }
   std::optional<testsupport::ScopedEnv> m_data;
 };
 
@@ -69,8 +57,7 @@ TEST_F(Manager, offers_the_configured_packages_and_refuses_other_names) {
   EXPECT_FALSE(none);
   CapeErrorSeen e = capeErrorOf(ppm.get());
   EXPECT_EQ(e.name, "ECapeInvalidArgument");
-  EXPECT_NE(e.description.find("\"Steam tables\" is not offered"), std::string::npos)
-      << e.description;
+  EXPECT_THAT(e.description, HasSubstr("\"Steam tables\" is not offered"));
   EXPECT_EQ(e.operation, "GetPropertyPackage");
   EXPECT_EQ(ppm.as<ICapeUtilities>()->Edit(), ECapeNoImplHR);
 }
@@ -99,7 +86,7 @@ TEST_F(Manager, configuration_errors_name_the_file_and_line) {
     Variant list;
     EXPECT_EQ(ppm->GetPropertyPackageList(&list), ECapeFailedInitialisationHR) << c.text;
     const std::string d = capeErrorOf(ppm.get()).description;
-    EXPECT_NE(d.find(c.expected), std::string::npos) << c.text << "\n-> " << d;
+    EXPECT_THAT(d, HasSubstr(c.expected)) << c.text << "\n-> " << d;
     m_data.reset();
   }
   // A folder without packages.txt.
@@ -107,7 +94,7 @@ TEST_F(Manager, configuration_errors_name_the_file_and_line) {
   Variant list;
   auto ppm = manager();
   EXPECT_EQ(ppm->GetPropertyPackageList(&list), ECapeFailedInitialisationHR);
-  EXPECT_NE(capeErrorOf(ppm.get()).description.find("nowhere/packages.txt"), std::string::npos);
+  EXPECT_THAT(capeErrorOf(ppm.get()).description, HasSubstr("nowhere/packages.txt"));
 }
 
 TEST_F(Manager, missing_root_option_reports_an_absent_phase_instead_of_extrapolating) {
@@ -129,9 +116,9 @@ TEST_F(Manager, missing_root_option_reports_an_absent_phase_instead_of_extrapola
     // A gas far above the cricondentherm: the cubic has only a vapour-like root.
     ASSERT_EQ(mo->SetState(400, 1e5, x, kLiquid), S_OK);
     results[k] = package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
-        capeside::makeStringArray({"density"}), Bstr("Liquid").get());
+        ids({"density"}), Bstr("Liquid").get());
     if (k == 0) {
-      EXPECT_NE(capeErrorOf(package.get()).description.find("no Liquid root"), std::string::npos);
+      EXPECT_THAT(capeErrorOf(package.get()).description, HasSubstr("no Liquid root"));
     }
     ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->UnsetMaterial(), S_OK);
   }

@@ -4,6 +4,7 @@
 //! the generic adapter by its manager and configuration name, its material object, and the
 //! model itself for comparisons.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,12 +15,14 @@
 #include "outside/capeopen_thermo.h"
 #include "outside/mat_obj.h"
 #include "pr_package/model/property_package.h"
+#include "pr_package/test_data.h"
 #include "support/cape_fixture.h"
 #include "support/module_fixture.h"
 
 namespace prtest {
 
 using namespace capetest;
+using ::testing::HasSubstr;
 
 //! The data folder beside the built module.
 inline std::string builtDataFolder() {
@@ -27,11 +30,8 @@ inline std::string builtDataFolder() {
 }
 
 //! The compounds of "Natural Gas (PR)" and a feed with a condensate tail.
-inline const std::vector<std::string> kNaturalGas = {
-    "methane",   "ethane",   "propane",  "n-butane",       "isobutane",
-    "n-pentane", "n-hexane", "nitrogen", "carbon dioxide", "hydrogen sulfide"};
-inline const std::vector<double> kNaturalGasZ = {0.60, 0.08, 0.06, 0.04, 0.03,
-                                                 0.03, 0.06, 0.03, 0.05, 0.02};
+using pr::test::kNaturalGas;
+using pr::test::kNaturalGasZ;
 
 class PrModule : public ::testing::Test {
  protected:
@@ -40,20 +40,29 @@ class PrModule : public ::testing::Test {
     ASSERT_EQ(m_env.registerModule("pr_package"), S_OK);
   }
 
-  //! A new package of a configuration, straight from the manager.
-  ComPtr<IDispatch> fromManager(const char* name) {
+  //! The package manager, created by a ProgID of it.
+  ComPtr<ICapeThermoPropertyPackageManager> manager(
+      const OLECHAR* progId = u"CORavlPR.PackageManager") {
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(progId, &clsid), S_OK);
     ComPtr<ICapeThermoPropertyPackageManager> ppm;
-    CLSID clsid;
-    EXPECT_EQ(CLSIDFromProgID(u"CORavlPR.PackageManager.1", &clsid), S_OK);
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
                                ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
               S_OK);
+    return ppm;
+  }
+  //! A new package of a configuration, straight from the manager.
+  ComPtr<IDispatch> fromManager(const char* name) {
     ComPtr<IDispatch> package;
-    if (ppm) {
+    if (auto ppm = manager(u"CORavlPR.PackageManager.1")) {
       EXPECT_EQ(ppm->GetPropertyPackage(Bstr(name).get(), package.put()), S_OK) << name;
     }
     return package;
   }
+
+  //! Lists as the CAPE-OPEN calls take them.
+  static Variant ids(const std::vector<std::string>& v) { return capeside::makeStringArray(v); }
+  static Variant reals(const std::vector<double>& v) { return capeside::makeDoubleArray(v); }
 
   testsupport::ModuleEnvironment m_env;
 };
@@ -91,15 +100,16 @@ class PrMaterial : public PrModule {
   virtual std::vector<std::string> compounds() const { return kNaturalGas; }
 
   void present(const std::vector<std::string>& labels) {
-    ASSERT_EQ(
-        m_thermo->SetPresentPhases(capeside::makeStringArray(labels),
-                                   capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
-        S_OK);
+    ASSERT_EQ(m_thermo->SetPresentPhases(
+                  ids(labels), capeside::makeLongArray(std::vector<LONG>(labels.size(), 0))),
+              S_OK);
+  }
+  ComPtr<ICapeThermoPropertyRoutine> routine() {
+    return m_package.as<ICapeThermoPropertyRoutine>();
   }
   //! CalcSinglePhaseProp of the package on the material.
   HRESULT calc(const std::vector<std::string>& props, const char* label) {
-    return m_package.as<ICapeThermoPropertyRoutine>()->CalcSinglePhaseProp(
-        capeside::makeStringArray(props), Bstr(label).get());
+    return routine()->CalcSinglePhaseProp(ids(props), Bstr(label).get());
   }
   //! A property of a phase (or "Overall") as the material holds it, mole basis.
   std::vector<double> phaseValue(const char* property, const char* label,

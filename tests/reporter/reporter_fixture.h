@@ -10,8 +10,8 @@
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
 #include "reporter/co_error.h"
-#include "support/notice_fixture.h"
 #include "reporter/ravl_error.h"
+#include "support/notice_fixture.h"
 
 namespace coravl_test {
 
@@ -62,15 +62,10 @@ class ReporterFixture : public NoticeFixture {
   //! A one-dimensional list of strings.
   static comlite::Variant strings(std::initializer_list<const char*> items) {
     comlite::Variant v;
-    SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
-    LONG i = 0;
-    for (const char* item : items) {
-      comlite::Bstr s(item);
-      SafeArrayPutElement(psa, &i, s.get());
-      ++i;
-    }
     v.vt = VT_ARRAY | VT_BSTR;
-    v.parray = psa;
+    v.parray = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
+    for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i)
+      SafeArrayPutElement(v.parray, &i, comlite::Bstr(items.begin()[i]).get());
     return v;
   }
 };

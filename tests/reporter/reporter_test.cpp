@@ -326,11 +326,8 @@ TEST_F(Reporter, package_texts_come_from_the_gui_component) {
   auto r = makeRavl();
   m_gui->alias = "My PR";
   r->setPackageInfo(m_gui.get());
-  EXPECT_EQ(r->packageText(0), "PR Package");
-  EXPECT_EQ(r->packageText(1), "Test.PR.1");
-  EXPECT_EQ(r->packageText(2), "My PR");
-  EXPECT_EQ(r->packageText(3), "Peng-Robinson");
-  EXPECT_EQ(r->packageText(4), "");
+  const char* texts[] = {"PR Package", "Test.PR.1", "My PR", "Peng-Robinson", ""};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(r->packageText(i), texts[i]) << i;
   EXPECT_EQ(r->packageLabel(), "My PR");
   // The name is asked again for each complaint.
   m_gui->name = "Renamed";
