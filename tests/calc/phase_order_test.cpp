@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calc/phase_order.h"
@@ -29,32 +29,24 @@ using coravl::calc::wantedLightestPhaseType;
 // ---- Placement and typing rules ---------------------------------------------------------------
 
 TEST(PhaseOrderTyping, the_lightest_phase_is_vapour_liquid_or_left_as_it_is) {
-  LightestPhase p;
-  p.P_Pa = 1e6;  // kappa P >= 0.6 means kappa >= 6e-4 per kPa
-  p.lightFraction = 1.0;
-  p.specificVolume = 0.05;
-  p.Z = 0.9;
-  p.kappa = 1e-3;
-  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseVapour);
-  p.Z = 0.25;  // from 0.25 on
-  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseVapour);
-  p.Z = 0.2;  // too dense, however compressible
-  p.kappa = 1.0;
-  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
-
-  // Gas-like but stiff: a light, not dense phase keeps its type.
-  p.Z = 0.8;
-  p.kappa = 5e-4;
-  EXPECT_EQ(wantedLightestPhaseType(p), 0);
-  p.heavyFraction = 1.5;  // more heavy than light compounds
-  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
-  p.heavyFraction = 1.0;  // as many: still light
-  EXPECT_EQ(wantedLightestPhaseType(p), 0);
-  p.specificVolume = 0.0019;
-  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
-  p.specificVolume = 0.05;
-  p.Z = 0.7;
-  EXPECT_EQ(wantedLightestPhaseType(p), ravelin::kPhaseLiquid);
+  constexpr LONG V = ravelin::kPhaseVapour, L = ravelin::kPhaseLiquid, kept = 0;
+  // Z, kappa [1/kPa], P [Pa], light and heavy fractions, specific volume [m3/kg]. At 1 MPa,
+  // kappa P >= 0.6 means kappa >= 6e-4 per kPa.
+  const std::pair<LightestPhase, LONG> cases[] = {
+      {{0.9, 1e-3, 1e6, 1.0, 0.0, 0.05}, V},
+      {{0.25, 1e-3, 1e6, 1.0, 0.0, 0.05}, V},  // from 0.25 on
+      {{0.2, 1.0, 1e6, 1.0, 0.0, 0.05}, L},    // too dense, however compressible
+      // Gas-like but stiff: a light, not dense phase keeps its type.
+      {{0.8, 5e-4, 1e6, 1.0, 0.0, 0.05}, kept},
+      {{0.8, 5e-4, 1e6, 1.0, 1.5, 0.05}, L},     // more heavy than light compounds
+      {{0.8, 5e-4, 1e6, 1.0, 1.0, 0.05}, kept},  // as many: still light
+      {{0.8, 5e-4, 1e6, 1.0, 1.0, 0.0019}, L},
+      {{0.7, 5e-4, 1e6, 1.0, 1.0, 0.05}, L},
+  };
+  for (const auto& [p, want] : cases)
+    EXPECT_EQ(wantedLightestPhaseType(p), want)
+        << "Z " << p.Z << ", kappa " << p.kappa << ", heavy " << p.heavyFraction << ", "
+        << p.specificVolume << " m3/kg";
 }
 
 // ---- Through the component --------------------------------------------------------------------
@@ -249,86 +241,70 @@ TEST_F(PhaseOrderE2E, three_phases_of_rising_volume_end_in_reverse) {
 // ---- Phase types
 
 TEST_F(PhaseOrderE2E, the_lightest_phase_is_typed_and_the_vapour_fraction_follows) {
+  constexpr LONG V = ravelin::kPhaseVapour, L = ravelin::kPhaseLiquid;
   struct Side {
     LONG type;
     double T, P;
     Compound c;
     double fraction;
   };
+  //! The vapour fraction before and after, the phases' types after, and whether the second
+  //! phase went to the front.
+  struct Change {
+    double vapourFraction, wantVapourFraction;
+    LONG wantFirst, wantSecond;
+    bool moved = false;
+  };
   const struct Case {
     const char* what;
     Side first, second;
-    double vapourFraction;
-    LONG wantFirst, wantSecond;
-    double wantVapourFraction;
-    bool moved = false;  // the second phase to the front
+    Change change;
   } cases[] = {
       {"a gas arriving after a liquid is moved to the front",
-       {ravelin::kPhaseLiquid, 190.0, 101.325, kH2S, 0.6},
-       {ravelin::kPhaseVapour, 273.15, 101.325, kMethane, 0.4},
-       0.4,
-       ravelin::kPhaseLiquid,
-       ravelin::kPhaseVapour,
-       0.4,
-       true},
+       {L, 190.0, 101.325, kH2S, 0.6},
+       {V, 273.15, 101.325, kMethane, 0.4},
+       {0.4, 0.4, L, V, true}},
       {"equal volumes are not moved",
-       {ravelin::kPhaseLiquid, 300.0, 5000.0, kH2S, 0.5},
-       {ravelin::kPhaseLiquid, 300.0, 5000.0, kH2S, 0.5},
-       0.0,
-       ravelin::kPhaseLiquid,
-       ravelin::kPhaseLiquid,
-       0.0},
+       {L, 300.0, 5000.0, kH2S, 0.5},
+       {L, 300.0, 5000.0, kH2S, 0.5},
+       {0.0, 0.0, L, L}},
       {"a second vapour becomes liquid",
-       {ravelin::kPhaseVapour, 273.15, 101.325, kMethane, 0.6},
-       {ravelin::kPhaseVapour, 273.15, 1000.0, kMethane, 0.4},
-       0.6,
-       ravelin::kPhaseVapour,
-       ravelin::kPhaseLiquid,
-       0.0},
+       {V, 273.15, 101.325, kMethane, 0.6},
+       {V, 273.15, 1000.0, kMethane, 0.4},
+       {0.6, 0.0, V, L}},
       {"a vapour the flash did not find",
-       {ravelin::kPhaseVapour, 273.15, 101.325, kMethane, 1e-30},
-       {ravelin::kPhaseLiquid, 190.0, 101.325, kH2S, 1.0},
-       0.3,
-       ravelin::kPhaseVapour,
-       ravelin::kPhaseLiquid,
-       0.0},
+       {V, 273.15, 101.325, kMethane, 1e-30},
+       {L, 190.0, 101.325, kH2S, 1.0},
+       {0.3, 0.0, V, L}},
       {"any other fraction is kept",
-       {ravelin::kPhaseVapour, 273.15, 101.325, kMethane, 2e-30},
-       {ravelin::kPhaseLiquid, 190.0, 101.325, kH2S, 1.0},
-       0.3,
-       ravelin::kPhaseVapour,
-       ravelin::kPhaseLiquid,
-       0.3},
+       {V, 273.15, 101.325, kMethane, 2e-30},
+       {L, 190.0, 101.325, kH2S, 1.0},
+       {0.3, 0.3, V, L}},
       // Propane compressed far above its vapour pressure: Z about 0.2.
       {"a dense lightest vapour becomes liquid",
-       {ravelin::kPhaseVapour, 300.0, 6000.0, kPropane, 0.3},
-       {ravelin::kPhaseLiquid, 300.0, 6000.0, kH2S, 0.7},
-       0.3,
-       ravelin::kPhaseLiquid,
-       ravelin::kPhaseLiquid,
-       0.0},
+       {V, 300.0, 6000.0, kPropane, 0.3},
+       {L, 300.0, 6000.0, kH2S, 0.7},
+       {0.3, 0.0, L, L}},
       {"a gas first marked liquid becomes vapour",
-       {ravelin::kPhaseLiquid, 273.15, 101.325, kMethane, 0.35},
-       {ravelin::kPhaseLiquid, 190.0, 101.325, kH2S, 0.65},
-       0.0,
-       ravelin::kPhaseVapour,
-       ravelin::kPhaseLiquid,
-       0.35},
+       {L, 273.15, 101.325, kMethane, 0.35},
+       {L, 190.0, 101.325, kH2S, 0.65},
+       {0.0, 0.35, V, L}},
   };
   auto pkg = open(kPengRobinson, naturalGasCompounds());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     auto a = phase(c.first.type, c.first.T, c.first.P, pure(c.first.c), c.first.fraction);
     auto b = phase(c.second.type, c.second.T, c.second.P, pure(c.second.c), c.second.fraction);
-    auto phases = collection({a, b}, c.vapourFraction);
+    const Change& want = c.change;
+    auto phases = collection({a, b}, want.vapourFraction);
     ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
-    EXPECT_EQ(phases.moves(), c.moved ? moves({{0, 1}}) : moves({}));
-    EXPECT_TRUE(same(phases.phase(c.moved ? 1 : 0), a));
-    EXPECT_EQ(a.type(), c.wantFirst);
-    EXPECT_EQ(b.type(), c.wantSecond);
-    EXPECT_DOUBLE_EQ(phases.overall().fraction(), c.wantVapourFraction);
+    EXPECT_EQ(phases.moves(), want.moved ? moves({{0, 1}}) : moves({}));
+    EXPECT_TRUE(same(phases.phase(want.moved ? 1 : 0), a));
+    EXPECT_EQ(a.type(), want.wantFirst);
+    EXPECT_EQ(b.type(), want.wantSecond);
+    EXPECT_DOUBLE_EQ(phases.overall().fraction(), want.wantVapourFraction);
     EXPECT_DOUBLE_EQ(b.fraction(), c.second.fraction);
-    if (c.second.type != c.wantSecond) {
+    if (c.second.type != want.wantSecond) {
       EXPECT_EQ(b.nominalType(), c.second.type);
     }
   }
@@ -337,64 +313,45 @@ TEST_F(PhaseOrderE2E, the_lightest_phase_is_typed_and_the_vapour_fraction_follow
 
 // ---- Compressibility of the lightest phase, whatever the package offers for it
 
-namespace {
+TEST_F(PhaseOrderE2E, a_compressed_liquid_stays_liquid_and_a_gas_is_vapour_by_any_slope) {
+  // The single-phase calculations of the ordering after the molar volumes of the phases.
+  const struct {
+    const char* selection;
+    const char* slopeCalculation;
+  } cases[] = {{kPengRobinson, nullptr},
+               {kLogged, "volume.Dpressure@Liquid;"},
+               {kCompressibilityOnly, "compressibility@Liquid;"},
+               {kNoVolumeSlope, "volume@Liquid;"}};  // by a finite difference
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selection);
+    auto pkg = open(c.selection, naturalGasCompounds());
+    // Liquid propane at 300 K, 8 MPa: Z is above 0.25 but the phase is stiff.
+    const double T = 300.0, P = 8000.0;
+    auto liquid = phase(ravelin::kPhaseLiquid, T, P, pure(kPropane), 1.0);
+    auto heavier = phase(ravelin::kPhaseLiquid, T, P, pure(kH2S), 0.0);
+    auto phases = collection({liquid, heavier}, 0.0);
+    takePackageLog();
+    ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
+    const std::string log = takePackageLog();
+    const double V0 = liquid.value("MolarVolume").value_or(NAN);
+    ASSERT_GT(V0, heavier.value("MolarVolume").value_or(NAN));
+    EXPECT_GE(Z(V0, T, P), 0.25);
+    EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
+    EXPECT_EQ(phases.overall().fraction(), 0.0);
+    if (c.slopeCalculation) {
+      EXPECT_EQ(log, std::string("volume@Liquid;volume@Liquid;") + c.slopeCalculation);
+    }
 
-struct SlopeCase {
-  const char* selection;
-  //! The single-phase calculations of the ordering, after the molar volumes of the phases.
-  const char* slopeCalculation;
-};
-
-void PrintTo(const SlopeCase& c, std::ostream* os) {
-  *os << c.selection;
-}
-
-}  // namespace
-
-class PhaseOrderSlope : public PhaseOrderE2E, public ::testing::WithParamInterface<SlopeCase> {};
-
-TEST_P(PhaseOrderSlope, a_compressed_liquid_stays_liquid_and_a_gas_is_vapour) {
-  auto pkg = open(GetParam().selection, naturalGasCompounds());
-  // Liquid propane at 300 K, 8 MPa: Z is above 0.25 but the phase is stiff.
-  const double T = 300.0, P = 8000.0;
-  auto liquid = phase(ravelin::kPhaseLiquid, T, P, pure(kPropane), 1.0);
-  auto heavier = phase(ravelin::kPhaseLiquid, T, P, pure(kH2S), 0.0);
-  auto phases = collection({liquid, heavier}, 0.0);
-  takePackageLog();
-  ASSERT_EQ(pkg->PhaseOrder(phases.dispatch(), nullptr), S_OK) << notices();
-  const std::string log = takePackageLog();
-  const double V0 = liquid.value("MolarVolume").value_or(NAN);
-  ASSERT_GT(V0, heavier.value("MolarVolume").value_or(NAN));
-  EXPECT_GE(Z(V0, T, P), 0.25);
-  EXPECT_EQ(liquid.type(), ravelin::kPhaseLiquid);
-  EXPECT_EQ(phases.overall().fraction(), 0.0);
-  if (GetParam().slopeCalculation) {
-    EXPECT_EQ(log, std::string("volume@Liquid;volume@Liquid;") + GetParam().slopeCalculation);
+    // A gas marked liquid is found to be a vapour.
+    auto gas = phase(ravelin::kPhaseLiquid, 273.15, 101.325, pure(kMethane), 0.25);
+    auto condensate = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 0.75);
+    auto twoPhase = collection({gas, condensate}, 0.0);
+    ASSERT_EQ(pkg->PhaseOrder(twoPhase.dispatch(), nullptr), S_OK) << notices();
+    EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
+    EXPECT_DOUBLE_EQ(twoPhase.overall().fraction(), 0.25);
+    EXPECT_TRUE(env.notices.empty()) << notices();
   }
-
-  // A gas marked liquid is found to be a vapour.
-  auto gas = phase(ravelin::kPhaseLiquid, 273.15, 101.325, pure(kMethane), 0.25);
-  auto condensate = phase(ravelin::kPhaseLiquid, 190.0, 101.325, pure(kH2S), 0.75);
-  auto twoPhase = collection({gas, condensate}, 0.0);
-  ASSERT_EQ(pkg->PhaseOrder(twoPhase.dispatch(), nullptr), S_OK) << notices();
-  EXPECT_EQ(gas.type(), ravelin::kPhaseVapour);
-  EXPECT_DOUBLE_EQ(twoPhase.overall().fraction(), 0.25);
-  EXPECT_TRUE(env.notices.empty()) << notices();
 }
-
-std::string slopeCaseName(const ::testing::TestParamInfo<SlopeCase>& info) {
-  static const std::vector<std::string> names = {"peng_robinson", "volume_Dpressure",
-                                                 "compressibility", "finite_difference"};
-  return names.at(info.index);
-}
-
-INSTANTIATE_TEST_SUITE_P(Packages, PhaseOrderSlope,
-                         ::testing::Values(SlopeCase{kPengRobinson, nullptr},
-                                           SlopeCase{kLogged, "volume.Dpressure@Liquid;"},
-                                           SlopeCase{kCompressibilityOnly,
-                                                     "compressibility@Liquid;"},
-                                           SlopeCase{kNoVolumeSlope, "volume@Liquid;"}),
-                         slopeCaseName);
 
 TEST_F(PhaseOrderE2E, molar_volumes_from_density_order_and_type_the_phases) {
   auto pkg = open(kIdeal, naturalGasCompounds(4));
