@@ -5,7 +5,6 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
-#include <vector>
 
 #include "comlite/bstr.h"
 #include "comlite/hresult.h"

@@ -47,7 +47,8 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
       {"SelectedStateOfAggregation", {"Vapor", "Liquid"}},
       {"SelectedKeyCompoundID", {"", ""}}};
   for (const auto& [list, expected] : lists) EXPECT_EQ(strings(a.get(), list), expected) << list;
-  EXPECT_EQ(doubles(a.get(), "SelectedIDNumbers"), (std::vector<double>{0, 0, 4, 0}));
+  EXPECT_EQ(doubleList(value(a.get(), "SelectedIDNumbers")).value(),
+            (std::vector<double>{0, 0, 4, 0}));
   const V props = strings(a.get(), "SelectedProperties");
   EXPECT_NE(findName(props, "fugacityCoefficient"), -1);
   EXPECT_NE(findName(props, "enthalpy.Dtemperature"), -1);

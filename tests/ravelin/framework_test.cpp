@@ -1,7 +1,6 @@
 //! The host framework's registration, property registry, arrays and error log, created by
 //! class id as a package would create them.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -30,7 +29,6 @@ using comlite::ComPtr;
 using ravelintest::got;
 using ravelintest::hex;
 using ravelintest::HostFramework;
-using ::testing::Each;
 using RA = IRealArrayDisp;
 
 namespace {
