@@ -47,7 +47,8 @@ TEST_F(Adapter, selection_creates_the_package_and_every_list_comes_from_it) {
       {"SelectedStateOfAggregation", {"Vapor", "Liquid"}},
       {"SelectedKeyCompoundID", {"", ""}}};
   for (const auto& [list, expected] : lists) EXPECT_EQ(strings(a.get(), list), expected) << list;
-  EXPECT_EQ(doubles(a.get(), "SelectedIDNumbers"), (std::vector<double>{0, 0, 4, 0}));
+  EXPECT_EQ(doubleList(value(a.get(), "SelectedIDNumbers")).value(),
+            (std::vector<double>{0, 0, 4, 0}));
   const V props = strings(a.get(), "SelectedProperties");
   EXPECT_NE(findName(props, "fugacityCoefficient"), -1);
   EXPECT_NE(findName(props, "enthalpy.Dtemperature"), -1);
@@ -180,16 +181,18 @@ TEST_F(Adapter, missing_or_garbled_selection_fails_and_names_file_and_line) {
 TEST_F(Adapter, failing_package_creation_and_foreign_compounds_keep_the_adapter_usable) {
   auto a = newAdapter();
   ComPtr<IDispatch> selection, package, gui;
+  auto create = [&](const std::string& text) {
+    select(text);
+    EXPECT_EQ(a->SelectPackage(selection.put()), S_OK);
+    return a->CreatePropPackage(package.put(), gui.put());
+  };
+  const std::string manager = "manager = CORavlIdeal.PackageManager.1\n";
   // The manager does not offer the package.
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Heavy oils\n");
-  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
-  EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeInvalidArgumentHR);
+  EXPECT_EQ(create(manager + "package = Heavy oils\n"), ECapeInvalidArgumentHR);
   EXPECT_NE(capeErrorOf(a.get()).description.find("offers no package \"Heavy oils\""),
             std::string::npos);
   // A compound the package does not have.
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Aromatics\ncompound = water\n");
-  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
-  EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeInvalidArgumentHR);
+  EXPECT_EQ(create(manager + "package = Aromatics\ncompound = water\n"), ECapeInvalidArgumentHR);
   EXPECT_NE(capeErrorOf(a.get()).description.find("\"water\""), std::string::npos);
   // The package cannot load its data: its own error reaches the caller.
   {
@@ -197,9 +200,7 @@ TEST_F(Adapter, failing_package_creation_and_foreign_compounds_keep_the_adapter_
     std::filesystem::create_directories(data);
     writeFile(data + "/compounds.csv", "name,formula\nmethane,CH4\n");
     testsupport::ScopedEnv folder("CORAVL_IDEAL_DATA", data);
-    select("package = CORavlIdeal.PropertyPackage.1\n");
-    ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
-    EXPECT_EQ(a->CreatePropPackage(package.put(), gui.put()), ECapeFailedInitialisationHR);
+    EXPECT_EQ(create("package = CORavlIdeal.PropertyPackage.1\n"), ECapeFailedInitialisationHR);
     const std::string d = capeErrorOf(a.get()).description;
     EXPECT_NE(d.find(data + "/compounds.csv, line 1"), std::string::npos) << d;
   }
@@ -207,9 +208,7 @@ TEST_F(Adapter, failing_package_creation_and_foreign_compounds_keep_the_adapter_
   // The material object needs a package.
   ComPtr<IDispatch> material;
   EXPECT_EQ(a->GetMaterialObject(material.put()), ECapeBadInvOrderHR);
-  select("manager = CORavlIdeal.PackageManager.1\npackage = Aromatics\n");
-  ASSERT_EQ(a->SelectPackage(selection.put()), S_OK);
-  ASSERT_EQ(a->CreatePropPackage(package.put(), gui.put()), S_OK);
+  ASSERT_EQ(create(manager + "package = Aromatics\n"), S_OK);
   EXPECT_EQ(strings(a.get(), "SelectedCompIds"), (std::vector<std::string>{"benzene", "toluene"}));
   EXPECT_EQ(a->ReleaseResources(), S_OK);
 }
@@ -224,11 +223,11 @@ TEST_F(Adapter, recall_of_text_it_did_not_write_fails_with_persistence_errors) {
   Bstr item;
   missing->get_itemName(item.out());
   EXPECT_EQ(item.utf8(), "coravlAdapter");
-  EXPECT_EQ(a->Recall(Bstr("garbage").get(), &changed), ECapePersistenceHR);
-  EXPECT_EQ(a->Recall(Bstr("  1 :coravlAdapter : 9 : 1 , ").get(), &changed), ECapePersistenceHR);
-  EXPECT_EQ(a->Recall(Bstr("  1 :coravlAdapter : 1 : 7 , ").get(), &changed), ECapePersistenceHR);
-  EXPECT_EQ(a->Recall(Bstr("  1 :coravlAdapter : 1 : 1 , ").get(), &changed),
-            ECapePersistenceNotFoundHR);
+  for (auto [text, hr] : {std::pair{"garbage", ECapePersistenceHR},
+                          {"  1 :coravlAdapter : 9 : 1 , ", ECapePersistenceHR},
+                          {"  1 :coravlAdapter : 1 : 7 , ", ECapePersistenceHR},
+                          {"  1 :coravlAdapter : 1 : 1 , ", ECapePersistenceNotFoundHR}})
+    EXPECT_EQ(a->Recall(Bstr(text).get(), &changed), hr) << text;
   Bstr text;
   EXPECT_EQ(a->Save(text.out()), ECapeBadInvOrderHR);  // nothing selected or recalled
 }

@@ -82,9 +82,6 @@ class CapeSide : public ::testing::Test {
     return capeside::stringList(value(a, name))
         .value_or(std::vector<std::string>{"<not a string list>"});
   }
-  std::vector<double> doubles(IPackageAdapter* a, const char* name) {
-    return capeside::doubleList(value(a, name)).value_or(std::vector<double>{});
-  }
   Variant value(IPackageAdapter* a, const char* name) {
     Variant v;
     EXPECT_EQ(a->GetValue(Bstr(name).get(), &v), S_OK) << name;

@@ -14,17 +14,23 @@ using namespace capetest;
 
 namespace {
 
+//! An object of the class registered under `progId`, asked for `I`.
+template <class I>
+ComPtr<I> byProgId(const char16_t* progId) {
+  CLSID clsid{};
+  EXPECT_EQ(CLSIDFromProgID(progId, &clsid), S_OK);
+  ComPtr<I> out;
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::kIID, out.putVoid()), S_OK);
+  return out;
+}
+
 class IdealPackage : public CapeSide {
  protected:
   ComPtr<IDispatch> fromManager(const char* name) {
-    ComPtr<ICapeThermoPropertyPackageManager> ppm;
-    CLSID clsid;
-    EXPECT_EQ(CLSIDFromProgID(u"CORavlIdeal.PackageManager.1", &clsid), S_OK);
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                               ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
-              S_OK);
     ComPtr<IDispatch> package;
-    EXPECT_EQ(ppm->GetPropertyPackage(Bstr(name).get(), package.put()), S_OK);
+    EXPECT_EQ(byProgId<ICapeThermoPropertyPackageManager>(u"CORavlIdeal.PackageManager.1")
+                  ->GetPropertyPackage(Bstr(name).get(), package.put()),
+              S_OK);
     return package;
   }
 };
@@ -39,10 +45,10 @@ TEST_F(IdealPackage, compound_constants_are_property_major_and_missing_ones_are_
   ComPtr<IDispatch> package = fromManager("Natural gas");
   auto compounds = package.as<ICapeThermoCompounds>();
   Variant values;
-  ASSERT_EQ(
-      compounds->GetCompoundConstant(makeStringArray({"molecularWeight", "criticalTemperature"}),
-                                     makeStringArray({"methane", "124-38-9"}), &values),
-      S_OK);
+  auto constants = [&](std::vector<std::string> props, std::vector<std::string> ids) {
+    return compounds->GetCompoundConstant(makeStringArray(props), makeStringArray(ids), &values);
+  };
+  ASSERT_EQ(constants({"molecularWeight", "criticalTemperature"}, {"methane", "124-38-9"}), S_OK);
   auto v = doubleList(values).value();
   ASSERT_EQ(v.size(), 4u);
   EXPECT_NEAR(v[0], 16.04, 0.01);   // molecularWeight of methane
@@ -50,13 +56,9 @@ TEST_F(IdealPackage, compound_constants_are_property_major_and_missing_ones_are_
   EXPECT_NEAR(v[2], 190.56, 0.01);  // then the critical temperatures
   EXPECT_NEAR(v[3], 304.2, 0.2);
   // CO2 has no normal boiling point: undefined entry and the property-not-available error.
-  EXPECT_EQ(
-      compounds->GetCompoundConstant(makeStringArray({"normalBoilingPoint"}),
-                                     makeStringArray({"nitrogen", "carbon dioxide"}), &values),
-      ECapeThrmPropertyNotAvailableHR);
-  EXPECT_EQ(compounds->GetCompoundConstant(makeStringArray({"molecularWeight"}),
-                                           makeStringArray({"water"}), &values),
-            ECapeInvalidArgumentHR);
+  EXPECT_EQ(constants({"normalBoilingPoint"}, {"nitrogen", "carbon dioxide"}),
+            ECapeThrmPropertyNotAvailableHR);
+  EXPECT_EQ(constants({"molecularWeight"}, {"water"}), ECapeInvalidArgumentHR);
   EXPECT_NE(capeErrorOf(compounds.get()).description.find("not in package \"Natural gas\""),
             std::string::npos);
   Variant ids, f, n, tb, mw, cas;
@@ -100,9 +102,11 @@ TEST_F(IdealPackage, routines_check_their_specifications_and_ln_phi_follows_the_
 
   // Without a material the routines are out of order.
   Variant lnPhi, dT, dP, dn;
-  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 350, 1e5, makeDoubleArray({0.5, 0.5}), 3,
-                                     &lnPhi, &dT, &dP, &dn),
-            ECapeBadInvOrderHR);
+  auto calcLnPhi = [&](const char* phase, LONG flags) {
+    return routine->CalcAndGetLnPhi(Bstr(phase).get(), 350, 1e5, makeDoubleArray({0.5, 0.5}), flags,
+                                    &lnPhi, &dT, &dP, &dn);
+  };
+  EXPECT_EQ(calcLnPhi("Liquid", 3), ECapeBadInvOrderHR);
   EXPECT_EQ(equilibrium->CalcEquilibrium(tp1, tp2, nullptr), ECapeBadInvOrderHR);
   ComPtr<ECapeBadInvOrder> order;
   ASSERT_EQ(package->QueryInterface(ECapeBadInvOrder::kIID, order.putVoid()), S_OK);
@@ -118,10 +122,7 @@ TEST_F(IdealPackage, routines_check_their_specifications_and_ln_phi_follows_the_
   auto mo = material.as<IMatObj>();
   ASSERT_EQ(mo->SetPackage(package.get()), S_OK);
   ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->SetMaterial(material.get()), S_OK);
-  ASSERT_EQ(routine->CalcAndGetLnPhi(Bstr("Liquid").get(), 350, 1e5, makeDoubleArray({0.5, 0.5}),
-                                     CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_T_DERIVATIVE, &lnPhi,
-                                     &dT, &dP, &dn),
-            S_OK);
+  ASSERT_EQ(calcLnPhi("Liquid", CAPE_LOG_FUGACITY_COEFFICIENTS | CAPE_T_DERIVATIVE), S_OK);
   Variant psat;
   ASSERT_EQ(package.as<ICapeThermoCompounds>()->GetTDependentProperty(
                 makeStringArray({"vaporPressure"}), 350, Variant(), &psat),
@@ -132,21 +133,15 @@ TEST_F(IdealPackage, routines_check_their_specifications_and_ln_phi_follows_the_
   EXPECT_GT(doubleList(dT).value()[0], 0);
   EXPECT_EQ(dP.vt, VT_EMPTY);
   EXPECT_EQ(dn.vt, VT_EMPTY);
-  EXPECT_EQ(routine->CalcAndGetLnPhi(Bstr("Plasma").get(), 350, 1e5, makeDoubleArray({0.5, 0.5}), 1,
-                                     &lnPhi, &dT, &dP, &dn),
-            ECapeInvalidArgumentHR);
+  EXPECT_EQ(calcLnPhi("Plasma", 1), ECapeInvalidArgumentHR);
   // Break the package <-> material references before they go.
   ASSERT_EQ(package.as<ICapeThermoMaterialContext>()->UnsetMaterial(), S_OK);
   ASSERT_EQ(mo->SetPackage(nullptr), S_OK);
 }
 
 TEST_F(IdealPackage, phases_constants_and_identification_answer_as_published) {
-  CLSID clsid;
-  ASSERT_EQ(CLSIDFromProgID(u"CORavlIdeal.PropertyPackage.1", &clsid), S_OK);
-  ComPtr<ICapeThermoPhases> phases;
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, ICapeThermoPhases::kIID,
-                             phases.putVoid()),
-            S_OK);
+  auto phases = byProgId<ICapeThermoPhases>(u"CORavlIdeal.PropertyPackage.1");
+  ASSERT_TRUE(phases);
   EXPECT_EQ(got(phases, &ICapeThermoPhases::GetNumPhases), 2);
   Bstr liquid("Liquid");
   Variant state =
@@ -167,11 +162,7 @@ TEST_F(IdealPackage, phases_constants_and_identification_answer_as_published) {
   EXPECT_EQ(got(params.as<ICapeCollection>(), &ICapeCollection::Count), 0);
   EXPECT_EQ(utilities->Edit(), ECapeNoImplHR);
   // The manager refuses a package it does not offer, by name.
-  ComPtr<ICapeThermoPropertyPackageManager> ppm;
-  ASSERT_EQ(CLSIDFromProgID(u"CORavlIdeal.PackageManager.1", &clsid), S_OK);
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
-                             ICapeThermoPropertyPackageManager::kIID, ppm.putVoid()),
-            S_OK);
+  auto ppm = byProgId<ICapeThermoPropertyPackageManager>(u"CORavlIdeal.PackageManager.1");
   ComPtr<IDispatch> none;
   EXPECT_EQ(ppm->GetPropertyPackage(Bstr("Heavy oils").get(), none.put()), ECapeInvalidArgumentHR);
   EXPECT_FALSE(none);

@@ -36,10 +36,8 @@ TEST_F(HostFramework, compound_identity_and_values_at_a_state_come_from_its_data
   auto list = ravelintest::threeCompounds();
   auto water = as<IRvlCompound>(list.at(2));
   ASSERT_TRUE(water);
-  EXPECT_EQ(got(water, &C::get_Name), "Water");
-  EXPECT_EQ(got(water, &C::get_CASNumber), "7732-18-5");
+  // Names, CAS numbers and id numbers are matched by the socket in the compound list tests.
   EXPECT_EQ(got(water, &C::get_Formula), "H2O");
-  EXPECT_EQ(got(water, &C::get_IDNumber), 62);
   EXPECT_EQ(got(water, &C::get_IsHypothetical), VARIANT_FALSE);
   auto c7 = as<IRvlCompound>(hypothetical());
   EXPECT_EQ(got(c7, &C::get_IsHypothetical), VARIANT_TRUE);

@@ -1,7 +1,6 @@
 //! The host framework's registration, property registry, arrays and error log, created by
 //! class id as a package would create them.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -30,7 +29,6 @@ using comlite::ComPtr;
 using ravelintest::got;
 using ravelintest::hex;
 using ravelintest::HostFramework;
-using ::testing::Each;
 using RA = IRealArrayDisp;
 
 namespace {
@@ -55,16 +53,11 @@ LONG strict(IPropertyEnumerationRegistry* r, const char* name, HRESULT* hr) {
 
 TEST_F(HostFramework,
        registration_names_the_derivative_request_interface_and_unregistration_removes_it) {
-  auto d = loadRegistry();
-  for (auto [iid, name] : {std::pair{IRvlDerivativeRequests::kIID, "IRvlDerivativeRequests"},
-                           {IBasicPhase::kIID, "IBasicPhase"},
-                           {IDerivativeCalculation::kIID, "IDerivativeCalculation"}})
-    EXPECT_EQ(d.value(interfaceKey(iid)), name);
   ASSERT_EQ(call("DllRegisterServer"), S_OK);  // again: one entry per key
   EXPECT_EQ(loadRegistry().value(interfaceKey(IRvlDerivativeRequests::kIID)),
             "IRvlDerivativeRequests");
   ASSERT_EQ(call("DllUnregisterServer"), S_OK);
-  d = loadRegistry();
+  auto d = loadRegistry();
   EXPECT_FALSE(d.hasKey(interfaceKey(IRvlDerivativeRequests::kIID)));
   EXPECT_FALSE(d.hasKey(interfaceKey(IPropertyEnumerationRegistry::kIID)));
   EXPECT_FALSE(d.hasKey("CLSID\\" + comlite::guidToString(ravelin::kClsidBasicPhase)));
@@ -135,7 +128,7 @@ TEST_F(HostFramework, unknown_names_fail_strictly_answer_none_leniently_or_are_a
   EXPECT_EQ(back.utf8(), "UserPropertyForRegistryTest");
 }
 
-TEST_F(HostFramework, block_interface_reads_and_replaces_the_whole_array) {
+TEST_F(HostFramework, arrays_are_read_and_replaced_whole_and_read_back_by_the_builder) {
   auto a = create<IRealArrayDisp>(ravelin::kClsidRealArray);
   ASSERT_TRUE(a);
   auto block = a.as<IRealArrayBlock>();
@@ -156,24 +149,17 @@ TEST_F(HostFramework, block_interface_reads_and_replaces_the_whole_array) {
   EXPECT_EQ(got(a, &RA::get_Count), 0);
 
   auto integer = create<IIntegerArrayDisp>(ravelin::kClsidIntegerArray);
-  ASSERT_TRUE(integer);
-  auto intBlock = integer.as<IIntegerArrayBlock>();
-  ASSERT_TRUE(intBlock);
   const LONG idx[] = {2, 0, 1};
-  ASSERT_EQ(intBlock->SetValues(3, idx), S_OK);
+  ASSERT_EQ(integer.as<IIntegerArrayBlock>()->SetValues(3, idx), S_OK);
   EXPECT_EQ(got(integer, &IIntegerArrayDisp::get_IthValue, 0), 2);
-}
 
-TEST_F(HostFramework, builder_reads_back_what_was_written_through_the_interface) {
-  auto a = create<IRealArrayDisp>(ravelin::kClsidRealArray);
-  ASSERT_TRUE(a);
+  // The builder reads back what was written through the interface.
   ASSERT_EQ(a->SetSize(2), S_OK);
   ASSERT_EQ(a->put_IthValue(1, 4.5), S_OK);
   auto handle = ravelin::RealArray::from(a.get());
   ASSERT_TRUE(handle);
   EXPECT_EQ(handle->values(), (std::vector<double>{0.0, 4.5}));
   // An integer array is not a real array, and neither is a foreign object.
-  auto integer = create<IIntegerArrayDisp>(ravelin::kClsidIntegerArray);
   EXPECT_FALSE(ravelin::RealArray::from(integer.get()));
   EXPECT_FALSE(ravelin::RealArray::from(nullptr));
   auto ints = ravelin::IntegerArray::create(std::vector<LONG>{3, 1});
