@@ -164,7 +164,8 @@ MaterialObject::Key MaterialObject::keyOf(BSTR name, BSTR basis, SHORT namePosit
                             givenBasis = comlite::bstrView(basis);
   auto same = [](const std::u16string& known, std::u16string_view given) {
     return known.size() == given.size() &&
-           std::memcmp(known.data(), given.data(), given.size() * sizeof(char16_t)) == 0;
+           (given.empty() ||
+            std::memcmp(known.data(), given.data(), given.size() * sizeof(char16_t)) == 0);
   };
   const std::size_t n = compoundCount();
   for (const KnownKey& known : m_knownKeys)

@@ -240,7 +240,7 @@ bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list) {
   const bool ok = forEachString(v, [&](std::u16string_view s) {
     // Equality alone: bytes compare faster than the ordering of char16_t.
     if (k >= list.size() || list[k].size() != s.size() ||
-        std::memcmp(list[k].data(), s.data(), s.size() * sizeof(char16_t)) != 0)
+        (!s.empty() && std::memcmp(list[k].data(), s.data(), s.size() * sizeof(char16_t)) != 0))
       return false;
     ++k;
     return true;
