@@ -8,7 +8,6 @@
 #include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
-#include "comlite/safearray.h"
 #include "frame/host_interfaces.h"
 #include "ravelin/compound.h"
 #include "ravelin/error_log.h"
@@ -24,11 +23,6 @@ namespace {
 //! adapter side and both packages registered in a private registry.
 class Package : public testsupport::SocketFixture {
  protected:
-  std::string name(IExtendedPropPackage* pkg) {
-    comlite::Bstr n, d;
-    EXPECT_EQ(pkg->GetPackageName(n.out(), d.out()), S_OK);
-    return n.utf8();
-  }
   //! Calculates `property` into the natural gas vapour `p`, the host's error log `log` if any.
   HRESULT calculate(IExtendedPropPackage* pkg, const char* property, ravelin::Phase& p,
                     IDispatch* log = nullptr) {
@@ -53,7 +47,9 @@ class Package : public testsupport::SocketFixture {
 
 TEST_F(Package, first_use_builds_the_cape_open_side_from_the_selection) {
   auto pkg = create();
-  EXPECT_EQ(name(pkg.get()), "Natural Gas (PR)");
+  comlite::Bstr name, description;
+  EXPECT_EQ(pkg->GetPackageName(name.out(), description.out()), S_OK);
+  EXPECT_EQ(name.utf8(), "Natural Gas (PR)");
   INT n = -1;
   comlite::Variant ids, names, identifiers;
   comlite::Bstr identifierName;
