@@ -10,7 +10,6 @@
 #include "comlite/com_ptr.h"
 #include "comlite/object.h"
 #include "comlite/registry.h"
-#include "comlite/type_info.h"
 #include "frame/coravl_pp.h"
 #include "frame/global_interface_holder.h"
 #include "frame/host_interfaces.h"
@@ -90,19 +89,14 @@ TEST_F(Component, registration_writes_exactly_the_class_keys_and_unregistration_
 TEST_F(Component, answers_its_interfaces_in_order_with_one_identity) {
   auto pkg = create();
   ASSERT_TRUE(pkg);
-  auto flash = pkg.as<IExtendedFlash>();
-  auto diagnostics = pkg.as<ICapeDiagnostics>();
-  auto context = pkg.as<ICapeSimulationContext>();
-  auto diagnostic = pkg.as<ICapeDiagnostic>();
-  auto derivatives = pkg.as<IDerivativeCalculation>();
-  auto dispatch = pkg.as<IDispatch>();
-  EXPECT_TRUE(flash && diagnostics && context && diagnostic && derivatives);
-  EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(pkg.get()));
-  EXPECT_TRUE(comlite::sameObject(flash.get(), derivatives.get()));
-  HRESULT hr = S_OK;
-  auto none = pkg.as<IClassFactory>(&hr);
-  EXPECT_EQ(hr, E_NOINTERFACE);
-  EXPECT_FALSE(none);
+  std::vector<ComPtr<IUnknown>> held;
+  for (const IID& iid : {IExtendedFlash::kIID, ICapeDiagnostics::kIID, ICapeSimulationContext::kIID,
+                         ICapeDiagnostic::kIID, IDerivativeCalculation::kIID, IID_IDispatch}) {
+    held.emplace_back();
+    EXPECT_EQ(pkg->QueryInterface(iid, held.back().putVoid()), S_OK) << comlite::guidToString(iid);
+  }
+  EXPECT_EQ(static_cast<void*>(held.back().get()), static_cast<void*>(pkg.get()));
+  EXPECT_TRUE(comlite::sameObject(held[0].get(), held[4].get()));
   void* p = reinterpret_cast<void*>(1);
   EXPECT_EQ(pkg->QueryInterface(IID_IClassFactory, &p), E_NOINTERFACE);
   EXPECT_EQ(p, nullptr);
@@ -110,12 +104,11 @@ TEST_F(Component, answers_its_interfaces_in_order_with_one_identity) {
 
   // The host's derivative-request interface is registered, so derivatives start enabled.
   BYTE can = 9;
-  EXPECT_EQ(derivatives->CanCalculateDerivative(0, 1, 2, &can), S_OK);
+  EXPECT_EQ(pkg.as<IDerivativeCalculation>()->CanCalculateDerivative(0, 1, 2, &can), S_OK);
   EXPECT_EQ(can, 0);  // nothing registered yet
 
   EXPECT_EQ(canUnloadNow(), S_FALSE);
-  pkg.reset(), flash.reset(), diagnostics.reset(), context.reset(), diagnostic.reset();
-  derivatives.reset(), dispatch.reset();
+  pkg.reset(), held.clear();
   EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
@@ -140,111 +133,6 @@ TEST_F(Component, simple_contract_methods_answer_from_the_object_state) {
   EXPECT_EQ(base, 0);
   EXPECT_EQ(pkg->CanNumbCompChange(&status), S_OK);
   EXPECT_EQ(status, 0);
-}
-
-TEST_F(Component, late_binding_dispatches_per_interface) {
-  auto pkg = create();
-  ASSERT_TRUE(pkg);
-  auto flash = pkg.as<IExtendedFlash>();
-  // The same name exists on both interfaces with different DISPIDs.
-  DISPID id = 0;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(u"initializepropertyid")};
-  ASSERT_EQ(pkg->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
-  EXPECT_EQ(id, 5);
-  ASSERT_EQ(flash->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
-  EXPECT_EQ(id, 7);
-
-  INT status = -1;
-  VARIANT arg;
-  arg.vt = VT_I4 | VT_BYREF;
-  arg.plVal = &status;
-  DISPPARAMS dp{&arg, nullptr, 1, 0};
-  ASSERT_EQ(pkg->Invoke(4, GUID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(status, 1);  // IsPkgSetup through Invoke
-
-  UINT count = 0;
-  ASSERT_EQ(flash->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 1u);
-  ComPtr<ITypeInfo> ti;
-  ASSERT_EQ(flash->GetTypeInfo(0, 0, ti.put()), S_OK);
-  TYPEATTR* attr = nullptr;
-  ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
-  EXPECT_EQ(attr->guid, IExtendedFlash::kIID);
-  ti->ReleaseTypeAttr(attr);
-  EXPECT_EQ(pkg->Invoke(4, IID_IUnknown, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr),
-            DISP_E_UNKNOWNINTERFACE);
-
-  // The interfaces offered to outside components describe themselves too, on the component
-  // and on the relay that the material object and the simulation context are given.
-  auto relay = ComPtr<coravl::frame::DiagnosticsRelay>::attach(
-      comlite::makeObject<coravl::frame::DiagnosticsRelay>(pkg.as<ICapeDiagnostics>().get(),
-                                                           pkg.as<ICapeDiagnostic>().get()));
-  struct Offered {
-    IUnknown* object;
-    IID iid;
-  };
-  for (const Offered& o :
-       {Offered{pkg.get(), ICapeDiagnostic::kIID}, Offered{pkg.get(), ICapeDiagnostics::kIID},
-        Offered{pkg.get(), IDerivativeCalculation::kIID},
-        Offered{relay->unknown(), ICapeDiagnostic::kIID},
-        Offered{relay->unknown(), ICapeDiagnostics::kIID}}) {
-    ComPtr<IDispatch> offered;
-    ASSERT_EQ(o.object->QueryInterface(o.iid, offered.putVoid()), S_OK);
-    count = 0;
-    ASSERT_EQ(offered->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 1u);
-    ASSERT_EQ(offered->GetTypeInfo(0, 0, ti.put()), S_OK);
-    ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->guid, o.iid);
-    ti->ReleaseTypeAttr(attr);
-  }
-  // The relay's two interfaces dispatch apart: DISPID 2 is PopUpError on one and LogMessage
-  // on the other, each reaching the component's own method.
-  {
-    VARIANT text[1];
-    text[0] = comlite::Variant::fromString("logged through the relay").detach();
-    DISPPARAMS one{text, nullptr, 1, 0};
-    ComPtr<IDispatch> viaDiagnostic;
-    ASSERT_EQ(relay->QueryInterface(ICapeDiagnostic::kIID, viaDiagnostic.putVoid()), S_OK);
-    LPOLESTR logName[] = {const_cast<LPOLESTR>(u"LogMessage")};
-    ASSERT_EQ(viaDiagnostic->GetIDsOfNames(GUID_NULL, logName, 1, 0, &id), S_OK);
-    EXPECT_EQ(
-        viaDiagnostic->Invoke(id, GUID_NULL, 0, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr),
-        S_OK);
-    VariantClear(&text[0]);
-    // The wrong count on ICapeDiagnostics is refused by its own description.
-    ComPtr<IDispatch> viaDiagnostics;
-    ASSERT_EQ(relay->QueryInterface(ICapeDiagnostics::kIID, viaDiagnostics.putVoid()), S_OK);
-    EXPECT_EQ(
-        viaDiagnostics->Invoke(2, GUID_NULL, 0, DISPATCH_METHOD, &one, nullptr, nullptr, nullptr),
-        DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(viaDiagnostics->GetIDsOfNames(GUID_NULL, logName, 1, 0, &id), DISP_E_UNKNOWNNAME);
-  }
-
-  // A script calls by name with named arguments, in any order.
-  auto diagnostics = pkg.as<ICapeDiagnostics>();
-  LPOLESTR popUp[] = {const_cast<LPOLESTR>(u"PopUpError"), const_cast<LPOLESTR>(u"message"),
-                      const_cast<LPOLESTR>(u"code")};
-  DISPID ids[3] = {};
-  ASSERT_EQ(diagnostics->GetIDsOfNames(GUID_NULL, popUp, 3, 0, ids), S_OK);
-  EXPECT_EQ(ids[0], 2);
-  VARIANT named[2];
-  named[0] = comlite::Variant::fromString("named from a script").detach();
-  named[1] = comlite::Variant::fromLong(E_FAIL).detach();
-  DISPID namedIds[2] = {ids[1], ids[2]};
-  DISPPARAMS byName{named, namedIds, 2, 2};
-  env.notices.clear();
-  diagnostics->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &byName, nullptr, nullptr, nullptr);
-  // The same call on the relay reaches the component.
-  ComPtr<IDispatch> relayDiagnostics;
-  ASSERT_EQ(relay->QueryInterface(ICapeDiagnostics::kIID, relayDiagnostics.putVoid()), S_OK);
-  VariantClear(&named[0]);
-  named[0] = comlite::Variant::fromString("named through the relay").detach();
-  relayDiagnostics->Invoke(ids[0], GUID_NULL, 0, DISPATCH_METHOD, &byName, nullptr, nullptr,
-                           nullptr);
-  VariantClear(&named[0]);
-  EXPECT_TRUE(noticed("named from a script")) << notices();
-  EXPECT_TRUE(noticed("named through the relay")) << notices();
 }
 
 TEST_F(Component, aggregates_inside_an_outer_object) {

@@ -8,8 +8,10 @@
 
 #include "comlite/bstr.h"
 #include "comlite/com_ptr.h"
+#include "comlite/object.h"
 #include "comlite/safearray.h"
 #include "comlite/vtable_slot.h"
+#include "frame/diagnostics_relay.h"
 #include "frame/host_interfaces.h"
 #include "frame/type_library.h"
 #include "outside/adapter_diagnostics.h"
@@ -17,6 +19,7 @@
 #include "outside/ravelin_derivatives.h"
 #include "support/socket_fixture.h"
 
+using comlite::ComPtr;
 using comlite::vtableSlot;
 namespace automation = comlite::automation;
 
@@ -75,16 +78,23 @@ class Invoke : public testsupport::SocketFixture {
     pkg = create();
     ASSERT_TRUE(pkg);
   }
-  //! Calls `id` with `args` in parameter order (rgvarg holds them reversed); the caller keeps
-  //! what they own.
+  //! Calls `id` of `on` (the component's IExtendedPropPackage by default) with `args` in
+  //! parameter order (rgvarg holds them reversed); the caller keeps what they own.
   HRESULT call(DISPID id, std::vector<VARIANT> args, VARIANT* result = nullptr,
-               EXCEPINFO* excep = nullptr, std::vector<DISPID> named = {}) {
+               EXCEPINFO* excep = nullptr, std::vector<DISPID> named = {},
+               IDispatch* on = nullptr) {
     std::reverse(args.begin(), args.end());
     DISPPARAMS dp{args.data(), named.data(), static_cast<UINT>(args.size()),
                   static_cast<UINT>(named.size())};
     argErr = 99;
-    return automation::invoke(coravl::frame::extendedPropPackageDesc(), pkg.get(), id,
-                              DISPATCH_METHOD, &dp, result, excep, &argErr);
+    return (on ? on : pkg.get())
+        ->Invoke(id, GUID_NULL, 0, DISPATCH_METHOD, &dp, result, excep, &argErr);
+  }
+  //! GetIDsOfNames of a member and its parameters.
+  static HRESULT idsOf(IDispatch* object, std::vector<const char16_t*> names, DISPID* ids) {
+    std::vector<LPOLESTR> n;
+    for (const char16_t* name : names) n.push_back(const_cast<LPOLESTR>(name));
+    return object->GetIDsOfNames(GUID_NULL, n.data(), static_cast<UINT>(n.size()), 0, ids);
   }
   comlite::ComPtr<IExtendedPropPackage> pkg;
   UINT argErr = 99;
@@ -178,6 +188,77 @@ TEST_F(Invoke, wrong_counts_types_and_members_are_refused) {
   // The trailing [out] parameter may come back as the result.
   comlite::Variant result;
   EXPECT_EQ(call(22, {}, &result), E_FAIL);  // no routine before the setup
+}
+
+TEST_F(Invoke, dispatches_per_interface_on_the_component_and_its_relay) {
+  auto flash = pkg.as<IExtendedFlash>();
+  // The same name exists on both interfaces with different DISPIDs.
+  DISPID id = 0;
+  ASSERT_EQ(idsOf(pkg.get(), {u"initializepropertyid"}, &id), S_OK);
+  EXPECT_EQ(id, 5);
+  ASSERT_EQ(idsOf(flash.get(), {u"initializepropertyid"}, &id), S_OK);
+  EXPECT_EQ(id, 7);
+  INT status = -1;
+  ASSERT_EQ(call(4, {ref(VT_I4, &status)}), S_OK);
+  EXPECT_EQ(status, 1);  // IsPkgSetup through Invoke
+  DISPPARAMS none{};
+  EXPECT_EQ(pkg->Invoke(4, IID_IUnknown, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+  // Each interface describes itself, the socket's own and those offered to outside components,
+  // on the component and on the relay that the material object and the simulation context are
+  // given.
+  auto relay = ComPtr<coravl::frame::DiagnosticsRelay>::attach(
+      comlite::makeObject<coravl::frame::DiagnosticsRelay>(pkg.as<ICapeDiagnostics>().get(),
+                                                           pkg.as<ICapeDiagnostic>().get()));
+  struct Offered {
+    IUnknown* object;
+    IID iid;
+  };
+  for (const Offered& o :
+       {Offered{pkg.get(), IExtendedFlash::kIID}, Offered{pkg.get(), ICapeDiagnostic::kIID},
+        Offered{pkg.get(), ICapeDiagnostics::kIID},
+        Offered{pkg.get(), IDerivativeCalculation::kIID},
+        Offered{relay->unknown(), ICapeDiagnostic::kIID},
+        Offered{relay->unknown(), ICapeDiagnostics::kIID}}) {
+    ComPtr<IDispatch> offered;
+    ASSERT_EQ(o.object->QueryInterface(o.iid, offered.putVoid()), S_OK);
+    UINT count = 0;
+    ASSERT_EQ(offered->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ComPtr<ITypeInfo> ti;
+    ASSERT_EQ(offered->GetTypeInfo(0, 0, ti.put()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(ti->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->guid, o.iid);
+    ti->ReleaseTypeAttr(attr);
+  }
+  // The relay's two interfaces dispatch apart: DISPID 2 is PopUpError on one and LogMessage
+  // on the other, each reaching the component's own method.
+  ComPtr<IDispatch> viaDiagnostic, viaDiagnostics;
+  ASSERT_EQ(relay->QueryInterface(ICapeDiagnostic::kIID, viaDiagnostic.putVoid()), S_OK);
+  ASSERT_EQ(relay->QueryInterface(ICapeDiagnostics::kIID, viaDiagnostics.putVoid()), S_OK);
+  const comlite::Variant logged = comlite::Variant::fromString("logged through the relay");
+  ASSERT_EQ(idsOf(viaDiagnostic.get(), {u"LogMessage"}, &id), S_OK);
+  EXPECT_EQ(call(id, {logged}, nullptr, nullptr, {}, viaDiagnostic.get()), S_OK);
+  // The wrong count on ICapeDiagnostics is refused by its own description.
+  EXPECT_EQ(call(2, {logged}, nullptr, nullptr, {}, viaDiagnostics.get()), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(idsOf(viaDiagnostics.get(), {u"LogMessage"}, &id), DISP_E_UNKNOWNNAME);
+
+  // A script calls by name with named arguments, in any order, on the component and on the
+  // relay, which reaches the component.
+  auto diagnostics = pkg.as<ICapeDiagnostics>();
+  DISPID ids[3] = {};
+  ASSERT_EQ(idsOf(diagnostics.get(), {u"PopUpError", u"message", u"code"}, ids), S_OK);
+  EXPECT_EQ(ids[0], 2);
+  const comlite::Variant code = comlite::Variant::fromLong(E_FAIL);
+  env.notices.clear();
+  for (auto [object, text] :
+       {std::pair<IDispatch*, const char*>{diagnostics.get(), "named from a script"},
+        {viaDiagnostics.get(), "named through the relay"}}) {
+    call(ids[0], {code, comlite::Variant::fromString(text)}, nullptr, nullptr, {ids[1], ids[2]},
+         object);
+    EXPECT_TRUE(noticed(text)) << notices();
+  }
 }
 
 TEST(TypeInfo, describes_methods_with_their_offsets_and_names) {

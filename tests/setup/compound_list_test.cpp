@@ -19,6 +19,7 @@
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_compounds.h"
 #include "outside/ravelin_registry.h"
+#include "ravelin/flash_control.h"
 #include "reporter/ravl_error.h"
 #include "setup/qo_utils.h"
 #include "setup/setup_fakes.h"
@@ -40,22 +41,12 @@ ComPtr<T> make(Args... args) {
   return ComPtr<T>::attach(comlite::makeObject<T>(args...));
 }
 
-//! Records SetState (reading `count` composition values); nothing else is expected.
-class RecordingMaterial : public comlite::ComObject<RecordingMaterial, IMatObj> {
+//! Answers SetState with `status`; nothing else is expected.
+class StateMaterial : public comlite::ComObject<StateMaterial, IMatObj> {
  public:
-  struct State {
-    double T, P;
-    std::vector<double> x;
-    LONG phase;
-  };
-  std::vector<State> states;
-  std::size_t count = 0;
   HRESULT status = S_OK;
 
-  HRESULT SetState(double T, double P, const double* x, LONG phase) override {
-    states.push_back({T, P, std::vector<double>(x, x + count), phase});
-    return status;
-  }
+  HRESULT SetState(double, double, const double*, LONG) override { return status; }
   HRESULT PutproxyPtr(ICapeDiagnostics*) override { return E_UNEXPECTED; }
   HRESULT SetPackage(IDispatch*) override { return E_UNEXPECTED; }
   HRESULT GetPackage(IDispatch**) override { return E_UNEXPECTED; }
@@ -79,12 +70,11 @@ class RecordingMaterial : public comlite::ComObject<RecordingMaterial, IMatObj> 
   HRESULT GetFlashSpecification(LONG, VARIANT*, VARIANT*, BSTR*) override { return E_UNEXPECTED; }
 };
 
-class RecordingArray
-    : public comlite::ComObject<RecordingArray, IRealArrayDisp, IIntegerArrayDisp> {
+//! A host array whose SetSize answers `status`.
+class SizedArray : public comlite::ComObject<SizedArray, IRealArrayDisp, IIntegerArrayDisp> {
  public:
-  std::vector<LONG> sizes;
   HRESULT status = S_OK;
-  HRESULT SetSize(LONG n) override { return sizes.push_back(n), status; }
+  HRESULT SetSize(LONG) override { return status; }
   HRESULT get_Count(LONG*) override { return E_UNEXPECTED; }
   HRESULT get_IthValue(LONG, double*) override { return E_UNEXPECTED; }
   HRESULT put_IthValue(LONG, double) override { return E_UNEXPECTED; }
@@ -126,18 +116,6 @@ class FakeCompound : public comlite::ComObject<FakeCompound, IRvlCompound, IRvlC
   HRESULT BeginEdit() override { return E_UNEXPECTED; }
 };
 
-//! A host registry that knows every name.
-class AnyNameRegistry : public comlite::ComObject<AnyNameRegistry, IPropertyEnumerationRegistry> {
- public:
-  HRESULT GetPropertyID(BSTR, LONG* id) override { return *id = ++m_next, S_OK; }
-  HRESULT FindPropertyID(BSTR, LONG* id, LONG) override { return *id = ++m_next, S_OK; }
-  HRESULT GetPropertyName(LONG, BSTR*) override { return E_NOTIMPL; }
-  HRESULT get_Count(LONG* n) override { return *n = m_next, S_OK; }
-
- private:
-  LONG m_next = 0;
-};
-
 struct PackageCompound {
   std::string id, qoName, cas;
   double idNumber;
@@ -164,20 +142,14 @@ class CompoundListTest : public ::testing::Test {
     }
     m_ids = strs(ids), m_qo = strs(qo), m_cas = strs(cas), m_numbers = nums(numbers);
     m_count = static_cast<LONG>(compounds.size());
-    m_material->count = compounds.size();
-    m_x0.assign(compounds.size(), 0.5), m_x1.assign(compounds.size(), 0.5);
+    m_x.assign(compounds.size(), 0.5);
     m_list = std::make_unique<CompoundList>(
         *m_reporter, PackageCompoundLists{m_numbers, m_cas, m_ids, m_qo, m_count},
         CompoundOptions{m_hypos, m_free, m_subsets});
   }
   CompoundLinks links() {
-    return {m_adapter.get(),
-            m_ints.get(),
-            m_reals1.get(),
-            m_reals2.get(),
-            m_material.get(),
-            m_x0,
-            m_x1};
+    return {
+        m_adapter.get(), m_ints.get(), m_reals.get(), m_reals.get(), m_material.get(), m_x, m_x};
   }
   static IDispatch* disp(const ComPtr<FakeCompound>& c) {
     return static_cast<IRvlCompound*>(c.get());
@@ -202,10 +174,9 @@ class CompoundListTest : public ::testing::Test {
   LONG m_count = 0;
   bool m_hypos = false, m_free = false, m_subsets = false;
   ComPtr<coravl_test::FakeAdapter> m_adapter = make<coravl_test::FakeAdapter>();
-  ComPtr<RecordingMaterial> m_material = make<RecordingMaterial>();
-  ComPtr<RecordingArray> m_ints = make<RecordingArray>(), m_reals1 = make<RecordingArray>(),
-                         m_reals2 = make<RecordingArray>();
-  std::vector<double> m_x0, m_x1;
+  ComPtr<StateMaterial> m_material = make<StateMaterial>();
+  ComPtr<SizedArray> m_ints = make<SizedArray>(), m_reals = make<SizedArray>();
+  std::vector<double> m_x;
   std::unique_ptr<CompoundList> m_list;
 };
 
@@ -310,9 +281,9 @@ TEST_F(CompoundListTest, removal_and_exchange_refuse_bad_positions_and_pass_on_r
 }
 
 TEST_F(CompoundListTest, hypothetical_compounds_receive_converted_constants) {
-  auto* registry = comlite::makeObject<AnyNameRegistry>();
-  constantFactory().initialise(registry);
-  registry->Release();
+  const auto registry = ravelin::PropertyRegistry::create();
+  constantFactory().initialise(
+      ComPtr<IDispatch>(registry.dispatch()).as<IPropertyEnumerationRegistry>().get());
   m_adapter->constants = {{"molecularWeight", 30.07},      {"criticalTemperature", 305.32},
                           {"criticalPressure", 4872000.0}, {"criticalVolume", 1.455e-4},
                           {"criticalDensity", 6872.9},     {"vaporPressure", 1.0},

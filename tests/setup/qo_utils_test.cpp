@@ -50,10 +50,9 @@ TEST(QoUtils, compound_name_match_takes_one_star_in_either_order_and_no_empties)
 }
 
 TEST(QoUtils, versions_come_from_a_loaded_module_and_its_variable) {
-  EXPECT_EQ(QoUtils::versionFromText("3.1.0.12"), 310);
-  EXPECT_EQ(QoUtils::versionFromText("3, 1, 0, 12"), 310);
-  EXPECT_EQ(QoUtils::versionFromText("4"), 400);
-  EXPECT_EQ(QoUtils::versionFromText("none"), 0);
+  for (auto [text, version] :
+       {std::pair{"3.1.0.12", 310}, {"3, 1, 0, 12", 310}, {"4", 400}, {"none", 0}})
+    EXPECT_EQ(QoUtils::versionFromText(text), version) << text;
   // The test program has libcomlite.so loaded, and no simulator.
   const char* variable = "CORAVL_TEST_MODULE_VERSION";
   {

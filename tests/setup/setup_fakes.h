@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/set_get.h"
 #include "comlite/bstr.h"
 #include "comlite/error_info.h"
 #include "comlite/object.h"
@@ -17,22 +18,18 @@
 
 namespace coravl_test {
 
-//! The items of a zero-based list of strings or numbers.
+//! The items of a list of strings or numbers, whatever its lower bound.
 template <class T>
 std::vector<T> listOf(const VARIANT& v) {
   std::vector<T> out;
-  if (!(v.vt & VT_ARRAY) || !v.parray) return out;
-  for (LONG i = 0; i < static_cast<LONG>(comlite::safeArrayCount(v.parray)); ++i) {
-    if constexpr (std::is_same_v<T, std::string>) {
-      BSTR s = nullptr;
-      SafeArrayGetElement(v.parray, &i, &s);
-      out.push_back(comlite::bstrToUtf8(s));
-      SysFreeString(s);
-    } else {
-      T x{};
-      SafeArrayGetElement(v.parray, &i, &x);
-      out.push_back(x);
-    }
+  LONG lb = 0, ub = -1;
+  if ((v.vt & VT_ARRAY) && v.parray)
+    SafeArrayGetLBound(v.parray, 1, &lb), SafeArrayGetUBound(v.parray, 1, &ub);
+  for (LONG i = lb; i <= ub; ++i) {
+    if constexpr (std::is_same_v<T, std::string>)
+      out.push_back(SetGet::getString(v, i));
+    else
+      out.push_back(static_cast<T>(SetGet::getDouble(v, i)));
   }
   return out;
 }

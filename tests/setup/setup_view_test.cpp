@@ -49,15 +49,7 @@ class ViewGui : public testsupport::GuiStub<ViewGui> {
   }
 };
 
-std::vector<std::string> items(const VARIANT& v) {
-  std::vector<std::string> out;
-  if (!vtIsArray(v.vt) || !v.parray) return out;
-  LONG lb = 0, ub = -1;
-  SafeArrayGetLBound(v.parray, 1, &lb);
-  SafeArrayGetUBound(v.parray, 1, &ub);
-  for (LONG i = lb; i <= ub; ++i) out.push_back(SetGet::getString(v, i));
-  return out;
-}
+constexpr auto items = &coravl_test::listOf<std::string>;
 
 LONG lowerBound(const VARIANT& v) {
   LONG lb = -99;

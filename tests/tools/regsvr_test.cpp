@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include "comlite/registry.h"
 #include "support/temp_env.h"
 
 namespace {
@@ -41,16 +40,10 @@ TEST(Regsvr, registers_and_unregisters_a_module_and_says_so) {
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("DllRegisterServer"), std::string::npos);
   EXPECT_NE(r.output.find("succeeded"), std::string::npos);
-  {
-    testsupport::ScopedEnv env("CORAVL_REGISTRY", registry);
-    EXPECT_TRUE(comlite::registry::readValue("CORavl11.PropPkg\\CurVer"));
-  }
+  // The keys written and removed are checked with the component (tests/frame); the second
+  // unregistration shows that the first one removed them.
   r = regsvr(registry, "-u '" + module + "'");
   EXPECT_EQ(r.exitCode, 0) << r.output;
-  {
-    testsupport::ScopedEnv env("CORAVL_REGISTRY", registry);
-    EXPECT_FALSE(comlite::registry::readValue("CORavl11.PropPkg\\CurVer"));
-  }
   // Unregistering what is not there, or from a garbled registry, is a failure that says so.
   r = regsvr(registry, "-u '" + module + "'");
   EXPECT_EQ(r.exitCode, 4) << r.output;
@@ -78,9 +71,7 @@ TEST(Regsvr, failures_have_their_own_exit_codes_and_messages) {
   EXPECT_NE(r.output.find("does not exist"), std::string::npos) << r.output;
   EXPECT_FALSE(std::filesystem::exists(dir.file("nofolder")));
   // A garbled registry file is left as it was.
-  std::FILE* f = std::fopen(dir.file("garbled").c_str(), "w");
-  std::fputs("not a registry\n", f);
-  std::fclose(f);
+  std::ofstream(dir.file("garbled")) << "not a registry\n";
   r = regsvr(dir.file("garbled"), "'" + module + "'");
   EXPECT_EQ(r.exitCode, 4);
   EXPECT_EQ(std::filesystem::file_size(dir.file("garbled")), 15u);
