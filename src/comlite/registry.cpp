@@ -16,6 +16,7 @@
 #include <ctime>
 #include <fstream>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string_view>
 
@@ -142,10 +143,47 @@ using Keys = std::map<std::string, Data::Values, NoCaseLess>;
 
 namespace {
 
+//! Memory of `bytes` in pages of its own, or nullptr. A registry's text and index run to many
+//! MB: taken from the heap they would first make malloc sort every small free chunk of a
+//! long-running host, and first touches of fresh small pages cost more than filling them, so
+//! large pages are asked for where the system gives them.
+void* mapPages(std::size_t bytes) {
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+  constexpr std::size_t kLargePage = 2 * 1024 * 1024;
+  if (bytes >= kLargePage) ::madvise(p, bytes, MADV_HUGEPAGE);
+  return p;
+}
+
+//! Blocks of a page or more in pages of their own, smaller ones from the heap.
+template <class T>
+struct PageAllocator {
+  using value_type = T;
+  static constexpr std::size_t kPage = 4096;
+  PageAllocator() = default;
+  template <class U>
+  PageAllocator(const PageAllocator<U>&) {}
+  T* allocate(std::size_t n) {
+    const std::size_t bytes = n * sizeof(T);
+    if (bytes < kPage) return static_cast<T*>(::operator new(bytes));
+    if (void* p = mapPages(bytes)) return static_cast<T*>(p);
+    throw std::bad_alloc();
+  }
+  void deallocate(T* p, std::size_t n) {
+    const std::size_t bytes = n * sizeof(T);
+    if (bytes < kPage)
+      ::operator delete(p);
+    else
+      ::munmap(p, bytes);
+  }
+  friend bool operator==(const PageAllocator&, const PageAllocator&) { return true; }
+};
+
 //! One key of a registry read in place, and the text of its value lines.
 struct IndexedKey {
   std::string_view key, body;
 };
+using KeyIndex = std::vector<IndexedKey, PageAllocator<IndexedKey>>;
 
 bool sameNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && !NoCaseLess{}(a, b) && !NoCaseLess{}(b, a);
@@ -208,10 +246,10 @@ void forValueLines(std::string_view body, Visit visit) {
 
 struct Data::Store {
   std::shared_ptr<const void> text;  // holds the text of `index` when read in place
-  std::vector<IndexedKey> index;
+  KeyIndex index;
   Keys keys;  // otherwise
   bool indexed() const { return text != nullptr; }
-  std::vector<IndexedKey>::const_iterator lowerBound(std::string_view key) const {
+  KeyIndex::const_iterator lowerBound(std::string_view key) const {
     return std::lower_bound(index.begin(), index.end(), key,
                             [](const IndexedKey& e, auto k) { return NoCaseLess{}(e.key, k); });
   }
@@ -589,16 +627,11 @@ bool openFile(const std::string& path, OpenFile& file, bool& missing, std::strin
   return true;
 }
 
-//! A file's text in pages of its own. A registry of many MB taken from the heap would first
-//! make malloc sort every small free chunk of a long-running host, which cost more than the
-//! read itself.
+//! A file's text in pages of its own.
 class PageText {
  public:
   explicit PageText(std::size_t capacity) : m_capacity(capacity) {
-    if (capacity == 0) return;
-    void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (p != MAP_FAILED) m_data = static_cast<char*>(p);
+    if (capacity != 0) m_data = static_cast<char*>(mapPages(capacity));
   }
   PageText(const PageText&) = delete;
   PageText& operator=(const PageText&) = delete;
