@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
-#include <type_traits>
 
 #include "capeside/support/variant_lists.h"
 #include "comlite/error_info.h"
@@ -25,31 +23,6 @@ using capeside::makeDoubleArray;
 using capeside::makeLongArray;
 using capeside::makeStringArray;
 using capeside::stringList;
-
-//! Calls a getter whose last parameter receives the result, expects S_OK and returns the
-//! result (text as UTF-8, a VARIANT as an owning Variant).
-template <class O, class I, class... P, class... A>
-auto got(O* object, HRESULT (I::*getter)(P...), A... args) {
-  using Out = std::remove_pointer_t<std::tuple_element_t<sizeof...(P) - 1, std::tuple<P...>>>;
-  if constexpr (std::is_same_v<Out, BSTR>) {
-    Bstr text;
-    EXPECT_EQ((object->*getter)(args..., text.out()), S_OK);
-    return text.utf8();
-  } else if constexpr (std::is_same_v<Out, VARIANT>) {
-    Variant v;
-    EXPECT_EQ((object->*getter)(args..., &v), S_OK);
-    return v;
-  } else {
-    Out v{};
-    const HRESULT hr = (object->*getter)(args..., &v);
-    EXPECT_EQ(hr, S_OK) << hex(hr);
-    return v;
-  }
-}
-template <class O, class... R>
-auto got(const ComPtr<O>& object, R... rest) {
-  return got(object.get(), rest...);
-}
 
 class CapeSide : public ::testing::Test {
  protected:

@@ -80,32 +80,15 @@ class MisbehavingPackage : public testsupport::SocketFixture {
  protected:
   std::vector<const char*> extraModules() const override { return {"fault_package"}; }
 
-  //! The simulator's opening steps; the first failing status (S_OK when none failed).
-  HRESULT openSteps(ComPtr<IExtendedPropPackage>& pkg,
+  //! The simulator's opening steps on the misbehaving package; the first failing status.
+  HRESULT openFault(ComPtr<IExtendedPropPackage>& pkg,
                     const std::vector<ravelin::CompoundSpec>& specs = kNaturalGas) {
     select(kFaultSelection);
     HRESULT hr = CoCreateInstance(CLSID_PropPkg, nullptr, CLSCTX_INPROC_SERVER,
                                   IExtendedPropPackage::kIID, pkg.putVoid());
-    if (hr != S_OK) return hr;
-    INT n = 0;
-    comlite::Variant ids, names, identifiers;
-    comlite::Bstr identifierName;
-    hr = pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
-    if (hr != S_OK) return hr;
-    compounds.clear();
-    for (const auto& c : specs) {
-      compounds.push_back(ravelin::Compound::create(c));
-      hr = pkg->AddLastCompound(compounds.back().dispatch());
-      if (hr != S_OK) return hr;
-    }
-    fluid = ravelin::CompoundList::create(compounds);
-    INT status = -1;
-    hr = pkg->SetupPkg(0, comlite::Variant(), nullptr, &status);
-    if (hr != S_OK) return hr;
-    return pkg->InitializePropertyID(registry.dispatch());
+    return hr == S_OK ? openSteps(pkg.get(), specs) : hr;
   }
 
-  std::vector<ravelin::Compound> compounds;
   ravelin::FlashControl flashControl = ravelin::FlashControl::create();
   ravelin::PropertyManager manager = ravelin::PropertyManager::create(flashControl);
 };
@@ -122,7 +105,7 @@ TEST_F(MisbehavingPackage, every_misbehaviour_while_opening_fails_with_a_message
     HRESULT hr = S_OK;
     comlite::Bstr saved;
     if (row.call == Call::Recall) {
-      ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+      ASSERT_EQ(openFault(pkg), S_OK) << notices();
       ASSERT_EQ(pkg->PkgSave(saved.out()), S_OK);
       env.notices.clear();
     }
@@ -134,7 +117,7 @@ TEST_F(MisbehavingPackage, every_misbehaviour_while_opening_fails_with_a_message
       VARIANT_BOOL changed = VARIANT_FALSE;
       if (SUCCEEDED(hr)) hr = pkg->PkgRecall(saved.get(), &changed);
     } else {
-      hr = openSteps(pkg);
+      hr = openFault(pkg);
     }
     if (row.call != Call::Open) {
       auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, kGasFeed);
@@ -159,7 +142,7 @@ TEST_F(MisbehavingPackage, every_misbehaviour_while_opening_fails_with_a_message
 
 TEST_F(MisbehavingPackage, a_repeated_bad_answer_is_told_and_refused_every_time) {
   ComPtr<IExtendedPropPackage> pkg;
-  ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+  ASSERT_EQ(openFault(pkg), S_OK) << notices();
   testsupport::ScopedEnv fault("CORAVL_FAULT", "CalcSinglePhaseProp:nan");
   for (std::size_t i = 1; i <= 3; ++i) {
     auto log = ravelin::ErrorLog::create();
@@ -266,7 +249,7 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
   // The specifications of the flashes: the feed's enthalpy and entropy as a vapour at 300 K and
   // 3000 kPa, from the package unharmed.
   ComPtr<IExtendedPropPackage> pkg;
-  ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+  ASSERT_EQ(openFault(pkg), S_OK) << notices();
   auto state = phase(ravelin::kPhaseVapour, 300.0, 3000.0, kGasFeed);
   for (const char* p : {"Enthalpy", "Entropy"})
     ASSERT_EQ(pkg->CalculateProperty(ravelin::propertyId(p), state.dispatch(), nullptr,
@@ -283,7 +266,7 @@ TEST_F(MisbehavingPackage, every_host_method_against_every_misbehaviour) {
                              (cell.property ? std::string(" of ") + cell.property : "");
     SCOPED_TRACE(what);
     pkg.reset();
-    ASSERT_EQ(openSteps(pkg), S_OK) << notices();
+    ASSERT_EQ(openFault(pkg), S_OK) << notices();
     env.notices.clear();
     auto log = ravelin::ErrorLog::create();
     testsupport::ScopedEnv injected("CORAVL_FAULT", cell.fault);
@@ -415,7 +398,7 @@ TEST_F(MisbehavingPackage, a_constant_no_compound_has_is_told_and_not_handed_ove
   auto specs = kNaturalGas;
   specs[0].idNumber = 20001;  // methane, as a hypothetical compound
   ComPtr<IExtendedPropPackage> pkg;
-  ASSERT_EQ(openSteps(pkg, specs), S_OK) << notices();
+  ASSERT_EQ(openFault(pkg, specs), S_OK) << notices();
   for (const char* fault : {"huge", "negative", "nan", "inf"}) {
     SCOPED_TRACE(fault);
     env.notices.clear();

@@ -199,19 +199,7 @@ TEST_F(Execute, a_flash_before_the_property_registration_is_told) {
   // The property ids are the module's, once per process: a fresh process has none.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const auto flashBeforeRegistration = [this] {
-    select(testsupport::kPengRobinsonSelection);
-    auto pkg = create();
-    INT n = 0, status = -1;
-    comlite::Variant ids, names, identifiers;
-    comlite::Bstr identifierName;
-    pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
-    std::vector<ravelin::Compound> compounds;
-    for (const auto& spec : kNaturalGas) {
-      compounds.push_back(ravelin::Compound::create(spec));
-      pkg->AddLastCompound(compounds.back().dispatch());
-    }
-    fluid = ravelin::CompoundList::create(compounds);
-    pkg->SetupPkg(0, comlite::Variant(), nullptr, &status);
+    auto pkg = open(testsupport::kPengRobinsonSelection, kNaturalGas, true, false);
     auto flash = pkg.as<IExtendedFlash>();
     for (auto [type, name] :
          {std::pair{xftPHFlash, "Enthalpy"}, std::pair{xftTSFlash, "Entropy"}}) {

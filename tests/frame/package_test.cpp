@@ -96,19 +96,7 @@ TEST_F(PackageWithFaults, a_failed_initialisation_is_retried_and_later_faults_re
   EXPECT_EQ(told("SetMaterial"), 1u) << failure;
 
   // The package behaves again: the same object initialises and calculates.
-  ASSERT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK)
-      << notices();
-  EXPECT_EQ(n, 10);
-  std::vector<ravelin::Compound> compounds;
-  for (const auto& c : testsupport::naturalGasCompounds()) {
-    compounds.push_back(ravelin::Compound::create(c));
-    ASSERT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << c.name;
-  }
-  fluid = ravelin::CompoundList::create(compounds);
-  INT status = -1;
-  ASSERT_EQ(pkg->SetupPkg(0, comlite::Variant(), nullptr, &status), S_OK) << notices();
-  EXPECT_EQ(status, 0);
-  ASSERT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
+  ASSERT_EQ(openSteps(pkg.get(), testsupport::naturalGasCompounds()), S_OK) << notices();
   auto vapour = gasVapour();
   ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();
   ASSERT_TRUE(vapour.value("Enthalpy").has_value());

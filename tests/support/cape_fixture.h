@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
+#include <type_traits>
 
 #include "comlite/bstr.h"
 #include "comlite/categories.h"
 #include "comlite/com_ptr.h"
 #include "comlite/creation.h"
 #include "comlite/registry.h"
+#include "comlite/variant.h"
 #include "outside/adapter.h"
 #include "outside/capeopen_errors.h"
 
@@ -28,6 +31,31 @@ inline std::string hex(HRESULT hr) {
   char b[16];
   std::snprintf(b, sizeof b, "0x%08X", static_cast<unsigned>(hr));
   return b;
+}
+
+//! Calls a getter whose last parameter receives the result, expects S_OK and returns the
+//! result (text as UTF-8, a VARIANT as an owning Variant).
+template <class O, class I, class... P, class... A>
+auto got(O* object, HRESULT (I::*getter)(P...), A... args) {
+  using Out = std::remove_pointer_t<std::tuple_element_t<sizeof...(P) - 1, std::tuple<P...>>>;
+  if constexpr (std::is_same_v<Out, BSTR>) {
+    Bstr text;
+    EXPECT_EQ((object->*getter)(args..., text.out()), S_OK);
+    return text.utf8();
+  } else if constexpr (std::is_same_v<Out, VARIANT>) {
+    Variant v;
+    EXPECT_EQ((object->*getter)(args..., &v), S_OK);
+    return v;
+  } else {
+    Out v{};
+    const HRESULT hr = (object->*getter)(args..., &v);
+    EXPECT_EQ(hr, S_OK) << hex(hr);
+    return v;
+  }
+}
+template <class O, class... R>
+auto got(const ComPtr<O>& object, R... rest) {
+  return got(object.get(), rest...);
 }
 
 inline void writeFile(const std::string& path, const std::string& text) {

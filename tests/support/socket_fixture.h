@@ -83,29 +83,34 @@ class SocketFixture : public ::testing::Test {
     return pkg;
   }
 
-  //! The simulator's order: create, compounds, set up (unless `setUp` is false), property
-  //! registration. A null `selection` keeps the current one. The host's compounds become fluid.
+  //! The simulator's steps after creating `pkg`: compounds, set up (unless `setUp` is false),
+  //! property registration (unless `registerIds` is false), up to the first that fails; its
+  //! status, S_OK when none did. The host's compounds become `compounds` and fluid.
+  HRESULT openSteps(IExtendedPropPackage* pkg,
+                    const std::vector<ravelin::CompoundSpec>& hostCompounds, bool setUp = true,
+                    bool registerIds = true) {
+    INT n = 0, status = -1;
+    comlite::Variant ids, names, identifiers;
+    comlite::Bstr identifierName;
+    HRESULT hr = pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers);
+    compounds.clear();
+    for (std::size_t k = 0; k < hostCompounds.size() && hr == S_OK; ++k) {
+      compounds.push_back(ravelin::Compound::create(hostCompounds[k]));
+      hr = pkg->AddLastCompound(compounds.back().dispatch());
+    }
+    fluid = ravelin::CompoundList::create(compounds);
+    if (hr == S_OK && setUp) hr = pkg->SetupPkg(0, comlite::Variant(), nullptr, &status);
+    if (hr == S_OK && registerIds) hr = pkg->InitializePropertyID(registry.dispatch());
+    return hr;
+  }
+  //! A new object opened by openSteps. A null `selection` keeps the current one.
   comlite::ComPtr<IExtendedPropPackage> open(
       const char* selection, const std::vector<ravelin::CompoundSpec>& hostCompounds,
-      bool setUp = true) {
+      bool setUp = true, bool registerIds = true) {
     if (selection) select(selection);
     auto pkg = create();
     if (!pkg) return pkg;
-    INT n = 0;
-    comlite::Variant ids, names, identifiers;
-    comlite::Bstr identifierName;
-    EXPECT_EQ(pkg->GetSupportedComps(&n, &ids, &names, identifierName.out(), &identifiers), S_OK);
-    std::vector<ravelin::Compound> compounds;
-    for (const auto& c : hostCompounds) {
-      compounds.push_back(ravelin::Compound::create(c));
-      EXPECT_EQ(pkg->AddLastCompound(compounds.back().dispatch()), S_OK) << c.name;
-    }
-    fluid = ravelin::CompoundList::create(compounds);
-    if (setUp) {
-      INT status = -1;
-      EXPECT_EQ(pkg->SetupPkg(0, comlite::Variant(), nullptr, &status), S_OK);
-    }
-    EXPECT_EQ(pkg->InitializePropertyID(registry.dispatch()), S_OK);
+    EXPECT_EQ(openSteps(pkg.get(), hostCompounds, setUp, registerIds), S_OK) << notices();
     // What setting up showed (a missing CAS-number file, ...) is not the test's business.
     env.notices.clear();
     return pkg;
@@ -142,6 +147,7 @@ class SocketFixture : public ::testing::Test {
   ScopedEnv selection{"CORAVL_CAPE_SELECTION", env.dir().file("selection.txt")};
   ScopedEnv edits{capegui::kViewEditsVariable, env.dir().file("edits.txt")};
   ravelin::PropertyRegistry registry = ravelin::PropertyRegistry::create();
+  std::vector<ravelin::Compound> compounds;
   std::optional<ravelin::CompoundList> fluid;
 };
 
