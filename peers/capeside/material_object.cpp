@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <set>
 
@@ -97,9 +96,13 @@ std::size_t MaterialObject::phaseOfLabel(std::string_view label, SHORT position,
 }
 
 std::size_t MaterialObject::phaseOfLabel(BSTR label, SHORT position, const char* scope) const {
+  return phaseOfLabel(comlite::bstrView(label), position, scope);
+}
+
+std::size_t MaterialObject::phaseOfLabel(std::u16string_view wide, SHORT position,
+                                         const char* scope) const {
   // A package names a phase on nearly every call: its label is compared as it comes, and
   // only one that is not plain ASCII is converted first.
-  const std::u16string_view wide = comlite::bstrView(label);
   auto lowered = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
   for (std::size_t p = 0; p < m_phases.size() && !wide.empty(); ++p) {
     const std::string& known = m_phases[p].label;
@@ -111,7 +114,7 @@ std::size_t MaterialObject::phaseOfLabel(BSTR label, SHORT position, const char*
     }
     if (i == wide.size()) return p;
   }
-  return phaseOfLabel(std::string_view(text(label)), position, scope);
+  return phaseOfLabel(std::string_view(comlite::utf16ToUtf8(wide)), position, scope);
 }
 
 std::size_t MaterialObject::phaseOfIndex(LONG phaseIndex, const char* scope) const {
@@ -162,15 +165,10 @@ MaterialObject::Key MaterialObject::keyOf(BSTR name, BSTR basis, SHORT namePosit
   // given, compared without conversion.
   const std::u16string_view givenName = comlite::bstrView(name),
                             givenBasis = comlite::bstrView(basis);
-  auto same = [](const std::u16string& known, std::u16string_view given) {
-    return known.size() == given.size() &&
-           (given.empty() ||
-            std::memcmp(known.data(), given.data(), given.size() * sizeof(char16_t)) == 0);
-  };
   const std::size_t n = compoundCount();
   for (const KnownKey& known : m_knownKeys)
-    if (known.compounds == n && !known.key.empty() && same(known.name, givenName) &&
-        same(known.basis, givenBasis)) {
+    if (known.compounds == n && !known.key.empty() && comlite::sameUnits(known.name, givenName) &&
+        comlite::sameUnits(known.basis, givenBasis)) {
       key.assign(known.key);
       return known.k;
     }
@@ -596,19 +594,13 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
   return guard(kMaterial, "SetPresentPhases", [&] {
     static constexpr const char* kScope = "MaterialObject::SetPresentPhases";
     requirePackage(kScope);
-    // Hosts set the present phases before every request: an array of strings is read as it
-    // comes, other forms of a list into storage kept between calls.
-    const SAFEARRAY* given = phaseLabels.vt == (VT_ARRAY | VT_BSTR) ? phaseLabels.parray : nullptr;
-    const BSTR* wide = given && given->cDims == 1 && given->cbElements == sizeof(BSTR)
-                           ? static_cast<const BSTR*>(given->pvData)
-                           : nullptr;
-    std::vector<std::string>& labels = m_labelsIn;
-    labels.clear();
-    if (!wide && !readStringList(phaseLabels, labels))
+    // Read as given (UTF-16), into storage kept between calls: hosts set the present phases
+    // before every request.
+    std::vector<std::u16string>& labels = m_wideLabelsIn;
+    if (!readWideStringList(phaseLabels, labels))
       throw CapeError(ECapeBadArgumentHR, kScope, "phaseLabels is not an array of strings").at(1);
-    const std::size_t count = wide ? given->rgsabound[0].cElements : labels.size();
-    // Named in messages only.
-    auto label = [&](std::size_t k) { return wide ? text(wide[k]) : labels[k]; };
+    const std::size_t count = labels.size();
+    auto label = [&](std::size_t k) { return comlite::utf16ToUtf8(labels[k]); };  // for messages
     const bool statusRead = readLongList(phaseStatus, m_statusIn);
     const std::vector<LONG>* status = &m_statusIn;
     if (!statusRead || status->size() != count)
@@ -622,8 +614,7 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
     std::vector<std::size_t>& positionOf = m_positionIn;
     positionOf.assign(m_phases.size(), std::string::npos);
     for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t p =
-          wide ? phaseOfLabel(wide[k], 1, kScope) : phaseOfLabel(labels[k], 1, kScope);
+      const std::size_t p = phaseOfLabel(std::u16string_view(labels[k]), 1, kScope);
       if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
         throw CapeError(
             ECapeInvalidArgumentHR, kScope,

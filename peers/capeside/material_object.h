@@ -138,6 +138,7 @@ class MaterialObject
   //! Index into m_phases of a package phase label; ECapeInvalidArgument at `position` if none.
   std::size_t phaseOfLabel(std::string_view label, SHORT position, const char* scope) const;
   std::size_t phaseOfLabel(BSTR label, SHORT position, const char* scope) const;
+  std::size_t phaseOfLabel(std::u16string_view label, SHORT position, const char* scope) const;
   //! Index into m_phases of a phase index (3, 4, 5, 6, 7, 10); nullopt for 1 and 2.
   std::size_t phaseOfIndex(LONG phaseIndex, const char* scope) const;
   //! The two labels of a two-phase argument (index pair in m_phases).
@@ -231,6 +232,7 @@ class MaterialObject
   mutable std::vector<double> m_converted;
   mutable std::string m_name, m_basis;
   std::vector<std::string> m_labelsIn;
+  std::vector<std::u16string> m_wideLabelsIn;
   std::vector<LONG> m_statusIn;
   std::vector<std::size_t> m_orderIn, m_positionIn;
   std::vector<double> m_incoming;

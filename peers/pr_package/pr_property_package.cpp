@@ -548,7 +548,7 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     static constexpr const char* kScope = "PrPackage::CalcEquilibrium";
     KnownEquilibrium& known = m_knownEquilibrium;
     std::optional<pr::FlashRequest> request;
-    if (known.valid && comlite::bstrView(solutionType) == known.type &&
+    if (known.valid && comlite::sameUnits(comlite::bstrView(solutionType), known.type) &&
         capeside::sameStringList(specification1, known.given[0]) &&
         capeside::sameStringList(specification2, known.given[1])) {
       request = known.request;  // m_specs still hold them, read

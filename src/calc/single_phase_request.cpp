@@ -88,9 +88,7 @@ bool sameText(BSTR held, std::string_view text) {
 }
 
 bool sameText(BSTR held, BSTR text) {
-  const UINT n = SysStringLen(text);
-  return held && text && SysStringLen(held) == n &&
-         std::char_traits<char16_t>::compare(held, text, n) == 0;
+  return held && text && comlite::sameUnits(comlite::bstrView(held), comlite::bstrView(text));
 }
 
 //! Makes `list` a list of `count` elements of `vt` (an equal list is kept).

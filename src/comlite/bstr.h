@@ -7,6 +7,7 @@
 //! The prefix counts bytes, not characters, and excludes the terminator. Embedded zeros are
 //! allowed; the terminator is always present so a BSTR is also a valid C string of char16_t.
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,12 @@ std::u16string utf8ToUtf16(std::string_view s);
 std::string utf16ToUtf8(std::u16string_view s);
 //! The characters of a BSTR (nullptr reads as empty).
 std::u16string_view bstrView(BSTR s);
+//! Whether two UTF-16 texts are the same, unit for unit: equality alone, which compares the
+//! bytes faster than the ordering of char16_t would.
+inline bool sameUnits(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
 //! A BSTR's text as UTF-8 (nullptr reads as empty).
 std::string bstrToUtf8(BSTR s);
 //! A new BSTR holding `s`; the caller frees it. Returns nullptr only on allocation failure.

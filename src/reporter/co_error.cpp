@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "base/message_output.h"
@@ -41,8 +40,7 @@ bool sameStringList(const VARIANT& a, const VARIANT& b) {
       if (sa != sb) return false;
       continue;
     }
-    const UINT n = SysStringLen(sa);
-    if (SysStringLen(sb) != n || std::memcmp(sa, sb, n * sizeof(char16_t)) != 0) return false;
+    if (!comlite::sameUnits(comlite::bstrView(sa), comlite::bstrView(sb))) return false;
   }
   return true;
 }

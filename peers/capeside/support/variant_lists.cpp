@@ -238,10 +238,7 @@ bool forEachString(const VARIANT& in, F&& visit) {
 bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list) {
   std::size_t k = 0;
   const bool ok = forEachString(v, [&](std::u16string_view s) {
-    // Equality alone: bytes compare faster than the ordering of char16_t.
-    if (k >= list.size() || list[k].size() != s.size() ||
-        (!s.empty() && std::memcmp(list[k].data(), s.data(), s.size() * sizeof(char16_t)) != 0))
-      return false;
+    if (k >= list.size() || !comlite::sameUnits(list[k], s)) return false;
     ++k;
     return true;
   });
@@ -249,11 +246,17 @@ bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list) {
 }
 
 bool readWideStringList(const VARIANT& v, std::vector<std::u16string>& out) {
-  out.clear();
-  return forEachString(v, [&](std::u16string_view s) {
-    out.emplace_back(s);
+  std::size_t k = 0;  // the strings already held keep their storage
+  const bool ok = forEachString(v, [&](std::u16string_view s) {
+    if (k < out.size())
+      out[k].assign(s);
+    else
+      out.emplace_back(s);
+    ++k;
     return true;
   });
+  out.resize(k);
+  return ok;
 }
 
 bool readStringList(const VARIANT& v, std::vector<std::string>& out) {

@@ -33,7 +33,8 @@ bool readDoubleList(const VARIANT& v, std::vector<double>& out);
 bool isStringList(const VARIANT& v);
 //! Whether `v` is a list of strings equal, unit for unit, to `list` (UTF-16, no conversion).
 bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list);
-//! The strings of a list as given (UTF-16); false when `v` is not a list of strings.
+//! The strings of a list as given (UTF-16), into `out` with its storage reused; false when `v`
+//! is not a list of strings.
 bool readWideStringList(const VARIANT& v, std::vector<std::u16string>& out);
 //! stringList and longList into `out`, its storage reused; false when `v` is not such a list.
 bool readStringList(const VARIANT& v, std::vector<std::string>& out);
