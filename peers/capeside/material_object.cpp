@@ -503,8 +503,8 @@ HRESULT MaterialObject::GetOverallProp(BSTR property, BSTR basis, VARIANT* resul
   return guard(kMaterial, "GetOverallProp", [&] {
     if (!results) return E_POINTER;
     requirePackage("MaterialObject::GetOverallProp");
-    return putVariant(results, makeDoubleArray(fetch(m_overall, property, basis,
-                                                     "MaterialObject::GetOverallProp")));
+    return fillDoubleArray(results,
+                           fetch(m_overall, property, basis, "MaterialObject::GetOverallProp"));
   });
 }
 
@@ -515,10 +515,10 @@ HRESULT MaterialObject::GetOverallTPFraction(double* temperature, double* pressu
     if (!temperature || !pressure || !composition) return E_POINTER;
     requirePackage(kScope);
     const StateValues state = stateOf(m_overall, kScope);
-    comlite::Variant x = makeDoubleArray(state.x);
+    fillDoubleArray(composition, state.x);
     *temperature = state.T;
     *pressure = state.P;
-    return putVariant(composition, std::move(x));
+    return S_OK;
   });
 }
 
@@ -529,16 +529,17 @@ HRESULT MaterialObject::GetPresentPhases(VARIANT* phaseLabels, VARIANT* phaseSta
       putVariant(phaseLabels, comlite::Variant());
       return putVariant(phaseStatus, comlite::Variant());
     }
-    std::vector<std::string>& labels = m_labelsIn;
+    std::vector<std::u16string>& labels = m_wideLabelsOut;
     std::vector<LONG>& status = m_statusIn;
-    labels.clear();
+    labels.resize(m_presentOrder.size());
     status.clear();
-    for (std::size_t i : m_presentOrder) {
-      labels.push_back(m_phases[i].label);
-      status.push_back(m_phases[i].status);
+    for (std::size_t k = 0; k < m_presentOrder.size(); ++k) {
+      const Phase& phase = m_phases[m_presentOrder[k]];
+      labels[k].assign(phase.wideLabel);
+      status.push_back(phase.status);
     }
-    putVariant(phaseLabels, makeStringArray(labels));
-    return putVariant(phaseStatus, makeLongArray(status));
+    fillStringArray(phaseLabels, labels);
+    return fillLongArray(phaseStatus, status);
   });
 }
 
@@ -549,7 +550,7 @@ HRESULT MaterialObject::GetSinglePhaseProp(BSTR property, BSTR phaseLabel, BSTR 
     if (!results) return E_POINTER;
     requirePackage(kScope);
     const std::size_t p = phaseOfLabel(phaseLabel, 2, kScope);
-    return putVariant(results, makeDoubleArray(fetch(m_phases[p].values, property, basis, kScope)));
+    return fillDoubleArray(results, fetch(m_phases[p].values, property, basis, kScope));
   });
 }
 
@@ -561,10 +562,10 @@ HRESULT MaterialObject::GetTPFraction(BSTR phaseLabel, double* temperature, doub
     requirePackage(kScope);
     const Values& v = m_phases[phaseOfLabel(phaseLabel, 1, kScope)].values;
     const StateValues state = stateOf(v, kScope);
-    comlite::Variant x = makeDoubleArray(state.x);
+    fillDoubleArray(composition, state.x);
     *temperature = state.T;
     *pressure = state.P;
-    return putVariant(composition, std::move(x));
+    return S_OK;
   });
 }
 
@@ -575,8 +576,8 @@ HRESULT MaterialObject::GetTwoPhaseProp(BSTR property, VARIANT phaseLabels, BSTR
     if (!results) return E_POINTER;
     requirePackage(kScope);
     auto pair = twoPhaseOf(stringArgument(phaseLabels, 2, "phaseLabels", kScope), 2, kScope);
-    return putVariant(results, makeDoubleArray(fetch(twoPhaseTable(pair.first, pair.second),
-                                                     property, basis, kScope)));
+    return fillDoubleArray(results,
+                           fetch(twoPhaseTable(pair.first, pair.second), property, basis, kScope));
   });
 }
 
@@ -856,6 +857,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     for (std::size_t i = 0; i < labelList.size(); ++i) {
       Phase p;
       p.label = labelList[i];
+      p.wideLabel = comlite::utf8ToUtf16(p.label);
       p.state = stateList[i];
       LONG id = kPhaseUnknown;
       if (sameName(p.state, "Vapor")) {

@@ -123,7 +123,8 @@ class MaterialObject
   };
   struct Phase {
     std::string label;
-    std::string state;  //!< state of aggregation
+    std::u16string wideLabel;  //!< the label as it is handed out
+    std::string state;         //!< state of aggregation
     bool present = false;
     LONG status = CAPE_UNKNOWNPHASESTATUS;
     Values values;
@@ -231,7 +232,7 @@ class MaterialObject
   mutable std::size_t m_nextKnownKey = 0;
   mutable std::vector<double> m_converted;
   mutable std::string m_name, m_basis;
-  std::vector<std::string> m_labelsIn;
+  std::vector<std::u16string> m_wideLabelsOut;
   std::vector<std::u16string> m_wideLabelsIn;
   std::vector<LONG> m_statusIn;
   std::vector<std::size_t> m_orderIn, m_positionIn;

@@ -120,10 +120,9 @@ void MaterialAccess::phaseState(const std::string& label, double& T_K, double& P
 void MaterialAccess::phaseState(BSTR label, const std::string& text, double& T_K, double& P_Pa,
                                 std::vector<double>& x, const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
-  comlite::Variant composition;
-  capeside::check(mo.GetTPFraction(label, &T_K, &P_Pa, &composition), &mo, kMaterialInterface,
+  capeside::check(mo.GetTPFraction(label, &T_K, &P_Pa, &m_gotList), &mo, kMaterialInterface,
                   "GetTPFraction");
-  if (!capeside::readDoubleList(composition, m_read))
+  if (!capeside::readDoubleList(m_gotList, m_read))
     throw CapeError(ECapeBadArgumentHR, scope,
                     cat("the composition of phase \"", text, "\" is not a list of numbers"));
   // The message is made only when it is needed.
@@ -134,23 +133,20 @@ void MaterialAccess::phaseState(BSTR label, const std::string& text, double& T_K
 
 void MaterialAccess::overallFractions(std::vector<double>& z, const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
-  comlite::Bstr name("fraction"), mole("mole");
-  comlite::Variant v;
-  capeside::check(mo.GetOverallProp(name.get(), mole.get(), &v), &mo, kMaterialInterface,
+  static const comlite::Bstr name("fraction"), mole("mole");
+  capeside::check(mo.GetOverallProp(name.get(), mole.get(), &m_gotList), &mo, kMaterialInterface,
                   "GetOverallProp");
-  if (!capeside::readDoubleList(v, m_read))
+  if (!capeside::readDoubleList(m_gotList, m_read))
     throw CapeError(ECapeBadArgumentHR, scope, "the overall composition is not a list of numbers");
   toPackageOrder(m_read, z, "overall mole fractions", 0, scope);
 }
 
-double MaterialAccess::overallValue(const std::string& property, const std::string& basis,
+double MaterialAccess::overallValue(BSTR property, BSTR basis, const std::string& text,
                                     const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
-  comlite::Bstr name(property), b = optionalText(basis);
-  comlite::Variant v;
-  capeside::check(mo.GetOverallProp(name.get(), b.get(), &v), &mo, kMaterialInterface,
+  capeside::check(mo.GetOverallProp(property, basis, &m_gotValue), &mo, kMaterialInterface,
                   "GetOverallProp");
-  return scalarOf(v, property, nullptr, scope);
+  return scalarOf(m_gotValue, text, nullptr, scope);
 }
 
 double MaterialAccess::phaseValue(const std::string& property, const std::string& label,
@@ -163,13 +159,13 @@ double MaterialAccess::phaseValue(const std::string& property, const std::string
   return scalarOf(v, property, &label, scope);
 }
 
-void MaterialAccess::presentPhases(std::vector<std::string>& labels, std::vector<LONG>& status,
+void MaterialAccess::presentPhases(std::vector<std::u16string>& labels, std::vector<LONG>& status,
                                    const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
-  comlite::Variant l, s;
-  capeside::check(mo.GetPresentPhases(&l, &s), &mo, kMaterialInterface, "GetPresentPhases");
-  if (!capeside::readStringList(l, labels)) labels.clear();
-  if (!capeside::readLongList(s, status)) status.clear();
+  capeside::check(mo.GetPresentPhases(&m_gotLabels, &m_gotStatus), &mo, kMaterialInterface,
+                  "GetPresentPhases");
+  if (!capeside::readWideStringList(m_gotLabels, labels)) labels.clear();
+  if (!capeside::readLongList(m_gotStatus, status)) status.clear();
   status.resize(labels.size(), CAPE_UNKNOWNPHASESTATUS);
 }
 
@@ -244,12 +240,13 @@ void MaterialAccess::setOverallProp(const std::string& property, const std::vect
                   kMaterialInterface, "SetOverallProp");
 }
 
-void MaterialAccess::setPresentPhases(const std::vector<std::string>& labels,
-                                      const std::vector<LONG>& status, const char* scope) const {
+void MaterialAccess::setPresentPhases(std::span<const std::u16string> labels,
+                                      std::span<const LONG> status, const char* scope) const {
   ICapeThermoMaterial& mo = material(scope);
-  capeside::check(
-      mo.SetPresentPhases(capeside::makeStringArray(labels), capeside::makeLongArray(status)), &mo,
-      kMaterialInterface, "SetPresentPhases");
+  capeside::fillStringArray(&m_putLabels, labels);
+  capeside::fillLongArray(&m_putStatus, status);
+  capeside::check(mo.SetPresentPhases(m_putLabels, m_putStatus), &mo, kMaterialInterface,
+                  "SetPresentPhases");
 }
 
 }  // namespace prcape

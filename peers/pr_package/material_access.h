@@ -8,6 +8,7 @@
 //! for composition derivatives of per-compound properties) are cut down to its compounds in
 //! its order. Failures of the material pass on unchanged (a forwarded CapeError).
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,15 +41,15 @@ class MaterialAccess {
                   std::vector<double>& x, const char* scope) const;
   //! Overall mole fractions in package order, into `z`.
   void overallFractions(std::vector<double>& z, const char* scope) const;
-  //! A scalar overall property (basis "" where the basis does not apply).
-  double overallValue(const std::string& property, const std::string& basis,
-                      const char* scope) const;
+  //! A scalar overall property (`basis` nullptr where the basis does not apply; `text` the
+  //! property's name, for messages).
+  double overallValue(BSTR property, BSTR basis, const std::string& text, const char* scope) const;
   //! A scalar property of a phase.
   double phaseValue(const std::string& property, const std::string& label, const std::string& basis,
                     const char* scope) const;
-  //! The labels and statuses of the present phases (empty when none is present), the vectors'
-  //! storage reused.
-  void presentPhases(std::vector<std::string>& labels, std::vector<LONG>& status,
+  //! The labels (as given) and statuses of the present phases (empty when none is present),
+  //! the vectors' storage reused.
+  void presentPhases(std::vector<std::u16string>& labels, std::vector<LONG>& status,
                      const char* scope) const;
 
   //! Per-compound values of the package (n, or n x n row-major) in the material's compounds
@@ -70,7 +71,7 @@ class MaterialAccess {
                        const std::vector<double>& values, const char* scope) const;
   void setOverallProp(const std::string& property, const std::vector<double>& values,
                       const char* scope) const;
-  void setPresentPhases(const std::vector<std::string>& labels, const std::vector<LONG>& status,
+  void setPresentPhases(std::span<const std::u16string> labels, std::span<const LONG> status,
                         const char* scope) const;
 
  private:
@@ -79,6 +80,10 @@ class MaterialAccess {
   std::size_t m_packageCount = 0;
   bool m_identity = true;              //!< the material holds the package's compounds in its order
   mutable std::vector<double> m_read;  //!< values read from the material, reused
+  //! The material's answers ([in, out]) and the lists handed to it, kept between calls: a
+  //! material refills them in place.
+  mutable comlite::Variant m_gotList, m_gotValue, m_gotLabels, m_gotStatus, m_putLabels,
+      m_putStatus;
 };
 
 }  // namespace prcape

@@ -556,6 +556,10 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
       known.valid = false;
       request = equilibriumRequest(specification1, specification2, solutionType, m_specs, kScope);
       if (request) {
+        for (int k = 0; k < 2; ++k) {
+          known.property[k] = comlite::Bstr(m_specs[k][0]);
+          known.basis[k] = m_specs[k][1].empty() ? comlite::Bstr() : comlite::Bstr(m_specs[k][1]);
+        }
         known.request = *request;
         known.type.assign(comlite::bstrView(solutionType));
         known.valid = capeside::readWideStringList(specification1, known.given[0]) &&
@@ -572,25 +576,26 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     m_material.material(kScope);
 
     // The phases the equilibrium may have: those present on the material.
-    std::vector<std::string>& present = m_present;
+    std::vector<std::u16string>& present = m_present;
     m_material.presentPhases(present, m_presentStatus, kScope);
-    std::string vaporLabel, liquidLabel;
-    for (const std::string& l : present) {
-      if (sameName(l, kVapor)) vaporLabel = l;
-      if (sameName(l, kLiquid)) liquidLabel = l;
+    const std::u16string* vaporLabel = nullptr;
+    const std::u16string* liquidLabel = nullptr;
+    for (const std::u16string& l : present) {
+      if (sameName(l, u"Vapor")) vaporLabel = &l;
+      if (sameName(l, u"Liquid")) liquidLabel = &l;
     }
-    if (vaporLabel.empty() && liquidLabel.empty())
+    if (!vaporLabel && !liquidLabel)
       throw CapeError(ECapeBadInvOrderHR, kScope,
                       "neither Vapor nor Liquid is present on the material: the equilibrium has "
                       "no phase to consider")
           .requested("SetPresentPhases");
-    const bool bothAllowed = !vaporLabel.empty() && !liquidLabel.empty();
+    const bool bothAllowed = vaporLabel && liquidLabel;
 
     // The values of the two specifications and the feed, from the material.
     double values[2] = {0, 0};
     for (int k = 0; k < 2; ++k) {
       const std::string& property = m_specs[k][0];
-      const std::string basis = m_specs[k][1];
+      const std::string& basis = m_specs[k][1];
       if (request->quantity[k] == pr::FixedQuantity::VapourFraction ||
           request->quantity[k] == pr::FixedQuantity::LiquidFraction) {
         if (!bothAllowed)
@@ -601,7 +606,8 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
         values[k] =
             m_material.phaseValue(property, m_specs[k][2], basis.empty() ? "mole" : basis, kScope);
       } else {
-        values[k] = m_material.overallValue(property, basis, kScope);
+        values[k] = m_material.overallValue(known.property[k].get(), known.basis[k].get(), property,
+                                            kScope);
       }
       if (request->quantity[k] == pr::FixedQuantity::Temperature)
         checkTemperature(values[k], 0, kScope);
@@ -616,7 +622,7 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
       const bool tFirst = request->quantity[0] == pr::FixedQuantity::Temperature;
       r.T_K = tFirst ? values[0] : values[1];
       r.P_Pa = tFirst ? values[1] : values[0];
-      r.has_vapour = !vaporLabel.empty();
+      r.has_vapour = vaporLabel != nullptr;
       r.has_liquid = !r.has_vapour;
       r.beta = r.has_vapour ? 1.0 : 0.0;
       m_model->set_state(r.has_vapour ? pr::Phase::Vapour : pr::Phase::Liquid, r.T_K, r.P_Pa, z);
@@ -624,14 +630,15 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     } else {
       r = m_model->calc_equilibrium(*request, values[0], values[1], z);
       if (!bothAllowed &&
-          (r.has_vapour != !vaporLabel.empty() || r.has_liquid != !liquidLabel.empty()))
-        throw CapeError(ECapeSolvingErrorHR, kScope,
-                        cat("the equilibrium state has ",
-                            r.has_vapour && r.has_liquid ? "two phases"
-                            : r.has_vapour               ? "a vapour"
-                                                         : "a liquid",
-                            ", but only ", vaporLabel.empty() ? liquidLabel : vaporLabel,
-                            " is present on the material"));
+          (r.has_vapour != (vaporLabel != nullptr) || r.has_liquid != (liquidLabel != nullptr)))
+        throw CapeError(
+            ECapeSolvingErrorHR, kScope,
+            cat("the equilibrium state has ",
+                r.has_vapour && r.has_liquid ? "two phases"
+                : r.has_vapour               ? "a vapour"
+                                             : "a liquid",
+                ", but only ", comlite::utf16ToUtf8(vaporLabel ? *vaporLabel : *liquidLabel),
+                " is present on the material"));
     }
     auto finite = [](const std::vector<double>& values) {
       return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
@@ -644,17 +651,18 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     // Results: the phases at equilibrium, each with T, P, phase fraction and composition,
     // then the overall T and P that were not specified. Nothing else is written.
     struct Out {
-      std::string label;
+      std::u16string_view label;
       double fraction;
       const std::vector<double>* composition;
     };
     Out phases[2];
     std::size_t count = 0;
-    if (r.has_vapour) phases[count++] = {vaporLabel.empty() ? kVapor : vaporLabel, r.beta, &r.y};
+    using Label = std::u16string_view;
+    if (r.has_vapour) phases[count++] = {vaporLabel ? Label(*vaporLabel) : u"Vapor", r.beta, &r.y};
     if (r.has_liquid)
-      phases[count++] = {liquidLabel.empty() ? kLiquid : liquidLabel, 1.0 - r.beta, &r.x};
-    m_labels.clear();
-    for (std::size_t k = 0; k < count; ++k) m_labels.push_back(phases[k].label);
+      phases[count++] = {liquidLabel ? Label(*liquidLabel) : u"Liquid", 1.0 - r.beta, &r.x};
+    m_labels.resize(count);
+    for (std::size_t k = 0; k < count; ++k) m_labels[k].assign(phases[k].label);
     m_presentStatus.assign(count, CAPE_ATEQUILIBRIUM);
     m_material.setPresentPhases(m_labels, m_presentStatus, kScope);
     // Names and arrays handed to the material are kept between flashes and refilled.
@@ -663,7 +671,9 @@ HRESULT PrPackage::CalcEquilibrium(VARIANT specification1, VARIANT specification
     one.resize(1);
     for (std::size_t k = 0; k < count; ++k) {
       const Out& p = phases[k];
-      const comlite::Bstr label(p.label);
+      comlite::Bstr& label = m_resultLabels[k];
+      if (!label.get() || !comlite::sameUnits(label.view(), p.label))
+        label = comlite::Bstr(p.label);
       comlite::Variant* arrays = &m_equilibriumArrays[4 * k];
       one[0] = r.T_K;
       m_material.setPhaseProp(m_temperature.get(), label.get(), nullptr, one, arrays[0], kScope);

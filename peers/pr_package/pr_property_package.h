@@ -137,7 +137,9 @@ class PrPackage
       m_phaseFraction{"phaseFraction"}, m_fraction{"fraction"};
   std::vector<comlite::Variant> m_equilibriumArrays;  //!< four per phase at equilibrium
   // Work vectors of an equilibrium: the specifications, the present phases and the feed.
-  std::vector<std::string> m_specs[2], m_present, m_labels;
+  std::vector<std::string> m_specs[2];
+  std::vector<std::u16string> m_present, m_labels;
+  comlite::Bstr m_resultLabels[2];  //!< labels of the phases at equilibrium, kept while equal
   //! The specifications of the last equilibrium solved, as given: a host flashes with the same
   //! ones again and again, and they are checked once.
   struct KnownEquilibrium {
@@ -145,6 +147,7 @@ class PrPackage
     std::vector<std::u16string> given[2];
     std::u16string type;
     pr::FlashRequest request;
+    comlite::Bstr property[2], basis[2];  //!< the specifications' names, for the material
   } m_knownEquilibrium;
   std::vector<LONG> m_presentStatus;
   std::vector<double> m_z, m_one;

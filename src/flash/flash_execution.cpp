@@ -446,8 +446,9 @@ HRESULT FlashRun::core(const CCORVLflash& flash) {
                                false);
   if (!(P > 0.0))
     return m_reporter.complain(E_FAIL, kBadPressureText, ComplaintKind::PackageNonStandard, false);
-  comlite::Variant present, presentStatus;
-  comlite::check(material->GetPresentPhases(&present, &presentStatus), ICapeThermoMaterial::kIID);
+  comlite::Variant& present = m_scratch.present;
+  comlite::check(material->GetPresentPhases(&present, &m_scratch.presentStatus),
+                 ICapeThermoMaterial::kIID);
 
   // 11: the result of each slot whose phase is present.
   std::vector<double>& fractions = m_scratch.fractions;

@@ -107,6 +107,8 @@ struct FlashScratch {
   //! The labels the package may find and their statuses, as last given to the material: kept
   //! while the package's phases stay the same.
   comlite::Variant allowed, allowedStatus;
+  //! The phases the package found ([in, out]): the material refills them in place.
+  comlite::Variant present, presentStatus;
   //! The failure contexts of the flash last run (kValueCheckContext and kCoreContext with its
   //! name).
   LONG contextsOf = 0;

@@ -73,7 +73,7 @@ class Material : public CapeSide {
                                         basis ? Bstr(basis).get() : nullptr, v);
   }
   std::vector<double> getProp(const char* prop, const char* basis, HRESULT expect = S_OK) {
-    Variant out;
+    Variant& out = m_kept;  // a host keeps it: each answer refills the array of the last
     EXPECT_EQ(m_thermo->GetSinglePhaseProp(Bstr(prop).get(), Bstr("Vapor").get(), Bstr(basis).get(),
                                            &out),
               expect);
@@ -111,6 +111,7 @@ class Material : public CapeSide {
   ComPtr<ICapeThermoMaterial> m_thermo;
   ComPtr<ICapeThermoCompounds> m_compounds;
   const std::vector<double> m_x{0.1, 0.2, 0.3, 0.4};
+  Variant m_kept;
 };
 
 }  // namespace
@@ -301,7 +302,11 @@ TEST_F(Material, present_phases_keep_their_order_status_and_only_their_values) {
   EXPECT_EQ(stringList(labels).value(), (std::vector<std::string>{"Liquid", "Vapor"}));
   EXPECT_EQ(longList(status).value(), (std::vector<LONG>{2, 1}));
   EXPECT_EQ(got(m_mo, &IMatObj::GetPhaseStatus, kLiquid), CAPE_ESTIMATES);
-  present({"Vapor"});  // the liquid leaves, and its values with it
+  for (const auto& list : {std::vector<std::string>{"Vapor", "Liquid"}, {"Vapor"}}) {
+    present(list);  // the arrays are refilled, then replaced; the liquid leaves with its values
+    ASSERT_EQ(m_thermo->GetPresentPhases(&labels, &status), S_OK);
+    EXPECT_EQ(stringList(labels).value(), list);
+  }
   EXPECT_EQ(got(m_mo, &IMatObj::GetPhaseStatus, kLiquid), -1);
   double T = 0, P = 0;
   std::vector<double> x(4);

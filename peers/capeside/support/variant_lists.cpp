@@ -335,19 +335,88 @@ HRESULT putVariant(VARIANT* out, comlite::Variant value) {
   return S_OK;
 }
 
+namespace {
+
+//! The caller's array when it can take `count` elements of `vt` in place, else nullptr.
+SAFEARRAY* reusableArray(const VARIANT& v, VARTYPE vt, std::size_t count, std::size_t size) {
+  if (v.vt != (VT_ARRAY | vt)) return nullptr;
+  SAFEARRAY* psa = v.parray;
+  const bool fits = psa && psa->cDims == 1 && psa->cLocks == 0 && psa->cbElements == size &&
+                    psa->rgsabound[0].lLbound == 0 && psa->rgsabound[0].cElements == count &&
+                    (count == 0 || psa->pvData);
+  return fits ? psa : nullptr;
+}
+
+template <class T>
+HRESULT fillPlain(VARIANT* out, std::span<const T> items, VARTYPE vt) {
+  if (!out) return E_POINTER;
+  SAFEARRAY* psa = reusableArray(*out, vt, items.size(), sizeof(T));
+  if (!psa) {
+    psa = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(items.size()));
+    if (!psa) throw std::bad_alloc();
+    VariantClear(out);
+    out->vt = static_cast<VARTYPE>(VT_ARRAY | vt);
+    out->parray = psa;
+  }
+  if (!items.empty()) std::memcpy(psa->pvData, items.data(), items.size_bytes());
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT fillDoubleArray(VARIANT* out, std::span<const double> items) {
+  return fillPlain(out, items, VT_R8);
+}
+
+HRESULT fillLongArray(VARIANT* out, std::span<const LONG> items) {
+  return fillPlain(out, items, VT_I4);
+}
+
+HRESULT fillStringArray(VARIANT* out, std::span<const std::u16string> items) {
+  if (!out) return E_POINTER;
+  SAFEARRAY* psa = reusableArray(*out, VT_BSTR, items.size(), sizeof(BSTR));
+  if (!psa) {
+    psa = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
+    if (!psa) throw std::bad_alloc();
+    VariantClear(out);
+    out->vt = VT_ARRAY | VT_BSTR;
+    out->parray = psa;
+  }
+  BSTR* data = static_cast<BSTR*>(psa->pvData);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (data[i] && comlite::sameUnits(comlite::bstrView(data[i]), items[i])) continue;
+    if (!SysReAllocStringLen(&data[i], items[i].data(), static_cast<UINT>(items[i].size())))
+      throw std::bad_alloc();
+  }
+  return S_OK;
+}
+
 std::string text(BSTR s) {
   return comlite::bstrToUtf8(s);
 }
 
-bool sameName(std::string_view a, std::string_view b) {
+namespace {
+
+template <class Char>
+bool sameNameOf(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    Char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<Char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<Char>(y - 'A' + 'a');
     if (x != y) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool sameName(std::string_view a, std::string_view b) {
+  return sameNameOf(a, b);
+}
+
+bool sameName(std::u16string_view a, std::u16string_view b) {
+  return sameNameOf(a, b);
 }
 
 long findName(const std::vector<std::string>& list, std::string_view name) {

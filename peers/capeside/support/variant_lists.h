@@ -7,6 +7,7 @@
 //! comlite::Variant values and throw std::bad_alloc when the array cannot be made.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,12 +51,20 @@ comlite::Variant makeString(std::string_view utf8);
 
 //! Moves `value` into an [out] / [in, out] VARIANT, clearing what it held; E_POINTER for null.
 HRESULT putVariant(VARIANT* out, comlite::Variant value);
+//! An [in, out] list filled with `items`. A caller's array of the element type and length
+//! (one dimension from 0, unlocked) is written in place, its equal strings kept; anything else
+//! is cleared and replaced by a new array. A caller that passes the same VARIANT to every call
+//! then makes no array. E_POINTER for null; std::bad_alloc when an array cannot be made.
+HRESULT fillDoubleArray(VARIANT* out, std::span<const double> items);
+HRESULT fillLongArray(VARIANT* out, std::span<const LONG> items);
+HRESULT fillStringArray(VARIANT* out, std::span<const std::u16string> items);
 
 //! UTF-8 text of a BSTR (nullptr reads as "").
 std::string text(BSTR s);
 
 //! Name equality: both empty, or the same length and equal ignoring ASCII letter case.
 bool sameName(std::string_view a, std::string_view b);
+bool sameName(std::u16string_view a, std::u16string_view b);
 //! Index of the first element equal to `name` by sameName, or -1.
 long findName(const std::vector<std::string>& list, std::string_view name);
 
