@@ -103,8 +103,11 @@ std::size_t MaterialObject::phaseOfLabel(std::u16string_view wide, SHORT positio
                                          const char* scope) const {
   // A package names a phase on nearly every call: its label is compared as it comes, and
   // only one that is not plain ASCII is converted first.
+  if (wide.empty()) return phaseOfLabel(std::string_view(), position, scope);
+  for (std::size_t p = 0; p < m_phases.size(); ++p)  // mostly as the package spells it
+    if (comlite::sameUnits(wide, m_phases[p].wideLabel)) return p;
   auto lowered = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  for (std::size_t p = 0; p < m_phases.size() && !wide.empty(); ++p) {
+  for (std::size_t p = 0; p < m_phases.size(); ++p) {
     const std::string& known = m_phases[p].label;
     if (known.size() != wide.size()) continue;
     std::size_t i = 0;
@@ -1131,10 +1134,10 @@ HRESULT MaterialObject::CalcSinglePhaseProps(VARIANT props, BSTR phaseLabel, BST
   return guard(kMatObj, "CalcSinglePhaseProps", [&] {
     static constexpr const char* kScope = "MaterialObject::CalcSinglePhaseProps";
     requirePackage(kScope);
-    const std::string type = text(calcType);
-    if (!type.empty() && !sameName(type, "Mixture"))
+    const std::u16string_view type = comlite::bstrView(calcType);
+    if (!type.empty() && !sameName(type, u"Mixture"))
       throw CapeError(ECapeInvalidArgumentHR, kScope,
-                      cat("calculation type \"", type, "\" is not \"Mixture\""))
+                      cat("calculation type \"", text(calcType), "\" is not \"Mixture\""))
           .at(3);
     if (!isStringList(props))
       throw CapeError(ECapeBadArgumentHR, kScope, "props is not an array of strings").at(1);

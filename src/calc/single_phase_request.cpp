@@ -151,8 +151,8 @@ void resetCompositionWarningForTests() {
 
 namespace {
 
-RequestBuffers& buffersFor(CalculationState& state, RequestBuffers& own) {
-  return state.buffers && !state.buffers->inUse ? *state.buffers : own;
+RequestBuffers& buffersFor(CalculationState& state, std::optional<RequestBuffers>& own) {
+  return state.buffers && !state.buffers->inUse ? *state.buffers : own.emplace();
 }
 
 }  // namespace
@@ -447,10 +447,13 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
               " as get_NumbOfComps(), which returned (" + std::to_string(n) + ")");
         std::vector<LONG>& mapping = m_buffers.mappingScratch;
         mapping.assign(static_cast<std::size_t>(std::max<LONG>(n, 0)), 0);
+        // In one call where the host's array offers its block, else index by index.
+        auto block = map.as<IIntegerArrayBlock>();
+        const bool read = n > 0 && block && SUCCEEDED(block->GetValues(n, mapping.data()));
         bool reordered = false;
         for (LONG j = 0; j < n; ++j) {
-          LONG k = 0;
-          thcheck(map->get_IthValue(j, &k));
+          LONG k = mapping[static_cast<std::size_t>(j)];
+          if (!read) thcheck(map->get_IthValue(j, &k));
           // A negative index is as far outside the fluid package as one above it.
           if (k >= M || k < 0)
             return mappingComplaint(

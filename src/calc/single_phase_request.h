@@ -23,6 +23,7 @@
 //! comlite::ComError; the caller runs a request under the component's MethodGuard.
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -241,7 +242,8 @@ class PropertyRequest {
   std::array<comlite::ComPtr<IBasicPhase>, 2> m_phases;
   std::array<LONG, 2> m_types{};
   comlite::ComPtr<IRvlDerivativeRequests> m_requests;
-  RequestBuffers m_ownBuffers;
+  //! Only a request made while another one runs needs storage of its own.
+  std::optional<RequestBuffers> m_ownBuffers;
   RequestBuffers& m_buffers;
   //! Every wanted request of each derivative slot (the state's slot holds the first): a phase
   //! may ask for one derivative twice, by "dT" and by "Temperature".

@@ -200,11 +200,6 @@ std::string utf16ToUtf8(std::u16string_view s) {
   return out;
 }
 
-std::u16string_view bstrView(BSTR s) {
-  if (!s) return {};
-  return {s, SysStringLen(s)};
-}
-
 std::string bstrToUtf8(BSTR s) {
   return utf16ToUtf8(bstrView(s));
 }

@@ -7,6 +7,7 @@
 //! The prefix counts bytes, not characters, and excludes the terminator. Embedded zeros are
 //! allowed; the terminator is always present so a BSTR is also a valid C string of char16_t.
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -37,8 +38,14 @@ namespace comlite {
 std::u16string utf8ToUtf16(std::string_view s);
 //! UTF-16 to UTF-8. Unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view s);
-//! The characters of a BSTR (nullptr reads as empty).
-std::u16string_view bstrView(BSTR s);
+//! The characters of a BSTR (nullptr reads as empty); inline, as every compare of names starts
+//! with it. Reads the length prefix of the layout above.
+inline std::u16string_view bstrView(BSTR s) {
+  if (!s) return {};
+  std::uint32_t bytes;
+  std::memcpy(&bytes, reinterpret_cast<const char*>(s) - sizeof bytes, sizeof bytes);
+  return {s, bytes / sizeof(char16_t)};
+}
 //! Whether two UTF-16 texts are the same, unit for unit: equality alone, which compares the
 //! bytes faster than the ordering of char16_t would.
 inline bool sameUnits(std::u16string_view a, std::u16string_view b) {

@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
-#include "comlite/bstr.h"
-#include "comlite/com_ptr.h"
 #include "base/message_output.h"
 #include "base/thcom_error.h"
+#include "comlite/bstr.h"
+#include "comlite/com_ptr.h"
 #include "outside/ravelin_arrays.h"
 #include "outside/ravelin_phase.h"
 #include "outside/ravelin_registry.h"
@@ -148,6 +148,10 @@ HRESULT CRVLUtils::getRealArray(IRealArrayDisp* array, double* values, LONG coun
   HRESULT hr = S_OK;
   if (count < 1) return hr;
   if (!array || !values) return Utils::popUpStatus(E_POINTER, kUnexpected);
+  // In one call where the host's array offers its block and holds exactly `count`.
+  if (auto block = comlite::ComPtr<IRealArrayDisp>(array).as<IRealArrayBlock>();
+      block && SUCCEEDED(block->GetValues(count, values)))
+    return S_OK;
   for (LONG i = 0; i < count; ++i) {
     hr = array->get_IthValue(i, &values[i]);
     if (FAILED(hr)) return Utils::popUpStatus(hr, kUnexpected);

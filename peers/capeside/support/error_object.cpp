@@ -1,6 +1,10 @@
 #include "capeside/support/error_object.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <new>
 
 #include "comlite/bstr.h"
@@ -83,6 +87,16 @@ ErrorRecord recordOfCurrentException(const char* scope, bool* forwarded) {
 }
 
 bool isSpecificErrorInterface(REFIID iid) {
+  // Asked on every query of every object: the first field rules out nearly all others.
+  static const auto firsts = [] {
+    std::array<std::uint32_t, std::size(capeopen::kErrorKinds) + 1> a{};
+    for (std::size_t i = 0; i < std::size(capeopen::kErrorKinds); ++i)
+      a[i] = capeopen::kErrorKinds[i].iid.Data1;
+    a.back() = ECapeBoundaries::kIID.Data1;
+    std::sort(a.begin(), a.end());
+    return a;
+  }();
+  if (!std::binary_search(firsts.begin(), firsts.end(), iid.Data1)) return false;
   if (iid == ECapeBoundaries::kIID) return true;
   for (const capeopen::ErrorKind& k : capeopen::kErrorKinds)
     if (k.iid == iid) return true;

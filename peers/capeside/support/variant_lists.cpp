@@ -201,9 +201,11 @@ bool isStringList(const VARIANT& in) {
     return item.vt == VT_BSTR || (item.vt == (VT_BSTR | VT_BYREF) && item.pbstrVal) ||
            item.vt == VT_EMPTY;
   };
-  if (vtIsArray(v.vt))
-    return forEachElement(vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray,
-                          vtBase(v.vt), isString);
+  if (vtIsArray(v.vt)) {
+    SAFEARRAY* psa = vtIsByRef(v.vt) ? (v.pparray ? *v.pparray : nullptr) : v.parray;
+    if (plainElements<BSTR>(psa, vtBase(v.vt), VT_BSTR)) return true;
+    return forEachElement(psa, vtBase(v.vt), isString);
+  }
   return isString(v);
 }
 
@@ -416,7 +418,7 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 bool sameName(std::u16string_view a, std::u16string_view b) {
-  return sameNameOf(a, b);
+  return comlite::sameUnits(a, b) || sameNameOf(a, b);  // mostly spelt alike
 }
 
 long findName(const std::vector<std::string>& list, std::string_view name) {
