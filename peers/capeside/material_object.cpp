@@ -161,9 +161,8 @@ MaterialObject::Values& MaterialObject::twoPhaseTable(std::size_t a, std::size_t
   return m_twoPhase[{a, b}];
 }
 
-MaterialObject::Key MaterialObject::keyOf(BSTR name, BSTR basis, SHORT namePosition,
-                                          SHORT basisPosition, const char* scope,
-                                          std::string& key) const {
+const std::string& MaterialObject::keyOf(BSTR name, BSTR basis, SHORT namePosition,
+                                         SHORT basisPosition, const char* scope, Key& k) const {
   // A package names the same few properties on every call: they are known by their text as
   // given, compared without conversion.
   const std::u16string_view givenName = comlite::bstrView(name),
@@ -172,19 +171,19 @@ MaterialObject::Key MaterialObject::keyOf(BSTR name, BSTR basis, SHORT namePosit
   for (const KnownKey& known : m_knownKeys)
     if (known.compounds == n && !known.key.empty() && comlite::sameUnits(known.name, givenName) &&
         comlite::sameUnits(known.basis, givenBasis)) {
-      key.assign(known.key);
-      return known.k;
+      k = known.k;
+      return known.key;
     }
-  const Key k =
-      keyOf(textIn(name, m_name), textIn(basis, m_basis), namePosition, basisPosition, scope, key);
+  k = keyOf(textIn(name, m_name), textIn(basis, m_basis), namePosition, basisPosition, scope,
+            m_key);
   KnownKey& slot = m_knownKeys[m_nextKnownKey];
   m_nextKnownKey = (m_nextKnownKey + 1) % m_knownKeys.size();
   slot.name.assign(givenName);
   slot.basis.assign(givenBasis);
   slot.compounds = n;
   slot.k = k;
-  slot.key.assign(key);
-  return k;
+  slot.key.assign(m_key);
+  return slot.key;
 }
 
 MaterialObject::Key MaterialObject::keyOf(std::string_view name, std::string_view basis,
@@ -264,10 +263,11 @@ void MaterialObject::store(Values& table, std::string_view name, std::string_vie
 
 void MaterialObject::store(Values& table, BSTR name, BSTR basis, std::vector<double>& values,
                            SHORT valuesPosition, const char* scope) {
-  const Key k = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope, m_key);
+  Key k;
+  const std::string& key = keyOf(name, basis, 1, static_cast<SHORT>(valuesPosition - 1), scope, k);
   if (!fits(k.expected, values))
     refuseCount(text(name), k.expected, values.size(), valuesPosition, scope);
-  table.slot(m_key).swap(values);
+  table.slot(key).swap(values);
 }
 
 std::vector<double> MaterialObject::moleFractions(const Values& table) const {
@@ -352,8 +352,8 @@ MaterialObject::StateValues MaterialObject::stateOf(const Values& table, const c
 
 const std::vector<double>& MaterialObject::fetch(const Values& table, BSTR name, BSTR basis,
                                                  const char* scope) const {
-  keyOf(name, basis, 1, 0, scope, m_key);
-  if (const auto* v = table.find(m_key)) return *v;
+  Key k;
+  if (const auto* v = table.find(keyOf(name, basis, 1, 0, scope, k))) return *v;
   return fetch(table, textIn(name, m_name), textIn(basis, m_basis), scope);  // converted, or not
 }
 

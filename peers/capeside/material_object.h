@@ -162,9 +162,10 @@ class MaterialObject
   //! ECapeInvalidArgument for an empty name or an unknown basis.
   Key keyOf(std::string_view name, std::string_view basis, SHORT namePosition, SHORT basisPosition,
             const char* scope, std::string& key) const;
-  //! keyOf of a name and basis as a caller gives them, remembered by their UTF-16 text.
-  Key keyOf(BSTR name, BSTR basis, SHORT namePosition, SHORT basisPosition, const char* scope,
-            std::string& key) const;
+  //! keyOf of a name and basis as a caller gives them, remembered by their UTF-16 text: the
+  //! key (valid until the next call) and, in `k`, its facts.
+  const std::string& keyOf(BSTR name, BSTR basis, SHORT namePosition, SHORT basisPosition,
+                           const char* scope, Key& k) const;
   //! Stores `values` under (name, basis): swapped into the slot, so that `values` takes the
   //! slot's old storage.
   void store(Values& table, std::string_view name, std::string_view basis,

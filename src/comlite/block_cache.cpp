@@ -62,10 +62,12 @@ void* allocBlock(std::size_t bytes) {
   const int c = classOf(kHeader + bytes);
   void* raw = nullptr;
 #ifndef COMLITE_NO_BLOCK_CACHE
-  if (c != kUncached && t_cache.heads[c]) {
-    FreeBlock* b = t_cache.heads[c];
-    t_cache.heads[c] = b->next;
-    --t_cache.counts[c];
+  // One look-up of the thread's cache: each access of a thread_local from a shared library
+  // is a call.
+  if (ThreadCache& cache = t_cache; c != kUncached && cache.heads[c]) {
+    FreeBlock* b = cache.heads[c];
+    cache.heads[c] = b->next;
+    --cache.counts[c];
     raw = b;
   }
 #endif
@@ -86,11 +88,11 @@ void freeBlock(void* block) {
   void* raw = static_cast<char*>(block) - kHeader;
 #ifndef COMLITE_NO_BLOCK_CACHE
   const int c = *static_cast<unsigned char*>(raw);
-  if (c != kUncached && t_cache.counts[c] < kKeptPerClass) {
+  if (ThreadCache& cache = t_cache; c != kUncached && cache.counts[c] < kKeptPerClass) {
     auto* b = static_cast<FreeBlock*>(raw);
-    b->next = t_cache.heads[c];
-    t_cache.heads[c] = b;
-    ++t_cache.counts[c];
+    b->next = cache.heads[c];
+    cache.heads[c] = b;
+    ++cache.counts[c];
     return;
   }
 #endif

@@ -49,8 +49,10 @@ inline std::u16string_view bstrView(BSTR s) {
 //! Whether two UTF-16 texts are the same, unit for unit: equality alone, which compares the
 //! bytes faster than the ordering of char16_t would.
 inline bool sameUnits(std::u16string_view a, std::u16string_view b) {
+  // The first unit tells most names apart without a call.
   return a.size() == b.size() &&
-         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+         (a.empty() ||
+          (a[0] == b[0] && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0));
 }
 //! A BSTR's text as UTF-8 (nullptr reads as empty).
 std::string bstrToUtf8(BSTR s);

@@ -41,7 +41,7 @@ CCOPropertyTranslator* CCOPropertyFactory::findByCOId(LONG coId) {
 CCOPropertyTranslator* CCOPropertyFactory::findByRVLId(LONG hostId) {
   fill();
   for (auto& t : m_list)
-    if (auto* r = dynamic_cast<CRVLProperty*>(t.get()); r && r->rvlId() == hostId) return r;
+    if (auto* r = t->hostAware(); r && r->rvlId() == hostId) return r;
   return nullptr;
 }
 

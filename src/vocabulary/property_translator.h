@@ -12,10 +12,13 @@
 #include "comlite/types.h"
 
 struct IUnknown;
+class CRVLProperty;
 
 class CCOPropertyTranslator {
  public:
   virtual ~CCOPropertyTranslator();
+  //! This translator as one that knows the host's id, or nullptr (looked up per request).
+  virtual CRVLProperty* hostAware() { return nullptr; }
 
   //! The molecular weight the basis conversion uses; the base class cannot ask a host
   //! component and reports it [kg/kmol].
@@ -75,6 +78,7 @@ class CRVLProperty : public CCOProperty {
   //! without the host component interface, raises comlite::ComError(E_POINTER); a failing call
   //! is reported as "GetMW failed" and gives the host's no-value marker -32767.
   double getMW(IUnknown* component) override;
+  CRVLProperty* hostAware() override { return this; }
 
   LONG rvlId() const { return m_rvlId; }
   void setRVLId(LONG id) { m_rvlId = id; }
