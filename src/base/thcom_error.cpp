@@ -6,8 +6,3 @@ void CTHCOMError::raise(HRESULT status) {
   // The pointer goes straight into the exception object; the catcher adopts it.
   throw std::make_unique<CTHCOMError>(status).release();
 }
-
-HRESULT thcheck(HRESULT hr) {
-  if (FAILED(hr)) CTHCOMError::raise(hr);
-  return hr;
-}

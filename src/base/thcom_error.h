@@ -30,4 +30,7 @@ class CTHCOMError {
 
 //! Every host framework call goes through this: a failing `hr` raises CTHCOMError with it;
 //! any other value is returned unchanged.
-HRESULT thcheck(HRESULT hr);
+inline HRESULT thcheck(HRESULT hr) {
+  if (hr < 0) CTHCOMError::raise(hr);
+  return hr;
+}

@@ -13,6 +13,7 @@
 #include "calc/material_client.h"
 #include "calc/value_conversion.h"
 #include "comlite/bstr.h"
+#include "comlite/cold_path.h"
 #include "comlite/com_error.h"
 #include "comlite/safearray.h"
 #include "comlite/variant.h"
@@ -79,12 +80,14 @@ BSTR peekString(const VARIANT& list, LONG index) {
 
 //! True when `held` is the ASCII text `text`, compared as UTF-16 without converting either.
 bool sameText(BSTR held, std::string_view text) {
-  if (!held || SysStringLen(held) != text.size()) return false;
+  if (!held || comlite::bstrView(held).size() != text.size()) return false;
+  // Without an early exit the loop becomes vector compares: every request checks its names.
+  unsigned diff = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80 || held[i] != static_cast<char16_t>(c)) return false;
+    const unsigned c = static_cast<unsigned char>(text[i]);
+    diff |= (static_cast<unsigned>(held[i]) ^ c) | (c & 0x80u);
   }
-  return true;
+  return diff == 0;
 }
 
 bool sameText(BSTR held, BSTR text) {
@@ -338,17 +341,24 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
   m_state.temperature = T;
   // Not-a-number states are refused with the same messages.
   if (!(T > 0.0))
-    return reporter().popUpMessage(
-        ("CalculateProperty received a negative T: " + number(T)).c_str(), nullptr, 1);
+    return comlite::coldPath([&] {
+      return reporter().popUpMessage(
+          ("CalculateProperty received a negative T: " + number(T)).c_str(), nullptr, 1);
+    });
   if (!(P > 0.0))
-    return reporter().popUpMessage(
-        ("CalculateProperty received a negative P: " + number(P)).c_str(), nullptr, 1);
+    return comlite::coldPath([&] {
+      return reporter().popUpMessage(
+          ("CalculateProperty received a negative P: " + number(P)).c_str(), nullptr, 1);
+    });
   m_state.pressure = P * 1000.0;
   const LONG type = m_types[static_cast<std::size_t>(index)];
   if (type > kLastPhaseType)
-    return reporter().popUpMessage(
-        ("CalculateProperty requested a non existing phase type: " + std::to_string(type)).c_str(),
-        nullptr, 1);
+    return comlite::coldPath([&] {
+      return reporter().popUpMessage(
+          ("CalculateProperty requested a non existing phase type: " + std::to_string(type))
+              .c_str(),
+          nullptr, 1);
+    });
 
   // The host's lists count the fluid package (M); the material's the package (N).
   const LONG N = m_links.compoundCount;
@@ -357,29 +367,35 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
   thcheck(phase->get_NumbOfComps(&n));
   // A negative count from either side would become a list length.
   if (n < 0 || N < 0)
-    return reporter().complain(E_FAIL,
-                               ("Calculating properties. A negative number of compounds: " +
-                                std::to_string(n < 0 ? n : N) + " from the " +
-                                (n < 0 ? "simulator." : "CAPE-OPEN package."))
-                                   .c_str(),
-                               ComplaintKind::InternalError, false);
+    return comlite::coldPath([&] {
+      return reporter().complain(E_FAIL,
+                                 ("Calculating properties. A negative number of compounds: " +
+                                  std::to_string(n < 0 ? n : N) + " from the " +
+                                  (n < 0 ? "simulator." : "CAPE-OPEN package."))
+                                     .c_str(),
+                                 ComplaintKind::InternalError, false);
+    });
   m_listCount = n;
   if (n > M)
-    return reporter().complain(
-        E_FAIL,
-        ("Requested list is longer (" + std::to_string(n) +
-         " compounds as the number of compounds in fluid package (" + std::to_string(M) + ")")
-            .c_str(),
-        ComplaintKind::InternalError, false);
+    return comlite::coldPath([&] {
+      return reporter().complain(
+          E_FAIL,
+          ("Requested list is longer (" + std::to_string(n) +
+           " compounds as the number of compounds in fluid package (" + std::to_string(M) + ")")
+              .c_str(),
+          ComplaintKind::InternalError, false);
+    });
   coravl::compoundOrderInto(M, m_links.positionMap, N, m_order);
   if (m_order.empty())
-    return reporter().complain(
-        E_FAIL,
-        ("Calculating properties. The simulator provided " + std::to_string(M) +
-         " compounds, which cannot be matched with the " + std::to_string(N) +
-         " compounds of the CAPE-OPEN package.")
-            .c_str(),
-        ComplaintKind::InternalError, false);
+    return comlite::coldPath([&] {
+      return reporter().complain(
+          E_FAIL,
+          ("Calculating properties. The simulator provided " + std::to_string(M) +
+           " compounds, which cannot be matched with the " + std::to_string(N) +
+           " compounds of the CAPE-OPEN package.")
+              .c_str(),
+          ComplaintKind::InternalError, false);
+    });
   HRESULT hr = readSubList(phase, n, M);
   if (FAILED(hr)) return hr;
 
@@ -414,7 +430,8 @@ HRESULT PropertyRequest::validatePhase(int index, bool twoPhase) {
       return hr;
     }
     case CompositionVerdict::FailWithReport:
-      return reporter().popUpMessage(check.message.c_str(), nullptr, 1);
+      return comlite::coldPath(
+          [&] { return reporter().popUpMessage(check.message.c_str(), nullptr, 1); });
     case CompositionVerdict::FailSilently:
     default:
       return E_FAIL;
@@ -440,11 +457,14 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
       LONG count = 0;
       comlite::ComPtr<IIntegerArrayDisp> map;
       if (SUCCEEDED(sub->GetSubCompList(&count, map.put()))) {
-        if (!map) return mappingComplaint("pMapping shouldn't be NULL");
+        if (!map)
+          return comlite::coldPath([&] { return mappingComplaint("pMapping shouldn't be NULL"); });
         if (count != n)
-          return mappingComplaint(
-              "GetSubCompList() returned a different compounds number (" + std::to_string(count) +
-              " as get_NumbOfComps(), which returned (" + std::to_string(n) + ")");
+          return comlite::coldPath([&] {
+            return mappingComplaint(
+                "GetSubCompList() returned a different compounds number (" + std::to_string(count) +
+                " as get_NumbOfComps(), which returned (" + std::to_string(n) + ")");
+          });
         std::vector<LONG>& mapping = m_buffers.mappingScratch;
         mapping.assign(static_cast<std::size_t>(std::max<LONG>(n, 0)), 0);
         // In one call where the host's array offers its block, else index by index.
@@ -456,11 +476,13 @@ HRESULT PropertyRequest::readSubList(IBasicPhase* phase, LONG n, LONG M) {
           if (!read) thcheck(map->get_IthValue(j, &k));
           // A negative index is as far outside the fluid package as one above it.
           if (k >= M || k < 0)
-            return mappingComplaint(
-                "pMapping->get_IthValue() returned a compound (0 based) index (" +
-                std::to_string(k) +
-                " which is above the number of compounds in the fluid package (" +
-                std::to_string(M) + ")");
+            return comlite::coldPath([&] {
+              return mappingComplaint(
+                  "pMapping->get_IthValue() returned a compound (0 based) index (" +
+                  std::to_string(k) +
+                  " which is above the number of compounds in the fluid package (" +
+                  std::to_string(M) + ")");
+            });
           mapping[static_cast<std::size_t>(j)] = k;
           if (k != j) reordered = true;
         }
@@ -480,13 +502,15 @@ HRESULT PropertyRequest::checkSolidPhase(int index) {
   const CCOMOclient& client = *m_links.materialClient;
   if (client.phaseIndexFor(COIds::PhaseSolid, m_material[static_cast<std::size_t>(index)]) >= 0)
     return S_OK;
-  const std::string text =
-      client.solidLabels().empty()
-          ? "CalculateProperty requested a solid phase (type " + std::to_string(type) +
-                "), which the CAPE-OPEN package does not have"
-          : "CalculateProperty requested a solid phase (type " + std::to_string(type) +
-                ") whose composition matches none of the solid phases of the last flash";
-  return reporter().popUpMessage(text.c_str(), nullptr, 1);
+  return comlite::coldPath([&] {
+    const std::string text =
+        client.solidLabels().empty()
+            ? "CalculateProperty requested a solid phase (type " + std::to_string(type) +
+                  "), which the CAPE-OPEN package does not have"
+            : "CalculateProperty requested a solid phase (type " + std::to_string(type) +
+                  ") whose composition matches none of the solid phases of the last flash";
+    return reporter().popUpMessage(text.c_str(), nullptr, 1);
+  });
 }
 
 // ---- Material state and request lists -----------------------------------------------------
@@ -615,13 +639,14 @@ HRESULT PropertyRequest::readSlot(int slot, std::span<double> values) {
     hr = m_links.matObj->GetValue(m_state.phaseLabelIndex, code, values.data());
   }
   if (slot != 0) return hr;
-  if (FAILED(hr)) {
-    const std::string text = reporter().describeCalculation() +
-                             ". The values of some of these properties were not set. ";
-    return reporter().complain(
-        hr, text.c_str(),
-        hr == E_FAIL ? ComplaintKind::PackageNonStandard : ComplaintKind::InternalError, true);
-  }
+  if (FAILED(hr))
+    return comlite::coldPath([&] {
+      const std::string text = reporter().describeCalculation() +
+                               ". The values of some of these properties were not set. ";
+      return reporter().complain(
+          hr, text.c_str(),
+          hr == E_FAIL ? ComplaintKind::PackageNonStandard : ComplaintKind::InternalError, true);
+    });
   return reporter().checkPropertyValues(values, coId, nullptr, m_state.phaseLabelIndex, true,
                                         nullptr);
 }
@@ -677,11 +702,12 @@ HRESULT PropertyRequest::calculateSlot(int slot) {
     const double base = i < m_base.size() ? m_base[i] : (m_base.empty() ? 0.0 : m_base[0]);
     const double xi = vector && i < x.size() ? x[i] : 1.0;
     m_values[i] = slotValueToHost(conversion, m_values[i], base, xi);
-    if (!std::isfinite(m_values[i])) {
-      const std::string text = reporter().describeCalculation() +
-                               ". A value has no finite form in the simulator's units. ";
-      return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, true);
-    }
+    if (!std::isfinite(m_values[i]))
+      return comlite::coldPath([&] {
+        const std::string text = reporter().describeCalculation() +
+                                 ". A value has no finite form in the simulator's units. ";
+        return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, true);
+      });
   }
   return writeSlot(slot, m_values, vector);
 }

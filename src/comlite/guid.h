@@ -3,7 +3,10 @@
 //!
 //! Registry form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hex, as Windows writes it.
 
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,10 +21,10 @@ struct GUID {
   std::uint8_t Data4[8];
 
   friend constexpr bool operator==(const GUID& a, const GUID& b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-    for (int i = 0; i < 8; ++i)
-      if (a.Data4[i] != b.Data4[i]) return false;
-    return true;
+    // As two words: every QueryInterface compares a few.
+    using Words = std::array<std::uint64_t, 2>;
+    const auto x = std::bit_cast<Words>(a), y = std::bit_cast<Words>(b);
+    return x[0] == y[0] && x[1] == y[1];
   }
 };
 

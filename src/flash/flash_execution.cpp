@@ -336,10 +336,16 @@ void FlashRun::putComposition(IBasicPhase* phase, const std::vector<double>& com
   IRealArrayDisp* array = m_links.compositionArray;
   if (!array) throw comlite::ComError(E_POINTER, IRealArrayDisp::kIID);
   const auto n = static_cast<LONG>(m_order.size());
-  thcheck(array->SetSize(n));
-  for (LONG i = 0; i < n; ++i)
-    thcheck(array->put_IthValue(
-        i, composition[static_cast<std::size_t>(m_order[static_cast<std::size_t>(i)])]));
+  std::vector<double>& host = m_scratch.hostOrder;
+  host.resize(m_order.size());
+  for (std::size_t i = 0; i < m_order.size(); ++i)
+    host[i] = composition[static_cast<std::size_t>(m_order[i])];
+  // In one call where the host's array offers its block, else index by index.
+  auto block = comlite::ComPtr<IRealArrayDisp>(array).as<IRealArrayBlock>();
+  if (!block || FAILED(block->SetValues(n, host.data()))) {
+    thcheck(array->SetSize(n));
+    for (LONG i = 0; i < n; ++i) thcheck(array->put_IthValue(i, host[static_cast<std::size_t>(i)]));
+  }
   thcheck(phase->put_Composition(array));
 }
 

@@ -101,6 +101,7 @@ struct FlashLinks {
 struct FlashScratch {
   std::vector<comlite::ComPtr<IBasicPhase>> phases;
   std::vector<double> feed, fractions;
+  std::vector<double> hostOrder;  //!< a composition in the host's order, for its array
   std::vector<LONG> order;
   //! The labels of the package's phases, borrowed from the phase table for one flash.
   std::vector<BSTR> labels;

@@ -249,9 +249,12 @@ HRESULT PhaseObject::put_Composition(IDispatch* composition) {
     // Copied, not shared: callers reuse one array object for several phases.
     std::vector<double>& x = m_compositionScratch;
     x.resize(static_cast<std::size_t>(n));
-    for (LONG i = 0; i < n; ++i)
-      if (HRESULT hr = source->get_IthValue(i, &x[static_cast<std::size_t>(i)]); FAILED(hr))
-        return hr;
+    comlite::ComPtr<IRealArrayBlock> block;
+    if (FAILED(source->QueryInterface(IRealArrayBlock::kIID, block.putVoid())) || !block ||
+        FAILED(block->GetValues(n, x.data())))
+      for (LONG i = 0; i < n; ++i)
+        if (HRESULT hr = source->get_IthValue(i, &x[static_cast<std::size_t>(i)]); FAILED(hr))
+          return hr;
     arrayOf(m_composition)->swapValues(x);
     return S_OK;
   });
