@@ -10,6 +10,7 @@
 #include "base/thcom_error.h"
 #include "base/trace_file.h"
 #include "comlite/bstr.h"
+#include "comlite/cold_path.h"
 #include "comlite/com_error.h"
 #include "comlite/creation.h"
 #include "comlite/error_info.h"
@@ -365,33 +366,35 @@ HRESULT CCOError::checkPropertyValues(std::span<double> values, LONG propertyId,
     }
   }
   if (!anyBad) return S_OK;
-  // Every unfeasible answer is told: a repeated one is as wrong as the first.
-  m_reported[propertyId] = true;
+  return comlite::coldPath([&] {
+    // Every unfeasible answer is told: a repeated one is as wrong as the first.
+    m_reported[propertyId] = true;
 
-  const std::string rendered =
-      SetGet::arrayToStr(values.data(), VT_R8, static_cast<LONG>(count), nullptr, -1);
+    const std::string rendered =
+        SetGet::arrayToStr(values.data(), VT_R8, static_cast<LONG>(count), nullptr, -1);
 
-  // Nothing that is not a finite number is ever passed on, whatever the property's check.
-  for (std::size_t i = 0; i < count; ++i) {
-    const double v = values[i];
-    bool replace = !std::isfinite(v) || std::fabs(v) > kImplausibleMagnitude;
-    if (check == ValueCheck::UnitInterval)
-      replace = replace || v < 0.0 || v > 1.0;
-    else if (check == ValueCheck::StrictlyPositive || check == ValueCheck::PositiveClamp)
-      replace = replace || v <= 0.0;
-    if (replace) values[i] = m_floor;
-  }
+    // Nothing that is not a finite number is ever passed on, whatever the property's check.
+    for (std::size_t i = 0; i < count; ++i) {
+      const double v = values[i];
+      bool replace = !std::isfinite(v) || std::fabs(v) > kImplausibleMagnitude;
+      if (check == ValueCheck::UnitInterval)
+        replace = replace || v < 0.0 || v > 1.0;
+      else if (check == ValueCheck::StrictlyPositive || check == ValueCheck::PositiveClamp)
+        replace = replace || v <= 0.0;
+      if (replace) values[i] = m_floor;
+    }
 
-  const char* name = COIds::id2cstr(propertyId);
-  std::string message = "(" + rendered + ") for property '" + (name ? name : "") + "'. ";
-  if (context) message += context;
-  complain(E_FAIL, message.c_str(),
-           fromPackage ? ComplaintKind::PackageUnfeasibleValues
-                       : ComplaintKind::SimulatorUnfeasibleValues,
-           true, nullptr, outText);
-  // A value the package could not compute is no success, floored or not: only the clamp of
-  // rounding noise above is.
-  return E_FAIL;
+    const char* name = COIds::id2cstr(propertyId);
+    std::string message = "(" + rendered + ") for property '" + (name ? name : "") + "'. ";
+    if (context) message += context;
+    complain(E_FAIL, message.c_str(),
+             fromPackage ? ComplaintKind::PackageUnfeasibleValues
+                         : ComplaintKind::SimulatorUnfeasibleValues,
+             true, nullptr, outText);
+    // A value the package could not compute is no success, floored or not: only the clamp of
+    // rounding noise above is.
+    return E_FAIL;
+  });
 }
 
 HRESULT CCOError::reportCapeError(const char* text, HRESULT status, IUnknown* failingObject,
