@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <set>
 
@@ -120,7 +121,17 @@ std::size_t MaterialObject::phaseOfLabel(std::u16string_view wide, SHORT positio
   return phaseOfLabel(std::string_view(comlite::utf16ToUtf8(wide)), position, scope);
 }
 
+void MaterialObject::indexPhases() {
+  m_phaseByIndex.fill(std::string::npos);
+  for (const auto& [id, index] : m_idMap)
+    if (id >= 0 && static_cast<std::size_t>(id) < m_phaseByIndex.size())
+      m_phaseByIndex[static_cast<std::size_t>(id)] = index;
+}
+
 std::size_t MaterialObject::phaseOfIndex(LONG phaseIndex, const char* scope) const {
+  if (phaseIndex >= 0 && static_cast<std::size_t>(phaseIndex) < m_phaseByIndex.size() &&
+      m_phaseByIndex[static_cast<std::size_t>(phaseIndex)] != std::string::npos)
+    return m_phaseByIndex[static_cast<std::size_t>(phaseIndex)];
   auto it = m_idMap.find(phaseIndex);
   if (it == m_idMap.end()) {
     const char* name = phaseName(static_cast<int>(phaseIndex));
@@ -364,15 +375,25 @@ MaterialObject::Values::Values() : m_slots(3) {
   m_slots[kFraction].key = "fraction|mole";
 }
 
+namespace {
+
+//! Key equality, the first character compared inline: keys of one length differ there mostly.
+bool sameKey(const std::string& a, std::string_view b) {
+  return a.size() == b.size() &&
+         (a.empty() || (a[0] == b[0] && std::memcmp(a.data(), b.data(), a.size()) == 0));
+}
+
+}  // namespace
+
 const std::vector<double>* MaterialObject::Values::find(std::string_view key) const {
   for (const Slot& s : m_slots)
-    if (s.set && s.key == key) return &s.values;
+    if (s.set && sameKey(s.key, key)) return &s.values;
   return nullptr;
 }
 
 std::vector<double>& MaterialObject::Values::slot(std::string_view key) {
   for (Slot& s : m_slots)
-    if (s.key == key) {
+    if (sameKey(s.key, key)) {
       s.set = true;
       return s.values;
     }
@@ -384,7 +405,7 @@ std::vector<double>& MaterialObject::Values::slot(std::string_view key) {
 
 void MaterialObject::Values::erase(std::string_view key) {
   for (Slot& s : m_slots)
-    if (s.key == key) s.set = false;
+    if (s.set && sameKey(s.key, key)) s.set = false;
 }
 
 void MaterialObject::Values::clear() {
@@ -445,6 +466,7 @@ HRESULT MaterialObject::CopyFromMaterial(IDispatch** source) {
         m_twoPhase = other->m_twoPhase;
         m_phases = other->m_phases;
         m_idMap = other->m_idMap;
+        indexPhases();
         m_labelIndex = other->m_labelIndex;
         m_flashSpecs.clear();
         m_presentOrder = other->m_presentOrder;
@@ -777,6 +799,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
       m_molWeights.clear();
       m_phases.clear();
       m_idMap.clear();
+      indexPhases();
       m_labelIndex.clear();
       m_presentOrder.clear();
       m_overall.clear();
@@ -893,6 +916,7 @@ HRESULT MaterialObject::SetPackage(IDispatch* package) {
     m_molWeights = std::move(mwList);
     m_phases = std::move(newPhases);
     m_idMap = std::move(idMap);
+    indexPhases();
     m_labelIndex = std::move(labelIndex);
     m_presentOrder.clear();
     m_overall.clear();

@@ -215,6 +215,15 @@ class MaterialObject
   std::vector<double> m_boilTemps, m_molWeights;
   std::vector<Phase> m_phases;          //!< package phases in package order
   std::map<LONG, std::size_t> m_idMap;  //!< phase id -> index into m_phases
+  //! m_idMap by place for the small ids (npos where none): every value a caller asks for
+  //! names its phase by id. Rebuilt by indexPhases whenever m_idMap changes.
+  std::array<std::size_t, 16> m_phaseByIndex = filledIndex();
+  static constexpr std::array<std::size_t, 16> filledIndex() {
+    std::array<std::size_t, 16> a{};
+    a.fill(static_cast<std::size_t>(-1));
+    return a;
+  }
+  void indexPhases();
   //! Lower-case phase label -> index into m_phases.
   std::unordered_map<std::string, std::size_t> m_labelIndex;
   std::vector<std::size_t> m_presentOrder;
