@@ -653,26 +653,24 @@ HRESULT PropertyRequest::readSlot(int slot, std::span<double> values) {
 
 void PropertyRequest::mapToPhaseList(std::span<const double> values,
                                      std::vector<double>& out) const {
-  // The fluid package's values, in its order.
-  std::vector<double>& fluid = m_buffers.fluid;
-  fluid.resize(m_order.size());
-  for (std::size_t i = 0; i < m_order.size(); ++i) {
+  // Position i of the fluid package holds package compound m_order[i].
+  const auto fluid = [&](std::size_t i) {
     const auto k = static_cast<std::size_t>(m_order[i]);
     if (k >= values.size()) throw comlite::ComError(E_POINTER);
-    fluid[i] = values[k];
-  }
+    return values[k];
+  };
   const auto n = static_cast<std::size_t>(std::max<LONG>(m_listCount, 0));
-  out.assign(n, 0.0);
+  out.resize(n);
   if (!m_subList) {
-    if (fluid.size() < n) throw comlite::ComError(E_POINTER);
-    std::copy_n(fluid.begin(), n, out.begin());
+    if (m_order.size() < n) throw comlite::ComError(E_POINTER);
+    for (std::size_t j = 0; j < n; ++j) out[j] = fluid(j);
     return;
   }
   if (m_mapping.size() < n) throw comlite::ComError(E_POINTER);
   for (std::size_t j = 0; j < n; ++j) {
     const auto k = static_cast<std::size_t>(m_mapping[j]);
-    if (k >= fluid.size()) throw comlite::ComError(E_POINTER);
-    out[j] = fluid[k];
+    if (k >= m_order.size()) throw comlite::ComError(E_POINTER);
+    out[j] = fluid(k);
   }
 }
 
@@ -697,18 +695,14 @@ HRESULT PropertyRequest::calculateSlot(int slot) {
                                  record.coId == COIds::PropLogFugacityCoefficient);
   conversion.pressureKPa = m_state.pressure / 1000.0;
   // The values are the package's: so is the composition they are converted with.
-  const auto& x = m_material[0];
-  for (std::size_t i = 0; i < m_values.size(); ++i) {
-    const double base = i < m_base.size() ? m_base[i] : (m_base.empty() ? 0.0 : m_base[0]);
-    const double xi = vector && i < x.size() ? x[i] : 1.0;
-    m_values[i] = slotValueToHost(conversion, m_values[i], base, xi);
-    if (!std::isfinite(m_values[i]))
-      return comlite::coldPath([&] {
-        const std::string text = reporter().describeCalculation() +
-                                 ". A value has no finite form in the simulator's units. ";
-        return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, true);
-      });
-  }
+  const std::span<const double> x =
+      vector ? std::span<const double>(m_material[0]) : std::span<const double>();
+  if (slotValuesToHost(conversion, m_values, m_base, x) != m_values.size())
+    return comlite::coldPath([&] {
+      const std::string text = reporter().describeCalculation() +
+                               ". A value has no finite form in the simulator's units. ";
+      return reporter().complain(E_FAIL, text.c_str(), ComplaintKind::InternalError, true);
+    });
   return writeSlot(slot, m_values, vector);
 }
 

@@ -83,7 +83,7 @@ struct RequestBuffers {
   std::array<std::vector<LONG>, 5> slotRequests;
   std::vector<LONG> mapping, mappingScratch, order;
   std::array<std::vector<double>, 2> material;
-  std::vector<double> base, values, list, fluid;
+  std::vector<double> base, values, list;
   bool inUse = false;
 };
 

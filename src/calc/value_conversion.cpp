@@ -64,4 +64,15 @@ double slotValueToHost(const SlotConversion& c, double y, double base, double x)
   return d;
 }
 
+std::size_t slotValuesToHost(const SlotConversion& c, std::span<double> values,
+                             std::span<const double> base, std::span<const double> x) {
+  const double lastBase = base.empty() ? 0.0 : base[0];
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = slotValueToHost(c, values[i], i < base.size() ? base[i] : lastBase,
+                                i < x.size() ? x[i] : 1.0);
+    if (!std::isfinite(values[i])) return i;
+  }
+  return values.size();
+}
+
 }  // namespace coravl::calc

@@ -7,6 +7,9 @@
 //! derivative of the host value therefore needs the CAPE-OPEN value itself (the base value)
 //! when f is a logarithm or an exponential, and never carries the offset.
 
+#include <cstddef>
+#include <span>
+
 #include "comlite/types.h"
 
 class CCOPropertyTranslator;
@@ -43,5 +46,10 @@ struct SlotConversion {
 //! "LnFugacity" of an absent compound is kLnOfZero; with the fallback, ln(x P) is added to the
 //! value, 1/P to its pressure derivative and 1/x to its mole-fraction derivative.
 double slotValueToHost(const SlotConversion& conversion, double y, double base, double x);
+//! slotValueToHost over the values of a slot, in place. Value i takes base[i] (base[0] past
+//! its end, 0 when it is empty) and x[i] (1 past its end). Stops at the first value without a
+//! finite host form and returns its index; values.size() when every value has one.
+std::size_t slotValuesToHost(const SlotConversion& conversion, std::span<double> values,
+                             std::span<const double> base, std::span<const double> x);
 
 }  // namespace coravl::calc
