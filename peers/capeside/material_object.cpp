@@ -620,10 +620,10 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
   return guard(kMaterial, "SetPresentPhases", [&] {
     static constexpr const char* kScope = "MaterialObject::SetPresentPhases";
     requirePackage(kScope);
-    // Read as given (UTF-16), into storage kept between calls: hosts set the present phases
+    // Read as given (UTF-16), as views into the caller's list: hosts set the present phases
     // before every request.
-    std::vector<std::u16string>& labels = m_wideLabelsIn;
-    if (!readWideStringList(phaseLabels, labels))
+    std::vector<std::u16string_view>& labels = m_wideLabelsIn;
+    if (!readStringViews(phaseLabels, labels))
       throw CapeError(ECapeBadArgumentHR, kScope, "phaseLabels is not an array of strings").at(1);
     const std::size_t count = labels.size();
     auto label = [&](std::size_t k) { return comlite::utf16ToUtf8(labels[k]); };  // for messages
@@ -640,7 +640,7 @@ HRESULT MaterialObject::SetPresentPhases(VARIANT phaseLabels, VARIANT phaseStatu
     std::vector<std::size_t>& positionOf = m_positionIn;
     positionOf.assign(m_phases.size(), std::string::npos);
     for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t p = phaseOfLabel(std::u16string_view(labels[k]), 1, kScope);
+      const std::size_t p = phaseOfLabel(labels[k], 1, kScope);
       if ((*status)[k] < CAPE_UNKNOWNPHASESTATUS || (*status)[k] > CAPE_ESTIMATES)
         throw CapeError(
             ECapeInvalidArgumentHR, kScope,

@@ -243,7 +243,7 @@ class MaterialObject
   mutable std::vector<double> m_converted;
   mutable std::string m_name, m_basis;
   std::vector<std::u16string> m_wideLabelsOut;
-  std::vector<std::u16string> m_wideLabelsIn;
+  std::vector<std::u16string_view> m_wideLabelsIn;  //!< views into the caller's list
   std::vector<LONG> m_statusIn;
   std::vector<std::size_t> m_orderIn, m_positionIn;
   std::vector<double> m_incoming;

@@ -157,13 +157,6 @@ UINT safeArrayElementSize(VARTYPE vt) {
   }
 }
 
-ULONG safeArrayCount(SAFEARRAY* psa) {
-  if (!psa) return 0;
-  ULONG n = 1;
-  for (UINT d = 0; d < psa->cDims; ++d) n *= psa->rgsabound[d].cElements;
-  return n;
-}
-
 }  // namespace comlite
 
 namespace {

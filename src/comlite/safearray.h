@@ -75,8 +75,14 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
 HRESULT SafeArrayRedim(SAFEARRAY* psa, const SAFEARRAYBOUND* newBound);
 
 namespace comlite {
-//! Total number of elements (product of the counts); 0 for nullptr.
-ULONG safeArrayCount(SAFEARRAY* psa);
+//! Total number of elements (product of the counts); 0 for nullptr. Inline: every list read
+//! asks it.
+inline ULONG safeArrayCount(SAFEARRAY* psa) {
+  if (!psa) return 0;
+  ULONG n = 1;
+  for (UINT d = 0; d < psa->cDims; ++d) n *= psa->rgsabound[d].cElements;
+  return n;
+}
 //! Element size for `vt`, 0 when arrays of that type are not supported.
 UINT safeArrayElementSize(VARTYPE vt);
 }  // namespace comlite

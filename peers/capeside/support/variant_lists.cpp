@@ -261,6 +261,14 @@ bool readWideStringList(const VARIANT& v, std::vector<std::u16string>& out) {
   return ok;
 }
 
+bool readStringViews(const VARIANT& v, std::vector<std::u16string_view>& out) {
+  out.clear();
+  return forEachString(v, [&](std::u16string_view s) {
+    out.push_back(s);
+    return true;
+  });
+}
+
 bool readStringList(const VARIANT& v, std::vector<std::string>& out) {
   return readInto(v, out, scalarString);
 }

@@ -37,6 +37,8 @@ bool sameStringList(const VARIANT& v, const std::vector<std::u16string>& list);
 //! The strings of a list as given (UTF-16), into `out` with its storage reused; false when `v`
 //! is not a list of strings.
 bool readWideStringList(const VARIANT& v, std::vector<std::u16string>& out);
+//! readWideStringList as views into `v`'s strings, valid while `v` is unchanged.
+bool readStringViews(const VARIANT& v, std::vector<std::u16string_view>& out);
 //! stringList and longList into `out`, its storage reused; false when `v` is not such a list.
 bool readStringList(const VARIANT& v, std::vector<std::string>& out);
 bool readLongList(const VARIANT& v, std::vector<LONG>& out);
