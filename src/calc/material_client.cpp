@@ -130,6 +130,9 @@ struct CCOMOclient::Request {
   CQoBSTR name;
   CQoBSTR basis;
   LONG count = 1;
+  //! A per-compound property by composition: the material holds count x count values, of
+  //! which each compound's own (the diagonal) are the host's.
+  bool matrix = false;
 };
 
 CCOMOclient::CCOMOclient() {
@@ -378,6 +381,8 @@ bool CCOMOclient::describe(LONG propertyId, const OLECHAR* propertyName, LONG de
     request.name = COIds::createDerivative(base, variable);
   if (request.name.empty()) return false;
   request.count = COIds::isCompoundVector(base, variable) ? m_numCompounds : 1;
+  request.matrix = COIds::isCompoundVector(base, COIds::DerivNone) &&
+                   (variable == COIds::DerivMolFraction || variable == COIds::DerivMoles);
   request.basis =
       COIds::isBasisDependent(base) ? CQoBSTR(COIds::id2str(COIds::BasisMole)) : CQoBSTR();
   return true;
@@ -432,7 +437,8 @@ HRESULT CCOMOclient::getProp(LONG propertyId, LONG phaseSelector, std::span<doub
     comlite::check(hr, ICapeThermoMaterial::kIID);
 
     const LONG received = valueCount(results);
-    if (received != request.count) {
+    const LONG held = request.matrix ? request.count * request.count : request.count;
+    if (received != held) {
       char text[Utils::kMessageBufferSize];
       std::snprintf(text, sizeof text,
                     "Material Object's value for property '%s' has %d elements when the number "
@@ -441,7 +447,13 @@ HRESULT CCOMOclient::getProp(LONG propertyId, LONG phaseSelector, std::span<doub
                     static_cast<int>(request.count));
       return Utils::popUpStatus(text, "CCOMOclient::getProp");
     }
-    if (!readDoubles(results, values.first(expected))) return E_FAIL;
+    if (request.matrix) {
+      m_matrix.resize(static_cast<std::size_t>(held));
+      if (!readDoubles(results, m_matrix)) return E_FAIL;
+      for (std::size_t i = 0; i < expected; ++i) values[i] = m_matrix[i * expected + i];
+    } else if (!readDoubles(results, values.first(expected))) {
+      return E_FAIL;
+    }
     return hr;
   } catch (...) {
     return E_FAIL;

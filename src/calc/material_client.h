@@ -169,6 +169,7 @@ class CCOMOclient {
 
   comlite::Variant m_singleValue;
   comlite::Variant m_vectorValue;
+  std::vector<double> m_matrix;  //!< a composition derivative of a per-compound property
   LONG m_numCompounds = 0;
   LONG m_secondLiquidIndex = 0;
   LONG m_extraSlots = 0;  //!< phases given (or denied) a slot from 4 on

@@ -608,6 +608,13 @@ TEST_F(Calculation, a_solid_phase_found_by_a_flash_or_the_only_one_calculates_at
   EXPECT_DOUBLE_EQ(*other.value("Enthalpy"), solidH(250.0));
   ASSERT_EQ(calculate(pkg.get(), "MolarVolume", other), S_OK) << notices();
   EXPECT_DOUBLE_EQ(*other.value("MolarVolume"), 0.04);  // m3/kmol
+  // Per compound, by mole fraction: the derivative by the compound's own (the matrix diagonal).
+  const auto dX = other.addDerivativeRequest("LnFugacityCoeff", "dX");
+  ASSERT_EQ(calculate(pkg.get(), "LnFugacityCoeff", other), S_OK) << notices();
+  for (std::size_t i = 0; i < z.size(); ++i) {
+    EXPECT_DOUBLE_EQ(other.vector("LnFugacityCoeff")->at(i), -3.0 + 0.1 * double(i));
+    EXPECT_DOUBLE_EQ(other.derivative(dX).values.at(i), 0.5 + double(i));
+  }
   // The fluid phases are still the Peng-Robinson package's.
   auto vapour = phase(ravelin::kPhaseVapour, 300.0, 2000.0, z);
   ASSERT_EQ(calculate(pkg.get(), "Enthalpy", vapour), S_OK) << notices();

@@ -207,17 +207,25 @@ bool isSolid(BSTR label) {
   return comlite::bstrView(label) == u"Solid";
 }
 
-//! The solid's value of a property at T, or false for a property it does not have.
-bool solidValue(std::string_view name, double T, double& value) {
+//! The solid's values of a property at T with n compounds, or false for a property it does not
+//! have. Per compound: ln phi_i = -3 + i / 10, its mole-fraction derivatives 0.5 + i on the
+//! diagonal and 0.01 elsewhere (n x n).
+bool solidValues(std::string_view name, double T, std::size_t n, std::vector<double>& values) {
+  values.assign(1, 0.0);
   if (name == "enthalpy")
-    value = 40.0 * (T - 298.15) - 10000.0;
+    values[0] = 40.0 * (T - 298.15) - 10000.0;
   else if (name == "heatCapacityCp")
-    value = 40.0;
+    values[0] = 40.0;
   else if (name == "density")
-    value = 25000.0;
+    values[0] = 25000.0;
   else if (name == "volume")
-    value = 4e-5;
-  else
+    values[0] = 4e-5;
+  else if (name == "logFugacityCoefficient" || name == "logFugacityCoefficient.DmolFraction") {
+    const bool matrix = name.ends_with("DmolFraction");
+    values.assign(matrix ? n * n : n, 0.01);
+    for (std::size_t i = 0; i < n; ++i)
+      values[matrix ? i * n + i : i] = matrix ? 0.5 + double(i) : -3.0 + 0.1 * double(i);
+  } else
     return false;
   return true;
 }
@@ -266,11 +274,15 @@ class SolidPackage : public Wrapper<SolidPackage, ICapeThermoPropertyRoutine, IC
     if (FAILED(hr)) return hr;
     const std::vector<double> T = doublesOf(t);
     if (T.size() != 1) return ECapeThrmPropertyNotAvailableHR;
+    comlite::Variant x;
+    hr = pr.material->GetSinglePhaseProp(comlite::Bstr("fraction").get(), label, mole.get(), &x);
+    if (FAILED(hr)) return hr;
+    std::vector<double> values;
     for (const auto& name : stringsOf(props)) {
-      double value = 0.0;
-      if (!solidValue(name, T[0], value)) return ECapeThrmPropertyNotAvailableHR;
+      if (!solidValues(name, T[0], doublesOf(x).size(), values))
+        return ECapeThrmPropertyNotAvailableHR;
       hr = pr.material->SetSinglePhaseProp(comlite::Bstr(name).get(), label, mole.get(),
-                                           makeDoubleArray({value}));
+                                           makeDoubleArray(values));
       if (FAILED(hr)) return hr;
     }
     return S_OK;
@@ -281,8 +293,9 @@ class SolidPackage : public Wrapper<SolidPackage, ICapeThermoPropertyRoutine, IC
   HRESULT CheckSinglePhasePropSpec(BSTR property, BSTR label, VARIANT_BOOL* valid) override {
     if (!isSolid(label)) return pr.routine->CheckSinglePhasePropSpec(property, label, valid);
     if (!valid) return E_POINTER;
-    double value = 0.0;
-    *valid = solidValue(comlite::bstrToUtf8(property), 300.0, value) ? VARIANT_TRUE : VARIANT_FALSE;
+    std::vector<double> values;
+    *valid =
+        solidValues(comlite::bstrToUtf8(property), 300.0, 1, values) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
   HRESULT CheckTwoPhasePropSpec(BSTR property, VARIANT labels, VARIANT_BOOL* valid) override {
