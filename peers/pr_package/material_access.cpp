@@ -48,18 +48,28 @@ void MaterialAccess::bind(IDispatch* materialObject, const pr::PropertyPackage& 
     reset();
     return;
   }
+  // A material hands itself over before every calculation: the one held (so alive, and the
+  // same object at that address) keeps its compound mapping unless its number of compounds
+  // changed.
+  if (materialObject == m_given && m_material && m_compounds) {
+    LONG count = 0;
+    if (SUCCEEDED(m_compounds->GetNumCompounds(&count)) && count >= 0 &&
+        static_cast<std::size_t>(count) == m_map.size())
+      return;
+  }
   comlite::ComPtr<IDispatch> disp(materialObject);
   auto mo = disp.as<ICapeThermoMaterial>();
   if (!mo)
     throw CapeError(ECapeInvalidArgumentHR, scope, "the material has no ICapeThermoMaterial").at(1);
   auto compounds = disp.as<ICapeThermoCompounds>();
-  // A material hands itself over before every calculation: the same one keeps its compound
-  // mapping unless its number of compounds changed.
   if (mo.get() == m_material.get() && compounds) {
     LONG count = 0;
     if (SUCCEEDED(compounds->GetNumCompounds(&count)) && count >= 0 &&
-        static_cast<std::size_t>(count) == m_map.size())
+        static_cast<std::size_t>(count) == m_map.size()) {
+      m_compounds = std::move(compounds);
+      m_given = materialObject;
       return;
+    }
   }
   std::vector<std::size_t> map;
   if (compounds) {
@@ -96,11 +106,15 @@ void MaterialAccess::bind(IDispatch* materialObject, const pr::PropertyPackage& 
   m_identity = map.size() == m_packageCount;
   for (std::size_t k = 0; k < map.size() && m_identity; ++k) m_identity = map[k] == k;
   m_material = std::move(mo);
+  m_compounds = std::move(compounds);
+  m_given = materialObject;
   m_map = std::move(map);
 }
 
 void MaterialAccess::reset() {
   m_material.reset();
+  m_compounds.reset();
+  m_given = nullptr;
   m_map.clear();
   m_identity = true;
 }

@@ -76,7 +76,9 @@ class MaterialAccess {
 
  private:
   comlite::ComPtr<ICapeThermoMaterial> m_material;
-  std::vector<std::size_t> m_map;  //!< material compound k -> package index
+  comlite::ComPtr<ICapeThermoCompounds> m_compounds;  //!< the material's, when it has them
+  IDispatch* m_given = nullptr;                       //!< as the material handed itself over
+  std::vector<std::size_t> m_map;                     //!< material compound k -> package index
   std::size_t m_packageCount = 0;
   bool m_identity = true;              //!< the material holds the package's compounds in its order
   mutable std::vector<double> m_read;  //!< values read from the material, reused
