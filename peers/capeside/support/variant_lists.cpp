@@ -347,27 +347,26 @@ HRESULT putVariant(VARIANT* out, comlite::Variant value) {
 
 namespace {
 
-//! The caller's array when it can take `count` elements of `vt` in place, else nullptr.
-SAFEARRAY* reusableArray(const VARIANT& v, VARTYPE vt, std::size_t count, std::size_t size) {
-  if (v.vt != (VT_ARRAY | vt)) return nullptr;
-  SAFEARRAY* psa = v.parray;
-  const bool fits = psa && psa->cDims == 1 && psa->cLocks == 0 && psa->cbElements == size &&
-                    psa->rgsabound[0].lLbound == 0 && psa->rgsabound[0].cElements == count &&
-                    (count == 0 || psa->pvData);
-  return fits ? psa : nullptr;
+//! The array of `out` to fill with `count` elements of `vt`: the caller's own when it takes
+//! them in place, else a new one that replaces it.
+SAFEARRAY* arrayToFill(VARIANT& out, VARTYPE vt, std::size_t count, std::size_t size) {
+  SAFEARRAY* psa = out.vt == (VT_ARRAY | vt) ? out.parray : nullptr;
+  if (psa && psa->cDims == 1 && psa->cLocks == 0 && psa->cbElements == size &&
+      psa->rgsabound[0].lLbound == 0 && psa->rgsabound[0].cElements == count &&
+      (count == 0 || psa->pvData))
+    return psa;
+  psa = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(count));
+  if (!psa) throw std::bad_alloc();
+  VariantClear(&out);
+  out.vt = static_cast<VARTYPE>(VT_ARRAY | vt);
+  out.parray = psa;
+  return psa;
 }
 
 template <class T>
 HRESULT fillPlain(VARIANT* out, std::span<const T> items, VARTYPE vt) {
   if (!out) return E_POINTER;
-  SAFEARRAY* psa = reusableArray(*out, vt, items.size(), sizeof(T));
-  if (!psa) {
-    psa = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(items.size()));
-    if (!psa) throw std::bad_alloc();
-    VariantClear(out);
-    out->vt = static_cast<VARTYPE>(VT_ARRAY | vt);
-    out->parray = psa;
-  }
+  SAFEARRAY* psa = arrayToFill(*out, vt, items.size(), sizeof(T));
   if (!items.empty()) std::memcpy(psa->pvData, items.data(), items.size_bytes());
   return S_OK;
 }
@@ -384,15 +383,7 @@ HRESULT fillLongArray(VARIANT* out, std::span<const LONG> items) {
 
 HRESULT fillStringArray(VARIANT* out, std::span<const std::u16string> items) {
   if (!out) return E_POINTER;
-  SAFEARRAY* psa = reusableArray(*out, VT_BSTR, items.size(), sizeof(BSTR));
-  if (!psa) {
-    psa = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size()));
-    if (!psa) throw std::bad_alloc();
-    VariantClear(out);
-    out->vt = VT_ARRAY | VT_BSTR;
-    out->parray = psa;
-  }
-  BSTR* data = static_cast<BSTR*>(psa->pvData);
+  BSTR* data = static_cast<BSTR*>(arrayToFill(*out, VT_BSTR, items.size(), sizeof(BSTR))->pvData);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (data[i] && comlite::sameUnits(comlite::bstrView(data[i]), items[i])) continue;
     if (!SysReAllocStringLen(&data[i], items[i].data(), static_cast<UINT>(items[i].size())))
