@@ -239,3 +239,52 @@ TEST_F(Translators, registration_failures_are_told_and_a_registry_without_viscos
             DISP_E_UNKNOWNNAME);
   EXPECT_EQ(other.registry(), nullptr);
 }
+
+//! A host array of doubles, with or without the block interface of the host's own arrays.
+class HostArray : public comlite::ComObject<HostArray, IRealArrayDisp, IRealArrayBlock> {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (riid == IRealArrayBlock::kIID && !block) return *ppv = nullptr, E_NOINTERFACE;
+    return ComObject::QueryInterface(riid, ppv);
+  }
+  HRESULT get_Count(LONG* n) override { return *n = LONG(values.size()), S_OK; }
+  HRESULT SetSize(LONG n) override { return values.resize(std::size_t(n)), S_OK; }
+  HRESULT get_IthValue(LONG i, double* v) override {
+    ++reads;
+    return i == failAt ? E_UNEXPECTED : (*v = values.at(std::size_t(i)), S_OK);
+  }
+  HRESULT put_IthValue(LONG i, double v) override { return values.at(std::size_t(i)) = v, S_OK; }
+  HRESULT GetValues(LONG n, double* v) override {
+    if (std::size_t(n) != values.size()) return E_INVALIDARG;
+    return std::copy(values.begin(), values.end(), v), S_OK;
+  }
+  HRESULT SetValues(LONG n, const double* v) override { return values.assign(v, v + n), S_OK; }
+  std::vector<double> values{0.1, 0.2, 0.3};
+  bool block = true;
+  LONG failAt = -1;
+  int reads = 0;
+};
+
+TEST_F(Translators, host_arrays_are_read_as_a_block_where_offered_else_value_by_value) {
+  struct Case {
+    bool block;
+    LONG count, failAt;
+    int reads;  // element reads expected
+    HRESULT status;
+  } cases[] = {{true, 3, -1, 0, S_OK},           // the whole block
+               {true, 2, -1, 2, S_OK},           // fewer than it holds: by index
+               {false, 3, -1, 3, S_OK},          // a host array without the block
+               {false, 3, 1, 2, E_UNEXPECTED}};  // a failing element stops the read
+  for (const Case& c : cases) {
+    auto array = comlite::ComPtr<HostArray>::attach(comlite::makeObject<HostArray>());
+    array->block = c.block;
+    array->failAt = c.failAt;
+    std::vector<double> got(3, -1.0);
+    EXPECT_EQ(CRVLUtils::getRealArray(array.get(), got.data(), c.count), c.status);
+    EXPECT_EQ(array->reads, c.reads);
+    if (c.status == S_OK) {
+      EXPECT_EQ(got[std::size_t(c.count - 1)], array->values[std::size_t(c.count - 1)]);
+    }
+  }
+  EXPECT_TRUE(noticed("Unexpected error"));
+}
