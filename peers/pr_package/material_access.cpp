@@ -48,28 +48,24 @@ void MaterialAccess::bind(IDispatch* materialObject, const pr::PropertyPackage& 
     reset();
     return;
   }
-  // A material hands itself over before every calculation: the one held (so alive, and the
-  // same object at that address) keeps its compound mapping unless its number of compounds
-  // changed.
-  if (materialObject == m_given && m_material && m_compounds) {
+  // A material hands itself over before every calculation: the one held keeps its compound
+  // mapping unless its number of compounds changed. Handed over at the same address it is the
+  // same object (it is held, so alive), known without a query.
+  const auto sameCount = [this](ICapeThermoCompounds& compounds) {
     LONG count = 0;
-    if (SUCCEEDED(m_compounds->GetNumCompounds(&count)) && count >= 0 &&
-        static_cast<std::size_t>(count) == m_map.size())
-      return;
-  }
+    return SUCCEEDED(compounds.GetNumCompounds(&count)) && count >= 0 &&
+           static_cast<std::size_t>(count) == m_map.size();
+  };
+  if (materialObject == m_given && m_material && m_compounds && sameCount(*m_compounds)) return;
   comlite::ComPtr<IDispatch> disp(materialObject);
   auto mo = disp.as<ICapeThermoMaterial>();
   if (!mo)
     throw CapeError(ECapeInvalidArgumentHR, scope, "the material has no ICapeThermoMaterial").at(1);
   auto compounds = disp.as<ICapeThermoCompounds>();
-  if (mo.get() == m_material.get() && compounds) {
-    LONG count = 0;
-    if (SUCCEEDED(compounds->GetNumCompounds(&count)) && count >= 0 &&
-        static_cast<std::size_t>(count) == m_map.size()) {
-      m_compounds = std::move(compounds);
-      m_given = materialObject;
-      return;
-    }
+  if (mo.get() == m_material.get() && compounds && sameCount(*compounds)) {
+    m_compounds = std::move(compounds);
+    m_given = materialObject;
+    return;
   }
   std::vector<std::size_t> map;
   if (compounds) {
